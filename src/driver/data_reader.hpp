@@ -1,0 +1,74 @@
+// Reading the data file: free-format (list-directed) reads, skipped lines and
+// fixed (A20) lines. Every error ends the run with a message that names the
+// file, the line, the item and what was expected (Fatal{status::BAD_DATA}).
+//
+//   rd.read().i(m.NN, "NN");                   // one read statement
+//   rd.skip();                                 // one skipped line
+//   rd.read().i(num, "número de nodo").r(x, "X").r(y, "Y");
+//
+// A read starts on a new line, continues over further lines while items remain,
+// and ignores what is left on its last line. A slash ends it; null values
+// (",,", "r*") leave their items unchanged.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+
+namespace korvant {
+
+class DataReader;
+
+class ReadStmt {
+ public:
+  explicit ReadStmt(DataReader& rd);
+  ReadStmt(const ReadStmt&) = delete;
+  ReadStmt& operator=(const ReadStmt&) = delete;
+  ~ReadStmt();
+  ReadStmt& i(int& v, std::string_view item);
+  ReadStmt& r(float& v, std::string_view item);
+  ReadStmt& a(std::string& v, int len, std::string_view item);  // text of len characters
+
+ private:
+  // Next value of the statement: false when it is null (slash, ",,", "r*").
+  bool next(std::string_view item, std::string& tok, bool& quoted);
+  DataReader& rd_;
+  bool ended_ = false;        // a slash was met
+  int repeat_ = 0;            // copies left of the last r*c value
+  bool repeat_null_ = false;
+  std::string repeat_tok_;
+  bool repeat_quoted_ = false;
+};
+
+class DataReader {
+ public:
+  // Opens the data file; throws Fatal{status::BAD_DATA} when it cannot be opened.
+  void open(const std::string& path);
+  // Reads a whole text (for tests and tools).
+  void open_text(const std::string& name, std::string text);
+  const std::string& name() const { return name_; }
+
+  ReadStmt read() { return ReadStmt(*this); }
+  void skip(std::string_view what = "línea de encabezado");
+  // One line read with the fixed layout (Aw): its first w characters, blank-padded.
+  std::string read_fixed(int w, std::string_view item);
+
+  // Line number (from 1) of the last line consumed.
+  int line() const { return line_no_; }
+  // Ends the run: Error en el archivo de datos "<file>", línea <n>, <item>: <what>
+  [[noreturn]] void fail(std::string_view item, std::string_view what) const;
+  [[noreturn]] void fail_at(int line, std::string_view item, std::string_view what) const;
+
+ private:
+  friend class ReadStmt;
+  bool next_line();  // loads the next line into cur_; false at end of file
+  std::string name_;
+  std::string text_;
+  std::size_t off_ = 0;     // start of the next line in text_
+  std::string cur_;         // current line (CR removed)
+  std::size_t col_ = 0;     // position in cur_
+  int line_no_ = 0;
+  bool have_line_ = false;  // a statement is positioned on cur_
+};
+
+}  // namespace korvant

@@ -1,0 +1,8 @@
+// Not built yet: placeholder so the run sequence links.
+#include "driver/input.hpp"
+
+namespace korvant {
+
+void read_axes(DataReader&, Model&, Files&) {}
+
+}  // namespace korvant

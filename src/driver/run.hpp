@@ -1,0 +1,20 @@
+// The run driver: the whole sequence of one run.
+#pragma once
+
+#include <string>
+
+#include "model/model.hpp"
+#include "output/out_file.hpp"
+
+namespace korvant {
+
+// Runs the whole analysis of the data file `datos`, writing the report `reporte`
+// and the other files in the working directory. Throws Fatal on an error.
+void run(const std::string& datos, const std::string& reporte, Model& m, Files& f);
+
+// Step 23: head of the GiD results file.
+void start_results_file(const Model& m, Files& f);
+// Step 24: the analysis cases switched on.
+void run_cases(Model& m, Files& f);
+
+}  // namespace korvant

@@ -1,0 +1,95 @@
+// Tables of the model store: 1-based, column-major, sized to the model being run.
+#pragma once
+
+#include <cassert>
+#include <cstddef>
+#include <vector>
+
+namespace korvant {
+
+// One-dimensional table indexed from 1. `size_to(n)` makes entries 1..n (all `init`).
+template <class T>
+struct Tab1 {
+  std::vector<T> v;
+  void size_to(int n, T init = T{}) { v.assign(static_cast<std::size_t>(n < 0 ? 0 : n) + 1, init); }
+  void fill(T x) { for (auto& e : v) e = x; }
+  int size() const { return v.empty() ? 0 : static_cast<int>(v.size()) - 1; }
+  T& operator()(int i) {
+    assert(i >= 1 && i < static_cast<int>(v.size()));
+    return v[static_cast<std::size_t>(i)];
+  }
+  const T& operator()(int i) const {
+    assert(i >= 1 && i < static_cast<int>(v.size()));
+    return v[static_cast<std::size_t>(i)];
+  }
+  T* data1() { return v.data() + 1; }  // pointer to entry 1
+  const T* data1() const { return v.data() + 1; }
+};
+
+// Two-dimensional table (i, j), both from 1, stored column by column.
+template <class T>
+struct Tab2 {
+  std::vector<T> v;
+  int n1 = 0, n2 = 0;
+  void size_to(int a, int b, T init = T{}) {
+    n1 = a < 0 ? 0 : a;
+    n2 = b < 0 ? 0 : b;
+    v.assign(static_cast<std::size_t>(n1) * static_cast<std::size_t>(n2), init);
+  }
+  void fill(T x) { for (auto& e : v) e = x; }
+  T& operator()(int i, int j) {
+    assert(i >= 1 && i <= n1 && j >= 1 && j <= n2);
+    return v[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n1) + static_cast<std::size_t>(i - 1)];
+  }
+  const T& operator()(int i, int j) const {
+    assert(i >= 1 && i <= n1 && j >= 1 && j <= n2);
+    return v[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n1) + static_cast<std::size_t>(i - 1)];
+  }
+  T* col(int j) { return v.data() + static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n1); }  // &(1, j)
+};
+
+// Three-dimensional table (i, j, k), first index fastest.
+template <class T>
+struct Tab3 {
+  std::vector<T> v;
+  int n1 = 0, n2 = 0, n3 = 0;
+  void size_to(int a, int b, int c, T init = T{}) {
+    n1 = a < 0 ? 0 : a;
+    n2 = b < 0 ? 0 : b;
+    n3 = c < 0 ? 0 : c;
+    v.assign(static_cast<std::size_t>(n1) * n2 * n3, init);
+  }
+  void fill(T x) { for (auto& e : v) e = x; }
+  T& operator()(int i, int j, int k) {
+    assert(i >= 1 && i <= n1 && j >= 1 && j <= n2 && k >= 1 && k <= n3);
+    return v[(static_cast<std::size_t>(k - 1) * n2 + static_cast<std::size_t>(j - 1)) * n1 + static_cast<std::size_t>(i - 1)];
+  }
+  const T& operator()(int i, int j, int k) const {
+    assert(i >= 1 && i <= n1 && j >= 1 && j <= n2 && k >= 1 && k <= n3);
+    return v[(static_cast<std::size_t>(k - 1) * n2 + static_cast<std::size_t>(j - 1)) * n1 + static_cast<std::size_t>(i - 1)];
+  }
+};
+
+// Four-dimensional table (i, j, k, l), first index fastest.
+template <class T>
+struct Tab4 {
+  std::vector<T> v;
+  int n1 = 0, n2 = 0, n3 = 0, n4 = 0;
+  void size_to(int a, int b, int c, int d, T init = T{}) {
+    n1 = a < 0 ? 0 : a;
+    n2 = b < 0 ? 0 : b;
+    n3 = c < 0 ? 0 : c;
+    n4 = d < 0 ? 0 : d;
+    v.assign(static_cast<std::size_t>(n1) * n2 * n3 * n4, init);
+  }
+  void fill(T x) { for (auto& e : v) e = x; }
+  std::size_t at(int i, int j, int k, int l) const {
+    assert(i >= 1 && i <= n1 && j >= 1 && j <= n2 && k >= 1 && k <= n3 && l >= 1 && l <= n4);
+    return ((static_cast<std::size_t>(l - 1) * n3 + static_cast<std::size_t>(k - 1)) * n2 + static_cast<std::size_t>(j - 1)) * n1 +
+           static_cast<std::size_t>(i - 1);
+  }
+  T& operator()(int i, int j, int k, int l) { return v[at(i, j, k, l)]; }
+  const T& operator()(int i, int j, int k, int l) const { return v[at(i, j, k, l)]; }
+};
+
+}  // namespace korvant
