@@ -34,6 +34,8 @@ class ReadStmt {
   bool next(std::string_view item, std::string& tok, bool& quoted);
   DataReader& rd_;
   bool ended_ = false;        // a slash was met
+  bool after_value_ = false;  // a value was read and its separator not yet passed
+  int tok_line_ = 0;          // line of the last value read
   int repeat_ = 0;            // copies left of the last r*c value
   bool repeat_null_ = false;
   std::string repeat_tok_;

@@ -32,6 +32,7 @@ struct Model {
   std::string UNIDADES[6];     // entries 1..5, 4 characters each
   int KANAL = 0;
   int CASO[5] = {0, 0, 0, 0, 0};  // entries 1..4
+  std::string DATOS;           // name of the data file, for messages about data found faulty after reading
 
   // ---- Materials and sections (block 4) ----------------------------------
   int NMAT = 0;
@@ -48,6 +49,7 @@ struct Model {
   Tab2<int> RESTR;             // (node, 1..6)
   Tab1<int> PERFIL;            // soil profile of the node, 0 none
   Tab1<float> DF;              // depth of foundation
+  Tab1<int> LINNODO;           // line of the data file on which each node line ends
 
   // ---- Bars (block 6) ----------------------------------------------------
   int NB = 0;

@@ -1,10 +1,40 @@
-// Placeholder: the free-format writer is being written.
 #include "output/free_format.hpp"
+
+#include "output/layout.hpp"
+
 namespace korvant {
+
+void Lst::start() {
+  if (!any_) {
+    f_.put(' ');
+    any_ = true;
+  }
+}
+
 Lst::~Lst() { f_.end_line(); }
-void Lst::start() {}
-Lst& Lst::operator<<(int) { return *this; }
-Lst& Lst::operator<<(float) { return *this; }
-Lst& Lst::operator<<(double) { return *this; }
-Lst& Lst::operator<<(std::string_view) { return *this; }
+
+Lst& Lst::operator<<(int v) {
+  start();
+  format_i(f_.buf(), 12, v);
+  return *this;
+}
+
+Lst& Lst::operator<<(float v) {
+  start();
+  format_g(f_.buf(), 15, 7, 2, static_cast<double>(v));
+  return *this;
+}
+
+Lst& Lst::operator<<(double v) {
+  start();
+  format_g(f_.buf(), 23, 15, 3, v);
+  return *this;
+}
+
+Lst& Lst::operator<<(std::string_view v) {
+  start();
+  f_.put(v);
+  return *this;
+}
+
 }  // namespace korvant

@@ -34,7 +34,7 @@ class Lst {
 template <class... A>
 void lst(OutFile& f, const A&... a) {
   Lst l(f);
-  (l << ... << a);
+  ((l << a), ...);
 }
 
 }  // namespace korvant

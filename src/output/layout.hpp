@@ -34,20 +34,23 @@ class Rec {
   Rec& operator<<(const char* v) { return *this << std::string_view(v); }
   Rec& operator<<(const std::string& v) { return *this << std::string_view(v); }
 
+ public:
+  struct Field;  // one element of a parsed layout
+
  private:
-  struct Field;
   const Field& next_field();  // writes the texts up to the next data field
   OutFile& f_;
   const Layout& l_;
-  int pos_ = 0;        // index of the next layout element
-  int count_ = 0;      // repeat remaining of the current element
-  bool any_ = false;   // some item written
+  void finish_texts();        // texts, blanks and line ends up to the next data field
+  int pos_ = 0;               // index of the next layout element
+  int pending_ = 0;           // blanks from nX, written only if something follows
+  bool any_ = false;          // some item written
 };
 
 template <class... A>
 void put(OutFile& f, std::string_view layout_text, const A&... a) {
   Rec r(f, layout_text);
-  (r << ... << a);
+  ((r << a), ...);
 }
 
 // Fortran field formatting, exposed for the free-format writer and for tests.

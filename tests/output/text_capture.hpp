@@ -1,0 +1,31 @@
+// Test helper: an OutFile whose text is captured in memory.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "output/out_file.hpp"
+
+namespace korvant::testing {
+
+// Writes through an OutFile into a temporary file and returns what was written.
+struct Capture {
+  std::FILE* tmp = std::tmpfile();
+  OutFile out;
+  Capture() { out.attach(tmp, "captura"); }
+  ~Capture() { std::fclose(tmp); }
+  std::string text() {
+    out.flush();
+    std::string s;
+    std::rewind(tmp);
+    char b[4096];
+    std::size_t n;
+    while ((n = std::fread(b, 1, sizeof b, tmp)) > 0) s.append(b, n);
+    std::fclose(tmp);
+    tmp = std::tmpfile();
+    out.attach(tmp, "captura");
+    return s;
+  }
+};
+
+}  // namespace korvant::testing
