@@ -117,10 +117,18 @@ struct Model {
   // ---- Influence values --------------------------------------------------
   Tab4<float> IX, IY, IZ, AINF;  // (point j, stratum k, reaction l, direction d)
   Tab2<float> SUM_AINF;          // (point j, stratum k)
+  // Name of the data file as typed, for the messages of the checks on the model
+  // made after reading (the run driver sets it; empty gives a message without it).
+  std::string ARCHIVO_DATOS;
 
   // ---- Field moduli ------------------------------------------------------
   Tab2<float> ECAMPO1, ECAMPO2;    // (reaction point, stratum)
   Tab2<float> ECAMPOP1, ECAMPOP2;  // (profile, stratum)
+
+  // ---- Soil flexibility --------------------------------------------------
+  // Compressibility (1/modulus) of each stratum as last used by FLSC, FLSC_3
+  // and FLSC_4: (profile, stratum), logged only.
+  Tab2<float> AMZ, AMZ3, AMZ4;
 
   // ---- Frame assembly ----------------------------------------------------
   Tab2<int> GLBARRA;           // (bar, 1..12)
