@@ -57,9 +57,16 @@ void field_moduli(Model& m, Files& f) {
       m.ECAMPO2(i, k) = i <= m.E2.n1 && k <= m.E2.n2 ? m.E2(i, k) : 0.0f;
     }
   }
-  if (m.ECAMPOP1.n1 == 0) {
-    m.ECAMPOP1.size_to(std::max(m.NPS, 1), cap::STRATA);
-    m.ECAMPOP2.size_to(std::max(m.NPS, 1), cap::STRATA);
+  // Central-node moduli by profile. Only profile 1 gets field moduli (below);
+  // the other profiles keep their laboratory moduli, so that a reaction point
+  // on them is not left with a zero modulus (an infinite compressibility).
+  m.ECAMPOP1.size_to(std::max(m.NPS, 1), cap::STRATA);
+  m.ECAMPOP2.size_to(std::max(m.NPS, 1), cap::STRATA);
+  for (int k = 1; k <= cap::STRATA; ++k) {
+    for (int p = 2; p <= m.NPS; ++p) {
+      m.ECAMPOP1(p, k) = p <= m.E1.n1 && k <= m.E1.n2 ? m.E1(p, k) : 0.0f;
+      m.ECAMPOP2(p, k) = p <= m.E2.n1 && k <= m.E2.n2 ? m.E2(p, k) : 0.0f;
+    }
   }
   lst(f.rep, "MÓDULOS DE CAMPO CALCULADOS");
 
