@@ -1,8 +1,78 @@
-// Not built yet: placeholder so the run sequence links.
+// Materials and rectangular cross sections of the frame; the section input
+// derives the area, the two second moments and the torsion constant.
+#include <string>
+
 #include "driver/input.hpp"
+#include "driver/read_checks.hpp"
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 
 namespace korvant {
 
-void read_materials_sections(DataReader&, Model&, Files&) {}
+void read_materials_sections(DataReader& rd, Model& m, Files& f) {
+  const std::string blank20(20, ' ');
+
+  // Materials.
+  lst(f.rep, "MATERIALES");
+  rd.read().i(m.NMAT, "NMAT (número de materiales)");
+  check_count(rd, m.NMAT, cap::MATERIALS, "NMAT (número de materiales)");
+  rd.skip();
+  put(f.rep, "(A15, 5X, 3(A15))", "MATERIAL", "PESO VOL", "MOD ELAST", "R POISSON");
+  put(f.rep, "(20X, 2(10X, A4))", m.UNIDADES[5], m.UNIDADES[4]);
+
+  m.MATNOM.size_to(m.NMAT, blank20);
+  m.PESOVOL.size_to(m.NMAT);
+  m.MODELAST.size_to(m.NMAT);
+  m.RPOISSON.size_to(m.NMAT);
+  for (int i = 1; i <= m.NMAT; ++i) {
+    rd.read()
+        .a(m.MATNOM(i), 20, "nombre del material")
+        .r(m.PESOVOL(i), "peso volumétrico del material")
+        .r(m.MODELAST(i), "módulo de elasticidad del material")
+        .r(m.RPOISSON(i), "relación de Poisson del material");
+    put(f.rep, "(A20, 2F15.2, F10.2)", m.MATNOM(i), m.PESOVOL(i), m.MODELAST(i), m.RPOISSON(i));
+  }
+
+  // Sections.
+  lst(f.rep);
+  lst(f.rep, "SECCIONES");
+  rd.read().i(m.NSEC, "NSEC (número de secciones)");
+  check_count(rd, m.NSEC, cap::SECTIONS, "NSEC (número de secciones)");
+  rd.skip();
+  put(f.rep, "(A10, A17, 13X, 2(A10), 4(A15))", "SECCIÓN", "MATERIAL", "BASE", "ALTURA", "ÁREA", "Iy", "Iz", "IRot");
+  const std::string& len = m.UNIDADES[2];
+  put(f.rep, "(43X, 2(6X, A2), 4(10X, A2, A1))", len, len, len, "2", len, "4", len, "4", len, "4");
+
+  m.SECNOM.size_to(m.NSEC, blank20);
+  m.SECMAT.size_to(m.NSEC, blank20);
+  m.BASE.size_to(m.NSEC);
+  m.ALTURA.size_to(m.NSEC);
+  m.AREASEC.size_to(m.NSEC);
+  m.Iy.size_to(m.NSEC);
+  m.Iz.size_to(m.NSEC);
+  m.IRot.size_to(m.NSEC);
+  for (int i = 1; i <= m.NSEC; ++i) {
+    rd.read()
+        .a(m.SECNOM(i), 20, "nombre de la sección")
+        .a(m.SECMAT(i), 20, "material de la sección")
+        .r(m.BASE(i), "BASE de la sección")
+        .r(m.ALTURA(i), "ALTURA de la sección");
+
+    bool known = false;
+    for (int k = 1; k <= m.NMAT; ++k)
+      if (m.SECMAT(i) == m.MATNOM(k)) known = true;
+    if (!known)
+      rd.fail("material de la sección " + trimmed(m.SECNOM(i)),
+              "\"" + trimmed(m.SECMAT(i)) + "\" no es ninguno de los materiales leídos");
+
+    const float b = m.BASE(i);
+    const float hh = m.ALTURA(i);
+    m.AREASEC(i) = b * hh;
+    m.Iy(i) = hh * m.AREASEC(i) * hh / 12.0f;
+    m.Iz(i) = b * m.AREASEC(i) * b / 12.0f;
+    m.IRot(i) = m.Iy(i) + m.Iz(i);
+    put(f.rep, "(2A20, 2F10.2, 4F15.8)", m.SECNOM(i), m.SECMAT(i), b, hh, m.AREASEC(i), m.Iy(i), m.Iz(i), m.IRot(i));
+  }
+}
 
 }  // namespace korvant

@@ -1,8 +1,53 @@
-// Not built yet: placeholder so the run sequence links.
+// Nodes: coordinates, restriction codes, soil profile and depth of foundation.
+// Row i of the node tables is the i-th node line; the number typed at its head
+// is only echoed.
 #include "driver/input.hpp"
+#include "driver/read_checks.hpp"
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 
 namespace korvant {
 
-void read_nodes(DataReader&, Model&, Files&) {}
+void read_nodes(DataReader& rd, Model& m, Files& f) {
+  rd.read().i(m.NN, "NN (número de nodos)");
+  // Six degrees of freedom per node must fit the tables by degree of freedom.
+  check_count(rd, m.NN, cap::DOF / 6, "NN (número de nodos)", "6·NN no puede pasar de 5000 grados de libertad");
+  lst(f.rep, "Número de Nodos:", m.NN);
+  rd.skip();
+  lst(f.rep, "COORDENADAS DE LOS NODOS              RESTRICCIONES", "   PERFIL   DF");
+  lst(f.rep, " NODO      X         Y         Z    DX DY DZ MX MY MZ");
+  lst(f.err, "No. nodos", m.NN);
+  put(f.msh, "(A11)", "Coordinates");
+
+  m.COORD.size_to(m.NN, 3);
+  m.RESTR.size_to(m.NN, 6);
+  m.PERFIL.size_to(m.NN);
+  m.DF.size_to(m.NN);
+  m.LINNODO.size_to(m.NN);
+  int num = 0;  // typed node number: echoed only, kept from the line before when null
+  for (int i = 1; i <= m.NN; ++i) {
+    rd.read()
+        .i(num, "número de nodo")
+        .r(m.COORD(i, 1), "X del nodo")
+        .r(m.COORD(i, 2), "Y del nodo")
+        .r(m.COORD(i, 3), "Z del nodo")
+        .i(m.RESTR(i, 1), "restricción DX del nodo")
+        .i(m.RESTR(i, 2), "restricción DY del nodo")
+        .i(m.RESTR(i, 3), "restricción DZ del nodo")
+        .i(m.RESTR(i, 4), "restricción MX del nodo")
+        .i(m.RESTR(i, 5), "restricción MY del nodo")
+        .i(m.RESTR(i, 6), "restricción MZ del nodo")
+        .i(m.PERFIL(i), "PERFIL del nodo")
+        .r(m.DF(i), "DF del nodo");
+    m.LINNODO(i) = rd.line();
+    put(f.rep, "(I5, 3F10.4, 6I3, I5, F10.4)", num, m.COORD(i, 1), m.COORD(i, 2), m.COORD(i, 3), m.RESTR(i, 1),
+        m.RESTR(i, 2), m.RESTR(i, 3), m.RESTR(i, 4), m.RESTR(i, 5), m.RESTR(i, 6), m.PERFIL(i), m.DF(i));
+    put(f.msh, "(I9, 3F12.4)", num, m.COORD(i, 1), m.COORD(i, 2), m.COORD(i, 3));
+  }
+  put(f.msh, "(A15)", "end coordinates");
+  lst(f.msh);
+
+  m.NGL = 6 * m.NN;
+}
 
 }  // namespace korvant

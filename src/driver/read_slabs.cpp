@@ -1,9 +1,81 @@
-// Not built yet: placeholder so the run sequence links.
+// Slabs: corner nodes, thickness, material and uniform loads of each slab, their
+// quadrilateral elements in the GiD mesh; and the echo of the control block.
+#include <string>
+
 #include "driver/input.hpp"
+#include "driver/read_checks.hpp"
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 
 namespace korvant {
 
-void read_slabs(DataReader&, Model&, Files&) {}
-void write_control_block(const Model&, Files&) {}
+void read_slabs(DataReader& rd, Model& m, Files& f) {
+  rd.read().i(m.NLOS, "NLOS (número de losas)");
+  check_count(rd, m.NLOS, cap::SLABS, "NLOS (número de losas)");
+  rd.skip();
+
+  m.LOSA.size_to(m.NLOS);
+  m.NI.size_to(m.NLOS);
+  m.NJ.size_to(m.NLOS);
+  m.NK.size_to(m.NLOS);
+  m.NL.size_to(m.NLOS);
+  m.h.size_to(m.NLOS);
+  m.Mat.size_to(m.NLOS, std::string(20, ' '));
+  m.CARGASLOSA.size_to(m.NLOS, 6);
+  if (m.NLOS < 1) return;
+
+  put(f.msh, "(A47)", "MESH dimension 3 ElemType Quadrilateral Nnode 4");
+  lst(f.msh, " ");
+  put(f.msh, "(A8)", "Elements");
+
+  lst(f.rep);
+  lst(f.rep, "             LECTURA DE NODOS QUE CONFORMAN CADA LOSA");
+  put(f.rep, "(A38, A20, A64)", "    LOSA   NI    NJ   NK    NL       h", "   Mat  ",
+      "CVMáx     CVMed     CVInst   CMUERTA    Pprop     PV");
+
+  for (int i = 1; i <= m.NLOS; ++i) {
+    rd.read()
+        .i(m.LOSA(i), "número de losa")
+        .i(m.NI(i), "NI de la losa")
+        .i(m.NJ(i), "NJ de la losa")
+        .i(m.NK(i), "NK de la losa")
+        .i(m.NL(i), "NL de la losa")
+        .r(m.h(i), "espesor h de la losa")
+        .a(m.Mat(i), 20, "material de la losa")
+        .r(m.CARGASLOSA(i, 1), "CVMáx de la losa")
+        .r(m.CARGASLOSA(i, 2), "CVMed de la losa")
+        .r(m.CARGASLOSA(i, 3), "CVInst de la losa")
+        .r(m.CARGASLOSA(i, 4), "CMUERTA de la losa");
+    const std::string which = " de la losa " + std::to_string(i);
+    check_ref(rd, m.NI(i), m.NN, "NI" + which, "NN");
+    check_ref(rd, m.NJ(i), m.NN, "NJ" + which, "NN");
+    check_ref(rd, m.NK(i), m.NN, "NK" + which, "NN");
+    check_ref(rd, m.NL(i), m.NN, "NL" + which, "NN");
+
+    // A slab standing wholly on soil carries the in-situ pressure at the centre
+    // of the foundation.
+    if (m.PERFIL(m.NI(i)) >= 1 && m.PERFIL(m.NJ(i)) >= 1 && m.PERFIL(m.NK(i)) >= 1 && m.PERFIL(m.NL(i)) >= 1)
+      m.CARGASLOSA(i, 6) = m.PvCentro;
+
+    put(f.rep, "(5I6, F10.3, 5X, A20, 6F10.3)", m.LOSA(i), m.NI(i), m.NJ(i), m.NK(i), m.NL(i), m.h(i), m.Mat(i),
+        m.CARGASLOSA(i, 1), m.CARGASLOSA(i, 2), m.CARGASLOSA(i, 3), m.CARGASLOSA(i, 4), m.CARGASLOSA(i, 5),
+        m.CARGASLOSA(i, 6));
+    put(f.msh, "(6I6)", m.LOSA(i), m.NI(i), m.NJ(i), m.NK(i), m.NL(i), 3);
+  }
+
+  put(f.msh, "(A12)", "end elements");
+  lst(f.msh, " ");
+}
+
+void write_control_block(const Model& m, Files& f) {
+  put(f.rep,
+      "('NN    NUMERO DE NODOS              =', I10/'NB    NUMERO DE BARRAS             =', I10/"
+      "'NLOS  NUMERO DE LOSAS              =', I10/'NZAP  NUMERO DE ZAPATAS AISLADAS   =', I10/"
+      "'NMAT  NO. DE MATERIALES (P/BARRAS) =', I10/'NPS   NO. DE PERFILES DISPONIBLES  =', I10/"
+      "'KANAL  TIPO DE ANALISIS            =', I10/'CASO(1)  ANALISIS POR EXPANSIÓN    =', I10/"
+      "'CASO(2)  ANALISIS POR COMPRESIÓN   =', I10/'CASO(3)  CONSOLIDACIÓN PRIMARIA    =', I10/"
+      "'CASO(4)  CONSOLIDACIÓN SECUNDARIA  =', I10)",
+      m.NN, m.NB, m.NLOS, m.NZAP, m.NMAT, m.NPS, m.KANAL, m.CASO[1], m.CASO[2], m.CASO[3], m.CASO[4]);
+}
 
 }  // namespace korvant

@@ -1,8 +1,238 @@
-// Not built yet: placeholder so the run sequence links.
+// Bar load vectors and the assembly of the extended frame stiffness matrix akr:
+// frame stiffness in columns 1..NGRED, the loads of a unit area reaction in the
+// next NR columns and -1 for each nodal reaction in the last MR columns.
+#include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 
 namespace korvant {
 
-void assemble_frame(Model&, Files&) {}
+namespace {
+
+void log_vec(OutFile& log, std::string_view lay, const Vec12& v) {
+  Rec r(log, layout(lay));
+  for (int i = 1; i <= 12; ++i) r << v(i);
+}
+
+void log_row(OutFile& log, std::string_view lay, const Model& m, int b) {
+  Rec r(log, layout(lay));
+  for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
+}
+
+// Adds a bar's global load vector into the full vector (by degree of freedom)
+// and, for free degrees of freedom, into the reduced vector (by equation).
+void add_load(const Model& m, int b, const Vec12& qr, Tab1<float>& full, Tab1<float>& red) {
+  for (int r = 1; r <= 12; ++r) {
+    int g = m.GLBARRA(b, r);
+    full(g) += qr(r);
+    int e = m.NUMGL(g);
+    if (e != 0) red(e) += qr(r);
+  }
+}
+
+// Local vector of a uniform load w with the axial self weight at the lower end.
+void uniform_load(Vec12& q, float w, float L, float L2, float pN, float u1z) {
+  q.clear();
+  if (u1z > 0.0f)
+    q(1) = -pN * L;
+  else
+    q(7) = -pN * L;
+  q(3) = -((w * L) / 2.0f);
+  q(9) = -((w * L) / 2.0f);
+  q(5) = -((w * L2) / 12.0f);
+  q(11) = (w * L2) / 12.0f;
+}
+
+// Adds the global form of a half-bar unit reaction load into one column of akr.
+void add_reaction_column(Model& m, int b, const Vec12& qr, int col) {
+  for (int r = 1; r <= 12; ++r) {
+    int f = m.NUMGL(m.GLBARRA(b, r));
+    if (f != 0) m.akr(f, col) += qr(r);
+  }
+}
+
+void dump_vectors(OutFile& log, const Model& m, int s, const Tab1<float>& red, const Tab1<float>& full) {
+  const int NC = m.NGRED + m.NR;
+  const Layout& head = layout("(5X, 1000I20)");
+  const Layout& line = layout("(I5, 1000F20.8)");
+  lst(log, "VECTOR DE CARGAS REDUCIDO, vered" + std::to_string(s));
+  {
+    Rec r(log, head);
+    for (int j = 1; j <= NC; ++j) r << j;
+  }
+  for (int i = 1; i <= m.NGRED; ++i) {
+    Rec r(log, line);
+    r << i << red(i);
+  }
+  lst(log, "VECTOR DE CARGAS completo");
+  {
+    Rec r(log, head);
+    for (int j = 1; j <= m.NR + m.NGL; ++j) r << j;
+  }
+  for (int i = 1; i <= m.NGL; ++i) {
+    Rec r(log, line);
+    r << i << full(i);
+  }
+}
+
+}  // namespace
+
+void assemble_frame(Model& m, Files& f) {
+  OutFile& log = f.mem;
+  const int ncols = m.NGRED + m.NR + m.MR;
+  m.akr.size_to(m.NGRED, ncols);
+  m.vered1.size_to(m.NGRED);
+  m.vered2.size_to(m.NGRED);
+  m.vered3.size_to(m.NGRED);
+  m.vered4.size_to(m.NGRED);
+  m.vecomp1.size_to(m.NGL);
+  m.vecomp2.size_to(m.NGL);
+  m.vecomp3.size_to(m.NGL);
+  m.vecomp4.size_to(m.NGL);
+  m.GLBARRA.size_to(m.NB, 12);
+
+  lst(f.rep, "CARGAS UNIFORMES DETERMINADAS EN CADA BARRA");
+  lst(f.rep, "  Barra     CVMax       CVMed      CVInst     CMuerta     PPropio          PV");
+  m.CARGATOTAL = 0.0f;
+
+  Element e;
+  Vec12 q, qr;
+  const Layout& load_line = layout("(I6, 6F12.4)");
+  for (int b = 1; b <= m.NB; ++b) {
+    const float L = m.LONG(b);
+    for (OutFile* out : {&f.rep, &log}) {
+      Rec r(*out, load_line);
+      r << b;
+      for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
+    }
+
+    element_matrices(m, log, b, ElementPass::Assembly, e);
+    const float L2 = e.L2;
+
+    // Frame stiffness by equation numbers; restrained degrees of freedom get nothing.
+    for (int k = 1; k <= 12; ++k) {
+      int eq = m.NUMGL(m.GLBARRA(b, k));
+      if (eq == 0) continue;
+      for (int r = 1; r <= 12; ++r) {
+        int fq = m.NUMGL(m.GLBARRA(b, r));
+        if (fq != 0) m.akr(eq, fq) += e.KPROY(k, r);
+      }
+    }
+
+    // Self weight: the part perpendicular to the bar joins Pprop, the axial part
+    // goes to the lower end.
+    const float W = (e.gamma * e.A) * L;
+    m.CARGATOTAL = m.CARGATOTAL + ((((m.CARGASBARRA(b, 1) + m.CARGASBARRA(b, 4)) + m.CARGASBARRA(b, 5)) * L) + W);
+    const float u1z = m.COSDIR(b, 1, 3);
+    const float u3z = m.COSDIR(b, 3, 3);
+    const float pperp = (W * u3z) / L;
+    const float pN = (W * u1z) / L;
+    m.CARGASBARRA(b, 5) += pperp;
+    lst(log, "La carga uniforme perpendicular por peso propio es", pperp);
+    lst(log, "La carga uniforme normal por peso propio es", pN);
+
+    const float CVMax = m.CARGASBARRA(b, 1), CVMed = m.CARGASBARRA(b, 2), CM = m.CARGASBARRA(b, 4),
+                PP = m.CARGASBARRA(b, 5), PV = m.CARGASBARRA(b, 6);
+
+    // Set 1, expansion: end forces of PV only.
+    lst(log, "Elemento:", b);
+    lst(log, "Expansión, CARGA UNIFORME", PV);
+    q.clear();
+    q(3) = -((PV * L) / 2.0f);
+    q(9) = -((PV * L) / 2.0f);
+    MULTMAT(log, e.TT, q, qr);
+    lst(log, "Vector de cargas rotadas, PV");
+    log_vec(log, "(12F10.3)", qr);
+    add_load(m, b, qr, m.vecomp1, m.vered1);
+
+    // Set 2, immediate compression.
+    float w = ((CVMax + CM) + PP) + PV;
+    lst(log, "Elemento:", b);
+    lst(log, "Compresión inmediata, CARGA UNIFORME", w);
+    log_row(log, "(6F10.3)", m, b);
+    lst(log, "Vector u1=", m.COSDIR(b, 1, 1), m.COSDIR(b, 1, 2), m.COSDIR(b, 1, 3));
+    uniform_load(q, w, L, L2, pN, u1z);
+    lst(log, "Vector de cargas en coord locales, CVMax+CM+PP+PV");
+    log_vec(log, "(12F10.4)", q);
+    MULTMAT(log, e.TT, q, qr);
+    lst(log, "Vector de cargas rotadas, CVMax+CM+PP+PV");
+    log_vec(log, "(12F10.4)", qr);
+    add_load(m, b, qr, m.vecomp2, m.vered2);
+    lst(log, "EL VECTOR DE CARGAS GLOBAL");
+    {
+      Rec r(log, layout("(12F10.4)"));
+      for (int k = 1; k <= 12; ++k) r << m.vecomp2(m.GLBARRA(b, k));
+    }
+
+    // Set 3, deferred compression.
+    w = ((CM + CVMed) + PP) + PV;
+    lst(log, "Elemento:", b);
+    lst(log, "Compresión diferida, CARGA UNIFORME", w);
+    log_row(log, "(6F10.3)", m, b);
+    uniform_load(q, w, L, L2, pN, u1z);
+    lst(log, "Vector de cargas en coord locales, CVMed+CM+PP+PV");
+    log_vec(log, "(12F10.4)", q);
+    MULTMAT(log, e.TT, q, qr);
+    lst(log, "Vector de cargas rotadas, CVMed+CM+PP+PV");
+    log_vec(log, "(12F10.4)", qr);
+    add_load(m, b, qr, m.vecomp3, m.vered3);
+
+    // A foundation bar with both ends on area reactions: the loads that a unit
+    // reaction spread over each half of the bar puts on its ends.
+    if (m.NR >= 1) {
+      const int ncol1 = area_reaction_position(m, m.GLBARRA(b, 3));
+      const int ncol2 = area_reaction_position(m, m.GLBARRA(b, 9));
+      if (ncol1 != 0 && ncol2 != 0) {
+        q.clear();
+        q(3) = -(HALF_NEAR_L * L);
+        q(5) = -(HALF_NEAR_L2 * L2);
+        q(9) = -(HALF_FAR_L * L);
+        q(11) = HALF_FAR_L2 * L2;
+        MULTMAT(log, e.TT, q, qr);
+        add_reaction_column(m, b, qr, m.NGRED + ncol1);
+        q.clear();
+        q(3) = -(HALF_FAR_L * L);
+        q(5) = -(HALF_FAR_L2 * L2);
+        q(9) = -(HALF_NEAR_L * L);
+        q(11) = HALF_NEAR_L2 * L2;
+        MULTMAT(log, e.TT, q, qr);
+        add_reaction_column(m, b, qr, m.NGRED + ncol2);
+      }
+    }
+  }
+
+  // The secondary consolidation acts under the same sustained bar loads as the
+  // primary one (its member forces subtract them as fixed-end loads).
+  m.vered4.v = m.vered3.v;
+  m.vecomp4.v = m.vecomp3.v;
+
+  m.qmax = m.CARGATOTAL / m.ACIM;
+  lst(f.rep, "La carga total de la estructura es", m.CARGATOTAL);
+  lst(f.rep, "La presión máxima qmax ejercida por la estructura es", m.qmax);
+
+  for (int k = 1; k <= m.MR; ++k) {
+    int eq = m.NUMGL(m.NREACN(k));
+    if (eq != 0) m.akr(eq, m.NGRED + m.NR + k) = -1.0f;
+  }
+
+  const int NC = m.NGRED + m.NR;
+  if (NC > 1000) return;
+  lst(log, "MATRIZ DE REGIDEZ AMPLIADA");
+  {
+    Rec r(log, layout("(5X, 100I20)"));
+    for (int j = 1; j <= NC; ++j) r << j;
+  }
+  const Layout& line = layout("(I5, 1000F20.8)");
+  for (int i = 1; i <= m.NGRED; ++i) {
+    Rec r(log, line);
+    r << i;
+    for (int j = 1; j <= NC; ++j) r << m.akr(i, j);
+  }
+  dump_vectors(log, m, 1, m.vered1, m.vecomp1);
+  dump_vectors(log, m, 2, m.vered2, m.vecomp2);
+  dump_vectors(log, m, 3, m.vered3, m.vecomp3);
+  dump_vectors(log, m, 4, m.vered4, m.vecomp4);
+}
 
 }  // namespace korvant

@@ -1,8 +1,138 @@
-// Not built yet: placeholder so the run sequence links.
+// Member end forces of every bar for a solved case, in the bar's local axes:
+// K*d of the end displacements, less the loads of the soil reactions under a
+// foundation bar, less the fixed-end loads of the case's uniform load.
+#include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 
 namespace korvant {
 
-void end_forces(Model&, Files&, int) {}
+namespace {
+
+const char* const ETIQMEC[13] = {"",
+                                 "NORMAL X1           ", "CORTANTE Y1         ", "CORTANTE Z1         ",
+                                 "TORSION X1          ", "FLEXIONANTE Y1      ", "FLEXIONANTE Z1      ",
+                                 "NORMAL X2           ", "CORTANTE Y2         ", "CORTANTE Z2         ",
+                                 "TORSION X2          ", "FLEXIONANTE Y2      ", "FLEXIONANTE Z2      "};
+
+void log_vec(OutFile& log, const Layout& l, const Vec12& v) {
+  Rec r(log, l);
+  for (int i = 1; i <= 12; ++i) r << v(i);
+}
+
+}  // namespace
+
+// Uniform load of a bar in case `caso`; 0 for a code outside 1..4.
+float case_load(const Model& m, int b, int caso) {
+  const float CVMax = m.CARGASBARRA(b, 1), CVMed = m.CARGASBARRA(b, 2), CM = m.CARGASBARRA(b, 4),
+              PP = m.CARGASBARRA(b, 5), PV = m.CARGASBARRA(b, 6);
+  switch (caso) {
+    case 1: return PV;
+    case 2: return ((CVMax + CM) + PP) + PV;
+    case 3:
+    case 4: return ((CVMed + CM) + PP) + PV;
+    default: return 0.0f;
+  }
+}
+
+void end_forces(Model& m, Files& f, int caso) {
+  OutFile& log = f.mem;
+  if (m.VGL.n1 != m.NB || m.VGL.n2 != 12) m.VGL.size_to(m.NB, 12);
+  m.VGL.fill(0.0f);
+  if (m.GLBARRA.n1 != m.NB || m.GLBARRA.n2 != 12) m.GLBARRA.size_to(m.NB, 12);
+
+  lst(log, "Caso:", caso);
+  lst(log, "GRADOS DE LIBERTAD", m.NGL);
+  lst(log, "VECTOR SOLUCIÓN");
+  lst(log, "NR=", m.NR);
+  // The solution holds NGL + NR + MR entries; the log runs over NGL + NN and
+  // shows the entries past the solution as zeros.
+  for (int i = 1; i <= m.NGL + m.NN; ++i) lst(log, i <= m.DESP.size() ? m.DESP(i) : 0.0f);
+
+  { Rec heading(f.rep, "(//2X, 'BARRA', 6X, 'ELEMENTOS', 5X, 'GRADO DE', 12X, 'MAGNITUD'/13X, 'MECANICOS', 5X, 'LIBERTAD'/)"); }
+  if (m.NB < 1) return;
+
+  const Layout& l4 = layout("(12F10.4)");
+  const Layout& l2 = layout("(12F10.2)");
+  const Layout& rep_line = layout("(I5, 7X, A14, I6, 10X, F15.8)");
+  Element e;
+  Vec12 dg, dl, Kd, VR, FEMP, F, pg, pl;
+  for (int b = 1; b <= m.NB; ++b) {
+    const float L = m.LONG(b);
+    const float w = case_load(m, b, caso);
+    lst(log, "LA CARGA UNIFORME SOBRE LA BARRA", b, " ES", w);
+
+    element_matrices(m, log, b, ElementPass::EndForces, e);
+    const float L2 = e.L2;
+
+    lst(log, "VECTOR DE DESPLAZAMIENTOS POR BARRA", b);
+    for (int r = 1; r <= 12; ++r) {
+      dg(r) = m.DESP(m.GLBARRA(b, r));
+      lst(log, dg(r));
+    }
+    MULTMAT(log, e.TRANS, dg, dl);
+    lst(log, "VECTOR DE DESPLAZAMIENTOS LOCAL POR BARRA", b);
+    log_vec(log, l4, dl);
+
+    // Nodal loads at the bar's ends: logged only, they act on the nodes.
+    for (int r = 1; r <= 12; ++r) pg(r) = m.P(m.GLBARRA(b, r));
+    lst(log, "VECTOR GLOBAL DE CARGAS, BARRA", b);
+    log_vec(log, l4, pg);
+    MULTMAT(log, e.TRANS, pg, pl);
+    lst(log, "VECTOR LOCAL DE CARGAS, BARRA", b);
+    log_vec(log, l4, pl);
+
+    MULTMAT(log, e.KELEM, dl, Kd);
+    lst(log, "VECTOR K*d, BARRA", b);
+    log_vec(log, l2, Kd);
+
+    // Soil reactions spread over each half of a bar whose two ends are area reactions.
+    VR.clear();
+    if (m.NR >= 1) {
+      const int ncol1 = area_reaction_position(m, m.GLBARRA(b, 3));
+      const int ncol2 = area_reaction_position(m, m.GLBARRA(b, 9));
+      if (ncol1 != 0 && ncol2 != 0) {
+        const float ri = m.DESP(m.NGL + ncol1);
+        const float rj = m.DESP(m.NGL + ncol2);
+        VR(3) = (HALF_NEAR_L * L) * ri + (HALF_FAR_L * L) * rj;
+        VR(5) = (HALF_NEAR_L2 * L2) * ri + (HALF_FAR_L2 * L2) * rj;
+        VR(9) = (HALF_FAR_L * L) * ri + (HALF_NEAR_L * L) * rj;
+        VR(11) = -(HALF_FAR_L2 * L2) * ri - (HALF_NEAR_L2 * L2) * rj;
+        lst(log, "añadiendo la contribución de las reacciones");
+        lst(log, "ncol1=", ncol1);
+        lst(log, "ncol2=", ncol2);
+        lst(log, "X(ncol1+NG)=", ri);
+        lst(log, "X(ncol2+NG)=", rj);
+        lst(log, "VECTOR POR REACCIONES VR, BARRA", b);
+        log_vec(log, l4, VR);
+      }
+    }
+
+    FEMP.clear();
+    FEMP(3) = -((w * L) / 2.0f);
+    FEMP(9) = -((w * L) / 2.0f);
+    FEMP(5) = -((w * L2) / 12.0f);
+    FEMP(11) = (w * L2) / 12.0f;
+    lst(log, "VECTOR EMPOTRAMIENTO, BARRA", b);
+    log_vec(log, l4, FEMP);
+
+    lst(log, "VECTOR Kd ANTES DE SUMAR VR, BARRA", b);
+    log_vec(log, l4, Kd);
+    Vec12 KdVR;
+    for (int r = 1; r <= 12; ++r) KdVR(r) = Kd(r) - VR(r);
+    lst(log, "VECTOR LOCAL K*d+VR, BARRA", b);
+    log_vec(log, l4, KdVR);
+    for (int r = 1; r <= 12; ++r) F(r) = KdVR(r) - FEMP(r);
+    lst(log, "VECTOR DE ELEMENTOS MECANICOS, BARRA", b);
+    log_vec(log, l4, F);
+
+    for (int r = 1; r <= 12; ++r) {
+      m.VGL(b, r) = F(r);
+      Rec rl(f.rep, rep_line);
+      rl << b << ETIQMEC[r] << m.GLBARRA(b, r) << F(r);
+    }
+  }
+}
 
 }  // namespace korvant

@@ -32,6 +32,7 @@ struct Model {
   std::string UNIDADES[6];     // entries 1..5, 4 characters each
   int KANAL = 0;
   int CASO[5] = {0, 0, 0, 0, 0};  // entries 1..4
+  std::string DATOS;           // name of the data file, for messages about data found faulty after reading
 
   // ---- Materials and sections (block 4) ----------------------------------
   int NMAT = 0;
@@ -48,6 +49,7 @@ struct Model {
   Tab2<int> RESTR;             // (node, 1..6)
   Tab1<int> PERFIL;            // soil profile of the node, 0 none
   Tab1<float> DF;              // depth of foundation
+  Tab1<int> LINNODO;           // line of the data file on which each node line ends
 
   // ---- Bars (block 6) ----------------------------------------------------
   int NB = 0;
@@ -115,10 +117,18 @@ struct Model {
   // ---- Influence values --------------------------------------------------
   Tab4<float> IX, IY, IZ, AINF;  // (point j, stratum k, reaction l, direction d)
   Tab2<float> SUM_AINF;          // (point j, stratum k)
+  // Name of the data file as typed, for the messages of the checks on the model
+  // made after reading (the run driver sets it; empty gives a message without it).
+  std::string ARCHIVO_DATOS;
 
   // ---- Field moduli ------------------------------------------------------
   Tab2<float> ECAMPO1, ECAMPO2;    // (reaction point, stratum)
   Tab2<float> ECAMPOP1, ECAMPOP2;  // (profile, stratum)
+
+  // ---- Soil flexibility --------------------------------------------------
+  // Compressibility (1/modulus) of each stratum as last used by FLSC, FLSC_3
+  // and FLSC_4: (profile, stratum), logged only.
+  Tab2<float> AMZ, AMZ3, AMZ4;
 
   // ---- Frame assembly ----------------------------------------------------
   Tab2<int> GLBARRA;           // (bar, 1..12)

@@ -1,8 +1,111 @@
-// Not built yet: placeholder so the run sequence links.
+// Field moduli: the laboratory modulus of every stratum under every reaction
+// point scaled, by a power law of the stress ratio, from the laboratory stress
+// to the stress that the foundation produces there.
+#include <algorithm>
+#include <cmath>
+
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {
 
-void field_moduli(Model&, Files&) {}
+namespace {
+
+constexpr float kExponent = 0.42857146f;
+
+// Field modulus for the field stress S; a stress that is not positive (zero,
+// negative or not a number) keeps the laboratory modulus.
+float field_modulus(Files& f, float s_lab, float S, float E) {
+  if (S > 0.0f) return std::pow(s_lab / S, kExponent) * E;
+  lst(f.mem, "S_CPO NO POSITIVO, SE CONSERVA EL MODULO DE LABORATORIO");
+  return E;
+}
+
+void print_table(const Model& m, Files& f, const Tab2<float>& t, int rows) {
+  {
+    Rec r(f.rep, "(30I10)");
+    for (int i = 1; i <= m.NR; ++i) r << i;
+  }
+  const Layout& row = layout("(30F10.2)");
+  for (int k = 1; k <= rows; ++k) {
+    Rec r(f.rep, row);
+    for (int i = 1; i <= m.NR; ++i) r << t(i, k);
+  }
+}
+
+}  // namespace
+
+void field_moduli(Model& m, Files& f) {
+  const float Pv = m.PvCentro;
+  const float qneta = m.qmax + Pv;
+  lst(f.rep, "Pv=", Pv);
+  lst(f.rep, "qneta=", qneta);
+  lst(f.mem, "Pv=", Pv);
+  lst(f.mem, "qneta=", qneta);
+  lst(f.mem, "NR=", m.NR);
+  lst(f.mem, "Kp=", 0);
+
+  // By reaction point: start from the laboratory moduli of profile number i
+  // (zero beyond the profiles read). Row NCENTRO exists even without reactions.
+  const int rows = std::max(m.NR, m.NCENTRO);
+  m.ECAMPO1.size_to(rows, cap::STRATA);
+  m.ECAMPO2.size_to(rows, cap::STRATA);
+  for (int k = 1; k <= cap::STRATA; ++k) {
+    for (int i = 1; i <= rows; ++i) {
+      m.ECAMPO1(i, k) = i <= m.E1.n1 && k <= m.E1.n2 ? m.E1(i, k) : 0.0f;
+      m.ECAMPO2(i, k) = i <= m.E2.n1 && k <= m.E2.n2 ? m.E2(i, k) : 0.0f;
+    }
+  }
+  if (m.ECAMPOP1.n1 == 0) {
+    m.ECAMPOP1.size_to(std::max(m.NPS, 1), cap::STRATA);
+    m.ECAMPOP2.size_to(std::max(m.NPS, 1), cap::STRATA);
+  }
+  lst(f.rep, "MÓDULOS DE CAMPO CALCULADOS");
+
+  int nest_rows = 0;  // strata rows printed: the largest NEST of the points' profiles
+  for (int i = 1; i <= m.NR; ++i) {
+    const int n = (m.NREAC(i) - 1) / 6 + 1;
+    const int p = m.PERFCIM(n);
+    const float D = m.DF(n);
+    nest_rows = std::max(nest_rows, m.NEST(p));
+    lst(f.mem, "EL GL DE LA REACCION", i, " ES:", m.NREAC(i));
+    lst(f.mem, "NODO:", n);
+    lst(f.rep, "PARA EL NODO DE REACCIÓN", i);
+
+    for (int k = 1; k <= m.NEST(p); ++k) {
+      lst(f.mem, "Z1 ORIGINAL:", m.Z(p, k));
+      lst(f.mem, "PROF=", m.PROF(p, k));
+      lst(f.mem, "Df=", D);
+      if (!(D < m.PROF(p, k))) continue;
+
+      lst(f.rep, "Nodo=", i, "ESTRATO=", k, "Val inf=", m.SUM_AINF(i, k));
+      const float S1 = m.SUM_AINF(i, k) * std::fabs(Pv);
+      lst(f.rep, "s_lab=", m.slab(p, k), "S_CPO=", S1);
+      m.ECAMPO1(i, k) = field_modulus(f, m.slab(p, k), S1, m.E1(p, k));
+      const float S2 = m.SUM_AINF(i, k) * qneta;
+      lst(f.rep, "s_lab=", m.slab(p, k), "S_CPO=", S2);
+      m.ECAMPO2(i, k) = field_modulus(f, m.slab(p, k), S2, m.E2(p, k));
+      lst(f.rep, i, k, m.E1(p, k), m.ECAMPO1(i, k));
+      lst(f.rep, i, k, m.E2(p, k), m.ECAMPO2(i, k));
+    }
+  }
+
+  lst(f.rep, "MÓDULOS DE CAMPO, EXPANSIÓN");
+  print_table(m, f, m.ECAMPO1, nest_rows);
+  { Lst empty(f.rep); }
+  lst(f.rep, "MÓDULOS DE CAMPO, COMPRESIÓN INMEDIATA");
+  print_table(m, f, m.ECAMPO2, nest_rows);
+
+  // Central-node moduli, for profile 1 only.
+  lst(f.rep, "Los módulos de campo a usar del nodo", m.NCENTRO, "son:");
+  lst(f.rep, "Perfil=", 1);
+  const int nest1 = m.NPS >= 1 ? m.NEST(1) : 0;
+  for (int k = 1; k <= nest1; ++k) {
+    m.ECAMPOP1(1, k) = m.ECAMPO1(m.NCENTRO, k);
+    m.ECAMPOP2(1, k) = m.ECAMPO2(m.NCENTRO, k);
+    lst(f.rep, "Estrato=", k, "E elas=", m.ECAMPOP1(1, k), "E comp=", m.ECAMPOP2(1, k));
+  }
+}
 
 }  // namespace korvant

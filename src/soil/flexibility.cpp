@@ -1,11 +1,172 @@
-// Not built yet: placeholder so the run sequence links.
+// Soil flexibility matrix: the settlement under each area reaction for a unit
+// value of every reaction, summed over the strata below the foundation level.
+#include <cmath>
+
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {
 
-void FLSC(Model&, Files&, const Tab2<float>&, const Tab2<float>&, int) {}
-void FLSC_3(Model&, Files&) {}
-void FLSC_4(Model&, Files&) {}
-void FNLCC(Model&, Files&) {}
+namespace {
+
+// x if x > 0, else +0 (so -0 and NaN give +0).
+float pos(float x) { return x > 0.0f ? x : 0.0f; }
+
+// Sum of the two direction parts of an influence table.
+float both(const Tab4<float>& t, int i, int k, int l) { return dir_part(t, i, k, l, 1) + dir_part(t, i, k, l, 2); }
+
+void size_flex(Model& m) {
+  const int n = m.NR + m.MR;
+  if (m.FLEX.n1 != n || m.FLEX.n2 != n) m.FLEX.size_to(n, n);
+}
+
+void size_amz(Model& m, Tab2<float>& amz) {
+  if (amz.n1 != m.NPS || amz.n2 != cap::STRATA) amz.size_to(m.NPS, cap::STRATA);
+}
+
+void log_matrix(const Model& m, Files& f, int n) {
+  const Layout& row = layout("(20F20.8)");
+  for (int i = 1; i <= n; ++i) {
+    Rec r(f.mem, row);
+    for (int l = 1; l <= n; ++l) r << m.FLEX(i, l);
+  }
+}
+
+// The four lines that name the length and area of column l's reaction.
+void log_column(const Model& m, Files& f, int g) {
+  for (int j = 1; j <= m.NR; ++j) {
+    if (m.NREAC(j) != g) continue;
+    lst(f.mem, "posicion ", g);
+    lst(f.mem, "DO J", j);
+    lst(f.mem, "AREA DE REACCION=", m.AREA(g));
+    lst(f.mem, "LONGITUD DE REACCION=", m.LONGITUD(g));
+  }
+}
+
+enum class Law { Immediate, Primary, Secondary };
+
+// FLSC, FLSC_3 and FLSC_4: same loops, a different deformation law per stratum.
+void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1) {
+  size_flex(m);
+  Tab2<float>& amz = law == Law::Immediate ? m.AMZ : law == Law::Primary ? m.AMZ3 : m.AMZ4;
+  size_amz(m, amz);
+  const char* label = law == Law::Immediate ? "en flsc, ESTRATO=" : law == Law::Primary ? "en flsc_3, ESTRATO=" : "en flsc_4, ESTRATO=";
+  const Layout& contrib = layout("(6F10.6, I5)");
+
+  lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
+  if (law == Law::Immediate) lst(f.mem, "nflag1=", nflag1);
+
+  for (int I = 1; I <= m.NR; ++I) {
+    const int node = (m.NREAC(I) - 1) / 6 + 1;
+    const int KP = m.PERFCIM(node);
+    const float D = m.DF(node);
+    lst(f.mem, "I=", I, "NREAC(I)=", m.NREAC(I));
+    lst(f.mem, "NODO=", node, " PERFIL", KP);
+
+    for (int l = 1; l <= m.NR; ++l) {
+      const int g = 6 * l - 3;
+      log_column(m, f, g);
+      float SUMA = 0.0f;
+      bool first = true;
+      for (int k = 1; k <= m.NEST(KP); ++k) {
+        lst(f.mem, label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
+        if (!(D < m.PROF(KP, k))) continue;
+
+        float modulus;
+        if (law == Law::Immediate) modulus = nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
+        else modulus = Emod(KP, k);
+        const float mc = 1.0f / modulus;
+        amz(KP, k) = mc;
+
+        // The first stratum below the foundation counts from the foundation level down.
+        const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
+        first = false;
+
+        float ainf;
+        if (law == Law::Immediate) {
+          ainf = both(m.IZ, I, k, l) - (*NU)(KP, k) * (pos(both(m.IX, I, k, l)) + pos(both(m.IY, I, k, l)));
+        } else {
+          ainf = pos(both(m.IZ, I, k, l));
+        }
+        float term = m.LONGITUD(g) * mc * h * ainf / m.AREA(g);
+        if (law == Law::Secondary) term = term * std::log10(1.0f + m.psi(KP, k) * m.T(KP, k));
+        SUMA = SUMA + term;
+
+        if (law == Law::Immediate) lst(f.mem, "AMZ(KP,J)=", mc);
+        {
+          Rec r(f.mem, contrib);
+          r << mc << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
+        }
+        lst(f.mem, "AINF", I, l, k, ainf);
+        lst(f.mem, "SUMA=", SUMA);
+      }
+      m.FLEX(I, l) = SUMA;
+      lst(f.mem, "almacenando para nudo y reacción", I, l);
+    }
+  }
+
+  lst(f.mem, "MATRIZ DE FLEXIBILIDADES");
+  log_matrix(m, f, m.NR);
+}
+
+}  // namespace
+
+void FLSC(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1) {
+  linear_flex(m, f, Law::Immediate, Emod, &NU, nflag1);
+}
+
+void FLSC_3(Model& m, Files& f) { linear_flex(m, f, Law::Primary, m.Emv, nullptr, 0); }
+
+void FLSC_4(Model& m, Files& f) { linear_flex(m, f, Law::Secondary, m.Emt, nullptr, 0); }
+
+// Immediate compressions with the modulus of each stratum evaluated at the
+// stress that the current reactions QREAC add to the in-situ mean pressure.
+void FNLCC(Model& m, Files& f) {
+  size_flex(m);
+  m.FLEX.fill(0.0f);
+  const Layout& contrib = layout("(6F10.6, I5)");
+
+  lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
+  for (int I = 1; I <= m.NR; ++I) {
+    const int node = (m.NREAC(I) - 1) / 6 + 1;
+    const int KP = m.PERFCIM(node);
+    const float D = m.DF(node);
+    lst(f.mem, "I=", I, "NREAC(I)=", m.NREAC(I));
+    lst(f.mem, "NODO=", node, " PERFIL", KP);
+
+    for (int l = 1; l <= m.NR; ++l) {
+      const int g = 6 * l - 3;
+      log_column(m, f, g);
+      float SUMA = 0.0f;
+      for (int k = 1; k <= m.NEST(KP); ++k) {
+        if (!(D < m.PROF(KP, k))) continue;
+        const float h = m.H(KP, k);
+        const float S = pos(both(m.IY, I, k, l)) + both(m.IZ, I, k, l) + pos(both(m.IX, I, k, l));
+        const float p0 = (2.0f * m.KO(KP, k) + 1.0f) * m.PZ(KP, k) / 3.0f;
+        const float sigma = 0.16666667f * m.QREAC(I) * m.LONGITUD(g) * S / m.AREA(g) + p0;
+        const float E = m.K2(KP, k) * m.VALNL * std::pow(sigma / m.VALNL, m.N2(KP, k));
+        const float ainf = pos(both(m.IZ, I, k, l));
+        const float inv = 1.0f / E;
+        SUMA = SUMA + m.LONGITUD(g) * h * inv * ainf / m.AREA(g);
+
+        lst(f.mem, 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
+        lst(f.mem, sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
+        lst(f.mem, "EL MODULO E ES", E);
+        {
+          Rec r(f.mem, contrib);
+          r << inv << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
+        }
+        lst(f.mem, "AINF=", I, l, k, ainf);
+        lst(f.mem, "SUMA=", SUMA);
+      }
+      m.FLEX(I, l) = SUMA;
+      lst(f.mem, "almacenando para nudo y reacción", I, l);
+    }
+  }
+
+  lst(f.mem, "MATRIZ DE FLEXIBILIDADES");
+  log_matrix(m, f, m.NR);
+}
 
 }  // namespace korvant

@@ -1,8 +1,148 @@
-// Not built yet: placeholder so the run sequence links.
+// Influence values: the stresses that a unit pressure on the contact rectangle
+// of every reaction produces at the middle of every stratum under every
+// reaction point, and the file VALINF.
+#include <algorithm>
+#include <string>
+
+#include "model/fatal.hpp"
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {
 
-void influence_values(Model&, Files&) {}
+void reject_model(const Model& m, std::string_view item, std::string_view what) {
+  std::string msg = "Error en el archivo de datos";
+  if (!m.ARCHIVO_DATOS.empty()) msg += " \"" + m.ARCHIVO_DATOS + "\"";
+  msg += ": ";
+  msg += item;
+  msg += ": ";
+  msg += what;
+  throw Fatal{status::BAD_DATA, msg};
+}
+
+namespace {
+
+std::string num(int v) { return std::to_string(v); }
+
+// Soil profile of a foundation node, checked against the profiles read.
+void check_profile(const Model& m, int node, const char* kind) {
+  const int p = m.PERFCIM(node);
+  if (p < 1 || p > m.NPS) {
+    reject_model(m, std::string("perfil de suelo del nodo ") + num(node) + " (" + kind + ")",
+                 "se encontró " + num(p) + "; se esperaba un perfil de 1 a " + num(m.NPS));
+  }
+  if (m.NEST(p) > cap::STRATA) {
+    reject_model(m, "número de estratos del perfil " + num(p),
+                 "se encontró " + num(m.NEST(p)) + "; se esperaban a lo más " + num(cap::STRATA));
+  }
+}
+
+// The influence, flexibility and footing computations need: at most 140 area
+// reactions; reaction i on the vertical displacement of node i (foundation nodes
+// numbered first); a soil profile for every foundation node; a footing on the
+// node of every nodal reaction.
+void check_model(const Model& m) {
+  if (m.NR > cap::REACTIONS) {
+    reject_model(m, "número de reacciones de área (nodos de cimentación)",
+                 "se encontraron " + num(m.NR) + "; se esperaban a lo más " + num(cap::REACTIONS));
+  }
+  for (int i = 1; i <= m.NR; ++i) {
+    if (m.NREAC(i) != 6 * i - 3) {
+      const int n = (m.NREAC(i) - 1) / 6 + 1;
+      reject_model(m, "reacción de área " + num(i),
+                   "está en el nodo " + num(n) + "; se esperaba el nodo " + num(i) +
+                       " (los nodos de cimentación deben ser los primeros, 1 a " + num(m.NR) + ")");
+    }
+    check_profile(m, i, "nodo de cimentación");
+  }
+  for (int i = 1; i <= m.MR; ++i) {
+    const int n = (m.NREACN(i) - 1) / 6 + 1;
+    bool found = false;
+    for (int j = 1; j <= m.NZAP; ++j) found = found || m.NODZAP(j) == n;
+    if (!found) {
+      reject_model(m, "reacción nodal " + num(i) + " del nodo " + num(n),
+                   "el nodo no tiene zapata aislada; se esperaba una zapata en el nodo");
+    }
+    check_profile(m, n, "nodo con zapata aislada");
+  }
+}
+
+}  // namespace
+
+void influence_values(Model& m, Files& f) {
+  check_model(m);
+
+  const int NR = m.NR;
+  int nest_max = 1;
+  for (int p = 1; p <= m.NPS; ++p) nest_max = std::max(nest_max, m.NEST(p));
+  const int ndirs = std::max(m.NDIRS, 1);
+  m.IX.size_to(NR, nest_max, NR, ndirs);
+  m.IY.size_to(NR, nest_max, NR, ndirs);
+  m.IZ.size_to(NR, nest_max, NR, ndirs);
+  m.AINF.size_to(NR, nest_max, NR, ndirs);
+  m.SUM_AINF.size_to(NR, nest_max);
+
+  { Rec title(f.vinf, "(//15X, 'VALORES DE INFLUENCIA'/)"); }
+  lst(f.vinf, m.NDIRS, "DIRECCIONES");
+
+  const Layout& bousi_args = layout("(7F10.4)");
+  const Layout& values = layout("(3I8, 3X, 4F10.7)");
+
+  for (int d = 1; d <= m.NDIRS; ++d) {
+    lst(f.vinf, "EN LA DIRECCIÓN", d);
+    lst(f.vinf, "PUNTO ESTRATO REACCION      IX        IY        IZ");
+    lst(f.mem, "EN LA DIRECCIÓN", d);
+
+    for (int j = 1; j <= NR; ++j) {
+      const int n = (m.NREAC(j) - 1) / 6 + 1;
+      const int p = m.PERFCIM(n);
+      const float D = m.DF(n);
+      lst(f.mem, "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
+      lst(f.mem, "NODO:", n);
+      lst(f.mem, "PERFIL ASIGNADO AL NODO:", p);
+      lst(f.mem, "ESTRATOS DEL PERFIL:", m.NEST(p));
+      int k0 = 0;  // first stratum whose bottom lies below the foundation level
+
+      for (int k = 1; k <= m.NEST(p); ++k) {
+        float z = m.Z(p, k);
+        lst(f.mem, "Z1 ORIGINAL:", z);
+        lst(f.mem, "PROF=", m.PROF(p, k));
+        lst(f.mem, "Df=", D);
+        if (!(D < m.PROF(p, k))) continue;
+
+        if (k0 == 0) k0 = k;
+        // Depth of the middle of the stratum below the foundation level (of the
+        // part below it for the stratum the foundation rests in).
+        if (m.PROF(p, k) == m.PROF(p, k0)) {
+          z = (m.PROF(p, k0) - D) * 0.5f;
+        } else if (m.PROF(p, k) > m.PROF(p, k0)) {
+          z = (m.PROF(p, k) - D) - (m.PROF(p, k) - m.PROF(p, k - 1)) * 0.5f;
+        }
+        lst(f.mem, "Z1 AJUSTADO:", z);
+
+        const float nu = m.NU2(p, k);
+        for (int l = 1; l <= NR; ++l) {
+          lst(f.mem, "antes de llamar a bousi");
+          {
+            Rec r(f.mem, bousi_args);
+            r << m.XR(j) << m.YR(j) << z << m.Xi(l, d) << m.Yi(l, d) << m.Xf(l, d) << m.Yf(l, d);
+          }
+          float sx = 0.0f, sy = 0.0f, sz = 0.0f;
+          bousi(nu, m.XR(j), m.YR(j), z, m.Xi(l, d), m.Yi(l, d), m.Xf(l, d), m.Yf(l, d), sx, sy, sz);
+          m.IX(j, k, l, d) = sx;
+          m.IY(j, k, l, d) = sy;
+          m.IZ(j, k, l, d) = sz;
+          const float ainf = sz - (sx + sy) * nu;
+          m.AINF(j, k, l, d) = ainf;
+          m.SUM_AINF(j, k) += ainf;
+          { Rec r(f.vinf, values); r << j << k << l << sx << sy << sz << ainf; }
+          { Rec r(f.mem, values); r << j << k << l << sx << sy << sz << ainf; }
+          lst(f.mem, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+        }
+      }
+    }
+  }
+}
 
 }  // namespace korvant

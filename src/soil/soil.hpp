@@ -1,6 +1,8 @@
 // Soil model and soil flexibility.
 #pragma once
 
+#include <string_view>
+
 #include "driver/data_reader.hpp"
 #include "model/model.hpp"
 #include "output/out_file.hpp"
@@ -10,25 +12,38 @@ namespace korvant {
 // Block 9: profiles, strata, case properties, depths, pressures, PvCentro.
 void read_soil(DataReader& rd, Model& m, Files& f);
 
+// Ends the run on a model that the soil computations cannot take:
+// Fatal{status::BAD_DATA} with "Error en el archivo de datos "<file>": <item>: <what>".
+[[noreturn]] void reject_model(const Model& m, std::string_view item, std::string_view what);
+
 // Stresses at (x, y, depth z) under a unit pressure on the plan rectangle
 // x1..x2, y1..y2 (Boussinesq, corner rectangles combined). The outputs keep
 // their entry values for a degenerate position.
 void bousi(float nu, float x, float y, float z, float x1, float y1, float x2, float y2, float& sx, float& sy, float& sz);
 
-// IX, IY, IZ, AINF, SUM_AINF and the file VALINF.
+// IX, IY, IZ, AINF, SUM_AINF and the file VALINF. Checks first that the
+// reaction points fit the influence tables (Fatal{status::BAD_DATA} otherwise).
 void influence_values(Model& m, Files& f);
+
+// Entry d of an influence table (IX, IY, IZ, AINF); the tables hold only the
+// directions the model has, so a direction beyond them reads as +0.
+inline float dir_part(const Tab4<float>& t, int i, int k, int l, int d) { return d <= t.n4 ? t(i, k, l, d) : 0.0f; }
 
 // ECAMPO1, ECAMPO2, ECAMPOP1, ECAMPOP2 (needs qmax from the frame assembly).
 void field_moduli(Model& m, Files& f);
 
-// Flexibility matrices: FLEX(1..NR, 1..NR).
+// Flexibility matrices: FLEX(1..NR, 1..NR). FLEX is sized (NR + MR) square on
+// the first call and kept. FLSC takes the modulus table chosen by nflag1 (by
+// profile for 1 and 3, by reaction point for 2); FLSC_3 uses Emv, FLSC_4 Emt,
+// psi and T, FNLCC the stress-dependent modulus under the reactions QREAC.
 void FLSC(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1);
 void FLSC_3(Model& m, Files& f);
 void FLSC_4(Model& m, Files& f);
 void FNLCC(Model& m, Files& f);
 
 // Isolated-footing rigidities on the diagonal of FLEX after the NR area reactions.
-// NU is a (profile, stratum) table; the consolidation cases pass a table of zeros.
+// NU is a (profile, stratum) table; the consolidation cases pass a table of zeros
+// (an empty table reads as zeros).
 void footing_rigidities(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<float>& NU);
 
 }  // namespace korvant

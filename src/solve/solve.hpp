@@ -16,7 +16,19 @@ void gaussj(float* a, int n, int lda, float* b, OutFile& con);
 void HUND(Model& m, Files& f, const Tab1<float>& vered);
 
 // Nonlinear (Demeneghi) interaction solve of case 2, 3 or 4 with the case's
-// parameter table (A2, Ap or Acs) and reduced load vector.
-void SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<float>& vered);
+// parameter table (A2, Ap or Acs) and reduced load vector. Returns false when
+// the Newton iteration ended without meeting its convergence test.
+bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<float>& vered);
+
+// Settlement (m) of stratum jj under reaction ii in case `caso`, for the reactions
+// RNL(NGRED + k) + HINC(k); KP is the soil profile of the reaction's node.
+float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC, int KP);
+// DEFS(1..NR): settlement under every reaction, summed over the strata of its profile.
+void CalcDefNL(const Model& m, Files& f, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS, const Tab1<float>& HINC);
+
+// Lines shared by the solvers: the nodal displacement table of the report and
+// the values of a GiD result block (after its header line) from DESP.
+void write_node_displacements(const Model& m, Files& f);
+void write_result_values(const Model& m, Files& f);
 
 }  // namespace korvant

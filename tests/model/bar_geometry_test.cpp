@@ -2,6 +2,8 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
+#include <string>
 
 #include "model/preprocess.hpp"
 
@@ -75,4 +77,44 @@ TEST(DirectionCosines, RowsAreOrthonormal) {
   // The local y axis is horizontal.
   EXPECT_EQ(t.m.COSDIR(1, 2, 3), 0.0f);
   EXPECT_EQ(t.m.COSDIR(2, 2, 3), 0.0f);
+}
+
+TEST(DirectionCosines, LogOfEachCase) {
+  std::FILE* tmp = std::tmpfile();
+  Model m;
+  Files f;
+  f.mem.attach(tmp, "MEMORIA");
+  m.NB = 2;
+  m.COORD.size_to(3, 3);
+  m.PI.size_to(2);
+  m.PJ.size_to(2);
+  m.COORD(2, 2) = 5.0f;   // node 2 at (0, 5, 0)
+  m.COORD(3, 3) = -3.0f;  // node 3 at (0, 0, -3)
+  m.PI(1) = 1, m.PJ(1) = 2;
+  m.PI(2) = 1, m.PJ(2) = 3;  // vertical, from top to bottom
+  direction_cosines(m, f);
+  f.mem.flush();
+  std::string s;
+  std::rewind(tmp);
+  char b[4096];
+  std::size_t n;
+  while ((n = std::fread(b, 1, sizeof b, tmp)) > 0) s.append(b, n);
+  f.mem.close_quietly();
+  std::fclose(tmp);
+  EXPECT_EQ(s,
+            " Cosenos directores para cada barra\n"
+            " Barra           1\n"
+            " ij=   0.000000       5.000000       0.000000    \n"
+            " PLANO DISTINTO A XZ   0.000000    \n"
+            " MATRIZ DE COSENOS DIRECTORES DE LA BARRA           1\n"
+            "    0.000000       1.000000       0.000000    \n"
+            "   -1.000000       0.000000       0.000000    \n"
+            "    0.000000      -0.000000       1.000000    \n"
+            " Barra           2\n"
+            " ij=   0.000000       0.000000      -3.000000    \n"
+            " BARRA VERTICAL\n"
+            " MATRIZ DE COSENOS DIRECTORES DE LA BARRA           2\n"
+            "    0.000000       0.000000       1.000000    \n"
+            "    0.000000       1.000000       0.000000    \n"
+            "   -1.000000      -0.000000       0.000000    \n");
 }

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "model/preprocess.hpp"
@@ -214,4 +216,103 @@ TEST(SlabLoads, DiagonalsAreNoEdgesAndMissingEdgesGiveNoArea) {
   // Only the beams' ends count: no quarter-slab areas, no beam areas with slabs.
   for (int n = 1; n <= 4; ++n) EXPECT_EQ(t.area(n), 0.0f);
   EXPECT_FLOAT_EQ(t.longitud(3), 4.0f);
+}
+
+namespace {
+
+std::string captured(OutFile& o, std::FILE* t) {
+  o.flush();
+  std::string s;
+  std::rewind(t);
+  char b[4096];
+  std::size_t n;
+  while ((n = std::fread(b, 1, sizeof b, t)) > 0) s.append(b, n);
+  return s;
+}
+
+// Runs the reaction-area step and the log of reaction dofs; returns report and log.
+std::pair<std::string, std::string> run_texts(Frame& t) {
+  std::FILE* rep = std::tmpfile();
+  std::FILE* mem = std::tmpfile();
+  t.f.rep.attach(rep, "reporte");
+  t.f.mem.attach(mem, "MEMORIA");
+  reaction_areas(t.m, t.f);
+  log_reaction_dofs(t.m, t.f);
+  std::pair<std::string, std::string> r{captured(t.f.rep, rep), captured(t.f.mem, mem)};
+  t.f.rep.close_quietly();
+  t.f.mem.close_quietly();
+  std::fclose(rep);
+  std::fclose(mem);
+  return r;
+}
+
+}  // namespace
+
+TEST(ReactionAreas, ReportAndLogOfTwoDirections) {
+  Frame t({{0, 0, 0}, {4, 0, 0}, {0, 5, 0}, {0, 0, 3}},
+          {{1, 2, 1, "VIGA"}, {1, 3, 1, "VIGA"}, {1, 4, 0, "COLUMNA"}});
+  t.m.NR = 3;
+  const auto [rep, mem] = run_texts(t);
+  EXPECT_EQ(rep,
+            "\n LONGITUD DE BARRAS\n"
+            "     1    4.0000\n"
+            "     2    5.0000\n"
+            "     3    3.0000\n"
+            "\n"
+            "                COORDENADAS DE REACCIONES \n"
+            "               PUNTO       PUNTO INICIAL   PUNTO FINAL\n"
+            "            (X  ,   Y)          (Xi  ,   Yi)        (Xf  ,   Yf)\n"
+            " direccion 1\n"
+            "     1    0.0000    0.0000    0.0000   -0.1500    2.0000    0.1500\n"
+            "     2    4.0000    0.0000    2.0000   -0.1500    4.0000    0.1500\n"
+            "     3    0.0000    5.0000    0.0000    5.0000    0.0000    5.0000\n"
+            " direccion 2\n"
+            "     1    0.0000    0.0000   -0.1500    0.0000    0.1500    2.5000\n"
+            "     2    4.0000    0.0000    4.0000    0.0000    4.0000    0.0000\n"
+            "     3    0.0000    5.0000   -0.1500    2.5000    0.1500    5.0000\n"
+            " GL DE REACCION   LONGITUD    AREA\n"
+            "     3             4.5000    1.3500\n"
+            "     9             2.0000    0.6000\n"
+            "    15             2.5000    0.7500\n"
+            " \xc1rea de la cimentaci\xf3n:   2.700000    \n"
+            " \xc1rea tributaria por barra\n"
+            "  Barra            LONGITUD    AREA\n");
+  EXPECT_EQ(mem,
+            " NUMERO DE BARRAS           3\n"
+            " BARRA   LONGITUD       UX        UY\n"
+            "     1    4.0000    1.0000    0.0000\n"
+            " PRODUCTO PUNTO   1.000000    \n"
+            " NDIR=           1\n"
+            " NDIR=           1\n"
+            "     2    5.0000    0.0000    1.0000\n"
+            " PRODUCTO PUNTO   0.000000    \n"
+            " NDIR=           2\n"
+            "     3    3.0000    0.0000    0.0000\n"
+            " DIRECCIONES ENCONTRADAS           2\n"
+            " CALCULO DE AREAS DE REACCION\n"
+            " PROGRAMA PRINCIPAL\n"
+            " GL DE REACCION   LONGITUD    AREA\n"
+            "     3             4.5000    1.3500\n"
+            "     9             2.0000    0.6000\n"
+            "    15             2.5000    0.7500\n");
+}
+
+TEST(ReactionAreas, SlabCornersWithoutFoundationBeamsAreNotListed) {
+  // The slab rests on superstructure bars: its corners get areas but no length.
+  SlabFrame t(4, 4);
+  for (int b = 1; b <= 4; ++b) t.m.TIPO(b) = 0;
+  t.m.NR = 0;
+  const auto [rep, mem] = run_texts(t);
+  EXPECT_FLOAT_EQ(t.area(3), 4.0f);
+  EXPECT_NE(rep.find(" direccion 1\n GL DE REACCION   LONGITUD    AREA\n"
+                     " \xc1rea de la cimentaci\xf3n:   0.000000    \n"
+                     " \xc1rea tributaria por barra\n"
+                     "  Barra            LONGITUD    AREA\n"
+                     "     1             4.0000    4.0000\n"),
+            std::string::npos);
+  EXPECT_NE(mem.find(" DIRECCIONES ENCONTRADAS           0\n CALCULO DE AREAS DE REACCION\n"
+                     " Pp Losa=  0.2400000    \n"
+                     " SE TIENEN LOSAS DE CIMENTACI\xd3N\n CALCULANDO AREAS DE REACCI\xd3N\n"
+                     " PROGRAMA PRINCIPAL\n GL DE REACCION   LONGITUD    AREA\n"),
+            std::string::npos);
 }

@@ -1,0 +1,45 @@
+// Checks made while the data file is read: counts within the capacities of the
+// model store and references to nodes, bars, sections and materials that exist.
+// A failed check ends the run through the reader, naming the line and the item.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "driver/data_reader.hpp"
+
+namespace korvant {
+
+// A name without its trailing blanks, for messages.
+inline std::string trimmed(std::string_view s) {
+  std::size_t n = s.find_last_not_of(' ');
+  return std::string(n == std::string_view::npos ? std::string_view() : s.substr(0, n + 1));
+}
+
+// A count read from the data file must lie in 0..cap.
+inline void check_count(const DataReader& rd, int v, int cap, std::string_view item, std::string_view why = {}) {
+  if (v >= 0 && v <= cap) return;
+  std::string what = "se leyó " + std::to_string(v) + "; debe estar entre 0 y " + std::to_string(cap);
+  if (!why.empty()) what += " (" + std::string(why) + ")";
+  rd.fail(item, what);
+}
+
+// A count without a capacity (a number of lines to read) must not be negative.
+inline void check_not_negative(const DataReader& rd, int v, std::string_view item) {
+  if (v >= 0) return;
+  rd.fail(item, "se leyó " + std::to_string(v) + "; no puede ser negativo");
+}
+
+// A reference to an entry of a table of n entries (a node, a bar) must lie in
+// 1..n; count_name names n in the messages ("NN", "NB").
+inline void check_ref(const DataReader& rd, int v, int n, std::string_view item, std::string_view count_name) {
+  if (v >= 1 && v <= n) return;
+  std::string what = "se leyó " + std::to_string(v) + "; ";
+  if (n < 1)
+    what += "no hay ninguno (" + std::string(count_name) + " = " + std::to_string(n) + ")";
+  else
+    what += "debe estar entre 1 y " + std::to_string(n) + " (" + std::string(count_name) + ")";
+  rd.fail(item, what);
+}
+
+}  // namespace korvant

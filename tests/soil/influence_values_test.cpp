@@ -1,0 +1,158 @@
+// Influence tables of hand-built models: adjusted depths, superposition of the
+// loaded rectangles, the AINF combination and the model checks.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "model/fatal.hpp"
+#include "soil/soil.hpp"
+#include "soil_model.hpp"
+
+namespace {
+
+using korvant::Fatal;
+using korvant::Files;
+using korvant::Model;
+
+double newmark(double m, double n) {
+  const double s = m * m + n * n + 1.0;
+  const double pi = 3.14159265358979323846;
+  return (2.0 * m * n * std::sqrt(s) / (s + m * m * n * n) * (s + 1.0) / s +
+          std::atan2(2.0 * m * n * std::sqrt(s), s - m * m * n * n)) / (4.0 * pi);
+}
+
+TEST(InfluenceValues, DepthsMeasuredFromTheFoundationLevel) {
+  Model m;
+  Files f;
+  soiltest::foundation(m, 2, 1.0f, {2.0f, 3.0f, 4.0f});
+  korvant::influence_values(m, f);
+
+  // Stratum 1 straddles the foundation level: middle of its lower part, z = 0.5.
+  // Point 1 at the centre of its own 2 x 0.5 rectangle.
+  EXPECT_NEAR(m.IZ(1, 1, 1, 1), 4.0 * newmark(1.0 / 0.5, 0.25 / 0.5), 2e-6);
+  // Stratum 2: middle at 3.5 below the surface, 2.5 below the foundation.
+  // Point 1 (x = 0) beside the rectangle of reaction 2 (x from 1 to 3).
+  EXPECT_NEAR(m.IZ(1, 2, 2, 1), 2.0 * (newmark(3.0 / 2.5, 0.25 / 2.5) - newmark(1.0 / 2.5, 0.25 / 2.5)), 2e-6);
+  // Stratum 3: middle at 7 below the surface, 6 below the foundation.
+  EXPECT_NEAR(m.IZ(2, 3, 2, 1), 4.0 * newmark(1.0 / 6.0, 0.25 / 6.0), 2e-6);
+
+  // AINF and its sum over the loaded reactions.
+  for (int j = 1; j <= 2; ++j)
+    for (int k = 1; k <= 3; ++k) {
+      float sum = 0.0f;
+      for (int l = 1; l <= 2; ++l) {
+        const float a = m.IZ(j, k, l, 1) - (m.IX(j, k, l, 1) + m.IY(j, k, l, 1)) * 0.3f;
+        EXPECT_EQ(m.AINF(j, k, l, 1), a);
+        sum += a;
+      }
+      EXPECT_EQ(m.SUM_AINF(j, k), sum);
+    }
+  // The two points are symmetric.
+  EXPECT_EQ(m.IZ(1, 2, 2, 1), m.IZ(2, 2, 1, 1));
+}
+
+TEST(InfluenceValues, StrataAtOrAboveTheFoundationStayZero) {
+  Model m;
+  Files f;
+  soiltest::foundation(m, 1, 2.0f, {2.0f, 3.0f});  // foundation exactly at the bottom of stratum 1
+  korvant::influence_values(m, f);
+  EXPECT_EQ(m.IZ(1, 1, 1, 1), 0.0f);
+  EXPECT_EQ(m.SUM_AINF(1, 1), 0.0f);
+  // Stratum 2 is the first below: the middle of its part below the foundation.
+  EXPECT_NEAR(m.IZ(1, 2, 1, 1), 4.0 * newmark(1.0 / 1.5, 0.25 / 1.5), 2e-6);
+
+  Model deep;
+  soiltest::foundation(deep, 1, 9.0f, {2.0f, 3.0f});  // below every stratum
+  korvant::influence_values(deep, f);
+  EXPECT_EQ(deep.SUM_AINF(1, 1), 0.0f);
+  EXPECT_EQ(deep.SUM_AINF(1, 2), 0.0f);
+}
+
+TEST(InfluenceValues, EachDirectionHasItsOwnRectangles) {
+  Model m;
+  Files f;
+  soiltest::foundation(m, 2, 1.0f, {4.0f});
+  m.NDIRS = 2;
+  // Direction 2: a 0.5 x 2 rectangle along Y under each point.
+  for (int n = 1; n <= 2; ++n) {
+    m.Xi(n, 2) = m.XR(n) - 0.25f;
+    m.Xf(n, 2) = m.XR(n) + 0.25f;
+    m.Yi(n, 2) = -1.0f;
+    m.Yf(n, 2) = 1.0f;
+  }
+  korvant::influence_values(m, f);
+  ASSERT_EQ(m.IZ.n4, 2);
+  EXPECT_EQ(m.IZ(1, 1, 1, 2), m.IZ(1, 1, 1, 1));  // same rectangle turned a quarter
+  EXPECT_EQ(m.IX(1, 1, 1, 2), m.IY(1, 1, 1, 1));
+  EXPECT_NE(m.IZ(1, 1, 2, 2), m.IZ(1, 1, 2, 1));
+  EXPECT_EQ(m.SUM_AINF(1, 1), ((m.AINF(1, 1, 1, 1) + m.AINF(1, 1, 2, 1)) + m.AINF(1, 1, 1, 2)) + m.AINF(1, 1, 2, 2));
+}
+
+TEST(InfluenceValues, NoDirectionsComputesNothing) {
+  Model m;
+  Files f;
+  soiltest::foundation(m, 2, 1.0f, {4.0f});
+  m.NDIRS = 0;
+  korvant::influence_values(m, f);
+  EXPECT_EQ(m.IZ(1, 1, 1, 1), 0.0f);
+  EXPECT_EQ(m.SUM_AINF(2, 1), 0.0f);
+  EXPECT_EQ(korvant::dir_part(m.IZ, 1, 1, 1, 2), 0.0f);
+}
+
+std::string rejection(Model& m) {
+  Files f;
+  try {
+    korvant::influence_values(m, f);
+  } catch (const Fatal& e) {
+    EXPECT_EQ(e.status, korvant::status::BAD_DATA);
+    EXPECT_EQ(e.message.rfind("Error en el archivo de datos \"datos.txt\": ", 0), 0u) << e.message;
+    return e.message;
+  }
+  ADD_FAILURE() << "model accepted";
+  return {};
+}
+
+TEST(InfluenceValues, ModelsTheTablesCannotTakeAreRejected) {
+  {
+    Model m;
+    soiltest::foundation(m, 141, 1.0f, {2.0f});
+    m.ARCHIVO_DATOS = "datos.txt";
+    EXPECT_NE(rejection(m).find("141"), std::string::npos);
+  }
+  {
+    Model m;  // a foundation node without soil profile
+    soiltest::foundation(m, 3, 1.0f, {2.0f});
+    m.ARCHIVO_DATOS = "datos.txt";
+    m.PERFCIM(2) = 0;
+    EXPECT_NE(rejection(m).find("nodo 2"), std::string::npos);
+  }
+  {
+    Model m;  // a profile that was never read
+    soiltest::foundation(m, 3, 1.0f, {2.0f});
+    m.ARCHIVO_DATOS = "datos.txt";
+    m.PERFCIM(3) = 2;
+    EXPECT_NE(rejection(m).find("nodo 3"), std::string::npos);
+  }
+  {
+    Model m;  // foundation nodes not numbered first
+    soiltest::foundation(m, 2, 1.0f, {2.0f});
+    m.ARCHIVO_DATOS = "datos.txt";
+    m.NREAC(2) = 15;
+    EXPECT_NE(rejection(m).find("reacción de área 2"), std::string::npos);
+  }
+  {
+    Model m;  // a nodal reaction on a node without footing
+    soiltest::foundation(m, 1, 1.0f, {2.0f});
+    m.ARCHIVO_DATOS = "datos.txt";
+    m.MR = 1;
+    m.NREACN.size_to(1);
+    m.NREACN(1) = 9;
+    m.NZAP = 1;
+    m.NODZAP.size_to(1);
+    m.NODZAP(1) = 1;
+    EXPECT_NE(rejection(m).find("nodo 2"), std::string::npos);
+  }
+}
+
+}  // namespace

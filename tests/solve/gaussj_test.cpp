@@ -1,0 +1,274 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "model/fatal.hpp"
+#include "solve/solve.hpp"
+
+namespace {
+
+using korvant::Fatal;
+using korvant::gaussj;
+using korvant::OutFile;
+
+// Column-major n x n store with entries (i, j) from 1.
+struct Mat {
+  int n;
+  std::vector<float> v;
+  explicit Mat(int n_) : n(n_), v(static_cast<std::size_t>(n_) * static_cast<std::size_t>(n_), 0.0f) {}
+  float& operator()(int i, int j) { return v[static_cast<std::size_t>((j - 1) * n + (i - 1))]; }
+};
+
+int lines(const std::string& s) {
+  int c = 0;
+  for (char ch : s) c += ch == '\n';
+  return c;
+}
+
+std::uint32_t bits(float x) {
+  std::uint32_t u;
+  std::memcpy(&u, &x, sizeof u);
+  return u;
+}
+
+// The elimination written row by row, pivot search rows outer with >= (or >,
+// to show that the choice among equal elements matters): the yardstick for
+// the column-ordered routine.
+int textbook_gaussj(Mat& a, std::vector<float>& b, bool last_of_equals) {
+  const int n = a.n;
+  std::vector<int> ipiv(n + 1, 0), indxr(n + 1), indxc(n + 1);
+  int irow = 1, icol = 1, messages = 0;
+  for (int i = 1; i <= n; ++i) {
+    float big = 0.0f;
+    bool first = true;
+    for (int j = 1; j <= n; ++j) {
+      if (ipiv[j] == 1) continue;
+      for (int k = 1; k <= n; ++k) {
+        if (ipiv[k] == 0) {
+          const float v = std::fabs(a(j, k));
+          if (last_of_equals ? v >= big : (first ? v >= big : v > big)) {
+            big = v;
+            irow = j;
+            icol = k;
+            first = false;
+          }
+        } else if (ipiv[k] > 1) {
+          ++messages;
+        }
+      }
+    }
+    ++ipiv[icol];
+    if (irow != icol) {
+      for (int l = 1; l <= n; ++l) std::swap(a(irow, l), a(icol, l));
+      std::swap(b[irow - 1], b[icol - 1]);
+    }
+    indxr[i] = irow;
+    indxc[i] = icol;
+    if (a(icol, icol) == 0.0f) return -1;
+    const float pivinv = 1.0f / a(icol, icol);
+    a(icol, icol) = 1.0f;
+    for (int l = 1; l <= n; ++l) a(icol, l) = a(icol, l) * pivinv;
+    b[icol - 1] = b[icol - 1] * pivinv;
+    for (int ll = 1; ll <= n; ++ll) {
+      if (ll == icol) continue;
+      const float dum = a(ll, icol);
+      a(ll, icol) = 0.0f;
+      for (int l = 1; l <= n; ++l) a(ll, l) = a(ll, l) - a(icol, l) * dum;
+      b[ll - 1] = b[ll - 1] - b[icol - 1] * dum;
+    }
+  }
+  for (int l = n; l >= 1; --l)
+    if (indxr[l] != indxc[l])
+      for (int k = 1; k <= n; ++k) std::swap(a(k, indxr[l]), a(k, indxc[l]));
+  return messages;
+}
+
+bool same_bits(const std::vector<float>& x, const std::vector<float>& y) {
+  if (x.size() != y.size()) return false;
+  for (std::size_t i = 0; i < x.size(); ++i)
+    if (bits(x[i]) != bits(y[i])) return false;
+  return true;
+}
+
+TEST(Gaussj, EmptySystemLeavesEverythingUntouched) {
+  OutFile con;
+  float a[1] = {7.0f}, b[1] = {3.0f};
+  gaussj(a, 0, 1, b, con);
+  EXPECT_EQ(a[0], 7.0f);
+  EXPECT_EQ(b[0], 3.0f);
+  EXPECT_TRUE(con.buf().empty());
+}
+
+TEST(Gaussj, OrderOneGivesQuotientAndReciprocal) {
+  OutFile con;
+  float a[1] = {4.0f}, b[1] = {2.0f};
+  gaussj(a, 1, 1, b, con);
+  EXPECT_EQ(b[0], 0.5f);
+  EXPECT_EQ(a[0], 0.25f);
+}
+
+TEST(Gaussj, LeadingDimensionLargerThanOrder) {
+  // 2 x 2 system inside a 3-row store: the third row is never touched.
+  OutFile con;
+  std::vector<float> a = {2.0f, 1.0f, 99.0f, 1.0f, 3.0f, 99.0f};
+  float b[2] = {3.0f, 4.0f};
+  gaussj(a.data(), 2, 3, b, con);
+  EXPECT_NEAR(b[0], 1.0f, 1e-6f);
+  EXPECT_NEAR(b[1], 1.0f, 1e-6f);
+  EXPECT_EQ(a[2], 99.0f);
+  EXPECT_EQ(a[5], 99.0f);
+  EXPECT_NEAR(a[0], 0.6f, 1e-6f);
+  EXPECT_NEAR(a[4], 0.4f, 1e-6f);
+  EXPECT_NEAR(a[1], -0.2f, 1e-6f);
+  EXPECT_NEAR(a[3], -0.2f, 1e-6f);
+}
+
+TEST(Gaussj, PermutationMatrixInvertsIntoItsTranspose) {
+  OutFile con;
+  const int n = 5;
+  const int p[n + 1] = {0, 3, 1, 5, 2, 4};  // row i has its 1 in column p[i]
+  Mat a(n);
+  for (int i = 1; i <= n; ++i) a(i, p[i]) = 1.0f;
+  std::vector<float> b = {10.0f, 20.0f, 30.0f, 40.0f, 50.0f};
+  gaussj(a.v.data(), n, n, b.data(), con);
+  for (int i = 1; i <= n; ++i)
+    for (int j = 1; j <= n; ++j) EXPECT_EQ(a(i, j), p[j] == i ? 1.0f : 0.0f) << i << "," << j;
+  // x(p(i)) = b(i)
+  for (int i = 1; i <= n; ++i) EXPECT_EQ(b[static_cast<std::size_t>(p[i] - 1)], 10.0f * static_cast<float>(i));
+  EXPECT_TRUE(con.buf().empty());
+}
+
+TEST(Gaussj, EqualLargestElementsTakeTheLastInRowOrder) {
+  // Small integers give many equal candidates; the rounding of the result
+  // depends on which of them is taken. The routine must agree to the bit with
+  // the row-by-row elimination taking the last one, and on some of these
+  // matrices the first-taken variant must give other bits (so the choice is seen).
+  std::mt19937 gen(12345);
+  std::uniform_int_distribution<int> d(-3, 3);
+  int differing = 0;
+  for (int trial = 0; trial < 200; ++trial) {
+    const int n = 3 + trial % 6;
+    Mat a(n);
+    std::vector<float> b(static_cast<std::size_t>(n));
+    for (auto& x : a.v) x = static_cast<float>(d(gen));
+    for (int i = 1; i <= n; ++i) a(i, i) = a(i, i) + 7.0f;  // keep it regular
+    for (auto& x : b) x = static_cast<float>(d(gen)) + 0.1f;
+    Mat a1 = a, a2 = a, a3 = a;
+    std::vector<float> b1 = b, b2 = b, b3 = b;
+    OutFile con;
+    gaussj(a1.v.data(), n, n, b1.data(), con);
+    ASSERT_EQ(textbook_gaussj(a2, b2, true), 0);
+    EXPECT_TRUE(same_bits(a1.v, a2.v)) << "trial " << trial;
+    EXPECT_TRUE(same_bits(b1, b2)) << "trial " << trial;
+    textbook_gaussj(a3, b3, false);
+    if (!same_bits(a1.v, a3.v) || !same_bits(b1, b3)) ++differing;
+  }
+  EXPECT_GT(differing, 0);
+}
+
+TEST(Gaussj, TieBetweenColumnsOfTheSameRowTakesTheLaterColumn) {
+  // |A| has its maximum 4 at (1,2), (2,1) and (2,3): the scan takes (2,3),
+  // the later of two equal elements on the same row.
+  Mat a(3);
+  const float vals[3][3] = {{1, 4, 2}, {4, 1, -4}, {2, 2, 3}};
+  for (int i = 1; i <= 3; ++i)
+    for (int j = 1; j <= 3; ++j) a(i, j) = vals[i - 1][j - 1];
+  std::vector<float> b = {1.0f, 2.0f, 3.0f};
+  Mat r = a;
+  std::vector<float> rb = b;
+  OutFile con;
+  gaussj(a.v.data(), 3, 3, b.data(), con);
+  textbook_gaussj(r, rb, true);
+  EXPECT_TRUE(same_bits(a.v, r.v));
+  EXPECT_TRUE(same_bits(b, rb));
+}
+
+TEST(Gaussj, ZeroPivotEndsTheRunWithStatus3AndOneLine) {
+  OutFile con;
+  Mat a(3);
+  const float vals[3][3] = {{1, 2, 3}, {1, 2, 3}, {0, 1, 5}};  // two equal rows
+  for (int i = 1; i <= 3; ++i)
+    for (int j = 1; j <= 3; ++j) a(i, j) = vals[i - 1][j - 1];
+  std::vector<float> b = {1.0f, 1.0f, 1.0f};
+  try {
+    gaussj(a.v.data(), 3, 3, b.data(), con);
+    FAIL() << "a singular matrix must end the run";
+  } catch (const Fatal& e) {
+    EXPECT_EQ(e.status, korvant::status::SINGULAR);
+    EXPECT_TRUE(e.message.empty());
+  }
+  EXPECT_EQ(lines(con.buf()), 1);
+}
+
+TEST(Gaussj, UnusableColumnsAreReportedButTheEliminationGoesOn) {
+  // Nothing but values that are not numbers: no candidate is ever found, the
+  // first column is taken again and again, and every later search reports the
+  // over-used column once per open row (3 rows in the third pass).
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  Mat a(3);
+  for (auto& x : a.v) x = nan;
+  std::vector<float> b = {1.0f, 2.0f, 3.0f};
+  Mat r = a;
+  std::vector<float> rb = b;
+  OutFile con;
+  EXPECT_NO_THROW(gaussj(a.v.data(), 3, 3, b.data(), con));
+  const int expected = textbook_gaussj(r, rb, true);
+  EXPECT_EQ(expected, 3);
+  EXPECT_EQ(lines(con.buf()), expected);
+}
+
+TEST(Gaussj, RandomSystemAgreesWithDoublePrecisionSolution) {
+  std::mt19937 gen(2024);
+  std::uniform_real_distribution<float> d(-1.0f, 1.0f);
+  const int n = 60;
+  Mat a(n);
+  for (auto& x : a.v) x = d(gen);
+  for (int i = 1; i <= n; ++i) a(i, i) = a(i, i) + 20.0f;
+  std::vector<float> b(n);
+  for (auto& x : b) x = d(gen);
+  const Mat a0 = a;
+
+  // Double-precision Gaussian elimination with partial pivoting.
+  std::vector<double> A(static_cast<std::size_t>(n * n)), x(static_cast<std::size_t>(n));
+  for (int i = 0; i < n * n; ++i) A[static_cast<std::size_t>(i)] = static_cast<double>(a.v[static_cast<std::size_t>(i)]);
+  for (int i = 0; i < n; ++i) x[static_cast<std::size_t>(i)] = static_cast<double>(b[static_cast<std::size_t>(i)]);
+  auto at = [&](int i, int j) -> double& { return A[static_cast<std::size_t>(j * n + i)]; };
+  for (int c = 0; c < n; ++c) {
+    int p = c;
+    for (int r = c + 1; r < n; ++r)
+      if (std::fabs(at(r, c)) > std::fabs(at(p, c))) p = r;
+    for (int j = 0; j < n; ++j) std::swap(at(c, j), at(p, j));
+    std::swap(x[static_cast<std::size_t>(c)], x[static_cast<std::size_t>(p)]);
+    for (int r = c + 1; r < n; ++r) {
+      const double f = at(r, c) / at(c, c);
+      for (int j = c; j < n; ++j) at(r, j) -= f * at(c, j);
+      x[static_cast<std::size_t>(r)] -= f * x[static_cast<std::size_t>(c)];
+    }
+  }
+  for (int r = n - 1; r >= 0; --r) {
+    double s = x[static_cast<std::size_t>(r)];
+    for (int j = r + 1; j < n; ++j) s -= at(r, j) * x[static_cast<std::size_t>(j)];
+    x[static_cast<std::size_t>(r)] = s / at(r, r);
+  }
+
+  OutFile con;
+  gaussj(a.v.data(), n, n, b.data(), con);
+  for (int i = 0; i < n; ++i)
+    EXPECT_NEAR(static_cast<double>(b[static_cast<std::size_t>(i)]), x[static_cast<std::size_t>(i)], 1e-6) << i;
+  // The store now holds the inverse: inverse times the original matrix is I.
+  Mat inv = a;
+  Mat orig = a0;
+  for (int i = 1; i <= n; ++i)
+    for (int j = 1; j <= n; ++j) {
+      double s = 0.0;
+      for (int k = 1; k <= n; ++k) s += static_cast<double>(inv(i, k)) * static_cast<double>(orig(k, j));
+      EXPECT_NEAR(s, i == j ? 1.0 : 0.0, 1e-5) << i << "," << j;
+    }
+}
+
+}  // namespace

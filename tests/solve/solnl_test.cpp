@@ -1,0 +1,222 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+#include "model/model.hpp"
+#include "solve/solve.hpp"
+
+namespace {
+
+using korvant::CalcDefNL;
+using korvant::Def;
+using korvant::Files;
+using korvant::Model;
+using korvant::SOLNL;
+using korvant::Tab1;
+using korvant::Tab2;
+
+int lines(const std::string& s) {
+  int c = 0;
+  for (char ch : s) c += ch == '\n';
+  return c;
+}
+
+// Two foundation nodes joined by a vertical spring k, both resting on one soil
+// profile of one stratum (area reactions 1 and 2 on DZ of nodes 1 and 2).
+struct Beam {
+  Model m;
+  Tab1<float> vered;
+  static constexpr float k = 100.0f;
+  explicit Beam(float p1 = -15.0f, float p2 = -5.0f) {
+    m.NN = 2;
+    m.NGL = 12;
+    m.NUMGL.size_to(12);
+    m.NUMGL(3) = 1;
+    m.NUMGL(9) = 2;
+    m.NGRED = 2;
+    m.NR = 2;
+    m.NREAC.size_to(2);
+    m.NREAC(1) = 3;
+    m.NREAC(2) = 9;
+    m.akr.size_to(2, 4);
+    m.akr(1, 1) = k;
+    m.akr(1, 2) = -k;
+    m.akr(2, 1) = -k;
+    m.akr(2, 2) = k;
+    m.akr(1, 3) = -1.0f;
+    m.akr(2, 4) = -1.0f;
+    vered.size_to(2);
+    vered(1) = p1;
+    vered(2) = p2;
+    m.PRED.size_to(2);
+    m.DESP.size_to(14);
+    m.HUNDIM.size_to(2);
+    m.LONGITUD.size_to(12);
+    m.AREA.size_to(12);
+    for (int g : {3, 9}) {
+      m.LONGITUD(g) = 1.0f;
+      m.AREA(g) = 1.0f;
+    }
+    m.PERFIL.size_to(2);
+    m.PERFIL(1) = m.PERFIL(2) = 1;
+    m.NPS = 1;
+    m.NEST.size_to(1);
+    m.NEST(1) = 1;
+    for (Tab2<float>* t : {&m.PZ, &m.H, &m.NU2, &m.KO, &m.A2, &m.Ap, &m.Acs, &m.psi, &m.T}) t->size_to(1, 50);
+    m.TIPOEST.size_to(1, 50);
+    m.TIPOEST(1, 1) = 2;
+    m.PZ(1, 1) = 5.0f;
+    m.H(1, 1) = 2.0f;
+    m.NU2(1, 1) = 0.3f;
+    m.KO(1, 1) = 0.5f;
+    m.A2(1, 1) = 10.0f;
+    m.Ap(1, 1) = 0.6f;
+    m.Acs(1, 1) = 0.6f;
+    m.psi(1, 1) = 0.1f;
+    m.T(1, 1) = 5.0f;
+    m.VALNL = 10.0f;
+    for (auto* t : {&m.IX, &m.IY, &m.IZ}) t->size_to(2, 1, 2, 2);
+    for (int i = 1; i <= 2; ++i)
+      for (int j = 1; j <= 2; ++j) {
+        m.IX(i, 1, j, 1) = i == j ? 0.1f : 0.02f;
+        m.IY(i, 1, j, 1) = i == j ? 0.1f : 0.02f;
+        m.IZ(i, 1, j, 1) = i == j ? 0.5f : 0.1f;
+      }
+  }
+  // Reactions 10 t each, as the solve starts.
+  void start_reactions() {
+    m.RNL.size_to(4);
+    m.RNL(3) = m.RNL(4) = 10.0f;
+  }
+};
+
+TEST(Def, CompressionFollowsDemeneghisLaw) {
+  Beam b;
+  b.start_reactions();
+  Tab1<float> h;
+  h.size_to(2);
+  Files f;
+  // sigma x = y = 10*(0.1 + 0.02) = 1.2, sigma z = 10*(0.5 + 0.1) = 6.
+  const double s = 2.4 / 6.0, c = (1.0 + s) / 3.0, p0 = (2.0 * 0.5 + 1.0) * 5.0 / 3.0;
+  const double Q = (1.0 - 0.3 * s) * (std::sqrt(6.0 * c + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
+  const double expected = (1.0 - std::exp(-Q)) * 2.0;
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f, 2, 1, 1, b.m.A2, h, 1)), expected, 1e-6);
+  // An increment of reaction 2 adds its influence only.
+  h(2) = 1.0f;
+  const double sz = 6.0 + 0.1, sxy = 2.4 + 0.04;
+  const double s2 = sxy / sz, c2 = (1.0 + s2) / 3.0;
+  const double Q2 = (1.0 - 0.3 * s2) * (std::sqrt(sz * c2 + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c2);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
+}
+
+TEST(Def, ConsolidationOnlyInClay) {
+  Beam b;
+  b.start_reactions();
+  Tab1<float> h;
+  h.size_to(2);
+  Files f;
+  // Primary: (1 - exp(-6 / (10 * 0.6))) * 2.
+  EXPECT_NEAR(Def(b.m, f, 3, 1, 1, b.m.Ap, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  // Secondary: log10(1 + 0.1 * 5) times the same.
+  EXPECT_NEAR(Def(b.m, f, 4, 1, 1, b.m.Acs, h, 1), std::log10(1.5f) * (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  b.m.T(1, 1) = 0.0f;
+  EXPECT_EQ(Def(b.m, f, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
+  // Sand: nothing in either consolidation, nor in an unknown case.
+  b.m.TIPOEST(1, 1) = 1;
+  b.m.T(1, 1) = 5.0f;
+  EXPECT_EQ(Def(b.m, f, 3, 1, 1, b.m.Ap, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f, 5, 1, 1, b.m.A2, h, 1), 0.0f);
+}
+
+TEST(Def, StrataOfTheProfileAddUp) {
+  Beam b;
+  b.start_reactions();
+  b.m.NEST(1) = 2;
+  for (auto* t : {&b.m.IX, &b.m.IY, &b.m.IZ}) {
+    auto old = *t;
+    t->size_to(2, 2, 2, 2);
+    for (int i = 1; i <= 2; ++i)
+      for (int j = 1; j <= 2; ++j)
+        for (int s = 1; s <= 2; ++s) (*t)(i, s, j, 1) = old(i, 1, j, 1);
+  }
+  b.m.TIPOEST(1, 2) = 1;  // sand below: no consolidation there
+  b.m.H(1, 2) = 3.0f;
+  b.m.Ap(1, 2) = 0.6f;
+  Tab1<float> h, defs;
+  h.size_to(2);
+  defs.size_to(2);
+  Files f;
+  CalcDefNL(b.m, f, 3, b.m.Ap, defs, h);
+  EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  b.m.TIPOEST(1, 2) = 2;
+  CalcDefNL(b.m, f, 3, b.m.Ap, defs, h);
+  EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 5.0f, 1e-5f);
+}
+
+TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
+  Beam b;
+  Files f;
+  ASSERT_TRUE(SOLNL(b.m, f, 2, b.m.A2, b.vered));
+  const Model& m = b.m;
+  const float R1 = m.DESP(13), R2 = m.DESP(14);
+  EXPECT_NEAR(R1 + R2, 20.0f, 1e-3f);
+  EXPECT_GT(R1, R2);
+  // The frame follows the soil: displacement = -settlement under each reaction.
+  Tab1<float> h, defs;
+  h.size_to(2);
+  defs.size_to(2);
+  CalcDefNL(m, f, 2, m.A2, defs, h);
+  EXPECT_NEAR(m.DESP(3), -defs(1), 1e-5f);
+  EXPECT_NEAR(m.DESP(9), -defs(2), 1e-5f);
+  EXPECT_LT(m.DESP(3), 0.0f);
+  for (int i : {1, 2, 4, 5, 6, 7, 8, 10, 11, 12}) EXPECT_EQ(m.DESP(i), 0.0f) << i;
+}
+
+TEST(Solnl, SymmetricModelGivesEqualReactions) {
+  Beam b(-10.0f, -10.0f);
+  Files f;
+  ASSERT_TRUE(SOLNL(b.m, f, 3, b.m.Ap, b.vered));
+  EXPECT_NEAR(b.m.DESP(13), 10.0f, 1e-4f);
+  EXPECT_EQ(b.m.DESP(13), b.m.DESP(14));
+  EXPECT_EQ(b.m.DESP(3), b.m.DESP(9));
+}
+
+TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
+  Model m;
+  m.NN = 1;
+  m.NGL = 6;
+  m.NUMGL.size_to(6);
+  m.NUMGL(3) = 1;
+  m.NGRED = 1;
+  m.akr.size_to(1, 1);
+  m.akr(1, 1) = 2.0f;
+  Tab1<float> vered;
+  vered.size_to(1);
+  vered(1) = 4.0f;
+  m.PRED.size_to(1);
+  m.DESP.size_to(7);
+  m.LONGITUD.size_to(6);
+  m.AREA.size_to(6);
+  Tab2<float> A;
+  Files f;
+  EXPECT_TRUE(SOLNL(m, f, 2, A, vered));
+  EXPECT_EQ(m.DESP(3), 2.0f);
+  // Each iteration writes "Iteracion:", "ERROR" and the line of changes.
+  EXPECT_EQ(lines(f.con.buf()), 6);
+}
+
+TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
+  // Node 2 is pulled up harder than node 1 is pushed down: its reaction would
+  // be a tension, is held at 0, and its change can never be measured.
+  Beam b(-20.0f, 15.0f);
+  Files f;
+  EXPECT_FALSE(SOLNL(b.m, f, 2, b.m.A2, b.vered));
+  EXPECT_EQ(b.m.DESP(14), 0.0f);
+  EXPECT_GT(b.m.DESP(13), 0.0f);
+  // 20 iterations of three lines, then the message.
+  EXPECT_EQ(lines(f.con.buf()), 61);
+}
+
+}  // namespace
