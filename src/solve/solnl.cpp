@@ -36,6 +36,10 @@ void log_reaction_lengths(const Model& m, Files& f) {
     if (m.LONGITUD(i) != 0.0f) put(f.mem, "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
 }
 
+// Influence value in direction d; the tables hold only the directions of the
+// model, and a direction that is not there contributes 0.
+float inf(const Tab4<float>& t, int i, int j, int k, int d) { return d <= t.n4 ? t(i, j, k, d) : 0.0f; }
+
 // Soil profile of the node of reaction i.
 int profile_of(const Model& m, int i) { return m.PERFIL((m.NREAC(i) - 1) / 6 + 1); }
 
@@ -54,7 +58,7 @@ float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>&
       const int npr = NGRED + k;
       lst(f.mem, "NPOS=", g, " NPR=", npr);
       lst(f.mem, "i=", ii, "j=", jj, "k=", k);
-      lst(f.mem, "aix(k)=", m.IX(ii, jj, k, 1), m.IX(ii, jj, k, 2));
+      lst(f.mem, "aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
       lst(f.mem, "AR(k)=", m.AREA(g));
       lst(f.mem, "r(k)=", m.RNL(npr));
       lst(f.mem, "LR(k)=", m.LONGITUD(g));
@@ -62,9 +66,9 @@ float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>&
       const float r = m.RNL(npr) + HINC_(k);
       lst(f.mem, "r+h=", r);
       const float L = m.LONGITUD(g), A = m.AREA(g);
-      sx = sx + (m.IX(ii, jj, k, 1) + m.IX(ii, jj, k, 2)) * L * r / A;
-      sy = sy + r * (m.IY(ii, jj, k, 1) + m.IY(ii, jj, k, 2)) * L / A;
-      sz = sz + r * (m.IZ(ii, jj, k, 1) + m.IZ(ii, jj, k, 2)) * L / A;
+      sx = sx + (inf(m.IX, ii, jj, k, 1) + inf(m.IX, ii, jj, k, 2)) * L * r / A;
+      sy = sy + r * (inf(m.IY, ii, jj, k, 1) + inf(m.IY, ii, jj, k, 2)) * L / A;
+      sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * L / A;
     }
     lst(f.mem, "sigmax(i,j)", ii, jj, sx);
     lst(f.mem, "sigmaY(i,j)", ii, jj, sy);
@@ -88,7 +92,7 @@ float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>&
     for (int k = 1; k <= NR; ++k) {
       const int g = 6 * k - 3;
       const float r = m.RNL(NGRED + k) + HINC_(k);
-      sz = sz + r * (m.IZ(ii, jj, k, 1) + m.IZ(ii, jj, k, 2)) * m.LONGITUD(g) / m.AREA(g);
+      sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * m.LONGITUD(g) / m.AREA(g);
     }
     lst(f.mem, "sigmax(i,j)", ii, jj, sx);
     lst(f.mem, "sigmaY(i,j)", ii, jj, sy);

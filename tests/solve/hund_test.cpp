@@ -45,6 +45,20 @@ TEST(Hund, FrameAloneSolvesStiffnessAgainstLoads) {
   EXPECT_NEAR(m.DESP(3), 4.0f / 11.0f, 1e-6f);
   EXPECT_NEAR(m.DESP(5), 6.0f / 11.0f, 1e-6f);
   for (int i : {1, 2, 4, 6, 7}) EXPECT_EQ(m.DESP(i), 0.0f) << i;
+  // No reactions: empty lists under their headings.
+  EXPECT_EQ(f.rep.buf(),
+            " REACCIONES ESTIMADAS:\n"
+            "\n\nNUDO, HUNDIMIENTO DEL NUDO\n"
+            "              (m)\n"
+            " Desplazamientos y giros por nodo\n"
+            "   nodo    dx          dy          dz          tx          ty          tz\n"
+            "     1    0.000000    0.000000    0.363636    0.000000    0.545455    0.000000\n");
+  EXPECT_EQ(f.res.buf(),
+            "ComponentNames \"X\",\"Y\",\"Z\",\"|Modulo|\"\n"
+            "values\n"
+            "     1    0.000000    0.000000    0.363636\n"
+            "end values\n"
+            "\n");
 }
 
 // Two foundation nodes joined by a spring of stiffness k along Z, each resting
