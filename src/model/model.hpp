@@ -117,9 +117,6 @@ struct Model {
   // ---- Influence values --------------------------------------------------
   Tab4<float> IX, IY, IZ, AINF;  // (point j, stratum k, reaction l, direction d)
   Tab2<float> SUM_AINF;          // (point j, stratum k)
-  // Name of the data file as typed, for the messages of the checks on the model
-  // made after reading (the run driver sets it; empty gives a message without it).
-  std::string ARCHIVO_DATOS;
 
   // ---- Field moduli ------------------------------------------------------
   Tab2<float> ECAMPO1, ECAMPO2;    // (reaction point, stratum)

@@ -39,7 +39,7 @@ void footing_rigidities(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<
       if (m.NODZAP(j) == node) z = j;
     if (z == 0) {
       reject_model(m, "reacción nodal " + std::to_string(i) + " del nodo " + std::to_string(node),
-                   "el nodo no tiene zapata aislada; se esperaba una zapata en el nodo");
+                   "el nodo no tiene zapata aislada; se esperaba una zapata en el nodo", node);
     }
     lst(f.mem, "LA ZAPATA", z, " TIENE DIMENSIONES", m.ANCHO(z), m.LARGO(z));
     const float A = m.ANCHO(z) * m.LARGO(z);

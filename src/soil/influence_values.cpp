@@ -11,10 +11,13 @@
 
 namespace korvant {
 
-void reject_model(const Model& m, std::string_view item, std::string_view what) {
-  std::string msg = "Error en el archivo de datos";
-  if (!m.ARCHIVO_DATOS.empty()) msg += " \"" + m.ARCHIVO_DATOS + "\"";
-  msg += ": ";
+void reject_model(const Model& m, std::string_view item, std::string_view what, int node) {
+  std::string msg = "Error en el archivo de datos \"" + m.DATOS + "\"";
+  if (node >= 1 && node <= m.LINNODO.size() && m.LINNODO(node) > 0) {
+    msg += ", línea " + std::to_string(m.LINNODO(node)) + ", ";
+  } else {
+    msg += ": ";
+  }
   msg += item;
   msg += ": ";
   msg += what;
@@ -30,11 +33,11 @@ void check_profile(const Model& m, int node, const char* kind) {
   const int p = m.PERFCIM(node);
   if (p < 1 || p > m.NPS) {
     reject_model(m, std::string("perfil de suelo del nodo ") + num(node) + " (" + kind + ")",
-                 "se encontró " + num(p) + "; se esperaba un perfil de 1 a " + num(m.NPS));
+                 "se encontró " + num(p) + "; se esperaba un perfil de 1 a " + num(m.NPS), node);
   }
   if (m.NEST(p) > cap::STRATA) {
     reject_model(m, "número de estratos del perfil " + num(p),
-                 "se encontró " + num(m.NEST(p)) + "; se esperaban a lo más " + num(cap::STRATA));
+                 "se encontraron " + num(m.NEST(p)) + "; se esperaban a lo más " + num(cap::STRATA));
   }
 }
 
@@ -52,7 +55,8 @@ void check_model(const Model& m) {
       const int n = (m.NREAC(i) - 1) / 6 + 1;
       reject_model(m, "reacción de área " + num(i),
                    "está en el nodo " + num(n) + "; se esperaba el nodo " + num(i) +
-                       " (los nodos de cimentación deben ser los primeros, 1 a " + num(m.NR) + ")");
+                       " (los nodos de cimentación deben ser los primeros, 1 a " + num(m.NR) + ")",
+                   n);
     }
     check_profile(m, i, "nodo de cimentación");
   }
@@ -62,7 +66,7 @@ void check_model(const Model& m) {
     for (int j = 1; j <= m.NZAP; ++j) found = found || m.NODZAP(j) == n;
     if (!found) {
       reject_model(m, "reacción nodal " + num(i) + " del nodo " + num(n),
-                   "el nodo no tiene zapata aislada; se esperaba una zapata en el nodo");
+                   "el nodo no tiene zapata aislada; se esperaba una zapata en el nodo", n);
     }
     check_profile(m, n, "nodo con zapata aislada");
   }

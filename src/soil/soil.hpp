@@ -13,8 +13,9 @@ namespace korvant {
 void read_soil(DataReader& rd, Model& m, Files& f);
 
 // Ends the run on a model that the soil computations cannot take:
-// Fatal{status::BAD_DATA} with "Error en el archivo de datos "<file>": <item>: <what>".
-[[noreturn]] void reject_model(const Model& m, std::string_view item, std::string_view what);
+// Fatal{status::BAD_DATA} with "Error en el archivo de datos "<file>": <item>: <what>",
+// the line of the node's data added when a node is named.
+[[noreturn]] void reject_model(const Model& m, std::string_view item, std::string_view what, int node = 0);
 
 // Stresses at (x, y, depth z) under a unit pressure on the plan rectangle
 // x1..x2, y1..y2 (Boussinesq, corner rectangles combined). The outputs keep

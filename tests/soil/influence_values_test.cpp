@@ -106,7 +106,7 @@ std::string rejection(Model& m) {
     korvant::influence_values(m, f);
   } catch (const Fatal& e) {
     EXPECT_EQ(e.status, korvant::status::BAD_DATA);
-    EXPECT_EQ(e.message.rfind("Error en el archivo de datos \"datos.txt\": ", 0), 0u) << e.message;
+    EXPECT_EQ(e.message.rfind("Error en el archivo de datos \"datos.txt\"", 0), 0u) << e.message;
     return e.message;
   }
   ADD_FAILURE() << "model accepted";
@@ -117,34 +117,40 @@ TEST(InfluenceValues, ModelsTheTablesCannotTakeAreRejected) {
   {
     Model m;
     soiltest::foundation(m, 141, 1.0f, {2.0f});
-    m.ARCHIVO_DATOS = "datos.txt";
-    EXPECT_NE(rejection(m).find("141"), std::string::npos);
+    m.DATOS = "datos.txt";
+    const std::string msg = rejection(m);
+    EXPECT_EQ(msg.rfind("Error en el archivo de datos \"datos.txt\": ", 0), 0u) << msg;
+    EXPECT_NE(msg.find("141"), std::string::npos);
   }
   {
     Model m;  // a foundation node without soil profile
     soiltest::foundation(m, 3, 1.0f, {2.0f});
-    m.ARCHIVO_DATOS = "datos.txt";
+    m.DATOS = "datos.txt";
     m.PERFCIM(2) = 0;
-    EXPECT_NE(rejection(m).find("nodo 2"), std::string::npos);
+    m.LINNODO.size_to(m.NN);
+    m.LINNODO(2) = 17;
+    const std::string msg = rejection(m);
+    EXPECT_EQ(msg.rfind("Error en el archivo de datos \"datos.txt\", línea 17, ", 0), 0u) << msg;
+    EXPECT_NE(msg.find("nodo 2"), std::string::npos);
   }
   {
     Model m;  // a profile that was never read
     soiltest::foundation(m, 3, 1.0f, {2.0f});
-    m.ARCHIVO_DATOS = "datos.txt";
+    m.DATOS = "datos.txt";
     m.PERFCIM(3) = 2;
     EXPECT_NE(rejection(m).find("nodo 3"), std::string::npos);
   }
   {
     Model m;  // foundation nodes not numbered first
     soiltest::foundation(m, 2, 1.0f, {2.0f});
-    m.ARCHIVO_DATOS = "datos.txt";
+    m.DATOS = "datos.txt";
     m.NREAC(2) = 15;
     EXPECT_NE(rejection(m).find("reacción de área 2"), std::string::npos);
   }
   {
     Model m;  // a nodal reaction on a node without footing
     soiltest::foundation(m, 1, 1.0f, {2.0f});
-    m.ARCHIVO_DATOS = "datos.txt";
+    m.DATOS = "datos.txt";
     m.MR = 1;
     m.NREACN.size_to(1);
     m.NREACN(1) = 9;
