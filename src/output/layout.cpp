@@ -3,6 +3,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -24,6 +25,7 @@ struct Rec::Field {
 };
 
 struct Layout {
+  std::string text;
   std::vector<Rec::Field> el;
   std::size_t revert = 0;
   bool has_data = false;
@@ -156,6 +158,7 @@ Layout parse(std::string_view text) {
   if (ps.p >= text.size() || text[ps.p] != '(') bad_layout(text, "falta '('");
   ++ps.p;
   Layout l;
+  l.text.assign(text);
   ps.list(l.el, true, l.revert);
   for (const auto& f : l.el) l.has_data = l.has_data || f.data();
   return l;
@@ -211,7 +214,24 @@ void place(std::string& out, int w, std::string_view body) {
 
 }  // namespace
 
+const Layout& layout_by_text(std::string_view text);
+
 const Layout& layout(std::string_view text) {
+  // Layout texts are almost always literals: a small cache by address comes first.
+  struct Slot {
+    const char* p = nullptr;
+    std::size_t n = 0;
+    const Layout* l = nullptr;
+  };
+  thread_local Slot slots[64];
+  Slot& slot = slots[(reinterpret_cast<std::uintptr_t>(text.data()) >> 3) & 63];
+  if (slot.p == text.data() && slot.n == text.size() && slot.l->text == text) return *slot.l;
+  const Layout& l = layout_by_text(text);
+  slot = {text.data(), text.size(), &l};
+  return l;
+}
+
+const Layout& layout_by_text(std::string_view text) {
   static std::mutex mu;
   static std::map<std::string, std::unique_ptr<Layout>, std::less<>> cache;
   std::lock_guard<std::mutex> lock(mu);
@@ -225,7 +245,16 @@ const Layout& layout(std::string_view text) {
 
 void format_i(std::string& out, int w, long long v) {
   char b[32];
-  int n = std::snprintf(b, sizeof b, "%lld", v);
+  std::uint64_t a = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  int n = 0;
+  char* p = b + sizeof b;
+  do {
+    *--p = static_cast<char>('0' + static_cast<int>(a % 10));
+    a /= 10;
+  } while (a != 0);
+  if (v < 0) *--p = '-';
+  n = static_cast<int>(b + sizeof b - p);
+  std::memmove(b, p, static_cast<std::size_t>(n));
   if (n > w) {
     stars(out, w);
   } else {
@@ -234,7 +263,13 @@ void format_i(std::string& out, int w, long long v) {
   }
 }
 
-void format_f(std::string& out, int w, int d, double v) {
+namespace {
+bool g_careful = false;
+}  // namespace
+
+void set_careful_formatting(bool on) { g_careful = on; }
+
+static void careful_format_f(std::string& out, int w, int d, double v) {
   if (nonfinite(out, w, v)) return;
   char b[400];
   int n = std::snprintf(b, sizeof b, "%.*f", d, v);
@@ -252,7 +287,7 @@ namespace {
 
 // Mantissa digits (d of them) and decimal exponent x of v = 0.ddd * 10^x,
 // correctly rounded. v is finite.
-void decimal_digits(double v, int d, std::string& digits, int& x, bool& neg) {
+void careful_decimal_digits(double v, int d, std::string& digits, int& x, bool& neg) {
   neg = std::signbit(v);
   double a = std::fabs(v);
   digits.clear();
@@ -279,7 +314,188 @@ void decimal_digits(double v, int d, std::string& digits, int& x, bool& neg) {
   }
 }
 
+
+using u128 = unsigned __int128;
+
+struct Pow10 {
+  u128 p[39];
+  int bits[39];
+  constexpr Pow10() : p(), bits() {
+    u128 x = 1;
+    for (int i = 0; i < 39; ++i) {
+      p[i] = x;
+      int b = 0;
+      for (u128 y = x; y != 0; y >>= 1) ++b;
+      bits[i] = b;
+      x *= 10;
+    }
+  }
+};
+constexpr Pow10 kP10;
+
+int bit_length(u128 x) {
+  std::uint64_t hi = static_cast<std::uint64_t>(x >> 64);
+  std::uint64_t lo = static_cast<std::uint64_t>(x);
+  if (hi != 0) return 128 - __builtin_clzll(hi);
+  if (lo != 0) return 64 - __builtin_clzll(lo);
+  return 0;
+}
+
+// q = |a| * 10^p rounded half-even to an integer, exactly. False when the
+// numbers do not fit the fast path (the careful path then takes over).
+bool scaled_round(double a, int p, u128& q) {
+  if (p < 0 || p > 38) return false;
+  if (a == 0.0) {
+    q = 0;
+    return true;
+  }
+  // a = m * 2^sh with m the 53-bit significand (a is finite and positive).
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &a, sizeof bits);
+  int be = static_cast<int>((bits >> 52) & 0x7FF);
+  std::uint64_t m = bits & ((std::uint64_t{1} << 52) - 1);
+  int sh;
+  if (be == 0) {
+    sh = -1074;
+  } else {
+    m |= std::uint64_t{1} << 52;
+    sh = be - 1075;
+  }
+  int tz = __builtin_ctzll(m);
+  m >>= tz;
+  sh += tz;
+  int mbits = 64 - __builtin_clzll(m);
+  if (mbits + kP10.bits[p] <= 64 && sh < 0 && sh > -64) {
+    // Everything fits in 64 bits (the usual case for single-precision values).
+    std::uint64_t num = m * static_cast<std::uint64_t>(kP10.p[p]);
+    int s = -sh;
+    std::uint64_t q64 = num >> s;
+    std::uint64_t rem = num - (q64 << s);
+    std::uint64_t half = std::uint64_t{1} << (s - 1);
+    if (rem > half || (rem == half && (q64 & 1) != 0)) ++q64;
+    q = q64;
+    return true;
+  }
+  if (mbits + kP10.bits[p] > 127) return false;
+  u128 num = static_cast<u128>(m) * kP10.p[p];
+  if (sh >= 0) {
+    if (bit_length(num) + sh > 127) return false;
+    q = num << sh;
+    return true;
+  }
+  int s = -sh;
+  if (s >= 128) {
+    q = 0;  // num < 2^127: below one half
+    return true;
+  }
+  q = num >> s;
+  u128 rem = num - (q << s);
+  u128 half = static_cast<u128>(1) << (s - 1);
+  if (rem > half || (rem == half && (q & 1) != 0)) ++q;
+  return true;
+}
+
+// Decimal digits of q, at least `min` of them (leading zeros added).
+int u128_digits(u128 q, char* buf, int min) {
+  static constexpr char k2[] =
+      "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+      "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+      "8081828384858687888990919293949596979899";
+  char tmp[48];
+  int n = 48;
+  while (q > static_cast<u128>(UINT64_MAX)) {
+    tmp[--n] = static_cast<char>('0' + static_cast<int>(q % 10));
+    q /= 10;
+  }
+  std::uint64_t r = static_cast<std::uint64_t>(q);
+  while (r >= 100) {
+    std::uint64_t t = r / 100;
+    unsigned i = static_cast<unsigned>(r - t * 100) * 2;
+    tmp[--n] = k2[i + 1];
+    tmp[--n] = k2[i];
+    r = t;
+  }
+  if (r >= 10) {
+    unsigned i = static_cast<unsigned>(r) * 2;
+    tmp[--n] = k2[i + 1];
+    tmp[--n] = k2[i];
+  } else if (r > 0) {
+    tmp[--n] = static_cast<char>('0' + r);
+  }
+  while (48 - n < min) tmp[--n] = '0';
+  int len = 48 - n;
+  std::memcpy(buf, tmp + n, static_cast<std::size_t>(len));
+  return len;
+}
+
+// Fw.d body of |v| scaled to q units of 10^-d, written right to left ending at
+// `end`: sign, integer part (at least "0"), point, d decimals. Returns the start.
+char* fixed_body(char* end, bool neg, u128 q, int d) {
+  char* p = end;
+  if (q <= static_cast<u128>(UINT64_MAX)) {
+    std::uint64_t r = static_cast<std::uint64_t>(q);
+    for (int i = 0; i < d; ++i) {
+      *--p = static_cast<char>('0' + static_cast<int>(r % 10));
+      r /= 10;
+    }
+    *--p = '.';
+    do {
+      *--p = static_cast<char>('0' + static_cast<int>(r % 10));
+      r /= 10;
+    } while (r != 0);
+  } else {
+    char dig[48];
+    int n = u128_digits(q, dig, d + 1);
+    p -= n + 1;
+    std::memcpy(p, dig, static_cast<std::size_t>(n - d));
+    p[n - d] = '.';
+    std::memcpy(p + n - d + 1, dig + n - d, static_cast<std::size_t>(d));
+  }
+  if (neg) *--p = '-';
+  return p;
+}
+
+void decimal_digits(double v, int d, std::string& digits, int& x, bool& neg) {
+  double a = std::fabs(v);
+  if (!g_careful && a != 0.0 && d >= 1 && d <= 30) {
+    int e2 = 0;
+    std::frexp(a, &e2);
+    // 2^(e2-1) <= a < 2^e2: first guess of the decimal exponent, then corrected.
+    x = static_cast<int>(std::floor(static_cast<double>(e2 - 1) * 0.30102999566398120)) + 1;
+    for (int it = 0; it < 4; ++it) {
+      u128 q = 0;
+      if (!scaled_round(a, d - x, q)) break;
+      if (q >= kP10.p[d]) {
+        ++x;
+        continue;
+      }
+      if (q < kP10.p[d - 1]) {
+        --x;
+        continue;
+      }
+      char dig[48];
+      int n = u128_digits(q, dig, d);
+      digits.assign(dig, static_cast<std::size_t>(n));
+      neg = std::signbit(v);
+      return;
+    }
+  }
+  careful_decimal_digits(v, d, digits, x, neg);
+}
+
 }  // namespace
+
+void format_f(std::string& out, int w, int d, double v) {
+  if (nonfinite(out, w, v)) return;
+  u128 q = 0;
+  if (!g_careful && d <= 38 && scaled_round(std::fabs(v), d, q)) {
+    char b[96];
+    char* start = fixed_body(b + sizeof b, std::signbit(v), q, d);
+    place(out, w, std::string_view(start, static_cast<std::size_t>(b + sizeof b - start)));
+    return;
+  }
+  careful_format_f(out, w, d, v);
+}
 
 void format_e(std::string& out, int w, int d, int e, double v) {
   if (nonfinite(out, w, v)) return;

@@ -58,5 +58,8 @@ void format_i(std::string& out, int w, long long v);
 void format_f(std::string& out, int w, int d, double v);   // v is the exact value of a float or double
 void format_e(std::string& out, int w, int d, int e, double v);
 void format_g(std::string& out, int w, int d, int e, double v);
+// Tests only: format every real through the C library's conversion instead of the
+// exact integer fast path (both must give the same bytes).
+void set_careful_formatting(bool on);
 
 }  // namespace korvant

@@ -7,7 +7,11 @@
 
 namespace korvant {
 
-OutFile::~OutFile() { close_quietly(); }
+// A stream attached from outside (the console, or a test's temporary file) is
+// the caller's to flush and close: it may already be closed here.
+OutFile::~OutFile() {
+  if (owned_) close_quietly();
+}
 
 void OutFile::open(const std::string& path) {
   close();
@@ -68,6 +72,7 @@ void OutFile::close_quietly() noexcept {
   std::fflush(f_);
   if (owned_) std::fclose(f_);
   f_ = nullptr;
+  owned_ = false;
 }
 
 }  // namespace korvant

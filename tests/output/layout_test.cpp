@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "text_capture.hpp"
@@ -154,4 +156,59 @@ TEST(LayoutWrite, LongRowsContinueOnFurtherLines) {
     for (int i = 0; i < 5; ++i) r << static_cast<float>(i);
   }
   EXPECT_EQ(c.text(), "    9   0.0   1.0   2.0\n    3   4.0\n");
+}
+
+namespace {
+
+// Formats v in the field with the fast path and with the careful path.
+template <class Fn>
+void expect_same_both_ways(Fn fmt, double v) {
+  std::string fast, careful;
+  fmt(fast, v);
+  set_careful_formatting(true);
+  fmt(careful, v);
+  set_careful_formatting(false);
+  ASSERT_EQ(fast, careful) << "value " << v;
+}
+
+}  // namespace
+
+TEST(LayoutFields, FastPathGivesTheSameBytesAsTheCarefulOne) {
+  std::uint32_t state = 12345u;
+  auto next = [&] {
+    state ^= state << 13;
+    state ^= state >> 17;
+    state ^= state << 5;
+    return state;
+  };
+  auto fields = [](std::string& s, double v) {
+    format_f(s, 12, 6, v);
+    format_f(s, 10, 4, v);
+    format_f(s, 15, 8, v);
+    format_f(s, 20, 8, v);
+    format_f(s, 10, 2, v);
+    format_f(s, 4, 2, v);
+    format_e(s, 10, 2, 0, v);
+    format_g(s, 15, 7, 2, v);
+  };
+  for (int i = 0; i < 300000; ++i) {
+    std::uint32_t bits = next();
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    if (!std::isfinite(f)) continue;
+    expect_same_both_ways(fields, static_cast<double>(f));
+    // moderate magnitudes, where the program's numbers live
+    float g = static_cast<float>(static_cast<std::int32_t>(next())) * 1e-6f;
+    expect_same_both_ways(fields, static_cast<double>(g));
+  }
+  // rounding boundaries and values just below powers of ten
+  for (int k = -12; k <= 12; ++k) {
+    float p = std::pow(10.0f, static_cast<float>(k));
+    for (float v : {p, std::nextafter(p, 0.0f), std::nextafter(p, 1e30f), -p, 0.5f * p, 0.125f * p, 0.375f * p}) {
+      expect_same_both_ways(fields, static_cast<double>(v));
+    }
+  }
+  for (double v : {0.125, 0.375, 2.5, 0.5, 1.5, 0.000005, 0.0000005, 9999999.5, 0.99999995, 0.0999999995, -0.0, 1e30, 1e-30}) {
+    expect_same_both_ways(fields, v);
+  }
 }

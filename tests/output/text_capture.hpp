@@ -1,6 +1,8 @@
 // Test helper: an OutFile whose text is captured in memory.
 #pragma once
 
+#include <unistd.h>
+
 #include <cstdio>
 #include <string>
 
@@ -13,7 +15,11 @@ struct Capture {
   std::FILE* tmp = std::tmpfile();
   OutFile out;
   Capture() { out.attach(tmp, "captura"); }
-  ~Capture() { std::fclose(tmp); }
+  ~Capture() {
+    out.close_quietly();
+    std::fclose(tmp);
+  }
+  // Everything written since the last call.
   std::string text() {
     out.flush();
     std::string s;
@@ -21,9 +27,8 @@ struct Capture {
     char b[4096];
     std::size_t n;
     while ((n = std::fread(b, 1, sizeof b, tmp)) > 0) s.append(b, n);
-    std::fclose(tmp);
-    tmp = std::tmpfile();
-    out.attach(tmp, "captura");
+    std::rewind(tmp);
+    if (ftruncate(fileno(tmp), 0) != 0) s += "<no se pudo vaciar>";
     return s;
   }
 };
