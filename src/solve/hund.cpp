@@ -14,14 +14,25 @@ namespace korvant {
 
 namespace {
 
-// Coupled matrix and vectors, sized to the order of the system on first need
-// and reused by every later solve of the run.
-std::vector<float> Cr, Bv, x;
+// Right-hand side and solution, sized to the order of the system on first
+// need and reused by every later solve of the run.
+std::vector<float> Bv, x;
+std::vector<float> work_matrix;
 
 // Entry i of a vector indexed by equation; entries past the table are zero.
 float eq_entry(const Tab1<float>& v, int i) { return i <= v.size() ? v(i) : 0.0f; }
 
 }  // namespace
+
+float* solver_matrix(int n) {
+  const std::size_t nn = static_cast<std::size_t>(n) * static_cast<std::size_t>(n);
+  if (work_matrix.size() < nn) {
+    work_matrix.clear();
+    work_matrix.shrink_to_fit();
+    work_matrix.resize(nn);
+  }
+  return work_matrix.data();
+}
 
 void write_result_values(const Model& m, Files& f) {
   put(f.res, "(A37)", "ComponentNames \"X\",\"Y\",\"Z\",\"|Modulo|\"");
@@ -56,12 +67,12 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
   lst(f.mem, "REACCIONES POR ZAPATAS CORRIDAS", NR);
   lst(f.mem, "REACCIONES POR ZAPATAS AISLADAS", MR);
 
-  if (Cr.size() < n * n) Cr.resize(n * n);
+  float* const Cr = solver_matrix(NTOT);
   if (Bv.size() < n + 1) {
     Bv.resize(n + 1);
     x.resize(n + 1);
   }
-  std::fill(Cr.begin(), Cr.begin() + static_cast<std::ptrdiff_t>(n * n), 0.0f);
+  std::fill(Cr, Cr + n * n, 0.0f);
   std::fill(Bv.begin(), Bv.end(), 0.0f);
   std::fill(x.begin(), x.end(), 0.0f);
   m.DESP.fill(0.0f);
@@ -136,7 +147,7 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
     }
 
   for (int i = 1; i <= NTOT; ++i) x[static_cast<std::size_t>(i)] = Bv[static_cast<std::size_t>(i)];
-  gaussj(Cr.data(), NTOT, NTOT, x.data() + 1, f.con);
+  gaussj(Cr, NTOT, NTOT, x.data() + 1, f.con);
 
   lst(f.mem, "IMPRESION DE VECTOR SOLUCION");
   for (int i = 1; i <= NTOT; ++i) lst(f.mem, i, x[static_cast<std::size_t>(i)]);

@@ -24,7 +24,6 @@ constexpr int MAX_ITER = 20;
 constexpr int MAX_IMPRESION = 500;   // largest system whose matrices are logged
 
 // Working store, sized to the Newton system on first need and reused.
-std::vector<float> Jac;                // Jacobian, inverted in place by gaussj
 std::vector<float> Fv, rhs, prev, acc;  // functional, -F / correction, previous values, sums
 std::vector<float> bv;                  // right-hand side of the frame rows
 std::vector<double> ERRPC;
@@ -158,7 +157,8 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
   lst(f.mem, "N=", NR);
   log_reaction_lengths(m, f);
 
-  if (Jac.size() < n * n) Jac.resize(n * n);
+  // Jacobian, inverted in place by gaussj.
+  float* const Jac = solver_matrix(NT);
   if (Fv.size() < n + 1) {
     Fv.resize(n + 1);
     rhs.resize(n + 1);
@@ -213,7 +213,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
       BASE(k) = 0.0f;
       DEFS(k) = 0.0f;
     }
-    std::fill(Jac.begin(), Jac.begin() + static_cast<std::ptrdiff_t>(n * n), 0.0f);
+    std::fill(Jac, Jac + n * n, 0.0f);
     std::fill(Fv.begin(), Fv.end(), 0.0f);
 
     // Frame rows of the functional: K x - b, each sum from +0 over the columns in order.
@@ -281,7 +281,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
       rhs[at(i)] = -Fv[at(i)];
       lst(f.mem, "F[", i, "]", rhs[at(i)]);
     }
-    gaussj(Jac.data(), NT, NT, rhs.data() + 1, f.con);
+    gaussj(Jac, NT, NT, rhs.data() + 1, f.con);
 
     lst(f.mem, "JACOBIANO INVERSO");
     for (int i = 1; i <= NT; ++i) {

@@ -26,6 +26,11 @@ float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>&
 // DEFS(1..NR): settlement under every reaction, summed over the strata of its profile.
 void CalcDefNL(const Model& m, Files& f, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS, const Tab1<float>& HINC);
 
+// The square work matrix of the solvers (the coupled matrix of HUND, the
+// Jacobian of SOLNL): n x n, column by column, grown on first need and kept for
+// the rest of the run. Its contents are not cleared here.
+float* solver_matrix(int n);
+
 // Lines shared by the solvers: the nodal displacement table of the report and
 // the values of a GiD result block (after its header line) from DESP.
 void write_node_displacements(const Model& m, Files& f);
