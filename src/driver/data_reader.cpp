@@ -70,13 +70,7 @@ std::string DataReader::read_fixed(int w, std::string_view item) {
 void DataReader::fail(std::string_view item, std::string_view what) const { fail_at(line_no_, item, what); }
 
 void DataReader::fail_at(int line, std::string_view item, std::string_view what) const {
-  std::string msg = "Error en el archivo de datos \"" + name_ + "\"";
-  if (line > 0) msg += ", línea " + std::to_string(line);
-  msg += ", ";
-  msg += item;
-  msg += ": ";
-  msg += what;
-  throw Fatal{status::BAD_DATA, msg};
+  reject_data(name_, line, item, what);
 }
 
 // ---- ReadStmt ---------------------------------------------------------------

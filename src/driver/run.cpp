@@ -10,22 +10,7 @@
 
 namespace korvant {
 
-void run(const std::string& datos, const std::string& reporte, Model& m, Files& f) {
-  // The data file is opened first: a run that cannot even start must not wipe
-  // the files of the previous run.
-  DataReader rd;
-  rd.open(datos);
-  f.rep.open(reporte);
-  f.msh.open("arch.msh");
-  f.res.open("arch.res");
-
-  put(f.rep,
-      "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
-      "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
-
-  f.mem.open("MEMORIA");
-  f.vinf.open("VALINF");
-
+void input_phase(DataReader& rd, Model& m, Files& f) {
   read_head(rd, m, f);
   read_materials_sections(rd, m, f);
   read_nodes(rd, m, f);
@@ -45,6 +30,25 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   log_reaction_dofs(m, f);
   influence_values(m, f);
   read_axes(rd, m, f);
+}
+
+void run(const std::string& datos, const std::string& reporte, Model& m, Files& f) {
+  // The data file is opened first: a run that cannot even start must not wipe
+  // the files of the previous run.
+  DataReader rd;
+  rd.open(datos);
+  f.rep.open(reporte);
+  f.msh.open("arch.msh");
+  f.res.open("arch.res");
+
+  put(f.rep,
+      "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
+      "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
+
+  f.mem.open("MEMORIA");
+  f.vinf.open("VALINF");
+
+  input_phase(rd, m, f);
 
   assemble_frame(m, f);
   field_moduli(m, f);
