@@ -3,7 +3,9 @@
 // which writes the message, flushes every file written so far and exits.
 #pragma once
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -53,6 +55,26 @@ inline std::string real_text(float v) {
 // "se leyó <v>; debe estar entre <lo> y <hi>": the what of a value read out of its range.
 inline std::string out_of_range(long long v, long long lo, long long hi) {
   return "se leyó " + std::to_string(v) + "; debe estar entre " + std::to_string(lo) + " y " + std::to_string(hi);
+}
+
+// Why a file operation failed, in the words of the messages (errno value).
+inline std::string system_reason(int err) {
+  switch (err) {
+    case ENOENT: return "no existe el archivo o la carpeta";
+    case ENOSPC: return "no queda espacio en el disco";
+#ifdef EDQUOT
+    case EDQUOT: return "se agotó la cuota de disco";
+#endif
+    case EACCES:
+    case EPERM: return "permiso denegado";
+    case EROFS: return "el sistema de archivos es de solo lectura";
+    case EISDIR: return "es una carpeta";
+    case ENOTDIR: return "una parte de la ruta no es una carpeta";
+    case ENAMETOOLONG: return "el nombre es demasiado largo";
+    case EIO: return "error de entrada/salida";
+    case EFBIG: return "el archivo es demasiado grande";
+    default: return std::strerror(err);
+  }
 }
 
 }  // namespace korvant
