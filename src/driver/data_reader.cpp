@@ -3,9 +3,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <fstream>
 #include <limits>
-#include <sstream>
 
 #include "model/fatal.hpp"
 
@@ -24,14 +22,24 @@ std::string shown(std::string_view tok) { return "\"" + std::string(tok) + "\"";
 
 void DataReader::open(const std::string& path) {
   name_ = path;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
+  auto fail = [&](const char* doing) {
     throw Fatal{status::BAD_DATA,
-                "Error: no se puede abrir el archivo de datos \"" + path + "\": " + std::strerror(errno)};
+                std::string("Error: no se puede ") + doing + " el archivo de datos \"" + path + "\": " + system_reason(errno)};
+  };
+  std::FILE* in = std::fopen(path.c_str(), "rb");
+  if (in == nullptr) fail("abrir");
+  std::string text;
+  char b[1 << 16];
+  std::size_t n;
+  while ((n = std::fread(b, 1, sizeof b, in)) > 0) text.append(b, n);
+  const bool bad = std::ferror(in) != 0;
+  const int err = errno;
+  std::fclose(in);
+  if (bad) {
+    errno = err;
+    fail("leer");
   }
-  std::ostringstream ss;
-  ss << in.rdbuf();
-  open_text(path, ss.str());
+  open_text(path, std::move(text));
 }
 
 void DataReader::open_text(const std::string& name, std::string text) {
@@ -70,13 +78,7 @@ std::string DataReader::read_fixed(int w, std::string_view item) {
 void DataReader::fail(std::string_view item, std::string_view what) const { fail_at(line_no_, item, what); }
 
 void DataReader::fail_at(int line, std::string_view item, std::string_view what) const {
-  std::string msg = "Error en el archivo de datos \"" + name_ + "\"";
-  if (line > 0) msg += ", línea " + std::to_string(line);
-  msg += ", ";
-  msg += item;
-  msg += ": ";
-  msg += what;
-  throw Fatal{status::BAD_DATA, msg};
+  reject_data(name_, line, item, what);
 }
 
 // ---- ReadStmt ---------------------------------------------------------------

@@ -44,31 +44,33 @@ int main(int argc, char** argv) {
   f.con.attach(stdout, "consola");
   f.err.attach(stderr, "consola de errores");
   if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
-    std::fputs(kUsage, stdout);
-    return status::OK;
+    const bool written = std::fputs(kUsage, stdout) >= 0 && std::fflush(stdout) == 0;
+    return written ? status::OK : status::OUTPUT;
   }
-  if (argc == 3) {
-    datos = argv[1];
-    reporte = argv[2];
-  } else if (argc == 1) {
-    lst(f.err, "ARCHIVO DE DATOS DE ENTRADA");
-    f.err.flush();
-    datos = read_name_line();
-    lst(f.err, "ARCHIVO DE RESULTADOS");
-    f.err.flush();
-    reporte = read_name_line();
-  } else {
+  if (argc != 1 && argc != 3) {
     std::fputs(kUsage, stderr);
     return status::USAGE;
   }
 
   Model m;
   try {
+    if (argc == 3) {
+      datos = argv[1];
+      reporte = argv[2];
+    } else {
+      lst(f.err, "ARCHIVO DE DATOS DE ENTRADA");
+      f.err.flush();
+      datos = read_name_line();
+      lst(f.err, "ARCHIVO DE RESULTADOS");
+      f.err.flush();
+      reporte = read_name_line();
+    }
     run(datos, reporte, m, f);
     f.con.close();
     f.err.close();
     return status::OK;
   } catch (const Fatal& e) {
+    // Whatever ended the run, everything written so far reaches its file.
     for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
     if (!e.message.empty()) {
       f.err.put(e.message);

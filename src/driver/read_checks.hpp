@@ -1,12 +1,14 @@
 // Checks made while the data file is read: counts within the capacities of the
-// model store and references to nodes, bars, sections and materials that exist.
-// A failed check ends the run through the reader, naming the line and the item.
+// model store, references to nodes, bars, sections and materials that exist,
+// and values that the computations would divide by. A failed check ends the run
+// through the reader, naming the line, the item, the value and what is allowed.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "driver/data_reader.hpp"
+#include "model/fatal.hpp"
 
 namespace korvant {
 
@@ -19,7 +21,7 @@ inline std::string trimmed(std::string_view s) {
 // A count read from the data file must lie in 0..cap.
 inline void check_count(const DataReader& rd, int v, int cap, std::string_view item, std::string_view why = {}) {
   if (v >= 0 && v <= cap) return;
-  std::string what = "se leyó " + std::to_string(v) + "; debe estar entre 0 y " + std::to_string(cap);
+  std::string what = out_of_range(v, 0, cap);
   if (!why.empty()) what += " (" + std::string(why) + ")";
   rd.fail(item, what);
 }
@@ -40,6 +42,13 @@ inline void check_ref(const DataReader& rd, int v, int n, std::string_view item,
   else
     what += "debe estar entre 1 y " + std::to_string(n) + " (" + std::string(count_name) + ")";
   rd.fail(item, what);
+}
+
+// A size (a width, a depth) that areas and stiffnesses are made of must be
+// greater than zero.
+inline void check_positive(const DataReader& rd, float v, std::string_view item) {
+  if (v > 0.0f) return;
+  rd.fail(item, "se leyó " + real_text(v) + "; debe ser mayor que 0");
 }
 
 }  // namespace korvant

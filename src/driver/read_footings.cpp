@@ -29,6 +29,9 @@ void read_footings(DataReader& rd, Model& m, Files& f) {
         .r(m.LARGO(k), "LARGO de la zapata")
         .r(m.ESPESOR(k), "ESPESOR de la zapata")
         .i(m.NODZAP(k), "nodo de la zapata");
+    // The footing is taken as a plate of the same area on the soil.
+    check_positive(rd, m.ANCHO(k), "ANCHO de la zapata " + std::to_string(k));
+    check_positive(rd, m.LARGO(k), "LARGO de la zapata " + std::to_string(k));
     const int n = m.NODZAP(k);
     check_ref(rd, n, m.NN, "nodo de la zapata " + std::to_string(k), "NN");
     m.PERFCIM(n) = m.PERFIL(n);

@@ -30,6 +30,10 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
         .r(m.PESOVOL(i), "peso volumétrico del material")
         .r(m.MODELAST(i), "módulo de elasticidad del material")
         .r(m.RPOISSON(i), "relación de Poisson del material");
+    // The shear modulus of the bars is E / (2·(1 + ν)).
+    if (m.RPOISSON(i) == -1.0f)
+      rd.fail("relación de Poisson del material " + trimmed(m.MATNOM(i)),
+              "se leyó -1; debe ser distinta de -1 (el módulo de cortante E / (2·(1 + NU)) sería infinito)");
     put(f.rep, "(A20, 2F15.2, F10.2)", m.MATNOM(i), m.PESOVOL(i), m.MODELAST(i), m.RPOISSON(i));
   }
 
@@ -64,6 +68,11 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
     if (!known)
       rd.fail("material de la sección " + trimmed(m.SECNOM(i)),
               "\"" + trimmed(m.SECMAT(i)) + "\" no es ninguno de los materiales leídos");
+
+    // A section without area gives a bar without stiffness and a foundation
+    // beam without contact area.
+    check_positive(rd, m.BASE(i), "BASE de la sección " + trimmed(m.SECNOM(i)));
+    check_positive(rd, m.ALTURA(i), "ALTURA de la sección " + trimmed(m.SECNOM(i)));
 
     const float b = m.BASE(i);
     const float hh = m.ALTURA(i);

@@ -40,6 +40,10 @@ void read_nodes(DataReader& rd, Model& m, Files& f) {
         .i(m.PERFIL(i), "PERFIL del nodo")
         .r(m.DF(i), "DF del nodo");
     m.LINNODO(i) = rd.line();
+    // 0: no soil under the node; 1..NPS, checked once the profiles are read.
+    if (m.PERFIL(i) < 0)
+      rd.fail("PERFIL del nodo " + std::to_string(i),
+              "se leyó " + std::to_string(m.PERFIL(i)) + "; debe ser 0 (sin suelo) o un perfil de 1 a NPS");
     put(f.rep, "(I5, 3F10.4, 6I3, I5, F10.4)", num, m.COORD(i, 1), m.COORD(i, 2), m.COORD(i, 3), m.RESTR(i, 1),
         m.RESTR(i, 2), m.RESTR(i, 3), m.RESTR(i, 4), m.RESTR(i, 5), m.RESTR(i, 6), m.PERFIL(i), m.DF(i));
     put(f.msh, "(I9, 3F12.4)", num, m.COORD(i, 1), m.COORD(i, 2), m.COORD(i, 3));

@@ -1,6 +1,8 @@
 // Slabs: corner nodes, thickness, material and uniform loads of each slab, their
 // quadrilateral elements in the GiD mesh; and the echo of the control block.
+#include <cmath>
 #include <string>
+#include <tuple>
 
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
@@ -51,6 +53,18 @@ void read_slabs(DataReader& rd, Model& m, Files& f) {
     check_ref(rd, m.NJ(i), m.NN, "NJ" + which, "NN");
     check_ref(rd, m.NK(i), m.NN, "NK" + which, "NN");
     check_ref(rd, m.NL(i), m.NN, "NL" + which, "NN");
+
+    // The loads and areas of the slab are spread by the lengths of its sides
+    // NI-NJ and NJ-NK.
+    for (auto [a, b, na, nb] : {std::tuple{m.NI(i), m.NJ(i), "NI", "NJ"}, std::tuple{m.NJ(i), m.NK(i), "NJ", "NK"}}) {
+      const float ex = m.COORD(b, 1) - m.COORD(a, 1);
+      const float ey = m.COORD(b, 2) - m.COORD(a, 2);
+      const float ez = m.COORD(b, 3) - m.COORD(a, 3);
+      if (std::sqrt(ex * ex + ey * ey + ez * ez) == 0.0f)
+        rd.fail(std::string(na) + " y " + nb + which,
+                "se leyeron los nodos " + std::to_string(a) + " y " + std::to_string(b) +
+                    ", que están en el mismo punto; el lado " + na + "-" + nb + " de la losa no puede medir 0");
+    }
 
     // A slab standing wholly on soil carries the in-situ pressure at the centre
     // of the foundation.

@@ -1,8 +1,12 @@
 #include "driver/run.hpp"
 
+#include <filesystem>
+#include <system_error>
+
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
 #include "frame/frame.hpp"
+#include "model/fatal.hpp"
 #include "model/preprocess.hpp"
 #include "output/free_format.hpp"
 #include "output/layout.hpp"
@@ -10,22 +14,7 @@
 
 namespace korvant {
 
-void run(const std::string& datos, const std::string& reporte, Model& m, Files& f) {
-  // The data file is opened first: a run that cannot even start must not wipe
-  // the files of the previous run.
-  DataReader rd;
-  rd.open(datos);
-  f.rep.open(reporte);
-  f.msh.open("arch.msh");
-  f.res.open("arch.res");
-
-  put(f.rep,
-      "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
-      "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
-
-  f.mem.open("MEMORIA");
-  f.vinf.open("VALINF");
-
+void input_phase(DataReader& rd, Model& m, Files& f) {
   read_head(rd, m, f);
   read_materials_sections(rd, m, f);
   read_nodes(rd, m, f);
@@ -45,6 +34,57 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   log_reaction_dofs(m, f);
   influence_values(m, f);
   read_axes(rd, m, f);
+}
+
+namespace {
+
+// Whether two names lead to one file (the same path, or two links to one file).
+bool same_file(const std::string& a, const std::string& b) {
+  namespace fs = std::filesystem;
+  std::error_code e1, e2;
+  const fs::path ca = fs::weakly_canonical(a, e1);
+  const fs::path cb = fs::weakly_canonical(b, e2);
+  if (!e1 && !e2 && ca == cb) return true;
+  std::error_code e3;
+  return fs::equivalent(a, b, e3) && !e3;
+}
+
+// The report and the four files of fixed name are written over: none of them
+// may be the data file, and the report may not be one of the other four (two
+// streams on one file would leave neither whole).
+void check_output_names(const std::string& datos, const std::string& reporte) {
+  const char* const fixed[] = {"arch.msh", "arch.res", "MEMORIA", "VALINF"};
+  auto refuse = [](const std::string& name, const std::string& why) {
+    throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + name + "\": " + why};
+  };
+  if (same_file(reporte, datos)) refuse(reporte, "es el archivo de datos, que se perdería");
+  for (const char* name : fixed) {
+    if (same_file(name, datos)) refuse(name, "es el archivo de datos, que se perdería; cambie el nombre del archivo de datos");
+    if (same_file(reporte, name))
+      refuse(reporte, std::string("el programa escribe en \"") + name + "\" otros resultados; elija otro nombre para el reporte");
+  }
+}
+
+}  // namespace
+
+void run(const std::string& datos, const std::string& reporte, Model& m, Files& f) {
+  // The data file is opened first: a run that cannot even start must not wipe
+  // the files of the previous run.
+  DataReader rd;
+  rd.open(datos);
+  check_output_names(datos, reporte);
+  f.rep.open(reporte);
+  f.msh.open("arch.msh");
+  f.res.open("arch.res");
+
+  put(f.rep,
+      "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
+      "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
+
+  f.mem.open("MEMORIA");
+  f.vinf.open("VALINF");
+
+  input_phase(rd, m, f);
 
   assemble_frame(m, f);
   field_moduli(m, f);

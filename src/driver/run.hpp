@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "driver/data_reader.hpp"
 #include "model/model.hpp"
 #include "output/out_file.hpp"
 
@@ -11,6 +12,11 @@ namespace korvant {
 // Runs the whole analysis of the data file `datos`, writing the report `reporte`
 // and the other files in the working directory. Throws Fatal on an error.
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f);
+
+// Steps 5 to 20: the whole data file read and echoed, with the preprocessing
+// in between, up to the influence values and the diagram axes. The files of
+// `f` must be open. Throws Fatal on a rejected data file.
+void input_phase(DataReader& rd, Model& m, Files& f);
 
 // Step 23: head of the GiD results file.
 void start_results_file(const Model& m, Files& f);

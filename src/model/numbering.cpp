@@ -16,14 +16,13 @@ namespace {
 // Ends the run on a fault of the data found once the model is numbered, naming
 // the node and the line of its node data.
 [[noreturn]] void reject_node(const Model& m, int n, const std::string& what) {
-  std::string msg = "Error en el archivo de datos \"" + m.DATOS + "\"";
-  if (n >= 1 && n <= m.LINNODO.size() && m.LINNODO(n) > 0) msg += ", línea " + std::to_string(m.LINNODO(n));
-  msg += ", nodo " + std::to_string(n) + ": " + what;
-  throw Fatal{status::BAD_DATA, msg};
+  const int line = n >= 1 && n <= m.LINNODO.size() ? m.LINNODO(n) : 0;
+  reject_data(m.DATOS, line, "nodo " + std::to_string(n), what);
 }
 
-[[noreturn]] void reject(const Model& m, const std::string& item, const std::string& what) {
-  throw Fatal{status::BAD_DATA, "Error en el archivo de datos \"" + m.DATOS + "\": " + item + ": " + what};
+// A count that the numbering gives, beyond what the tables of the analysis hold.
+void check_total(const Model& m, const std::string& item, int v, int cap) {
+  if (v > cap) reject_data(m.DATOS, 0, item, "resultan " + std::to_string(v) + "; debe estar entre 0 y " + std::to_string(cap));
 }
 
 // The soil computations take reaction point i to be node i, standing on a soil
@@ -52,12 +51,8 @@ void check_reactions(const Model& m) {
       reject_node(m, n, "tiene zapata aislada con reacciones nodales pero no tiene perfil de suelo (PERFIL = " +
                             std::to_string(m.PERFIL(n)) + "); asigne un perfil al nodo");
   }
-  if (m.NR + m.MR > cap::REACTIONS_ALL)
-    reject(m, "NR + MR (reacciones del suelo)",
-           "hay " + std::to_string(m.NR + m.MR) + "; el máximo es " + std::to_string(cap::REACTIONS_ALL));
-  if (m.NGRED + m.NR + m.MR > cap::DOF)
-    reject(m, "NGRED + NR + MR (ecuaciones de la interacción)",
-           "hay " + std::to_string(m.NGRED + m.NR + m.MR) + "; el máximo es " + std::to_string(cap::DOF));
+  check_total(m, "NR + MR (reacciones del suelo)", m.NR + m.MR, cap::REACTIONS_ALL);
+  check_total(m, "NGRED + NR + MR (ecuaciones de la interacción)", m.NGRED + m.NR + m.MR, cap::DOF);
 }
 
 }  // namespace

@@ -18,7 +18,7 @@ void OutFile::open(const std::string& path) {
   name_ = path;
   f_ = std::fopen(path.c_str(), "wb");
   if (f_ == nullptr) {
-    throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + path + "\": " + std::strerror(errno)};
+    throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + path + "\": " + system_reason(errno)};
   }
   owned_ = true;
   buf_.reserve(kFlushAt + (kFlushAt >> 2));
@@ -41,12 +41,12 @@ void OutFile::flush() {
     std::size_t n = std::fwrite(buf_.data(), 1, want, f_);
     buf_.clear();
     if (n != want) {
-      std::string why = std::strerror(errno);
+      std::string why = system_reason(errno);
       throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
     }
   }
   if (std::fflush(f_) != 0) {
-    std::string why = std::strerror(errno);
+    std::string why = system_reason(errno);
     throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
   }
 }
@@ -58,7 +58,7 @@ void OutFile::close() {
     int rc = std::fclose(f_);
     f_ = nullptr;
     if (rc != 0) {
-      std::string why = std::strerror(errno);
+      std::string why = system_reason(errno);
       throw Fatal{status::OUTPUT, "Error: no se puede cerrar el archivo de salida \"" + name_ + "\": " + why};
     }
   }

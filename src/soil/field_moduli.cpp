@@ -3,6 +3,7 @@
 // to the stress that the foundation produces there.
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 #include "output/free_format.hpp"
 #include "output/layout.hpp"
@@ -20,6 +21,16 @@ float field_modulus(Files& f, float s_lab, float S, float E) {
   if (S > 0.0f) return std::pow(s_lab / S, kExponent) * E;
   lst(f.mem, "S_CPO NO POSITIVO, SE CONSERVA EL MODULO DE LABORATORIO");
   return E;
+}
+
+// A field modulus that the flexibility of a solved case would divide by, and
+// that is not a number, infinite or zero, is kept as it comes; the console
+// gets a warning naming the reaction point and the stratum.
+void warn_if_unusable(Files& f, bool used, const char* which, int i, int k, float E) {
+  if (!used || (std::isfinite(E) && E != 0.0f)) return;
+  const char* value = std::isnan(E) ? "no es un número (NaN)" : std::isinf(E) ? "es infinito" : "es cero";
+  lst(f.err, std::string("Aviso: el módulo de campo de ") + which + " del nodo " + std::to_string(i) + ", estrato " +
+                 std::to_string(k) + ", " + value + "; el análisis sigue con este valor");
 }
 
 void print_table(const Model& m, Files& f, const Tab2<float>& t, int rows) {
@@ -93,6 +104,8 @@ void field_moduli(Model& m, Files& f) {
       const float S2 = m.SUM_AINF(i, k) * qneta;
       lst(f.rep, "s_lab=", m.slab(p, k), "S_CPO=", S2);
       m.ECAMPO2(i, k) = field_modulus(f, m.slab(p, k), S2, m.E2(p, k));
+      warn_if_unusable(f, m.CASO[1] == 1, "expansión", i, k, m.ECAMPO1(i, k));
+      warn_if_unusable(f, m.CASO[2] == 1 && m.KANAL == 0, "compresión", i, k, m.ECAMPO2(i, k));
       lst(f.rep, i, k, m.E1(p, k), m.ECAMPO1(i, k));
       lst(f.rep, i, k, m.E2(p, k), m.ECAMPO2(i, k));
     }

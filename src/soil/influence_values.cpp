@@ -12,16 +12,8 @@
 namespace korvant {
 
 void reject_model(const Model& m, std::string_view item, std::string_view what, int node) {
-  std::string msg = "Error en el archivo de datos \"" + m.DATOS + "\"";
-  if (node >= 1 && node <= m.LINNODO.size() && m.LINNODO(node) > 0) {
-    msg += ", línea " + std::to_string(m.LINNODO(node)) + ", ";
-  } else {
-    msg += ": ";
-  }
-  msg += item;
-  msg += ": ";
-  msg += what;
-  throw Fatal{status::BAD_DATA, msg};
+  const int line = node >= 1 && node <= m.LINNODO.size() ? m.LINNODO(node) : 0;
+  reject_data(m.DATOS, line, item, what);
 }
 
 namespace {
@@ -33,11 +25,11 @@ void check_profile(const Model& m, int node, const char* kind) {
   const int p = m.PERFCIM(node);
   if (p < 1 || p > m.NPS) {
     reject_model(m, std::string("perfil de suelo del nodo ") + num(node) + " (" + kind + ")",
-                 "se encontró " + num(p) + "; se esperaba un perfil de 1 a " + num(m.NPS), node);
+                 "se leyó " + num(p) + "; debe estar entre 1 y " + num(m.NPS) + " (NPS)", node);
   }
   if (m.NEST(p) > cap::STRATA) {
     reject_model(m, "número de estratos del perfil " + num(p),
-                 "se encontraron " + num(m.NEST(p)) + "; se esperaban a lo más " + num(cap::STRATA));
+                 out_of_range(m.NEST(p), 0, cap::STRATA));
   }
 }
 
@@ -47,8 +39,8 @@ void check_profile(const Model& m, int node, const char* kind) {
 // node of every nodal reaction.
 void check_model(const Model& m) {
   if (m.NR > cap::REACTIONS) {
-    reject_model(m, "número de reacciones de área (nodos de cimentación)",
-                 "se encontraron " + num(m.NR) + "; se esperaban a lo más " + num(cap::REACTIONS));
+    reject_model(m, "NR (reacciones de área: nodos de cimentación)",
+                 "resultan " + num(m.NR) + "; debe estar entre 0 y " + num(cap::REACTIONS));
   }
   for (int i = 1; i <= m.NR; ++i) {
     if (m.NREAC(i) != 6 * i - 3) {

@@ -18,6 +18,11 @@ Model grid() {
   m.NGL = 36;
   m.PERFIL.size_to(6, 1);
   m.PERFIL(6) = 0;
+  m.COORD.size_to(6, 3);
+  for (int n = 1; n <= 6; ++n) {
+    m.COORD(n, 1) = 5.0f * static_cast<float>((n - 1) % 3);
+    m.COORD(n, 2) = n > 3 ? 6.0f : 0.0f;
+  }
   m.NB = 5;
   m.PvCentro = -1.6f;
   return m;

@@ -209,6 +209,6 @@ TEST(Numbering, ModelTooLargeForTheInteractionSolveIsRejected) {
   for (int n = 1; n < 800; ++n) bars.push_back({n, n + 1});
   Numbered big(nodes, bars);
   EXPECT_EQ(rejection([&] { big.run(); }),
-            "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): hay 5600; "
-            "el máximo es 5000");
+            "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): resultan "
+            "5600; debe estar entre 0 y 5000");
 }

@@ -212,11 +212,16 @@ TEST(SoilProfiles, CountsBeyondTheCapacitiesAreRejected) {
     return std::string("aceptado");
   };
   EXPECT_EQ(message("101 0.0\n", 1),
-            "Error en el archivo de datos \"datos.txt\", l\xednea 1, NPS: se encontr\xf3 101; se esperaba un n\xfamero de "
-            "perfiles entre 0 y 100");
-  EXPECT_NE(message("-1 0.0\n", 1).find("NPS: se encontr\xf3 -1;"), std::string::npos);
-  EXPECT_NE(message("1 0.0\n51\n", 1).find("l\xednea 2, NEST: se encontr\xf3 51;"), std::string::npos);
-  EXPECT_NE(message("1 0.0\n-2\n", 1).find("NEST: se encontr\xf3 -2;"), std::string::npos);
-  EXPECT_NE(message("1 0.0\n0\n", 2).find("el nodo 3 usa el perfil 2"), std::string::npos);
+            "Error en el archivo de datos \"datos.txt\", l\xednea 1, NPS (n\xfamero de perfiles): se ley\xf3 101; debe "
+            "estar entre 0 y 100");
+  EXPECT_NE(message("-1 0.0\n", 1).find("NPS (n\xfamero de perfiles): se ley\xf3 -1;"), std::string::npos);
+  EXPECT_EQ(message("1 0.0\n51\n", 1),
+            "Error en el archivo de datos \"datos.txt\", l\xednea 2, NEST (n\xfamero de estratos del perfil 1): "
+            "se ley\xf3 51; debe estar entre 0 y 50");
+  EXPECT_NE(message("1 0.0\n-2\n", 1).find("NEST (n\xfamero de estratos del perfil 1): se ley\xf3 -2;"),
+            std::string::npos);
+  EXPECT_EQ(message("1 0.0\n0\n", 2),
+            "Error en el archivo de datos \"datos.txt\": PERFIL del nodo 3: se ley\xf3 2; debe estar entre 0 y 1 "
+            "(NPS, n\xfamero de perfiles le\xed" "dos)");
   EXPECT_EQ(message("1 0.0\n0\n", 1), "aceptado");
 }

@@ -1,0 +1,291 @@
+// Bad data files and failing output files, run through the whole program: each
+// data file is the example building with one line changed, and each run must
+// end with its one message on the console and its exit status.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+std::vector<std::string> example_lines() {
+  std::vector<std::string> v;
+  std::istringstream in(slurp(fs::path(KORVANT_SOURCE_DIR) / "examples" / "edificio.txt"));
+  std::string line;
+  while (std::getline(in, line)) v.push_back(line);
+  return v;
+}
+
+// The example with line n (from 1) replaced by `text`.
+std::string edited(int n, const std::string& text) {
+  std::vector<std::string> v = example_lines();
+  v.at(static_cast<std::size_t>(n - 1)) = text;
+  std::string s;
+  for (const auto& l : v) s += l + "\n";
+  return s;
+}
+
+struct Outcome {
+  int status = -1;
+  std::string out, err;
+  fs::path dir;
+};
+
+// Runs the program in a scratch folder on `datos` (written as datos.txt unless
+// empty) with the given command-line arguments and shell redirections.
+Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "") {
+  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
+  const char* dir = mkdtemp(tmpl);
+  EXPECT_NE(dir, nullptr);
+  Outcome r;
+  r.dir = dir;
+  if (!datos.empty()) std::ofstream(r.dir / "datos.txt", std::ios::binary) << datos;
+  const std::string cmd = "cd '" + r.dir.string() + "' && '" KORVANT_BIN "' " + args +
+                          " > console.out 2> console.err " + redirect;
+  const int rc = std::system(cmd.c_str());
+  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  r.out = slurp(r.dir / "console.out");
+  r.err = slurp(r.dir / "console.err");
+  return r;
+}
+
+// The last line of the console error stream: the message that ended the run.
+std::string last_line(const std::string& s) {
+  std::string t = s;
+  if (!t.empty() && t.back() == '\n') t.pop_back();
+  const std::size_t p = t.rfind('\n');
+  return p == std::string::npos ? t : t.substr(p + 1);
+}
+
+struct Bad {
+  int line;
+  std::string text;
+  std::string message;  // after `Error en el archivo de datos "datos.txt", `
+};
+
+const std::string kErr = "Error en el archivo de datos \"datos.txt\", ";
+
+// One row per rejection: the line of the example replaced, and the message.
+const std::vector<Bad> kBad = {
+    // Counts beyond the capacities of the model store, or negative.
+    {6, "101", "línea 6, NMAT (número de materiales): se leyó 101; debe estar entre 0 y 100"},
+    {9, "-1", "línea 9, NSEC (número de secciones): se leyó -1; debe estar entre 0 y 100"},
+    {14, "834",
+     "línea 14, NN (número de nodos): se leyó 834; debe estar entre 0 y 833 (6·NN no puede pasar de 5000 grados de "
+     "libertad)"},
+    {30, "2501", "línea 30, NB (número de barras): se leyó 2501; debe estar entre 0 y 2500"},
+    {54, "101", "línea 54, NZAP (número de zapatas aisladas): se leyó 101; debe estar entre 0 y 100"},
+    {57, "-3", "línea 57, NCARGAS (número de renglones de cargas): se leyó -3; no puede ser negativo"},
+    {62, "101 10.0", "línea 62, NPS (número de perfiles): se leyó 101; debe estar entre 0 y 100"},
+    {63, "51", "línea 63, NEST (número de estratos del perfil 1): se leyó 51; debe estar entre 0 y 50"},
+    {82, "2501", "línea 82, NLOS (número de losas): se leyó 2501; debe estar entre 0 y 2500"},
+    {88, "101 4", "línea 88, NEJES (número de ejes): se leyó 101; debe estar entre 0 y 100"},
+    {88, "2 0", "línea 88, NDIV (divisiones por barra): se leyó 0; debe ser al menos 1"},
+    {90, "101 1 2", "línea 90, NBEJE (número de barras del eje 1): se leyó 101; debe estar entre 0 y 100"},
+    // References to nodes, bars, sections, materials and profiles that do not exist.
+    {32, " 1   CONTRATRABE    1 15  0.0  0   0.0   0.0   0.0   0.3     1.0",
+     "línea 32, PJ de la barra 1: se leyó 15; debe estar entre 1 y 14 (NN)"},
+    {32, " 1   CONTRATRABES   1  2  0.0  0   0.0   0.0   0.0   0.3     1.0",
+     "línea 32, sección de la barra 1: \"CONTRATRABES\" no es ninguna de las secciones leídas"},
+    {11, "CONTRATRABE CONCRET 0.40 0.90",
+     "línea 11, material de la sección CONTRATRABE: \"CONCRET\" no es ninguno de los materiales leídos"},
+    {56, " 1      1.8    1.8    0.5      0", "línea 56, nodo de la zapata 1: se leyó 0; debe estar entre 1 y 14 (NN)"},
+    {59, "15    0.0   0.0  -12.0   0.0  0.0  0.0", "línea 59, nodo de la carga: se leyó 15; debe estar entre 1 y 14 (NN)"},
+    {84, "1    1  2  5 40   0.15 CONCRETO  0.25  0.15  0.20   0.10",
+     "línea 84, NL de la losa 1: se leyó 40; debe estar entre 1 y 14 (NN)"},
+    {90, "2 1 23", "línea 90, barra del eje 1: se leyó 23; debe estar entre 1 y 22 (NB)"},
+    {16, " 1   0.0   0.0   0.0    1  1  0  0  0  0    2    1.2",
+     "línea 16, PERFIL del nodo 1: se leyó 2; debe estar entre 0 y 1 (NPS, número de perfiles leídos)"},
+    {16, " 1   0.0   0.0   0.0    1  1  0  0  0  0   -1    1.2",
+     "línea 16, PERFIL del nodo 1: se leyó -1; debe ser 0 (sin suelo) o un perfil de 1 a NPS"},
+    // The numbering: foundation nodes first, nodal reactions only under footings.
+    {16, " 1   0.0   0.0   0.0    1  1  0  0  0  0    0    0.0",
+     "línea 17, nodo 2: tiene la reacción de área número 1 (código 2 en DZ), pero la reacción de área i debe estar "
+     "en el nodo i: numere primero los nodos de cimentación, del 1 al 5, y después los demás"},
+    {16, " 1   0.0   0.0   0.0    3  1  0  0  0  0    1    1.2",
+     "línea 16, nodo 1: tiene reacción nodal (código 3) pero ninguna zapata aislada está en el nodo; ponga una "
+     "zapata en el nodo o cambie el código"},
+    // Values the computations would divide by.
+    {65, "1  2  -2.5   1.6", "línea 65, H del estrato 1 del perfil 1: se leyó -2.5; el espesor no puede ser negativo"},
+    {66, "   0.  0.35  6.",
+     "línea 66, E1 del estrato 1 del perfil 1: se leyó 0; debe ser distinto de 0 (el estrato está bajo la cimentación "
+     "del nodo 1 y el análisis de expansiones divide entre él)"},
+    {73, "   0.  0.40 15.  0.6 160. 0.5 1.2",
+     "línea 73, E2 del estrato 2 del perfil 1: se leyó 0; debe ser distinto de 0 (el estrato está bajo la cimentación "
+     "del nodo 1 y el análisis lineal de compresiones divide entre él)"},
+    {80, "  0.  0.9   3.0",
+     "línea 80, Emv del estrato 3 del perfil 1: se leyó 0; debe ser distinto de 0 (el estrato está bajo la "
+     "cimentación del nodo 1 y el análisis lineal de consolidación primaria divide entre él)"},
+    {69, "   0.  0.9   0.1  3.0",
+     "línea 69, Emt del estrato 1 del perfil 1: se leyó 0; debe ser distinto de 0 (el estrato está bajo la "
+     "cimentación del nodo 1 y el análisis lineal de consolidación secundaria divide entre él)"},
+    {66, "   450.  1  6.",
+     "línea 66, NU1 del estrato 1 del perfil 1: se leyó 1; debe ser distinta de 1 y de -1 (el estrato está bajo la "
+     "cimentación del nodo 13 y las rigideces de la zapata dividen entre 1 - NU²)"},
+    {79, "  2500.  -1 25.  0.5 400. 0.4 1.5",
+     "línea 79, NU2 del estrato 3 del perfil 1: se leyó -1; debe ser distinta de 1 y de -1 (el estrato está bajo la "
+     "cimentación del nodo 13 y las rigideces de la zapata dividen entre 1 - NU²)"},
+    {8, "CONCRETO 2.4 2213594. -1",
+     "línea 8, relación de Poisson del material CONCRETO: se leyó -1; debe ser distinta de -1 (el módulo de "
+     "cortante E / (2·(1 + NU)) sería infinito)"},
+    {11, "CONTRATRABE CONCRETO 0 0.90", "línea 11, BASE de la sección CONTRATRABE: se leyó 0; debe ser mayor que 0"},
+    {13, "TRABE       CONCRETO 0.25 -0.50", "línea 13, ALTURA de la sección TRABE: se leyó -0.5; debe ser mayor que 0"},
+    {56, " 1      0.0    1.8    0.5      13", "línea 56, ANCHO de la zapata 1: se leyó 0; debe ser mayor que 0"},
+    {32, " 1   CONTRATRABE    1  1  0.0  0   0.0   0.0   0.0   0.3     1.0",
+     "línea 32, barra 1 (PI 1, PJ 1): sus dos extremos PI y PJ están en el mismo punto (barra de longitud cero); "
+     "corrija PI o PJ"},
+    {85, "2    2  3  3  5   0.15 CONCRETO  0.25  0.15  0.20   0.10",
+     "línea 85, NJ y NK de la losa 2: se leyeron los nodos 3 y 3, que están en el mismo punto; el lado NJ-NK de la "
+     "losa no puede medir 0"},
+    // The reading itself.
+    {14, "14.5", "línea 14, NN (número de nodos): se esperaba un número entero y se encontró \"14.5\""},
+    {21, " 6  10.0   6.0   0.0    0  0  0  0  0  0    1    1.2E99",
+     "línea 21, DF del nodo: el número \"1.2E99\" está fuera del intervalo de la precisión simple"},
+    {92, "", "línea 92, NBEJE (número de barras del eje 2): el archivo termina antes de leer este dato"},
+};
+
+TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
+  ASSERT_EQ(example_lines().size(), 92u);
+  for (const Bad& b : kBad) {
+    SCOPED_TRACE("línea " + std::to_string(b.line) + ": " + b.text);
+    const Outcome r = run_in_scratch(edited(b.line, b.text), "datos.txt reporte.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(last_line(r.err), kErr + b.message);
+    // The data file is left as it was.
+    EXPECT_EQ(slurp(r.dir / "datos.txt"), edited(b.line, b.text));
+    fs::remove_all(r.dir);
+  }
+}
+
+TEST(BadInput, TheExampleItselfRunsWithoutWarnings) {
+  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt");
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.err, " No. nodos          14\n Casos de analisis           1           1           1           1\n");
+  fs::remove_all(r.dir);
+}
+
+TEST(BadInput, AFieldModulusThatIsNoNumberIsReportedAndTheRunGoesOn) {
+  // A negative laboratory stress makes the power law of the field moduli give NaN.
+  const Outcome r = run_in_scratch(edited(67, "   600.  0.35 -10.  0.6 120. 0.5 1.0"), "datos.txt reporte.txt");
+  EXPECT_EQ(r.status, 0);
+  const std::string warn = " Aviso: el módulo de campo de expansión del nodo 3, estrato 1, no es un número (NaN); "
+                           "el análisis sigue con este valor\n";
+  EXPECT_NE(r.err.find(warn), std::string::npos) << r.err;
+  EXPECT_EQ(r.err.find("estrato 2"), std::string::npos) << r.err;
+  EXPECT_NE(slurp(r.dir / "reporte.txt").find("NaN"), std::string::npos);
+  fs::remove_all(r.dir);
+}
+
+TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
+  const std::string datos = edited(1, example_lines()[0]);
+  {
+    // A full disk: the report is written last, when the file is closed.
+    const Outcome r = run_in_scratch(datos, "datos.txt /dev/full");
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(last_line(r.err),
+              "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco");
+    // The files written before it are complete.
+    EXPECT_NE(slurp(r.dir / "arch.res").find("Consolid Sec"), std::string::npos);
+    fs::remove_all(r.dir);
+  }
+  {
+    // A report in a folder that does not exist: nothing is written, and the
+    // files of an earlier run are left alone.
+    Outcome r = run_in_scratch(datos, "datos.txt reporte.txt");
+    ASSERT_EQ(r.status, 0);
+    const std::string msh = slurp(r.dir / "arch.msh");
+    const std::string cmd = "cd '" + r.dir.string() + "' && '" KORVANT_BIN "' datos.txt no/reporte.txt 2> err.txt";
+    const int rc = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 4);
+    EXPECT_EQ(slurp(r.dir / "err.txt"),
+              "Error: no se puede crear el archivo de salida \"no/reporte.txt\": no existe el archivo o la carpeta\n");
+    EXPECT_EQ(slurp(r.dir / "arch.msh"), msh);
+    fs::remove_all(r.dir);
+  }
+  {
+    // The console output on a full disk.
+    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
+    const fs::path d = mkdtemp(tmpl);
+    std::ofstream(d / "datos.txt", std::ios::binary) << datos;
+    const std::string cmd = "cd '" + d.string() + "' && '" KORVANT_BIN "' datos.txt reporte.txt > /dev/full 2> err.txt";
+    const int rc = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 4);
+    EXPECT_EQ(last_line(slurp(d / "err.txt")),
+              "Error: no se puede escribir el archivo de salida \"consola\": no queda espacio en el disco");
+    fs::remove_all(d);
+  }
+}
+
+TEST(BadInput, TheDataFileIsNeverOverwritten) {
+  const std::string datos = edited(1, example_lines()[0]);
+  for (const char* report : {"datos.txt", "./datos.txt"}) {
+    const Outcome r = run_in_scratch(datos, std::string("datos.txt ") + report);
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(last_line(r.err), std::string("Error: no se puede crear el archivo de salida \"") + report +
+                                    "\": es el archivo de datos, que se perdería");
+    EXPECT_EQ(slurp(r.dir / "datos.txt"), datos);
+    fs::remove_all(r.dir);
+  }
+  {
+    // A data file named like one of the files the program writes.
+    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
+    const fs::path d = mkdtemp(tmpl);
+    std::ofstream(d / "MEMORIA", std::ios::binary) << datos;
+    const std::string cmd = "cd '" + d.string() + "' && '" KORVANT_BIN "' MEMORIA reporte.txt 2> err.txt";
+    const int rc = std::system(cmd.c_str());
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 4);
+    EXPECT_EQ(slurp(d / "err.txt"),
+              "Error: no se puede crear el archivo de salida \"MEMORIA\": es el archivo de datos, que se perdería; "
+              "cambie el nombre del archivo de datos\n");
+    EXPECT_EQ(slurp(d / "MEMORIA"), datos);
+    EXPECT_FALSE(fs::exists(d / "reporte.txt"));
+    fs::remove_all(d);
+  }
+  {
+    // A report named like one of them.
+    const Outcome r = run_in_scratch(datos, "datos.txt VALINF");
+    EXPECT_EQ(r.status, 4);
+    EXPECT_EQ(last_line(r.err),
+              "Error: no se puede crear el archivo de salida \"VALINF\": el programa escribe en \"VALINF\" otros "
+              "resultados; elija otro nombre para el reporte");
+    fs::remove_all(r.dir);
+  }
+}
+
+TEST(BadInput, DataFileThatCannotBeRead) {
+  {
+    // Nothing is created when the data file cannot be read.
+    const Outcome r = run_in_scratch("", "no-existe.txt reporte.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "Error: no se puede abrir el archivo de datos \"no-existe.txt\": no existe el archivo o la carpeta\n");
+    EXPECT_FALSE(fs::exists(r.dir / "reporte.txt"));
+    EXPECT_FALSE(fs::exists(r.dir / "MEMORIA"));
+    fs::remove_all(r.dir);
+  }
+  {
+    const Outcome r = run_in_scratch("", ". reporte.txt");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error: no se puede leer el archivo de datos \".\": es una carpeta\n");
+    fs::remove_all(r.dir);
+  }
+}
+
+}  // namespace
