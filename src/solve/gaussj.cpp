@@ -176,9 +176,9 @@ KV_INLINE void k_apply(float* a, const float* dt, int K, const int* slot, const 
   }
 }
 
-// Held-back passes 0..ns-1 applied to four columns c[0..3] at once over the
-// row blocks [0, nb), so that every multiplier loaded serves four columns:
-// x = x - p[q][s*pn]*D(s, i). TWO takes two vectors of rows at a time (eight
+// The listed held-back passes s = slot[t] applied to four columns c[0..3] at
+// once over the row blocks [0, nb), so that every multiplier loaded serves
+// four columns: x = x - p[q][s*pn]*D(s, i). TWO takes two vectors of rows at a time (eight
 // accumulators), otherwise one (four).
 #define KV_STEP(X, P, D)  \
   {                       \
@@ -186,7 +186,8 @@ KV_INLINE void k_apply(float* a, const float* dt, int K, const int* slot, const 
     X = X - t_;           \
   }
 template <class V, class VI, bool TWO>
-KV_INLINE void k_apply4(float* const* c, const float* const* p, std::size_t pn, const float* dt, int K, int ns, int nb) {
+KV_INLINE void k_apply4(float* const* c, const float* const* p, std::size_t pn, const float* dt, int K, const int* slot, int ns,
+                        int nb) {
   constexpr int L = sizeof(V) / sizeof(float);
   const std::size_t bs = static_cast<std::size_t>(K) * RB;
   const int nch = nb * (RB / L);
@@ -207,9 +208,9 @@ KV_INLINE void k_apply4(float* const* c, const float* const* p, std::size_t pn, 
       V y0 = ld<V>(c0 + o + L), y1 = ld<V>(c1 + o + L), y2 = ld<V>(c2 + o + L), y3 = ld<V>(c3 + o + L);
       const float* dx0 = dch(k);
       const float* dy0 = dch(k + 1);
-      for (int s = 0; s < ns; ++s) {
-        const std::size_t sp = static_cast<std::size_t>(s) * pn;
-        const std::size_t so = static_cast<std::size_t>(s) * RB;
+      for (int t = 0; t < ns; ++t) {
+        const std::size_t sp = static_cast<std::size_t>(slot[t]) * pn;
+        const std::size_t so = static_cast<std::size_t>(slot[t]) * RB;
         const V dx = ld<V>(dx0 + so), dy = ld<V>(dy0 + so);
         const V q0 = bc<V, VI>(p0[sp]), q1 = bc<V, VI>(p1[sp]), q2 = bc<V, VI>(p2[sp]), q3 = bc<V, VI>(p3[sp]);
         KV_STEP(x0, q0, dx) KV_STEP(x1, q1, dx) KV_STEP(x2, q2, dx) KV_STEP(x3, q3, dx)
@@ -229,9 +230,9 @@ KV_INLINE void k_apply4(float* const* c, const float* const* p, std::size_t pn, 
     const std::size_t o = static_cast<std::size_t>(L) * static_cast<std::size_t>(k);
     V x0 = ld<V>(c0 + o), x1 = ld<V>(c1 + o), x2 = ld<V>(c2 + o), x3 = ld<V>(c3 + o);
     const float* dx0 = dch(k);
-    for (int s = 0; s < ns; ++s) {
-      const std::size_t sp = static_cast<std::size_t>(s) * pn;
-      const V dx = ld<V>(dx0 + static_cast<std::size_t>(s) * RB);
+    for (int t = 0; t < ns; ++t) {
+      const std::size_t sp = static_cast<std::size_t>(slot[t]) * pn;
+      const V dx = ld<V>(dx0 + static_cast<std::size_t>(slot[t]) * RB);
       const V q0 = bc<V, VI>(p0[sp]), q1 = bc<V, VI>(p1[sp]), q2 = bc<V, VI>(p2[sp]), q3 = bc<V, VI>(p3[sp]);
       KV_STEP(x0, q0, dx) KV_STEP(x1, q1, dx) KV_STEP(x2, q2, dx) KV_STEP(x3, q3, dx)
     }
@@ -264,17 +265,51 @@ KV_INLINE void k_row16(float* e, std::size_t stride, const float* p, std::size_t
   }
 }
 
+// Pivot row of pass slot j0 in sixteen columns starting at e, at the end of a
+// block: a column that took every pass of the block (incl) starts again from
+// the value the row got at its pass, P(j0, q), and takes the passes after it;
+// the others keep what they hold.
+template <class V, class VI>
+KV_INLINE void k_rowp(float* e, std::size_t stride, const float* p, std::size_t pn, const float* dr, const std::int32_t* incl, int j0,
+                      int s1) {
+  constexpr int L = sizeof(V) / sizeof(float);
+  for (int h = 0; h < 16; h += L) {
+    float* eh = e + static_cast<std::size_t>(h) * stride;
+    const V p0 = ld<V>(p + static_cast<std::size_t>(j0) * pn + static_cast<std::size_t>(h));
+    VI f;
+    std::memcpy(&f, incl + h, sizeof f);
+    bool all = true;
+    for (int q = 0; q < L; ++q) all = all && incl[h + q] != 0;
+    V x = p0;
+    if (!all)
+      for (int q = 0; q < L; ++q)
+        if (incl[h + q] == 0) x[q] = eh[static_cast<std::size_t>(q) * stride];
+    for (int s = j0 + 1; s < s1; ++s) {
+      const V t = ld<V>(p + static_cast<std::size_t>(s) * pn + static_cast<std::size_t>(h)) * bc<V, VI>(dr[s]);
+      const V y = x - t;
+      x = f != 0 ? y : x;
+    }
+    for (int q = 0; q < L; ++q)
+      if (incl[h + q] != 0) eh[static_cast<std::size_t>(q) * stride] = x[q];
+  }
+}
+
 #define KV_VARIANTS(SUFFIX, TARGET, V, VI, TWO)                                                                                    \
   TARGET void max_##SUFFIX(const float* a, const std::int32_t* m, int n, ColMax& r) { k_max(a, m, n, r); }                     \
   TARGET void apply_##SUFFIX(float* a, const float* dt, int K, const int* s, const float* p, int nt, int nb) {                 \
     k_apply<V, VI>(a, dt, K, s, p, nt, nb);                                                                                    \
   }                                                                                                                            \
-  TARGET void apply4_##SUFFIX(float* const* c, const float* const* p, std::size_t pn, const float* dt, int K, int ns, int nb) { \
-    k_apply4<V, VI, TWO>(c, p, pn, dt, K, ns, nb);                                                                             \
+  TARGET void apply4_##SUFFIX(float* const* c, const float* const* p, std::size_t pn, const float* dt, int K, const int* sl,    \
+                              int ns, int nb) {                                                                                \
+    k_apply4<V, VI, TWO>(c, p, pn, dt, K, sl, ns, nb);                                                                         \
   }                                                                                                                            \
   TARGET void row16_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,  \
                              int s0, int s1) {                                                                                 \
     k_row16<V, VI>(e, l, p, pn, dr, f, s0, s1);                                                                                \
+  }                                                                                                                            \
+  TARGET void rowp_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,   \
+                            int j0, int s1) {                                                                                  \
+    k_rowp<V, VI>(e, l, p, pn, dr, f, j0, s1);                                                                                 \
   }
 
 KV_VARIANTS(avx512, __attribute__((target("avx512f"))), v16, v16i, true)
@@ -284,14 +319,15 @@ KV_VARIANTS(sse2, , v8, v8i, false)
 struct Kernels {
   void (*max)(const float*, const std::int32_t*, int, ColMax&);
   void (*apply)(float*, const float*, int, const int*, const float*, int, int);
-  void (*apply4)(float* const*, const float* const*, std::size_t, const float*, int, int, int);
+  void (*apply4)(float* const*, const float* const*, std::size_t, const float*, int, const int*, int, int);
   void (*row16)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
+  void (*rowp)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
 };
 
 Kernels kernels() {
-  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, row16_avx512};
-  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, row16_avx2};
-  return {max_sse2, apply_sse2, apply4_sse2, row16_sse2};
+  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, row16_avx512, rowp_avx512};
+  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, row16_avx2, rowp_avx2};
+  return {max_sse2, apply_sse2, apply4_sse2, row16_sse2, rowp_sse2};
 }
 
 // ---- Helper thread ----------------------------------------------------------
@@ -371,7 +407,6 @@ struct Work {
   std::vector<int> todo;                  // columns of the current sweep
   std::vector<int> scols;                 // columns brought up to date one by one at a flush
   std::vector<int> bulk;                  // columns with every held-back pass to apply
-  std::vector<float> saved;               // their rows brought up to date on their own
   int flush_to = 0;                       // pass the flush brings everything up to
   void size_to(int n, int K) {
     const std::size_t un = static_cast<std::size_t>(n) + 1;
@@ -392,7 +427,6 @@ struct Work {
     if (P.size() < static_cast<std::size_t>(K) * static_cast<std::size_t>(n)) P.assign(static_cast<std::size_t>(K) * static_cast<std::size_t>(n), 0.0f);
     if (Dt.size() < nb * static_cast<std::size_t>(K) * RB) Dt.assign(nb * static_cast<std::size_t>(K) * RB, 0.0f);
     if (dfin.size() < static_cast<std::size_t>(K)) dfin.assign(static_cast<std::size_t>(K), 0);
-    if (saved.size() < static_cast<std::size_t>(2 * K) * un) saved.assign(static_cast<std::size_t>(2 * K) * un, 0.0f);
     bulk.reserve(un);
   }
 };
@@ -624,18 +658,38 @@ struct Elim {
   static void flush_rows(void* vctx, int part) {
     auto* c = static_cast<FlushCtx*>(vctx);
     const int lo = part == 0 ? 0 : c->rsplit, hi = part == 0 ? c->rsplit : static_cast<int>(W.special.size());
-    for (int t = lo; t < hi; ++t) c->e->catch_up_row(W.special[z(t)], c->upto);
+    for (int t = lo; t < hi; ++t) c->e->redo_pivot_row(W.special[z(t)], c->upto);
+  }
+  // Pivot row r of this block, in the columns that took every pass: its value
+  // at its pass (kept in P) and the passes after it.
+  void redo_pivot_row(int r, int upto) {
+    const int j = W.row_stamp[z(r)];
+    const int j0 = j - k0 - 1, s1 = upto - k0;
+    float dr[64];
+    for (int q = j + 1; q <= upto; ++q) dr[q - k0 - 1] = Dv(q, r);
+    int l = 1;
+    for (; l + 15 <= n; l += 16) {
+      std::int32_t incl[16];
+      bool any = false;
+      for (int q = 0; q < 16; ++q) {
+        incl[q] = W.col_stamp[z(l + q)] <= k0 ? -1 : 0;
+        any = any || incl[q] != 0;
+      }
+      if (any) kv.rowp(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, incl, j0, s1);
+    }
+    for (; l <= n; ++l) {
+      if (W.col_stamp[z(l)] > k0) continue;
+      float x = Pv(j, l);
+      for (int q = j + 1; q <= upto; ++q) {
+        const float t = Pv(q, l) * dr[q - k0 - 1];
+        x = x - t;
+      }
+      A(r, l) = x;
+    }
   }
   void flush_bulk(int lo, int hi) {
     if (lo >= hi) return;
     const int ns = W.flush_to - k0;
-    const std::size_t nsp = W.special.size();
-    const std::size_t uK = z(K);
-    for (int t = lo; t < hi; ++t) {
-      const float* cl = col(W.bulk[z(t)]);
-      float* sv = W.saved.data() + z(t) * 2 * uK;
-      for (std::size_t q = 0; q < nsp; ++q) sv[q] = cl[W.special[q] - 1];
-    }
     const int nb = n / RB;
     int t4 = lo;
     for (; t4 + 4 <= hi; t4 += 4) {
@@ -646,7 +700,15 @@ struct Elim {
         c4[q] = col(l);
         p4[q] = W.P.data() + z(l - 1);
       }
-      kv.apply4(c4, p4, z(n), W.Dt.data(), K, ns, nb);
+      // The passes that change any of the four (the others change no bit).
+      int slot[64];
+      int nt = 0;
+      for (int j = k0 + 1; j <= W.flush_to; ++j) {
+        bool any = false;
+        for (int q = 0; q < 4; ++q) any = any || !skip(j, W.bulk[z(t4 + q)]);
+        if (any) slot[nt++] = j - k0 - 1;
+      }
+      kv.apply4(c4, p4, z(n), W.Dt.data(), K, slot, nt, nb);
     }
     for (int t = lo; t < hi; ++t) {
       const int l = W.bulk[z(t)];
@@ -669,8 +731,6 @@ struct Elim {
           cl[i] = x;
         }
       }
-      const float* sv = W.saved.data() + z(t) * 2 * uK;
-      for (std::size_t q = 0; q < nsp; ++q) cl[W.special[q] - 1] = sv[q];
     }
   }
   // Every column brought up to pass `upto`; the block starts afresh.
@@ -684,6 +744,12 @@ struct Elim {
       const int cs = W.col_stamp[z(l)];
       if (cs >= upto) continue;
       if (cs <= k0) {
+        bool any = false;
+        for (int j = k0 + 1; j <= upto && !any; ++j) any = !skip(j, l);
+        if (!any) {  // the block changed no bit of the column
+          W.col_stamp[z(l)] = upto;
+          continue;
+        }
         W.bulk.push_back(l);
       } else {
         W.scols.push_back(l);
@@ -799,8 +865,9 @@ struct Elim {
           const std::size_t sj = z(j - k0 - 1) * RB;
           std::swap(W.Dt[(z(r - 1) / RB) * z(K) * RB + sj + z(r - 1) % RB], W.Dt[(z(c - 1) / RB) * z(K) * RB + sj + z(c - 1) % RB]);
         }
+        // (Both are open rows, neither a pivot row of this block: no stamp
+        // after the start of the block moves.)
         std::swap(W.row_stamp[z(r)], W.row_stamp[z(c)]);
-        if (W.row_stamp[z(r)] > k0) mark_special(r);
         for (int l = 1; l <= n; ++l) {
           float* cl = col(l);
           std::swap(cl[r - 1], cl[c - 1]);
