@@ -272,3 +272,106 @@ TEST(Gaussj, RandomSystemAgreesWithDoublePrecisionSolution) {
 }
 
 }  // namespace
+
+namespace {
+
+// Matrices that exercise every shortcut of the blocked routine: many equal
+// values, exact zeros (multipliers of 0 skip work), -0 entries and negative
+// pivots (-0 * x and x - (-0) must keep their signs), values that are not
+// numbers and infinities.
+Mat awkward_matrix(int n, int kind, std::mt19937& gen) {
+  Mat a(n);
+  std::uniform_int_distribution<int> small(-3, 3);
+  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> pick(0, 99);
+  for (int j = 1; j <= n; ++j)
+    for (int i = 1; i <= n; ++i) {
+      float v = 0.0f;
+      switch (kind) {
+        case 0: v = static_cast<float>(small(gen)); break;                   // ties everywhere
+        case 1: v = pick(gen) < 85 ? 0.0f : u(gen); break;                  // mostly zeros
+        case 2: v = pick(gen) < 30 ? -0.0f : (pick(gen) < 50 ? 0.0f : u(gen)); break;  // -0 and zeros
+        case 5: v = static_cast<float>(small(gen)); break;
+        default: v = u(gen); break;
+      }
+      a(i, j) = v;
+    }
+  for (int i = 1; i <= n; ++i) a(i, i) = a(i, i) + (kind == 2 && i % 3 == 0 ? -4.0f : 4.0f);
+  const float nan = std::numeric_limits<float>::quiet_NaN();
+  if (kind == 3) {
+    a(1 + n / 2, 1 + n / 3) = nan;
+    a(n, 1) = std::numeric_limits<float>::infinity();
+  }
+  if (kind == 4)  // two rows of values that are not numbers: the last passes find no candidate
+    for (int j = 1; j <= n; ++j) a(n, j) = a(1 + n / 2, j) = nan;
+  if (kind == 5 && n >= 2)  // two equal rows: a zero pivot ends the run
+    for (int j = 1; j <= n; ++j) a(n, j) = a(1, j);
+  return a;
+}
+
+}  // namespace
+
+TEST(Gaussj, BlockedRoutineGivesTheBitsOfThePassByPassElimination) {
+  // Every combination of block length, helper thread and vector width must
+  // agree to the bit, and write the same console lines.
+  std::mt19937 gen(777);
+  struct Opt {
+    int block;
+    long par;
+    bool sse2;
+  };
+  const Opt opts[] = {{32, 1L << 40, false}, {1, 1L << 40, false}, {3, 0, false}, {64, 0, true}, {7, 1L << 40, true}};
+  for (int n : {1, 2, 5, 9, 17, 40, 97, 160}) {
+    for (int kind = 0; kind < 6; ++kind) {
+      const Mat a0 = awkward_matrix(n, kind, gen);
+      std::vector<float> b0(static_cast<std::size_t>(n));
+      for (int i = 0; i < n; ++i) b0[static_cast<std::size_t>(i)] = static_cast<float>(i % 7) - 2.5f;
+      Mat r = a0;
+      std::vector<float> rb = b0;
+      const int messages = textbook_gaussj(r, rb, true);
+      for (const Opt& o : opts) {
+        korvant::gaussj_options(o.block, o.par, o.sse2);
+        Mat x = a0;
+        std::vector<float> xb = b0;
+        OutFile con;
+        bool threw = false;
+        try {
+          gaussj(x.v.data(), n, n, xb.data(), con);
+        } catch (const Fatal&) {
+          threw = true;
+        }
+        const std::string what = "n=" + std::to_string(n) + " kind=" + std::to_string(kind) + " block=" + std::to_string(o.block);
+        ASSERT_EQ(threw, messages < 0) << what;
+        if (threw) continue;
+        EXPECT_EQ(lines(con.buf()), messages) << what;
+        EXPECT_TRUE(same_bits(x.v, r.v)) << what;
+        EXPECT_TRUE(same_bits(xb, rb)) << what;
+      }
+    }
+  }
+  korvant::gaussj_options(32, 200000, false);
+}
+
+TEST(Gaussj, LeadingDimensionKeepsTheBlockedRoutineInsideTheMatrix) {
+  // n = 37 inside a 41-row store, with the helper thread and short blocks:
+  // rows 38..41 are never touched and the result is the same as with lda = n.
+  std::mt19937 gen(5);
+  const int n = 37, lda = 41;
+  const Mat a0 = awkward_matrix(n, 1, gen);
+  std::vector<float> big(static_cast<std::size_t>(lda) * n, 99.0f);
+  for (int j = 1; j <= n; ++j)
+    for (int i = 1; i <= n; ++i) big[static_cast<std::size_t>((j - 1) * lda + (i - 1))] = a0.v[static_cast<std::size_t>((j - 1) * n + (i - 1))];
+  std::vector<float> b(n, 1.0f), rb(n, 1.0f);
+  Mat r = a0;
+  textbook_gaussj(r, rb, true);
+  korvant::gaussj_options(5, 0, false);
+  OutFile con;
+  gaussj(big.data(), n, lda, b.data(), con);
+  korvant::gaussj_options(32, 200000, false);
+  for (int j = 1; j <= n; ++j) {
+    for (int i = 1; i <= n; ++i)
+      ASSERT_EQ(bits(big[static_cast<std::size_t>((j - 1) * lda + (i - 1))]), bits(r(i, j))) << i << "," << j;
+    for (int i = n + 1; i <= lda; ++i) ASSERT_EQ(big[static_cast<std::size_t>((j - 1) * lda + (i - 1))], 99.0f);
+  }
+  EXPECT_TRUE(same_bits(b, rb));
+}
