@@ -2,9 +2,11 @@
 // nonlinear), primary and secondary consolidation, each with its flexibility,
 // footing rigidities, solve, member end forces and diagrams.
 #include <cmath>
+#include <string>
 #include <utility>
 
 #include "driver/run.hpp"
+#include "model/fatal.hpp"
 #include "frame/frame.hpp"
 #include "output/free_format.hpp"
 #include "output/layout.hpp"
@@ -65,6 +67,39 @@ void forces_and_diagrams(Model& m, Files& f, int caso) {
   diagrams(m, f, caso);
 }
 
+// A solve whose matrix is singular to rounding (a free degree of freedom that
+// no bar, support or reaction holds, such as a missing horizontal support)
+// gives displacements and rotations no structure can have, or values that are
+// not numbers. The results are written as they come; the user is warned.
+void check_solution(const Model& m, Files& f, int caso) {
+  static const char* const kNombre[5] = {"", "expansiones", "compresiones", "consolidación primaria",
+                                         "consolidación secundaria"};
+  int peor = 0;
+  float valor = 0.0f;
+  for (int g = 1; g <= m.NGL; ++g) {
+    float d = m.DESP(g);
+    bool giro = (g - 1) % 6 >= 3;
+    if (!std::isfinite(d) || std::fabs(d) > (giro ? 1.0f : 100.0f)) {
+      peor = g;
+      valor = d;
+      break;
+    }
+  }
+  if (peor == 0) return;
+  const int nodo = (peor - 1) / 6 + 1;
+  const bool giro = (peor - 1) % 6 >= 3;
+  std::string que = std::isfinite(valor) ? (giro ? "gira " : "se desplaza ") : "tiene un valor que no es un número en ";
+  lst(f.err, std::string("Aviso: en el análisis de ") + kNombre[caso] + " el nodo " + std::to_string(nodo) + " " + que +
+                 (std::isfinite(valor) ? real_text(valor) + (giro ? " rad" : " m") : std::string(giro ? "su giro" : "su desplazamiento")) +
+                 "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
+}
+
+// Member end forces and diagrams right after a solve, once the solution is checked.
+void after_solve(Model& m, Files& f, int caso) {
+  check_solution(m, f, caso);
+  forces_and_diagrams(m, f, caso);
+}
+
 // Result header of a GiD block: the text in `w` columns, then " 1 vector OnNodes".
 void result_header(Files& f, const char* layout_text, const char* text) {
   put(f.res, layout_text, text, " 1 vector OnNodes");
@@ -80,7 +115,7 @@ void expansions(Model& m, Files& f) {
     case_heading(f, "ANALISIS DE EXPANSIONES", "SOLUCION CASO LINEAL");
     result_header(f, "(A39, A18)", "Result  \"desplazamientos\" \"Expansiones\"");
     HUND(m, f, m.vered1);
-    forces_and_diagrams(m, f, 1);
+    after_solve(m, f, 1);
   }
 }
 
@@ -128,6 +163,7 @@ void iterative_compressions(Model& m, Files& f) {
     for (int i = 1; i <= N; ++i) m.QREAC(i) = m.DESP(m.NGL + i);
     lst(f.rep, "ITERACION No", k);
   }
+  check_solution(m, f, 2);
 }
 
 void compressions(Model& m, Files& f) {
@@ -141,7 +177,7 @@ void compressions(Model& m, Files& f) {
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Compr.Inm NL\"");
     SOLNL(m, f, 2, m.A2, m.vered2);
     write_result_values(m, f);
-    forces_and_diagrams(m, f, 2);
+    after_solve(m, f, 2);
   } else if (m.KANAL == 0) {
     for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
       clear_solution(m);
@@ -155,7 +191,7 @@ void compressions(Model& m, Files& f) {
       footing_rigidities(m, f, m.E2, m.NU2);
       result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Compr.InmLin\"");
       HUND(m, f, m.vered2);
-      forces_and_diagrams(m, f, 2);
+      after_solve(m, f, 2);
     }
   } else if (m.KANAL == 1) {
     iterative_compressions(m, f);
@@ -173,7 +209,7 @@ void primary_consolidation(Model& m, Files& f) {
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Prim NL\"");
     SOLNL(m, f, 3, m.Ap, m.vered3);
     write_result_values(m, f);
-    forces_and_diagrams(m, f, 3);
+    after_solve(m, f, 3);
   } else if (m.KANAL == 0) {
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA", "SOLUCION CASO LINEAL");
     flexibility_call_line(m, f, "LLAMANDO A FLSC_3");
@@ -183,7 +219,7 @@ void primary_consolidation(Model& m, Files& f) {
     footing_rigidities(m, f, m.Emv, ceros);
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Prim\"");
     HUND(m, f, m.vered3);
-    forces_and_diagrams(m, f, 3);
+    after_solve(m, f, 3);
   }
 }
 
@@ -197,13 +233,13 @@ void secondary_consolidation(Model& m, Files& f) {
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA", "SOLUCION CASO LINEAL");
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Sec\"");
     HUND(m, f, m.vered4);
-    forces_and_diagrams(m, f, 4);
+    after_solve(m, f, 4);
   } else if (m.KANAL == 2) {
     nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA");
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Sec NL\"");
     SOLNL(m, f, 4, m.Acs, m.vered4);
     write_result_values(m, f);
-    forces_and_diagrams(m, f, 4);
+    after_solve(m, f, 4);
   }
 }
 

@@ -51,6 +51,15 @@ void check_model(const Model& m) {
                    n);
     }
     check_profile(m, i, "nodo de cimentación");
+    // The settlements under a reaction are its load over its contact area.
+    if (m.AREA(6 * i - 3) == 0.0f) {
+      const std::string why =
+          m.NLOS >= 1 ? "el nodo no es esquina de ninguna losa con sus cuatro bordes, y con losas el área de contacto "
+                        "sale sólo de ellas"
+                      : "las barras de cimentación que llegan al nodo no le dan área";
+      reject_model(m, "área de contacto de la reacción del nodo " + num(i),
+                   "resulta 0 (" + why + "); el suelo dividiría entre ella", i);
+    }
   }
   for (int i = 1; i <= m.MR; ++i) {
     const int n = (m.NREACN(i) - 1) / 6 + 1;

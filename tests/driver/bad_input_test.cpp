@@ -154,6 +154,9 @@ const std::vector<Bad> kBad = {
     {85, "2    2  3  3  5   0.15 CONCRETO  0.25  0.15  0.20   0.10",
      "línea 85, NJ y NK de la losa 2: se leyeron los nodos 3 y 3, que están en el mismo punto; el lado NJ-NK de la "
      "losa no puede medir 0"},
+    {85, "2    2  3  6  4   0.15 CONCRETO  0.25  0.15  0.20   0.10",
+     "línea 18, área de contacto de la reacción del nodo 3: resulta 0 (el nodo no es esquina de ninguna losa con sus "
+     "cuatro bordes, y con losas el área de contacto sale sólo de ellas); el suelo dividiría entre ella"},
     // The reading itself.
     {14, "14.5", "línea 14, NN (número de nodos): se esperaba un número entero y se encontró \"14.5\""},
     {21, " 6  10.0   6.0   0.0    0  0  0  0  0  0    1    1.2E99",
