@@ -265,6 +265,38 @@ KV_INLINE void k_row16(float* e, std::size_t stride, const float* p, std::size_t
   }
 }
 
+// The pass's row exchange and pivot row in sixteen columns starting at er (row
+// r) and ec (row c), stride `stride`: row r's content, brought up to date (in
+// column q the held-back passes first[q]..s1-1, x = x - P(s, q)*dr[s]), set to
+// 1 in the pivot column (lane lc, if any), times pivinv, goes to row c and to
+// pk; row c's content goes to row r as it stands. er == ec when r == c.
+template <class V, class VI>
+KV_INLINE void k_pivrow(float* er, float* ec, std::size_t stride, const float* p, std::size_t pn, const float* dr, const std::int32_t* first,
+                        int s0, int s1, int lc, float pivinv, float* pk) {
+  constexpr int L = sizeof(V) / sizeof(float);
+  for (int h = 0; h < 16; h += L) {
+    float* rh = er + static_cast<std::size_t>(h) * stride;
+    float* ch = ec + static_cast<std::size_t>(h) * stride;
+    V x, y;
+    for (int q = 0; q < L; ++q) {
+      x[q] = rh[static_cast<std::size_t>(q) * stride];
+      y[q] = ch[static_cast<std::size_t>(q) * stride];
+    }
+    VI f;
+    std::memcpy(&f, first + h, sizeof f);
+    for (int s = s0; s < s1; ++s) {
+      const V t = ld<V>(p + static_cast<std::size_t>(s) * pn + static_cast<std::size_t>(h)) * bc<V, VI>(dr[s]);
+      const V u = x - t;
+      x = f <= s ? u : x;
+    }
+    if (lc >= h && lc < h + L) x[lc - h] = 1.0f;
+    const V pv = x * bc<V, VI>(pivinv);
+    st(pk + h, pv);
+    for (int q = 0; q < L; ++q) rh[static_cast<std::size_t>(q) * stride] = y[q];
+    for (int q = 0; q < L; ++q) ch[static_cast<std::size_t>(q) * stride] = pv[q];
+  }
+}
+
 // Pivot row of pass slot j0 in sixteen columns starting at e, at the end of a
 // block: a column that took every pass of the block (incl) starts again from
 // the value the row got at its pass, P(j0, q), and takes the passes after it;
@@ -307,6 +339,10 @@ KV_INLINE void k_rowp(float* e, std::size_t stride, const float* p, std::size_t 
                              int s0, int s1) {                                                                                 \
     k_row16<V, VI>(e, l, p, pn, dr, f, s0, s1);                                                                                \
   }                                                                                                                            \
+  TARGET void pivrow_##SUFFIX(float* er, float* ec, std::size_t l, const float* p, std::size_t pn, const float* dr,            \
+                              const std::int32_t* f, int s0, int s1, int lc, float pivinv, float* pk) {                        \
+    k_pivrow<V, VI>(er, ec, l, p, pn, dr, f, s0, s1, lc, pivinv, pk);                                                         \
+  }                                                                                                                            \
   TARGET void rowp_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,   \
                             int j0, int s1) {                                                                                  \
     k_rowp<V, VI>(e, l, p, pn, dr, f, j0, s1);                                                                                 \
@@ -322,12 +358,13 @@ struct Kernels {
   void (*apply4)(float* const*, const float* const*, std::size_t, const float*, int, const int*, int, int);
   void (*row16)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
   void (*rowp)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
+  void (*pivrow)(float*, float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int, int, float, float*);
 };
 
 Kernels kernels() {
-  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, row16_avx512, rowp_avx512};
-  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, row16_avx2, rowp_avx2};
-  return {max_sse2, apply_sse2, apply4_sse2, row16_sse2, rowp_sse2};
+  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, row16_avx512, rowp_avx512, pivrow_avx512};
+  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, row16_avx2, rowp_avx2, pivrow_avx2};
+  return {max_sse2, apply_sse2, apply4_sse2, row16_sse2, rowp_sse2, pivrow_sse2};
 }
 
 // ---- Helper thread ----------------------------------------------------------
@@ -404,7 +441,7 @@ struct Work {
   std::vector<float> P;                   // held-back pivot rows: P[s*n + l-1]
   std::vector<float> Dt;                  // held-back multipliers, blocks of eight rows
   std::vector<unsigned char> dfin;        // multipliers of the held-back pass all finite
-  std::vector<int> todo;                  // columns of the current sweep
+  std::vector<int> todo;                  // open columns a search may have to bring up to date
   std::vector<int> scols;                 // columns brought up to date one by one at a flush
   std::vector<int> bulk;                  // columns with every held-back pass to apply
   int flush_to = 0;                       // pass the flush brings everything up to
@@ -619,9 +656,12 @@ struct Elim {
         ++nt;
       }
       if (nt > 0) {
+        // Pivot rows of the block have 0 as their earlier multipliers, which
+        // changes no bit of them unless the column is unsafe: then they are
+        // kept aside and caught up on their own.
         float saved[128];
         float* cl = col(l);
-        const std::size_t ns = W.special.size();
+        const std::size_t ns = W.unsafe[z(l)] != 0 ? W.special.size() : 0;
         for (std::size_t q = 0; q < ns; ++q) saved[q] = cl[W.special[q] - 1];
         apply_column(cl, slot, pj, nt);
         for (std::size_t q = 0; q < ns; ++q) {
@@ -672,13 +712,13 @@ struct Elim {
       std::int32_t incl[16];
       bool any = false;
       for (int q = 0; q < 16; ++q) {
-        incl[q] = W.col_stamp[z(l + q)] <= k0 ? -1 : 0;
+        incl[q] = W.col_stamp[z(l + q)] <= k0 && W.unsafe[z(l + q)] != 0 ? -1 : 0;
         any = any || incl[q] != 0;
       }
       if (any) kv.rowp(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, incl, j0, s1);
     }
     for (; l <= n; ++l) {
-      if (W.col_stamp[z(l)] > k0) continue;
+      if (W.col_stamp[z(l)] > k0 || W.unsafe[z(l)] == 0) continue;
       float x = Pv(j, l);
       for (int q = j + 1; q <= upto; ++q) {
         const float t = Pv(q, l) * dr[q - k0 - 1];
@@ -765,9 +805,12 @@ struct Elim {
     } else {
       flush_part(&ctx, 0);
     }
-    // The rows kept aside, in the columns that took every pass (the others
-    // are stamped current already and are left alone).
-    if (two && W.special.size() >= 2) {
+    // The pivot rows of the block in the unsafe columns that took every pass
+    // (in the others the block's update changed no bit of them).
+    bool redo = false;
+    for (int l : W.bulk) redo = redo || W.unsafe[z(l)] != 0;
+    if (!redo) {
+    } else if (two && W.special.size() >= 2) {
       ctx.rsplit = static_cast<int>(W.special.size()) / 2;
       helper().run(flush_rows, &ctx);
     } else {
@@ -810,11 +853,17 @@ struct Elim {
       materialize(top, i);
       consider(top);
     }
+    // The others whose bound reaches the best value (a bound that is not a
+    // number counts as reaching it).
+    auto& cand = W.todo;
+    cand.clear();
     for (int l = 1; l <= n; ++l)
-      if (use(l) == 0 && W.cur[z(l)] == 0 && (!found || !(W.ub[z(l)] < static_cast<double>(big)))) {
-        materialize(l, i);
-        consider(l);
-      }
+      if (use(l) == 0 && W.cur[z(l)] == 0 && (!found || !(W.ub[z(l)] < static_cast<double>(big)))) cand.push_back(l);
+    for (int l : cand) {
+      if (found && W.ub[z(l)] < static_cast<double>(big)) continue;
+      materialize(l, i);
+      consider(l);
+    }
     if (found) {
       irow = brow;
       icol = bcol;
@@ -857,32 +906,49 @@ struct Elim {
       const float pivinv = 1.0f / A(r, c);
       const std::size_t s = z(i - k0 - 1);
       float* Pk = W.P.data() + s * z(n);
-      // Rows r and c exchanged as they stand, their held-back multipliers and
-      // stamps with them; then row c brought up to date and normalised, and
-      // kept for the held-back updates.
+      // Row exchange and pivot row in one pass over the columns: row r's
+      // content brought up to date, normalised and kept for the held-back
+      // updates goes to row c; row c's content goes to row r as it stands,
+      // its held-back multipliers and stamp with it (both are open rows,
+      // neither a pivot row of this block).
+      {
+        const int base = std::max(k0, W.row_stamp[z(r)]);
+        const int s1 = i - 1 - k0;
+        float dr[64];
+        for (int j = base + 1; j <= i - 1; ++j) dr[j - k0 - 1] = Dv(j, r);
+        int l = 1;
+        for (; l + 15 <= n; l += 16) {
+          std::int32_t first[16];
+          int lo = s1;
+          for (int q = 0; q < 16; ++q) {
+            first[q] = std::max(base, W.col_stamp[z(l + q)]) - k0;
+            lo = std::min(lo, static_cast<int>(first[q]));
+          }
+          kv.pivrow(&A(r, l), &A(c, l), ld, W.P.data() + z(l - 1), z(n), dr, first, lo, s1, c - l, pivinv, Pk + (l - 1));
+        }
+        for (; l <= n; ++l) {
+          catch_up(r, l, i - 1);
+          float* cl = col(l);
+          const float x = l == c ? 1.0f : cl[r - 1];
+          const float y = cl[c - 1];
+          const float p = x * pivinv;
+          cl[r - 1] = y;
+          cl[c - 1] = p;
+          Pk[l - 1] = p;
+        }
+      }
+      for (int l = 1; l <= n; ++l)
+        if (is_neg_zero(Pk[l - 1]) || !std::isfinite(Pk[l - 1])) W.unsafe[z(l)] = 1;
       if (r != c) {
         for (int j = k0 + 1; j < i; ++j) {
           const std::size_t sj = z(j - k0 - 1) * RB;
           std::swap(W.Dt[(z(r - 1) / RB) * z(K) * RB + sj + z(r - 1) % RB], W.Dt[(z(c - 1) / RB) * z(K) * RB + sj + z(c - 1) % RB]);
         }
-        // (Both are open rows, neither a pivot row of this block: no stamp
-        // after the start of the block moves.)
         std::swap(W.row_stamp[z(r)], W.row_stamp[z(c)]);
-        for (int l = 1; l <= n; ++l) {
-          float* cl = col(l);
-          std::swap(cl[r - 1], cl[c - 1]);
-        }
         std::swap(b[r - 1], b[c - 1]);
       }
-      catch_up_row(c, i - 1);
-      for (int l = 1; l <= n; ++l) {
-        float* cl = col(l);
-        if (l == c) cl[c - 1] = 1.0f;
-        const float p = cl[c - 1] * pivinv;
-        cl[c - 1] = p;
-        Pk[l - 1] = p;
-        if (is_neg_zero(p)) W.unsafe[z(l)] = 1;
-      }
+      // The pivot row is current: its earlier held-back multipliers become 0.
+      for (int j = k0 + 1; j < i; ++j) W.Dt[(z(c - 1) / RB) * z(K) * RB + z(j - k0 - 1) * RB + z(c - 1) % RB] = 0.0f;
       b[c - 1] = b[c - 1] * pivinv;
       mark_special(c);
       W.row_stamp[z(c)] = i;
@@ -918,7 +984,10 @@ struct Elim {
       }
       // Open columns: a column the pass leaves unchanged keeps its maximum
       // (rows r and c exchanged, row c out of the search); any other one
-      // grows its bound by |p|*max|dum| (with a margin for rounding).
+      // grows its bound by |p|*max|dum|: a new value is fl(x - fl(p*dum)), at
+      // most (|x| + |p|*|dum|)*(1 + 2^-24)*(1 + 2^-23) in magnitude, so the
+      // factor 1 + 2^-22 (and 2^-126 for values below the normal range) keeps
+      // it a bound.
       const double grow = fin ? static_cast<double>(dmax) : HUGE_VAL;
       for (int l = 1; l <= n; ++l) {
         if (use(l) != 0) continue;
@@ -942,7 +1011,7 @@ struct Elim {
           W.cur[z(l)] = 0;
           u = static_cast<double>(cmx.big);
         }
-        u = (u + static_cast<double>(std::fabs(p)) * grow) * (1.0 + 0x1p-21) + 0x1p-126;
+        u = (u + static_cast<double>(std::fabs(p)) * grow) * (1.0 + 0x1p-22) + 0x1p-126;
       }
       if (i - k0 == K || i == n) flush(i);
       if (i < n && !search(i, irow, icol)) {
