@@ -3,26 +3,33 @@
 //
 // Every element receives exactly the single-precision operations of the
 // textbook elimination, pivot by pivot, with the same operands in the same
-// order, so the results are identical to the last bit; only the order in which
-// elements are visited differs:
-//  - pivot search: of the largest |A(j,k)| among unpivoted rows and columns, the
-//    last one in row-major scan order (rows outer, >= comparisons) is taken. It
-//    runs column by column, fused into the sweep that updates each column: per
-//    column the last row holding the column's maximum, then among equal maxima
-//    the larger row, and on the same row the larger column;
-//  - the columns already pivoted take no part in the search, so their updates
-//    are held back for a block of pivots and applied afterwards column by column
-//    (each element loaded once, the held-back updates applied to it in their
-//    order). A row about to be exchanged or to become the pivot row is first
-//    brought up to date;
-//  - a column whose pivot-row multiplier is 0 is left alone when that provably
-//    changes no bit: x - (+-0)*d is x unless x is -0 or a signalling NaN or d is
-//    not finite, so columns that may hold -0 or a signalling NaN are always
-//    updated, and so is every column when the multipliers of the pass include a
-//    value that is not finite;
+// order, so the results are identical to the last bit; only the moment at
+// which each operation is carried out differs:
+//  - updates are held back for a block of pivots (each pass keeps its pivot
+//    row and its multipliers) and applied at the end of the block column by
+//    column, four columns at a time, every element loaded once and given the
+//    held-back updates in their order;
+//  - the pivot search needs the current values of the open (unpivoted) block:
+//    a column that is up to date has its exact maximum over the open rows (the
+//    largest value that is a number, and the last row holding it); any other
+//    keeps a bound on it, grown at each pass by |pivot-row entry|*max|multiplier|
+//    with a margin for rounding. A search brings up to date only the columns
+//    whose bound reaches the best value found, and takes, of the largest
+//    values, the larger row, then the larger column: the last element in
+//    row-major scan order with >= comparisons, as the textbook scan does;
+//  - the row exchange moves row c's content to row r as it stands, with its
+//    held-back multipliers; row r's content is brought up to date as it
+//    becomes the pivot row. A pivot row's earlier multipliers are then set to
+//    0, which changes no bit of it (x - p*0 is x) unless its column may hold
+//    -0 or has a pivot-row entry that is not finite: there it is redone from
+//    the value it got at its pass;
+//  - an update whose pivot-row entry is 0 is left out when that provably
+//    changes no bit: x - (+-0)*d is x unless x is -0 or a signalling NaN or d
+//    is not finite, so it is done anyway in columns that may hold -0 or a
+//    signalling NaN, and in every column when the pass has a multiplier that is
+//    not finite;
 //  - the arithmetic is written as a product followed by a difference (never
-//    fused), eight or four lanes at a time (AVX2 when the processor has it,
-//    SSE2 otherwise); large sweeps are shared with one helper thread, each
+//    fused); large block updates are shared with one helper thread, each
 //    element being computed by exactly one of them.
 // A pass that finds no usable candidate (only values that are not numbers) ends
 // the fast path: the rest of the elimination runs pivot by pivot as written.
@@ -243,28 +250,6 @@ KV_INLINE void k_apply4(float* const* c, const float* const* p, std::size_t pn, 
   }
 }
 
-// Row r of sixteen columns starting at e (stride `stride`): in column q the
-// held-back passes first[q]..s1-1 are applied, x = x - P(s, q)*dr[s], with
-// P(s, q) = p[s*pn + q]; s0 is the smallest of first. L columns at a time.
-template <class V, class VI>
-KV_INLINE void k_row16(float* e, std::size_t stride, const float* p, std::size_t pn, const float* dr, const std::int32_t* first, int s0,
-                       int s1) {
-  constexpr int L = sizeof(V) / sizeof(float);
-  for (int h = 0; h < 16; h += L) {
-    V x;
-    float* eh = e + static_cast<std::size_t>(h) * stride;
-    for (int q = 0; q < L; ++q) x[q] = eh[static_cast<std::size_t>(q) * stride];
-    VI f;
-    std::memcpy(&f, first + h, sizeof f);
-    for (int s = s0; s < s1; ++s) {
-      const V t = ld<V>(p + static_cast<std::size_t>(s) * pn + static_cast<std::size_t>(h)) * bc<V, VI>(dr[s]);
-      const V y = x - t;
-      x = f <= s ? y : x;
-    }
-    for (int q = 0; q < L; ++q) eh[static_cast<std::size_t>(q) * stride] = x[q];
-  }
-}
-
 // The pass's row exchange and pivot row in sixteen columns starting at er (row
 // r) and ec (row c), stride `stride`: row r's content, brought up to date (in
 // column q the held-back passes first[q]..s1-1, x = x - P(s, q)*dr[s]), set to
@@ -335,10 +320,6 @@ KV_INLINE void k_rowp(float* e, std::size_t stride, const float* p, std::size_t 
                               int ns, int nb) {                                                                                \
     k_apply4<V, VI, TWO>(c, p, pn, dt, K, sl, ns, nb);                                                                         \
   }                                                                                                                            \
-  TARGET void row16_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,  \
-                             int s0, int s1) {                                                                                 \
-    k_row16<V, VI>(e, l, p, pn, dr, f, s0, s1);                                                                                \
-  }                                                                                                                            \
   TARGET void pivrow_##SUFFIX(float* er, float* ec, std::size_t l, const float* p, std::size_t pn, const float* dr,            \
                               const std::int32_t* f, int s0, int s1, int lc, float pivinv, float* pk) {                        \
     k_pivrow<V, VI>(er, ec, l, p, pn, dr, f, s0, s1, lc, pivinv, pk);                                                         \
@@ -356,15 +337,14 @@ struct Kernels {
   void (*max)(const float*, const std::int32_t*, int, ColMax&);
   void (*apply)(float*, const float*, int, const int*, const float*, int, int);
   void (*apply4)(float* const*, const float* const*, std::size_t, const float*, int, const int*, int, int);
-  void (*row16)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
   void (*rowp)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
   void (*pivrow)(float*, float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int, int, float, float*);
 };
 
 Kernels kernels() {
-  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, row16_avx512, rowp_avx512, pivrow_avx512};
-  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, row16_avx2, rowp_avx2, pivrow_avx2};
-  return {max_sse2, apply_sse2, apply4_sse2, row16_sse2, rowp_sse2, pivrow_sse2};
+  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, rowp_avx512, pivrow_avx512};
+  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, rowp_avx2, pivrow_avx2};
+  return {max_sse2, apply_sse2, apply4_sse2, rowp_sse2, pivrow_sse2};
 }
 
 // ---- Helper thread ----------------------------------------------------------
@@ -393,7 +373,7 @@ class Helper {
 
  private:
   static void wait_for(std::atomic<unsigned>& v, unsigned want) {
-    for (int spin = 0; spin < 20000; ++spin) {
+    for (int spin = 0; spin < 4000; ++spin) {
       if (v.load(std::memory_order_acquire) == want) return;
       __builtin_ia32_pause();
     }
@@ -596,26 +576,6 @@ struct Elim {
       x = x - t;
     }
     A(r, l) = x;
-  }
-  // Row r brought up to pass `upto` in every column, sixteen columns at a time
-  // (each from its own first pass).
-  void catch_up_row(int r, int upto) {
-    const int base = std::max(k0, W.row_stamp[z(r)]);
-    if (base >= upto) return;
-    float dr[64];
-    for (int j = base + 1; j <= upto; ++j) dr[j - k0 - 1] = Dv(j, r);
-    const int s0 = base - k0, s1 = upto - k0;
-    int l = 1;
-    for (; l + 15 <= n; l += 16) {
-      std::int32_t first[16];
-      int lo = s1;
-      for (int q = 0; q < 16; ++q) {
-        first[q] = std::max(base, W.col_stamp[z(l + q)]) - k0;
-        lo = std::min(lo, static_cast<int>(first[q]));
-      }
-      if (lo < s1) kv.row16(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, first, std::max(lo, s0), s1);
-    }
-    for (; l <= n; ++l) catch_up(r, l, upto);
   }
   void mark_special(int r) {
     if (W.special_mark[z(r)] != k0 + 1) {
