@@ -413,7 +413,9 @@ struct Work {
   std::vector<std::int32_t> rowmask;      // all ones for rows open to the search
   std::vector<unsigned char> unsafe;      // column may hold -0 or a signalling NaN
   std::vector<unsigned char> cur;         // open column whose maximum `cm` is exact
-  std::vector<double> ub;                 // otherwise a bound on |A| over its open rows
+  std::vector<int> trow;                  // open row followed exactly in a column (0 none)
+  std::vector<float> tval;                //   and its current value when the column is not current
+  std::vector<double> ubo;                // bound on |A| over the column's other open rows
   std::vector<int> col_stamp, row_stamp;  // pass up to which the column/row is current
   std::vector<int> special_mark;          // flush block in which a row was brought up to date
   std::vector<int> special;               // those rows
@@ -434,7 +436,9 @@ struct Work {
       rowmask.assign(un + 8, 0);
       unsafe.assign(un, 0);
       cur.assign(un, 0);
-      ub.assign(un, 0.0);
+      trow.assign(un, 0);
+      tval.assign(un, 0.0f);
+      ubo.assign(un, 0.0);
       cm.assign(un, ColMax{});
       todo.reserve(un);
       scols.reserve(un);
@@ -633,9 +637,25 @@ struct Elim {
       W.col_stamp[z(l)] = upto;
     }
     if (want_max && use(l) == 0 && W.cur[z(l)] == 0) {
-      kv.max(col(l), W.rowmask.data() + 1, n, W.cm[z(l)]);
+      exact_max(l);
       W.cur[z(l)] = 1;
     }
+  }
+  // Exact maximum of a current open column and the largest |A| of its other
+  // open rows (searches only: the row mask is borrowed for a moment).
+  void exact_max(int l) {
+    ColMax& cmx = W.cm[z(l)];
+    const std::int32_t* mask = W.rowmask.data() + 1;
+    kv.max(col(l), mask, n, cmx);
+    double others = 0.0;
+    if (cmx.row != 0) {
+      W.rowmask[z(cmx.row)] = 0;
+      ColMax o;
+      kv.max(col(l), mask, n, o);
+      W.rowmask[z(cmx.row)] = -1;
+      others = static_cast<double>(o.big);
+    }
+    W.ubo[z(l)] = others;
   }
 
   // Flush: the columns that need every pass of the block (all but those
@@ -800,27 +820,29 @@ struct Elim {
         found = true;
       }
     };
-    int top = 0;  // the open column of largest bound, tried first
+    for (int l = 1; l <= n; ++l)
+      if (use(l) == 0 && W.cur[z(l)] != 0) consider(l);
+    // A value certainly present in the open block: the best exact maximum, or
+    // a followed value of a column that is not current, whichever is larger.
+    bool any = found;
+    float known = big;
     for (int l = 1; l <= n; ++l) {
-      if (use(l) != 0) continue;
-      if (W.cur[z(l)] != 0) {
-        consider(l);
-      } else if (top == 0 || !(W.ub[z(l)] <= W.ub[z(top)])) {
-        top = l;
+      if (use(l) != 0 || W.cur[z(l)] != 0 || W.trow[z(l)] == 0) continue;
+      const float v = std::fabs(W.tval[z(l)]);
+      if (!any || v > known) {
+        known = v;
+        any = true;
       }
     }
-    if (top != 0 && (!found || !(W.ub[z(top)] < static_cast<double>(big)))) {
-      materialize(top, i);
-      consider(top);
-    }
-    // The others whose bound reaches the best value (a bound that is not a
-    // number counts as reaching it).
-    auto& cand = W.todo;
-    cand.clear();
-    for (int l = 1; l <= n; ++l)
-      if (use(l) == 0 && W.cur[z(l)] == 0 && (!found || !(W.ub[z(l)] < static_cast<double>(big)))) cand.push_back(l);
-    for (int l : cand) {
-      if (found && W.ub[z(l)] < static_cast<double>(big)) continue;
+    // Every other column whose followed value or bound reaches it is brought
+    // up to date (a bound that is not a number reaches everything).
+    for (int l = 1; l <= n; ++l) {
+      if (use(l) != 0 || W.cur[z(l)] != 0) continue;
+      if (any) {
+        const double f = static_cast<double>(known);
+        const bool below = W.ubo[z(l)] < f && (W.trow[z(l)] == 0 || static_cast<double>(std::fabs(W.tval[z(l)])) < f);
+        if (below) continue;
+      }
       materialize(l, i);
       consider(l);
     }
@@ -840,7 +862,8 @@ struct Elim {
       W.row_stamp[z(k)] = 0;
       W.special_mark[z(k)] = 0;
       W.cur[z(k)] = 0;
-      W.ub[z(k)] = HUGE_VAL;  // nothing known yet
+      W.trow[z(k)] = 0;
+      W.ubo[z(k)] = HUGE_VAL;  // nothing known yet
     }
     for (int k = 1; k <= n; ++k) {
       unsigned char u = 0;
@@ -942,34 +965,58 @@ struct Elim {
         const float t = bp * d[ll - 1];
         b[ll - 1] = b[ll - 1] - t;
       }
-      // Open columns: a column the pass leaves unchanged keeps its maximum
-      // (rows r and c exchanged, row c out of the search); any other one
-      // grows its bound by |p|*max|dum|: a new value is fl(x - fl(p*dum)), at
-      // most (|x| + |p|*|dum|)*(1 + 2^-24)*(1 + 2^-23) in magnitude, so the
-      // factor 1 + 2^-22 (and 2^-126 for values below the normal range) keeps
-      // it a bound.
+      // Open columns. One that is current and that the pass leaves unchanged
+      // keeps its maximum (rows r and c exchanged, row c out of the search).
+      // Any other follows one open row exactly (its value gets the pass's own
+      // operation) and bounds the others: a new value is fl(x - fl(p*dum)), at
+      // most (|x| + |p|*|dum|)*(1 + 2^-24)*(1 + 2^-23) in magnitude, so growing
+      // the bound by |p|*max|dum| with the factor 1 + 2^-22 (and 2^-126 for
+      // values below the normal range) keeps it a bound. Row c's content moved
+      // to row r; row r's became the pivot row.
       const double grow = fin ? static_cast<double>(dmax) : HUGE_VAL;
       for (int l = 1; l <= n; ++l) {
         if (use(l) != 0) continue;
         ColMax& cmx = W.cm[z(l)];
         const float p = Pk[l - 1];
-        if (fin && W.unsafe[z(l)] == 0 && p == 0.0f) {
-          if (W.cur[z(l)] == 0) continue;
-          if (cmx.row == 0 || cmx.row == r || cmx.row == c) {
-            kv.max(col(l), W.rowmask.data() + 1, n, cmx);
-          } else if (r != c) {
-            const float v = std::fabs(A(r, l));
-            if (v > cmx.big || (v == cmx.big && r > cmx.row)) {
-              cmx.big = v;
-              cmx.row = r;
-            }
-          }
-          continue;
-        }
-        double& u = W.ub[z(l)];
+        const bool unchanged = fin && W.unsafe[z(l)] == 0 && p == 0.0f;
+        int& t = W.trow[z(l)];
+        double& u = W.ubo[z(l)];
         if (W.cur[z(l)] != 0) {
+          if (unchanged) {
+            if (cmx.row == 0 || cmx.row == r || cmx.row == c) {
+              exact_max(l);
+            } else if (r != c) {
+              const float v = std::fabs(A(r, l));
+              if (v > cmx.big || (v == cmx.big && r > cmx.row)) {
+                u = std::max(u, static_cast<double>(cmx.big));
+                cmx.big = v;
+                cmx.row = r;
+              }
+            }
+            continue;
+          }
           W.cur[z(l)] = 0;
-          u = static_cast<double>(cmx.big);
+          t = cmx.row;
+          if (t == r) {  // its content became the pivot row
+            u = std::max(u, static_cast<double>(cmx.big));
+            t = 0;
+          } else if (t == c) {
+            t = r;
+          }
+          if (t != 0) W.tval[z(l)] = A(t, l);
+        } else {
+          if (t != 0 && t == r) {
+            u = std::max(u, static_cast<double>(std::fabs(W.tval[z(l)])));
+            if (!(u >= 0.0)) u = HUGE_VAL;
+            t = 0;
+          } else if (t == c) {
+            t = r;
+          }
+          if (unchanged) continue;
+        }
+        if (t != 0) {
+          const float tt = p * d[t - 1];
+          W.tval[z(l)] = W.tval[z(l)] - tt;
         }
         u = (u + static_cast<double>(std::fabs(p)) * grow) * (1.0 + 0x1p-22) + 0x1p-126;
       }
