@@ -663,22 +663,37 @@ struct Elim {
   // column; the others one by one. Rows brought up to date on their own during
   // the block are kept aside, then caught up row by row. An open column keeps
   // its bound: its maximum is found only if a search needs it.
+  // The work of a flush is handed out in small pieces to whichever thread is
+  // free (the helper may be held up by other work on the machine).
   struct FlushCtx {
     Elim* e;
-    int split, bsplit, rsplit, upto;
+    int upto;
+    std::atomic<int> next_s{0}, next_b{0}, next_r{0};
   };
-  static void flush_part(void* vctx, int part) {
+  static constexpr int kBulkPiece = 16;  // columns (a multiple of four)
+  static void flush_part(void* vctx, int) {
     auto* c = static_cast<FlushCtx*>(vctx);
     Elim& e = *c->e;
-    const int lo = part == 0 ? 0 : c->split, hi = part == 0 ? c->split : static_cast<int>(W.scols.size());
-    for (int t = lo; t < hi; ++t) e.materialize(W.scols[z(t)], c->upto, false);
-    const int blo = part == 0 ? 0 : c->bsplit, bhi = part == 0 ? c->bsplit : static_cast<int>(W.bulk.size());
-    e.flush_bulk(blo, bhi);
+    const int ns = static_cast<int>(W.scols.size()), nbk = static_cast<int>(W.bulk.size());
+    for (;;) {
+      const int t = c->next_s.fetch_add(1, std::memory_order_relaxed);
+      if (t >= ns) break;
+      e.materialize(W.scols[z(t)], c->upto, false);
+    }
+    for (;;) {
+      const int t = c->next_b.fetch_add(kBulkPiece, std::memory_order_relaxed);
+      if (t >= nbk) break;
+      e.flush_bulk(t, std::min(t + kBulkPiece, nbk));
+    }
   }
-  static void flush_rows(void* vctx, int part) {
+  static void flush_rows(void* vctx, int) {
     auto* c = static_cast<FlushCtx*>(vctx);
-    const int lo = part == 0 ? 0 : c->rsplit, hi = part == 0 ? c->rsplit : static_cast<int>(W.special.size());
-    for (int t = lo; t < hi; ++t) c->e->redo_pivot_row(W.special[z(t)], c->upto);
+    const int nsp = static_cast<int>(W.special.size());
+    for (;;) {
+      const int t = c->next_r.fetch_add(1, std::memory_order_relaxed);
+      if (t >= nsp) break;
+      c->e->redo_pivot_row(W.special[z(t)], c->upto);
+    }
   }
   // Pivot row r of this block, in the columns that took every pass: its value
   // at its pass (kept in P) and the passes after it.
@@ -777,10 +792,10 @@ struct Elim {
       work += upto - std::max(k0, cs);
     }
     const bool two = work * n >= g_parallel_min && Helper::available();
-    FlushCtx ctx{this, static_cast<int>(W.scols.size()), static_cast<int>(W.bulk.size()), static_cast<int>(W.special.size()), upto};
+    FlushCtx ctx;
+    ctx.e = this;
+    ctx.upto = upto;
     if (two) {
-      ctx.split = static_cast<int>(W.scols.size()) / 2;
-      ctx.bsplit = static_cast<int>(W.bulk.size()) / 2;
       helper().run(flush_part, &ctx);
     } else {
       flush_part(&ctx, 0);
@@ -789,12 +804,12 @@ struct Elim {
     // (in the others the block's update changed no bit of them).
     bool redo = false;
     for (int l : W.bulk) redo = redo || W.unsafe[z(l)] != 0;
-    if (!redo) {
-    } else if (two && W.special.size() >= 2) {
-      ctx.rsplit = static_cast<int>(W.special.size()) / 2;
-      helper().run(flush_rows, &ctx);
-    } else {
-      flush_rows(&ctx, 0);
+    if (redo) {
+      if (two && W.special.size() >= 2) {
+        helper().run(flush_rows, &ctx);
+      } else {
+        flush_rows(&ctx, 0);
+      }
     }
     for (int l : W.bulk) W.col_stamp[z(l)] = upto;
     for (int r : W.special) W.row_stamp[z(r)] = upto;
