@@ -53,7 +53,7 @@ std::string colour(double t) {
 // A coordinate or length in pixels.
 std::string px(double v) {
   char b[32];
-  std::snprintf(b, sizeof b, "%.1f", std::isfinite(v) ? v : 0.0);
+  std::snprintf(b, sizeof b, "%.1f", std::isfinite(v) ? std::clamp(v, -1e7, 1e7) : 0.0);
   std::string s = b;
   if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
   if (s == "-0") s = "0";
@@ -64,7 +64,10 @@ std::string px(double v) {
 std::string value_text(double v, int d) {
   if (!std::isfinite(v)) return "?";
   char b[48];
-  std::snprintf(b, sizeof b, "%.*f", d, v);
+  if (std::fabs(v) >= 1e12)
+    std::snprintf(b, sizeof b, "%.3g", v);
+  else
+    std::snprintf(b, sizeof b, "%.*f", d, v);
   std::string s = b;
   if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);  // no "-0.00"
   return s;
