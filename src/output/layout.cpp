@@ -170,6 +170,38 @@ void pad(std::string& out, int n) {
 
 void stars(std::string& out, int w) { out.append(static_cast<std::size_t>(w), '*'); }
 
+constexpr char kDigits2[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+// Decimal digits of r written right to left ending at p, `min` of them at
+// least (leading zeros); returns the start.
+inline char* put_digits(char* p, std::uint64_t r, int min) {
+  char* const end = p;
+  while (r >= 100) {
+    const std::uint64_t t = r / 100;
+    p -= 2;
+    std::memcpy(p, kDigits2 + 2 * (r - t * 100), 2);
+    r = t;
+  }
+  if (r >= 10) {
+    p -= 2;
+    std::memcpy(p, kDigits2 + 2 * r, 2);
+  } else {
+    *--p = static_cast<char>('0' + r);
+  }
+  while (end - p < min) *--p = '0';
+  return p;
+}
+
+// A body that fits: right-justified in w columns, in one piece.
+inline void put_right(std::string& out, int w, const char* body, int n) {
+  const std::size_t pos = out.size();
+  out.append(static_cast<std::size_t>(w), ' ');
+  std::memcpy(&out[pos + static_cast<std::size_t>(w - n)], body, static_cast<std::size_t>(n));
+}
+
 // Non-finite values: NaN, Infinity, -Infinity (Inf, -Inf when short), right-justified.
 bool nonfinite(std::string& out, int w, double v) {
   if (std::isfinite(v)) return false;
@@ -245,21 +277,14 @@ const Layout& layout_by_text(std::string_view text) {
 
 void format_i(std::string& out, int w, long long v) {
   char b[32];
-  std::uint64_t a = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-  int n = 0;
-  char* p = b + sizeof b;
-  do {
-    *--p = static_cast<char>('0' + static_cast<int>(a % 10));
-    a /= 10;
-  } while (a != 0);
+  const std::uint64_t a = v < 0 ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+  char* p = put_digits(b + sizeof b, a, 1);
   if (v < 0) *--p = '-';
-  n = static_cast<int>(b + sizeof b - p);
-  std::memmove(b, p, static_cast<std::size_t>(n));
+  const int n = static_cast<int>(b + sizeof b - p);
   if (n > w) {
     stars(out, w);
   } else {
-    pad(out, w - n);
-    out.append(b, static_cast<std::size_t>(n));
+    put_right(out, w, p, n);
   }
 }
 
@@ -489,6 +514,25 @@ void format_f(std::string& out, int w, int d, double v) {
   if (nonfinite(out, w, v)) return;
   u128 q = 0;
   if (!g_careful && d <= 38 && scaled_round(std::fabs(v), d, q)) {
+    if (d <= 19 && q <= static_cast<u128>(UINT64_MAX)) {
+      // The usual case: decimals, point, integer part, sign, then placed.
+      char b[64];
+      char* const end = b + sizeof b;
+      const std::uint64_t r = static_cast<std::uint64_t>(q);
+      const std::uint64_t ip = r / static_cast<std::uint64_t>(kP10.p[d]);
+      char* p = put_digits(end, r - ip * static_cast<std::uint64_t>(kP10.p[d]), d);
+      if (d == 0) p = end;
+      *--p = '.';
+      p = put_digits(p, ip, 1);
+      if (std::signbit(v)) *--p = '-';
+      const int n = static_cast<int>(end - p);
+      if (n <= w) {
+        put_right(out, w, p, n);
+      } else {
+        place(out, w, std::string_view(p, static_cast<std::size_t>(n)));
+      }
+      return;
+    }
     char b[96];
     char* start = fixed_body(b + sizeof b, std::signbit(v), q, d);
     place(out, w, std::string_view(start, static_cast<std::size_t>(b + sizeof b - start)));
@@ -582,6 +626,19 @@ void Rec::finish_texts() {
 }
 
 const Rec::Field& Rec::next_field() {
+  // The usual case: the next element is a data field.
+  if (static_cast<std::size_t>(pos_) < l_.el.size()) {
+    const Field& e = l_.el[static_cast<std::size_t>(pos_)];
+    if (e.data()) {
+      ++pos_;
+      if (pending_ != 0) {
+        pad(f_.buf(), pending_);
+        pending_ = 0;
+      }
+      any_ = true;
+      return e;
+    }
+  }
   for (;;) {
     finish_texts();
     if (static_cast<std::size_t>(pos_) < l_.el.size()) break;

@@ -48,34 +48,49 @@ namespace {
 using std::size_t;
 
 // ---- Options (tests only) ---------------------------------------------------
-int g_block = 32;             // pivots whose updates of pivoted columns are held back
+int g_block = 24;             // pivots whose updates of pivoted columns are held back
 long g_parallel_min = 200000; // elements of a sweep worth sharing with the helper thread
-bool g_force_sse2 = false;
+int g_isa = 2;  // widest vector code allowed: 2 AVX-512, 1 AVX2, 0 SSE2
 
 void singular_line(OutFile& con) { lst(con, "singular matrix in gaussj"); }
 
 // ---- Vector kernels ---------------------------------------------------------
-// Written once with the compiler's vector types; each is compiled twice, for
-// AVX2 and for the SSE2 baseline (no FMA in either: product, then difference).
+// Written once with the compiler's vector types; each is compiled for AVX-512,
+// AVX2 and the SSE2 baseline, and the widest the processor has is chosen at
+// run time. None uses a fused multiply-add: a product, then a difference.
+//
+// The held-back multipliers are stored by blocks of RB = 16 rows: multiplier
+// of row i (from 0) for held-back pass s is D(s, i) = dt[((i/16)*K + s)*16 + i%16].
+constexpr int RB = 16;
+
 typedef float v8 __attribute__((vector_size(32)));
 typedef std::int32_t v8i __attribute__((vector_size(32)));
+typedef float v16 __attribute__((vector_size(64)));
+typedef std::int32_t v16i __attribute__((vector_size(64)));
 
 #define KV_INLINE static inline __attribute__((always_inline))
 
-KV_INLINE v8 ld(const float* p) {
-  v8 v;
+template <class V>
+KV_INLINE V ld(const float* p) {
+  V v;
   std::memcpy(&v, p, sizeof v);
   return v;
 }
-KV_INLINE void st(float* p, v8 v) { std::memcpy(p, &v, sizeof v); }
-KV_INLINE v8 bc(float x) {  // x in every lane (through the integer unit: compiles to one broadcast)
+template <class V>
+KV_INLINE void st(float* p, V v) {
+  std::memcpy(p, &v, sizeof v);
+}
+// x in every lane (through the integer unit: compiles to one broadcast).
+template <class V, class VI>
+KV_INLINE V bc(float x) {
   std::int32_t xi;
   std::memcpy(&xi, &x, sizeof xi);
-  const v8i r = v8i{} | xi;
-  v8 f;
+  const VI r = VI{} | xi;
+  V f;
   std::memcpy(&f, &r, sizeof f);
   return f;
 }
+KV_INLINE v8 bc8(float x) { return bc<v8, v8i>(x); }
 KV_INLINE v8 absmask(v8 x, v8i m) {  // |x| where m is all ones, +0 elsewhere
   v8i b;
   std::memcpy(&b, &x, sizeof b);
@@ -102,46 +117,11 @@ struct ColMax {
   int row = 0;  // 1-based; 0 when no candidate
 };
 
-KV_INLINE void last_row_of(const float* a, const std::int32_t* mask, int n, float m, ColMax& r) {
-  r.big = m;
-  r.row = 0;
-  for (int i = n - 1; i >= 0; --i)
-    if (mask[i] != 0 && std::fabs(a[i]) == m) {
-      r.row = i + 1;
-      return;
-    }
-}
-
-// a[i] = a[i] - p*d[i] for all n rows, then the column maximum.
-KV_INLINE void k_update_max(float* a, const float* d, const std::int32_t* mask, int n, float p, ColMax& r) {
-  const v8 pv = bc(p);
-  v8 acc = bc(0.0f);
-  int i = 0;
-  for (; i + 8 <= n; i += 8) {
-    v8 x = ld(a + i);
-    v8 t = pv * ld(d + i);
-    x = x - t;
-    st(a + i, x);
-    v8 v = absmask(x, ldi(mask + i));
-    acc = v > acc ? v : acc;
-  }
-  float m = hmax(acc);
-  for (; i < n; ++i) {
-    const float t = p * d[i];
-    a[i] = a[i] - t;
-    if (mask[i] != 0) {
-      const float v = std::fabs(a[i]);
-      if (v > m) m = v;
-    }
-  }
-  last_row_of(a, mask, n, m, r);
-}
-
 KV_INLINE void k_max(const float* a, const std::int32_t* mask, int n, ColMax& r) {
-  v8 acc = bc(0.0f);
+  v8 acc = bc8(0.0f);
   int i = 0;
   for (; i + 8 <= n; i += 8) {
-    v8 v = absmask(ld(a + i), ldi(mask + i));
+    v8 v = absmask(ld<v8>(a + i), ldi(mask + i));
     acc = v > acc ? v : acc;
   }
   float m = hmax(acc);
@@ -150,145 +130,204 @@ KV_INLINE void k_max(const float* a, const std::int32_t* mask, int n, ColMax& r)
       const float v = std::fabs(a[i]);
       if (v > m) m = v;
     }
-  last_row_of(a, mask, n, m, r);
+  r.big = m;
+  r.row = 0;
+  for (int j = n - 1; j >= 0; --j)
+    if (mask[j] != 0 && std::fabs(a[j]) == m) {
+      r.row = j + 1;
+      return;
+    }
 }
 
-// Held-back updates of one column: for each listed pass t (in order),
-// a[i] = a[i] - p[t]*D(slot[t], i). D is stored by blocks of eight rows:
-// D(s, i) = dt[((i/8)*K + s)*8 + i%8].
-KV_INLINE void k_apply(float* a, const float* dt, int K, const int* slot, const float* p, int nt, int n) {
-  const int nb = n / 8;
-  int b = 0;
-  const std::size_t bs = static_cast<std::size_t>(K) * 8;
-  for (; b + 4 <= nb; b += 4) {
-    float* a0 = a + 8 * b;
-    v8 x0 = ld(a0), x1 = ld(a0 + 8), x2 = ld(a0 + 16), x3 = ld(a0 + 24);
-    const float* d0 = dt + static_cast<std::size_t>(b) * bs;
+// Rows of the blocks [0, nb) of one column: the listed held-back passes t in
+// order, x = x - p[t]*D(slot[t], i), L rows (one vector) at a time, two
+// vectors in flight.
+template <class V, class VI>
+KV_INLINE void k_apply(float* a, const float* dt, int K, const int* slot, const float* p, int nt, int nb) {
+  constexpr int L = sizeof(V) / sizeof(float);
+  const std::size_t bs = static_cast<std::size_t>(K) * RB;
+  const int nch = nb * (RB / L);
+  auto dch = [&](int k) { return dt + static_cast<std::size_t>(k * L / RB) * bs + static_cast<std::size_t>(k * L % RB); };
+  int k = 0;
+  for (; k + 2 <= nch; k += 2) {
+    float* a0 = a + L * k;
+    V x0 = ld<V>(a0), x1 = ld<V>(a0 + L);
+    const float* d0 = dch(k);
+    const float* d1 = dch(k + 1);
     for (int t = 0; t < nt; ++t) {
-      const v8 pv = bc(p[t]);
-      const std::size_t o = static_cast<std::size_t>(slot[t]) * 8;
-      v8 t0 = pv * ld(d0 + o), t1 = pv * ld(d0 + bs + o), t2 = pv * ld(d0 + 2 * bs + o), t3 = pv * ld(d0 + 3 * bs + o);
+      const V pv = bc<V, VI>(p[t]);
+      const std::size_t o = static_cast<std::size_t>(slot[t]) * RB;
+      const V t0 = pv * ld<V>(d0 + o), t1 = pv * ld<V>(d1 + o);
       x0 = x0 - t0;
       x1 = x1 - t1;
-      x2 = x2 - t2;
-      x3 = x3 - t3;
     }
     st(a0, x0);
-    st(a0 + 8, x1);
-    st(a0 + 16, x2);
-    st(a0 + 24, x3);
+    st(a0 + L, x1);
   }
-  for (; b < nb; ++b) {
-    float* a0 = a + 8 * b;
-    v8 x0 = ld(a0);
-    const float* d0 = dt + static_cast<std::size_t>(b) * bs;
+  for (; k < nch; ++k) {
+    float* a0 = a + L * k;
+    V x0 = ld<V>(a0);
+    const float* d0 = dch(k);
     for (int t = 0; t < nt; ++t) {
-      const v8 tt = bc(p[t]) * ld(d0 + static_cast<std::size_t>(slot[t]) * 8);
-      x0 = x0 - tt;
+      const V t0 = bc<V, VI>(p[t]) * ld<V>(d0 + static_cast<std::size_t>(slot[t]) * RB);
+      x0 = x0 - t0;
     }
     st(a0, x0);
-  }
-  for (int i = 8 * nb; i < n; ++i) {
-    const float* d0 = dt + static_cast<std::size_t>(nb) * bs + static_cast<std::size_t>(i - 8 * nb);
-    float x = a[i];
-    for (int t = 0; t < nt; ++t) {
-      const float tt = p[t] * d0[static_cast<std::size_t>(slot[t]) * 8];
-      x = x - tt;
-    }
-    a[i] = x;
   }
 }
 
-// Held-back passes 0..ns-1 applied to four columns c[0..3] at once over the
-// row blocks [0, nb) (eight rows each), so that every multiplier loaded
-// serves four columns: x = x - p[q][s]*D(s, i).
-KV_INLINE void k_apply4(float* const* c, const float* const* p, const float* dt, int K, int ns, int nb) {
-  const std::size_t bs = static_cast<std::size_t>(K) * 8;
-  int b = 0;
-  for (; b + 2 <= nb; b += 2) {
-    const std::size_t o = 8 * static_cast<std::size_t>(b);
-    v8 x0 = ld(c[0] + o), x1 = ld(c[1] + o), x2 = ld(c[2] + o), x3 = ld(c[3] + o);
-    v8 y0 = ld(c[0] + o + 8), y1 = ld(c[1] + o + 8), y2 = ld(c[2] + o + 8), y3 = ld(c[3] + o + 8);
-    const float* d0 = dt + static_cast<std::size_t>(b) * bs;
-    for (int s = 0; s < ns; ++s) {
-      const v8 dx = ld(d0 + static_cast<std::size_t>(s) * 8), dy = ld(d0 + bs + static_cast<std::size_t>(s) * 8);
-      const v8 p0 = bc(p[0][s]), p1 = bc(p[1][s]), p2 = bc(p[2][s]), p3 = bc(p[3][s]);
-      const v8 t0 = p0 * dx, t1 = p1 * dx, t2 = p2 * dx, t3 = p3 * dx;
-      const v8 u0 = p0 * dy, u1 = p1 * dy, u2 = p2 * dy, u3 = p3 * dy;
-      x0 = x0 - t0;
-      x1 = x1 - t1;
-      x2 = x2 - t2;
-      x3 = x3 - t3;
-      y0 = y0 - u0;
-      y1 = y1 - u1;
-      y2 = y2 - u2;
-      y3 = y3 - u3;
-    }
-    st(c[0] + o, x0);
-    st(c[1] + o, x1);
-    st(c[2] + o, x2);
-    st(c[3] + o, x3);
-    st(c[0] + o + 8, y0);
-    st(c[1] + o + 8, y1);
-    st(c[2] + o + 8, y2);
-    st(c[3] + o + 8, y3);
+// The listed held-back passes s = slot[t] applied to four columns c[0..3] at
+// once over the row blocks [0, nb), so that every multiplier loaded serves
+// four columns: x = x - p[q][s*pn]*D(s, i). TWO takes two vectors of rows at a time (eight
+// accumulators), otherwise one (four).
+#define KV_STEP(X, P, D)  \
+  {                       \
+    const V t_ = P * D;   \
+    X = X - t_;           \
   }
-  for (; b < nb; ++b) {
-    const std::size_t o = 8 * static_cast<std::size_t>(b);
-    const float* d0 = dt + static_cast<std::size_t>(b) * bs;
-    for (int q = 0; q < 4; ++q) {
-      v8 x = ld(c[q] + o);
-      for (int s = 0; s < ns; ++s) {
-        const v8 t = bc(p[q][s]) * ld(d0 + static_cast<std::size_t>(s) * 8);
-        x = x - t;
+template <class V, class VI, bool TWO>
+KV_INLINE void k_apply4(float* const* c, const float* const* p, std::size_t pn, const float* dt, int K, const int* slot, int ns,
+                        int nb) {
+  constexpr int L = sizeof(V) / sizeof(float);
+  const std::size_t bs = static_cast<std::size_t>(K) * RB;
+  const int nch = nb * (RB / L);
+  auto dch = [&](int k) { return dt + static_cast<std::size_t>(k * L / RB) * bs + static_cast<std::size_t>(k * L % RB); };
+  float* const c0 = c[0];
+  float* const c1 = c[1];
+  float* const c2 = c[2];
+  float* const c3 = c[3];
+  const float* const p0 = p[0];
+  const float* const p1 = p[1];
+  const float* const p2 = p[2];
+  const float* const p3 = p[3];
+  int k = 0;
+  if (TWO) {
+    for (; k + 2 <= nch; k += 2) {
+      const std::size_t o = static_cast<std::size_t>(L) * static_cast<std::size_t>(k);
+      V x0 = ld<V>(c0 + o), x1 = ld<V>(c1 + o), x2 = ld<V>(c2 + o), x3 = ld<V>(c3 + o);
+      V y0 = ld<V>(c0 + o + L), y1 = ld<V>(c1 + o + L), y2 = ld<V>(c2 + o + L), y3 = ld<V>(c3 + o + L);
+      const float* dx0 = dch(k);
+      const float* dy0 = dch(k + 1);
+      for (int t = 0; t < ns; ++t) {
+        const std::size_t sp = static_cast<std::size_t>(slot[t]) * pn;
+        const std::size_t so = static_cast<std::size_t>(slot[t]) * RB;
+        const V dx = ld<V>(dx0 + so), dy = ld<V>(dy0 + so);
+        const V q0 = bc<V, VI>(p0[sp]), q1 = bc<V, VI>(p1[sp]), q2 = bc<V, VI>(p2[sp]), q3 = bc<V, VI>(p3[sp]);
+        KV_STEP(x0, q0, dx) KV_STEP(x1, q1, dx) KV_STEP(x2, q2, dx) KV_STEP(x3, q3, dx)
+        KV_STEP(y0, q0, dy) KV_STEP(y1, q1, dy) KV_STEP(y2, q2, dy) KV_STEP(y3, q3, dy)
       }
-      st(c[q] + o, x);
+      st(c0 + o, x0);
+      st(c1 + o, x1);
+      st(c2 + o, x2);
+      st(c3 + o, x3);
+      st(c0 + o + L, y0);
+      st(c1 + o + L, y1);
+      st(c2 + o + L, y2);
+      st(c3 + o + L, y3);
     }
   }
-}
-
-// Row r of eight columns starting at e (stride ld): x = x - P(s, .)*dr[s] for
-// the held-back passes s0..s1-1 (P(s, .) = p + s*pn).
-KV_INLINE void k_row8(float* e, std::size_t stride, const float* p, std::size_t pn, const float* dr, int s0, int s1) {
-  v8 x;
-  for (int q = 0; q < 8; ++q) x[q] = e[static_cast<std::size_t>(q) * stride];
-  for (int s = s0; s < s1; ++s) {
-    const v8 t = ld(p + static_cast<std::size_t>(s) * pn) * bc(dr[s]);
-    x = x - t;
+  for (; k < nch; ++k) {
+    const std::size_t o = static_cast<std::size_t>(L) * static_cast<std::size_t>(k);
+    V x0 = ld<V>(c0 + o), x1 = ld<V>(c1 + o), x2 = ld<V>(c2 + o), x3 = ld<V>(c3 + o);
+    const float* dx0 = dch(k);
+    for (int t = 0; t < ns; ++t) {
+      const std::size_t sp = static_cast<std::size_t>(slot[t]) * pn;
+      const V dx = ld<V>(dx0 + static_cast<std::size_t>(slot[t]) * RB);
+      const V q0 = bc<V, VI>(p0[sp]), q1 = bc<V, VI>(p1[sp]), q2 = bc<V, VI>(p2[sp]), q3 = bc<V, VI>(p3[sp]);
+      KV_STEP(x0, q0, dx) KV_STEP(x1, q1, dx) KV_STEP(x2, q2, dx) KV_STEP(x3, q3, dx)
+    }
+    st(c0 + o, x0);
+    st(c1 + o, x1);
+    st(c2 + o, x2);
+    st(c3 + o, x3);
   }
-  for (int q = 0; q < 8; ++q) e[static_cast<std::size_t>(q) * stride] = x[q];
 }
 
-__attribute__((target("avx2"))) void row8_avx2(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, int s0, int s1) {
-  k_row8(e, l, p, pn, dr, s0, s1);
+// Row r of sixteen columns starting at e (stride `stride`): in column q the
+// held-back passes first[q]..s1-1 are applied, x = x - P(s, q)*dr[s], with
+// P(s, q) = p[s*pn + q]; s0 is the smallest of first. L columns at a time.
+template <class V, class VI>
+KV_INLINE void k_row16(float* e, std::size_t stride, const float* p, std::size_t pn, const float* dr, const std::int32_t* first, int s0,
+                       int s1) {
+  constexpr int L = sizeof(V) / sizeof(float);
+  for (int h = 0; h < 16; h += L) {
+    V x;
+    float* eh = e + static_cast<std::size_t>(h) * stride;
+    for (int q = 0; q < L; ++q) x[q] = eh[static_cast<std::size_t>(q) * stride];
+    VI f;
+    std::memcpy(&f, first + h, sizeof f);
+    for (int s = s0; s < s1; ++s) {
+      const V t = ld<V>(p + static_cast<std::size_t>(s) * pn + static_cast<std::size_t>(h)) * bc<V, VI>(dr[s]);
+      const V y = x - t;
+      x = f <= s ? y : x;
+    }
+    for (int q = 0; q < L; ++q) eh[static_cast<std::size_t>(q) * stride] = x[q];
+  }
 }
-void row8_sse2(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, int s0, int s1) { k_row8(e, l, p, pn, dr, s0, s1); }
-__attribute__((target("avx2"))) void apply4_avx2(float* const* c, const float* const* p, const float* dt, int K, int ns, int nb) {
-  k_apply4(c, p, dt, K, ns, nb);
+
+// Pivot row of pass slot j0 in sixteen columns starting at e, at the end of a
+// block: a column that took every pass of the block (incl) starts again from
+// the value the row got at its pass, P(j0, q), and takes the passes after it;
+// the others keep what they hold.
+template <class V, class VI>
+KV_INLINE void k_rowp(float* e, std::size_t stride, const float* p, std::size_t pn, const float* dr, const std::int32_t* incl, int j0,
+                      int s1) {
+  constexpr int L = sizeof(V) / sizeof(float);
+  for (int h = 0; h < 16; h += L) {
+    float* eh = e + static_cast<std::size_t>(h) * stride;
+    const V p0 = ld<V>(p + static_cast<std::size_t>(j0) * pn + static_cast<std::size_t>(h));
+    VI f;
+    std::memcpy(&f, incl + h, sizeof f);
+    bool all = true;
+    for (int q = 0; q < L; ++q) all = all && incl[h + q] != 0;
+    V x = p0;
+    if (!all)
+      for (int q = 0; q < L; ++q)
+        if (incl[h + q] == 0) x[q] = eh[static_cast<std::size_t>(q) * stride];
+    for (int s = j0 + 1; s < s1; ++s) {
+      const V t = ld<V>(p + static_cast<std::size_t>(s) * pn + static_cast<std::size_t>(h)) * bc<V, VI>(dr[s]);
+      const V y = x - t;
+      x = f != 0 ? y : x;
+    }
+    for (int q = 0; q < L; ++q)
+      if (incl[h + q] != 0) eh[static_cast<std::size_t>(q) * stride] = x[q];
+  }
 }
-void apply4_sse2(float* const* c, const float* const* p, const float* dt, int K, int ns, int nb) { k_apply4(c, p, dt, K, ns, nb); }
-__attribute__((target("avx2"))) void update_max_avx2(float* a, const float* d, const std::int32_t* m, int n, float p, ColMax& r) {
-  k_update_max(a, d, m, n, p, r);
-}
-void update_max_sse2(float* a, const float* d, const std::int32_t* m, int n, float p, ColMax& r) { k_update_max(a, d, m, n, p, r); }
-__attribute__((target("avx2"))) void max_avx2(const float* a, const std::int32_t* m, int n, ColMax& r) { k_max(a, m, n, r); }
-void max_sse2(const float* a, const std::int32_t* m, int n, ColMax& r) { k_max(a, m, n, r); }
-__attribute__((target("avx2"))) void apply_avx2(float* a, const float* dt, int K, const int* s, const float* p, int nt, int n) {
-  k_apply(a, dt, K, s, p, nt, n);
-}
-void apply_sse2(float* a, const float* dt, int K, const int* s, const float* p, int nt, int n) { k_apply(a, dt, K, s, p, nt, n); }
+
+#define KV_VARIANTS(SUFFIX, TARGET, V, VI, TWO)                                                                                    \
+  TARGET void max_##SUFFIX(const float* a, const std::int32_t* m, int n, ColMax& r) { k_max(a, m, n, r); }                     \
+  TARGET void apply_##SUFFIX(float* a, const float* dt, int K, const int* s, const float* p, int nt, int nb) {                 \
+    k_apply<V, VI>(a, dt, K, s, p, nt, nb);                                                                                    \
+  }                                                                                                                            \
+  TARGET void apply4_##SUFFIX(float* const* c, const float* const* p, std::size_t pn, const float* dt, int K, const int* sl,    \
+                              int ns, int nb) {                                                                                \
+    k_apply4<V, VI, TWO>(c, p, pn, dt, K, sl, ns, nb);                                                                         \
+  }                                                                                                                            \
+  TARGET void row16_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,  \
+                             int s0, int s1) {                                                                                 \
+    k_row16<V, VI>(e, l, p, pn, dr, f, s0, s1);                                                                                \
+  }                                                                                                                            \
+  TARGET void rowp_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,   \
+                            int j0, int s1) {                                                                                  \
+    k_rowp<V, VI>(e, l, p, pn, dr, f, j0, s1);                                                                                 \
+  }
+
+KV_VARIANTS(avx512, __attribute__((target("avx512f"))), v16, v16i, true)
+KV_VARIANTS(avx2, __attribute__((target("avx2"))), v8, v8i, true)
+KV_VARIANTS(sse2, , v8, v8i, false)
 
 struct Kernels {
-  void (*update_max)(float*, const float*, const std::int32_t*, int, float, ColMax&);
   void (*max)(const float*, const std::int32_t*, int, ColMax&);
   void (*apply)(float*, const float*, int, const int*, const float*, int, int);
-  void (*row8)(float*, std::size_t, const float*, std::size_t, const float*, int, int);
-  void (*apply4)(float* const*, const float* const*, const float*, int, int, int);
+  void (*apply4)(float* const*, const float* const*, std::size_t, const float*, int, const int*, int, int);
+  void (*row16)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
+  void (*rowp)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
 };
 
 Kernels kernels() {
-  if (!g_force_sse2 && __builtin_cpu_supports("avx2")) return {update_max_avx2, max_avx2, apply_avx2, row8_avx2, apply4_avx2};
-  return {update_max_sse2, max_sse2, apply_sse2, row8_sse2, apply4_sse2};
+  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, row16_avx512, rowp_avx512};
+  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, row16_avx2, rowp_avx2};
+  return {max_sse2, apply_sse2, apply4_sse2, row16_sse2, rowp_sse2};
 }
 
 // ---- Helper thread ----------------------------------------------------------
@@ -368,8 +407,7 @@ struct Work {
   std::vector<int> todo;                  // columns of the current sweep
   std::vector<int> scols;                 // columns brought up to date one by one at a flush
   std::vector<int> bulk;                  // columns with every held-back pass to apply
-  std::vector<float> Pt;                  // their held-back multipliers, by column
-  std::vector<float> saved;               // their rows brought up to date on their own
+  int flush_to = 0;                       // pass the flush brings everything up to
   void size_to(int n, int K) {
     const std::size_t un = static_cast<std::size_t>(n) + 1;
     if (ipiv.size() < un) {
@@ -385,12 +423,10 @@ struct Work {
       scols.reserve(un);
       special.reserve(un);
     }
-    const std::size_t nb = static_cast<std::size_t>(n + 7) / 8 + 1;
+    const std::size_t nb = static_cast<std::size_t>(n + RB - 1) / RB + 1;
     if (P.size() < static_cast<std::size_t>(K) * static_cast<std::size_t>(n)) P.assign(static_cast<std::size_t>(K) * static_cast<std::size_t>(n), 0.0f);
-    if (Dt.size() < nb * static_cast<std::size_t>(K) * 8) Dt.assign(nb * static_cast<std::size_t>(K) * 8, 0.0f);
+    if (Dt.size() < nb * static_cast<std::size_t>(K) * RB) Dt.assign(nb * static_cast<std::size_t>(K) * RB, 0.0f);
     if (dfin.size() < static_cast<std::size_t>(K)) dfin.assign(static_cast<std::size_t>(K), 0);
-    if (Pt.size() < static_cast<std::size_t>(K) * un) Pt.assign(static_cast<std::size_t>(K) * un, 0.0f);
-    if (saved.size() < static_cast<std::size_t>(2 * K) * un) saved.assign(static_cast<std::size_t>(2 * K) * un, 0.0f);
     bulk.reserve(un);
   }
 };
@@ -505,7 +541,7 @@ struct Elim {
   float Pv(int j, int l) const { return W.P[z(j - k0 - 1) * z(n) + z(l - 1)]; }
   float Dv(int j, int r) const {
     const std::size_t i = z(r - 1);
-    return W.Dt[((i / 8) * z(K) + z(j - k0 - 1)) * 8 + i % 8];
+    return W.Dt[((i / RB) * z(K) + z(j - k0 - 1)) * RB + i % RB];
   }
   // The update of pass j changes no bit of column l.
   bool skip(int j, int l) const {
@@ -524,8 +560,8 @@ struct Elim {
     }
     A(r, l) = x;
   }
-  // Row r brought up to pass `upto` in every column, eight columns at a time
-  // where they share the same passes to apply.
+  // Row r brought up to pass `upto` in every column, sixteen columns at a time
+  // (each from its own first pass).
   void catch_up_row(int r, int upto) {
     const int base = std::max(k0, W.row_stamp[z(r)]);
     if (base >= upto) return;
@@ -533,14 +569,14 @@ struct Elim {
     for (int j = base + 1; j <= upto; ++j) dr[j - k0 - 1] = Dv(j, r);
     const int s0 = base - k0, s1 = upto - k0;
     int l = 1;
-    for (; l + 7 <= n; l += 8) {
-      bool same = true;
-      for (int q = 0; q < 8; ++q) same = same && W.col_stamp[z(l + q)] <= base;
-      if (same) {
-        kv.row8(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, s0, s1);
-      } else {
-        for (int q = 0; q < 8; ++q) catch_up(r, l + q, upto);
+    for (; l + 15 <= n; l += 16) {
+      std::int32_t first[16];
+      int lo = s1;
+      for (int q = 0; q < 16; ++q) {
+        first[q] = std::max(base, W.col_stamp[z(l + q)]) - k0;
+        lo = std::min(lo, static_cast<int>(first[q]));
       }
+      if (lo < s1) kv.row16(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, first, std::max(lo, s0), s1);
     }
     for (; l <= n; ++l) catch_up(r, l, upto);
   }
@@ -551,10 +587,26 @@ struct Elim {
     }
   }
 
+  // The listed held-back passes applied to every row of a column.
+  void apply_column(float* cl, const int* slot, const float* pj, int nt) const {
+    const int nb = n / RB;
+    kv.apply(cl, W.Dt.data(), K, slot, pj, nt, nb);
+    for (int i = RB * nb; i < n; ++i) {
+      const std::size_t i0 = z(i);
+      const float* d0 = W.Dt.data() + (i0 / RB) * z(K) * RB + i0 % RB;
+      float x = cl[i];
+      for (int t = 0; t < nt; ++t) {
+        const float tt = pj[t] * d0[z(slot[t]) * RB];
+        x = x - tt;
+      }
+      cl[i] = x;
+    }
+  }
+
   // Column l brought up to pass `upto` (rows brought up to date on their own
   // during the block are kept aside and caught up one by one); an open
   // column gets its exact maximum.
-  void materialize(int l, int upto) {
+  void materialize(int l, int upto, bool want_max = true) {
     const int from = std::max(k0, W.col_stamp[z(l)]) + 1;
     if (from <= upto) {
       int slot[64];
@@ -571,7 +623,7 @@ struct Elim {
         float* cl = col(l);
         const std::size_t ns = W.special.size();
         for (std::size_t q = 0; q < ns; ++q) saved[q] = cl[W.special[q] - 1];
-        kv.apply(cl, W.Dt.data(), K, slot, pj, nt, n);
+        apply_column(cl, slot, pj, nt);
         for (std::size_t q = 0; q < ns; ++q) {
           const int r = W.special[q];
           cl[r - 1] = saved[q];
@@ -580,41 +632,65 @@ struct Elim {
       }
       W.col_stamp[z(l)] = upto;
     }
-    if (use(l) == 0 && W.cur[z(l)] == 0) {
+    if (want_max && use(l) == 0 && W.cur[z(l)] == 0) {
       kv.max(col(l), W.rowmask.data() + 1, n, W.cm[z(l)]);
       W.cur[z(l)] = 1;
     }
   }
 
   // Flush: the columns that need every pass of the block (all but those
-  // brought up to date during it) take them in tiles of rows; the others one
-  // by one. Rows brought up to date on their own are kept aside and caught up.
+  // brought up to date during it) take them four at a time over the whole
+  // column; the others one by one. Rows brought up to date on their own during
+  // the block are kept aside, then caught up row by row. An open column keeps
+  // its bound: its maximum is found only if a search needs it.
   struct FlushCtx {
     Elim* e;
-    int split, bsplit, upto;
+    int split, bsplit, rsplit, upto;
   };
   static void flush_part(void* vctx, int part) {
     auto* c = static_cast<FlushCtx*>(vctx);
     Elim& e = *c->e;
     const int lo = part == 0 ? 0 : c->split, hi = part == 0 ? c->split : static_cast<int>(W.scols.size());
-    for (int t = lo; t < hi; ++t) e.materialize(W.scols[z(t)], c->upto);
+    for (int t = lo; t < hi; ++t) e.materialize(W.scols[z(t)], c->upto, false);
     const int blo = part == 0 ? 0 : c->bsplit, bhi = part == 0 ? c->bsplit : static_cast<int>(W.bulk.size());
-    e.flush_bulk(blo, bhi, c->upto);
+    e.flush_bulk(blo, bhi);
   }
-  void flush_bulk(int lo, int hi, int upto) {
-    if (lo >= hi) return;
-    const int ns = upto - k0;
-    const std::size_t nsp = W.special.size();
-    const std::size_t uK = z(K);
-    for (int t = lo; t < hi; ++t) {
-      const int l = W.bulk[z(t)];
-      float* pl = W.Pt.data() + z(l - 1) * uK;
-      for (int q = 0; q < ns; ++q) pl[q] = Pv(k0 + 1 + q, l);
-      const float* cl = col(l);
-      float* sv = W.saved.data() + z(t) * 2 * uK;
-      for (std::size_t q = 0; q < nsp; ++q) sv[q] = cl[W.special[q] - 1];
+  static void flush_rows(void* vctx, int part) {
+    auto* c = static_cast<FlushCtx*>(vctx);
+    const int lo = part == 0 ? 0 : c->rsplit, hi = part == 0 ? c->rsplit : static_cast<int>(W.special.size());
+    for (int t = lo; t < hi; ++t) c->e->redo_pivot_row(W.special[z(t)], c->upto);
+  }
+  // Pivot row r of this block, in the columns that took every pass: its value
+  // at its pass (kept in P) and the passes after it.
+  void redo_pivot_row(int r, int upto) {
+    const int j = W.row_stamp[z(r)];
+    const int j0 = j - k0 - 1, s1 = upto - k0;
+    float dr[64];
+    for (int q = j + 1; q <= upto; ++q) dr[q - k0 - 1] = Dv(q, r);
+    int l = 1;
+    for (; l + 15 <= n; l += 16) {
+      std::int32_t incl[16];
+      bool any = false;
+      for (int q = 0; q < 16; ++q) {
+        incl[q] = W.col_stamp[z(l + q)] <= k0 ? -1 : 0;
+        any = any || incl[q] != 0;
+      }
+      if (any) kv.rowp(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, incl, j0, s1);
     }
-    const int nb = n / 8;
+    for (; l <= n; ++l) {
+      if (W.col_stamp[z(l)] > k0) continue;
+      float x = Pv(j, l);
+      for (int q = j + 1; q <= upto; ++q) {
+        const float t = Pv(q, l) * dr[q - k0 - 1];
+        x = x - t;
+      }
+      A(r, l) = x;
+    }
+  }
+  void flush_bulk(int lo, int hi) {
+    if (lo >= hi) return;
+    const int ns = W.flush_to - k0;
+    const int nb = n / RB;
     int t4 = lo;
     for (; t4 + 4 <= hi; t4 += 4) {
       float* c4[4];
@@ -622,41 +698,38 @@ struct Elim {
       for (int q = 0; q < 4; ++q) {
         const int l = W.bulk[z(t4 + q)];
         c4[q] = col(l);
-        p4[q] = W.Pt.data() + z(l - 1) * uK;
+        p4[q] = W.P.data() + z(l - 1);
       }
-      kv.apply4(c4, p4, W.Dt.data(), K, ns, nb);
+      // The passes that change any of the four (the others change no bit).
+      int slot[64];
+      int nt = 0;
+      for (int j = k0 + 1; j <= W.flush_to; ++j) {
+        bool any = false;
+        for (int q = 0; q < 4; ++q) any = any || !skip(j, W.bulk[z(t4 + q)]);
+        if (any) slot[nt++] = j - k0 - 1;
+      }
+      kv.apply4(c4, p4, z(n), W.Dt.data(), K, slot, nt, nb);
     }
     for (int t = lo; t < hi; ++t) {
       const int l = W.bulk[z(t)];
       float* cl = col(l);
-      const float* pl = W.Pt.data() + z(l - 1) * uK;
+      float pl[64];
+      int slot[64];
+      for (int q = 0; q < ns; ++q) {
+        pl[q] = Pv(k0 + 1 + q, l);
+        slot[q] = q;
+      }
       if (t >= t4) {
-        int slot[64];
-        for (int q = 0; q < ns; ++q) slot[q] = q;
-        kv.apply(cl, W.Dt.data(), K, slot, pl, ns, 8 * nb);
-      }
-      for (int i = 8 * nb; i < n; ++i) {
-        float x = cl[i];
-        for (int q = 0; q < ns; ++q) {
-          const float tq = pl[q] * Dv(k0 + 1 + q, i + 1);
-          x = x - tq;
+        apply_column(cl, slot, pl, ns);
+      } else {
+        for (int i = RB * nb; i < n; ++i) {
+          float x = cl[i];
+          for (int q = 0; q < ns; ++q) {
+            const float tq = pl[q] * Dv(k0 + 1 + q, i + 1);
+            x = x - tq;
+          }
+          cl[i] = x;
         }
-        cl[i] = x;
-      }
-      const float* sv = W.saved.data() + z(t) * 2 * uK;
-      for (std::size_t q = 0; q < nsp; ++q) {
-        const int r = W.special[q];
-        cl[r - 1] = sv[q];
-        catch_up(r, l, upto);
-      }
-    }
-    // Only after every row is caught up: the column stamps.
-    for (int t = lo; t < hi; ++t) {
-      const int l = W.bulk[z(t)];
-      W.col_stamp[z(l)] = upto;
-      if (use(l) == 0 && W.cur[z(l)] == 0) {
-        kv.max(col(l), W.rowmask.data() + 1, n, W.cm[z(l)]);
-        W.cur[z(l)] = 1;
       }
     }
   }
@@ -665,25 +738,42 @@ struct Elim {
     if (upto <= k0) return;
     W.scols.clear();
     W.bulk.clear();
+    W.flush_to = upto;
     long work = 0;
     for (int l = 1; l <= n; ++l) {
       const int cs = W.col_stamp[z(l)];
       if (cs >= upto) continue;
       if (cs <= k0) {
+        bool any = false;
+        for (int j = k0 + 1; j <= upto && !any; ++j) any = !skip(j, l);
+        if (!any) {  // the block changed no bit of the column
+          W.col_stamp[z(l)] = upto;
+          continue;
+        }
         W.bulk.push_back(l);
       } else {
         W.scols.push_back(l);
       }
       work += upto - std::max(k0, cs);
     }
-    FlushCtx ctx{this, static_cast<int>(W.scols.size()), static_cast<int>(W.bulk.size()), upto};
-    if (work * n >= g_parallel_min && W.scols.size() + W.bulk.size() >= 2 && Helper::available()) {
+    const bool two = work * n >= g_parallel_min && Helper::available();
+    FlushCtx ctx{this, static_cast<int>(W.scols.size()), static_cast<int>(W.bulk.size()), static_cast<int>(W.special.size()), upto};
+    if (two) {
       ctx.split = static_cast<int>(W.scols.size()) / 2;
       ctx.bsplit = static_cast<int>(W.bulk.size()) / 2;
       helper().run(flush_part, &ctx);
     } else {
       flush_part(&ctx, 0);
     }
+    // The rows kept aside, in the columns that took every pass (the others
+    // are stamped current already and are left alone).
+    if (two && W.special.size() >= 2) {
+      ctx.rsplit = static_cast<int>(W.special.size()) / 2;
+      helper().run(flush_rows, &ctx);
+    } else {
+      flush_rows(&ctx, 0);
+    }
+    for (int l : W.bulk) W.col_stamp[z(l)] = upto;
     for (int r : W.special) W.row_stamp[z(r)] = upto;
     W.special.clear();
     k0 = upto;
@@ -707,8 +797,19 @@ struct Elim {
         found = true;
       }
     };
-    for (int l = 1; l <= n; ++l)
-      if (use(l) == 0 && W.cur[z(l)] != 0) consider(l);
+    int top = 0;  // the open column of largest bound, tried first
+    for (int l = 1; l <= n; ++l) {
+      if (use(l) != 0) continue;
+      if (W.cur[z(l)] != 0) {
+        consider(l);
+      } else if (top == 0 || !(W.ub[z(l)] <= W.ub[z(top)])) {
+        top = l;
+      }
+    }
+    if (top != 0 && (!found || !(W.ub[z(top)] < static_cast<double>(big)))) {
+      materialize(top, i);
+      consider(top);
+    }
     for (int l = 1; l <= n; ++l)
       if (use(l) == 0 && W.cur[z(l)] == 0 && (!found || !(W.ub[z(l)] < static_cast<double>(big)))) {
         materialize(l, i);
@@ -756,33 +857,41 @@ struct Elim {
       const float pivinv = 1.0f / A(r, c);
       const std::size_t s = z(i - k0 - 1);
       float* Pk = W.P.data() + s * z(n);
-      // Rows r and c brought up to date, exchanged and normalised; the pivot
-      // row kept for the held-back updates.
+      // Rows r and c exchanged as they stand, their held-back multipliers and
+      // stamps with them; then row c brought up to date and normalised, and
+      // kept for the held-back updates.
+      if (r != c) {
+        for (int j = k0 + 1; j < i; ++j) {
+          const std::size_t sj = z(j - k0 - 1) * RB;
+          std::swap(W.Dt[(z(r - 1) / RB) * z(K) * RB + sj + z(r - 1) % RB], W.Dt[(z(c - 1) / RB) * z(K) * RB + sj + z(c - 1) % RB]);
+        }
+        // (Both are open rows, neither a pivot row of this block: no stamp
+        // after the start of the block moves.)
+        std::swap(W.row_stamp[z(r)], W.row_stamp[z(c)]);
+        for (int l = 1; l <= n; ++l) {
+          float* cl = col(l);
+          std::swap(cl[r - 1], cl[c - 1]);
+        }
+        std::swap(b[r - 1], b[c - 1]);
+      }
       catch_up_row(c, i - 1);
-      if (r != c) catch_up_row(r, i - 1);
       for (int l = 1; l <= n; ++l) {
         float* cl = col(l);
-        if (r != c) std::swap(cl[r - 1], cl[c - 1]);
         if (l == c) cl[c - 1] = 1.0f;
         const float p = cl[c - 1] * pivinv;
         cl[c - 1] = p;
         Pk[l - 1] = p;
         if (is_neg_zero(p)) W.unsafe[z(l)] = 1;
       }
-      if (r != c) std::swap(b[r - 1], b[c - 1]);
       b[c - 1] = b[c - 1] * pivinv;
       mark_special(c);
       W.row_stamp[z(c)] = i;
-      if (r != c) {
-        mark_special(r);
-        W.row_stamp[z(r)] = i - 1;
-      }
       // Multipliers: the pivot column (rows other than c); the column itself
       // becomes 0 - pivinv*dum.
       float* cc = col(c);
       bool fin = true;
       float dmax = 0.0f;
-      const std::size_t bs = z(K) * 8;
+      const std::size_t bs = z(K) * RB;
       float* d = W.d0.data();
       for (int ll = 1; ll <= n; ++ll) {
         const std::size_t i0 = z(ll - 1);
@@ -795,7 +904,7 @@ struct Elim {
           cc[i0] = 0.0f - t;
         }
         d[i0] = dv;
-        W.Dt[(i0 / 8) * bs + s * 8 + i0 % 8] = dv;
+        W.Dt[(i0 / RB) * bs + s * RB + i0 % RB] = dv;
       }
       W.dfin[s] = fin ? 1 : 0;
       W.col_stamp[z(c)] = i;
@@ -847,10 +956,10 @@ struct Elim {
 
 }  // namespace
 
-void gaussj_options(int block, long parallel_min, bool force_sse2) {
+void gaussj_options(int block, long parallel_min, int isa) {
   g_block = std::clamp(block, 1, 64);
   g_parallel_min = parallel_min;
-  g_force_sse2 = force_sse2;
+  g_isa = std::clamp(isa, 0, 2);
 }
 
 void gaussj(float* a, int n, int lda, float* b, OutFile& con) {

@@ -11,10 +11,11 @@ namespace korvant {
 // a the inverse. A zero pivot writes "singular matrix in gaussj" to `con` and
 // ends the run (Fatal{status::SINGULAR}).
 void gaussj(float* a, int n, int lda, float* b, OutFile& con);
-// Tests and benchmarks only: pivots whose updates of pivoted columns are held
-// back together (1..64, 32 by default), the smallest sweep (in elements) shared
-// with the helper thread, and the SSE2 code even where AVX2 exists.
-void gaussj_options(int block, long parallel_min, bool force_sse2);
+// Tests and benchmarks only: pivots whose updates are held back together
+// (1..64, 24 by default), the smallest piece of work (in element updates) shared
+// with the helper thread, and the widest vector code allowed (2 AVX-512,
+// 1 AVX2, 0 SSE2; the processor's own limit still applies).
+void gaussj_options(int block, long parallel_min, int isa);
 
 // Linear interaction solve of one case with its reduced load vector.
 void HUND(Model& m, Files& f, const Tab1<float>& vered);

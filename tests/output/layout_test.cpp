@@ -183,6 +183,9 @@ TEST(LayoutFields, FastPathGivesTheSameBytesAsTheCarefulOne) {
   };
   auto fields = [](std::string& s, double v) {
     format_f(s, 12, 6, v);
+    format_f(s, 15, 6, v);
+    format_f(s, 30, 19, v);  // integers of either side of 2^64 units
+    format_f(s, 5, 0, v);
     format_f(s, 10, 4, v);
     format_f(s, 15, 8, v);
     format_f(s, 20, 8, v);
@@ -207,6 +210,13 @@ TEST(LayoutFields, FastPathGivesTheSameBytesAsTheCarefulOne) {
     for (float v : {p, std::nextafter(p, 0.0f), std::nextafter(p, 1e30f), -p, 0.5f * p, 0.125f * p, 0.375f * p}) {
       expect_same_both_ways(fields, static_cast<double>(v));
     }
+  }
+  // Values at and beside the half-way points of six decimals (the log's
+  // F12.6 and F15.6 fields), at every magnitude a log holds.
+  for (int i = 0; i < 120000; ++i) {
+    const double m = static_cast<double>(next() % 100000000u) + 0.5;
+    const float t = static_cast<float>(m * 1e-6 * std::pow(10.0, static_cast<double>(static_cast<int>(next() % 7) - 3)));
+    for (float v : {t, std::nextafter(t, 0.0f), std::nextafter(t, 1e30f), -t}) expect_same_both_ways(fields, static_cast<double>(v));
   }
   for (double v : {0.125, 0.375, 2.5, 0.5, 1.5, 0.000005, 0.0000005, 9999999.5, 0.99999995, 0.0999999995, -0.0, 1e30, 1e-30}) {
     expect_same_both_ways(fields, v);

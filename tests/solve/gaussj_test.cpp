@@ -318,9 +318,9 @@ TEST(Gaussj, BlockedRoutineGivesTheBitsOfThePassByPassElimination) {
   struct Opt {
     int block;
     long par;
-    bool sse2;
+    int isa;
   };
-  const Opt opts[] = {{32, 1L << 40, false}, {1, 1L << 40, false}, {3, 0, false}, {64, 0, true}, {7, 1L << 40, true}};
+  const Opt opts[] = {{24, 1L << 40, 2}, {1, 1L << 40, 2}, {3, 0, 1}, {64, 0, 0}, {7, 1L << 40, 1}, {17, 1L << 40, 0}};
   for (int n : {1, 2, 5, 9, 17, 40, 97, 160}) {
     for (int kind = 0; kind < 6; ++kind) {
       const Mat a0 = awkward_matrix(n, kind, gen);
@@ -330,7 +330,7 @@ TEST(Gaussj, BlockedRoutineGivesTheBitsOfThePassByPassElimination) {
       std::vector<float> rb = b0;
       const int messages = textbook_gaussj(r, rb, true);
       for (const Opt& o : opts) {
-        korvant::gaussj_options(o.block, o.par, o.sse2);
+        korvant::gaussj_options(o.block, o.par, o.isa);
         Mat x = a0;
         std::vector<float> xb = b0;
         OutFile con;
@@ -349,7 +349,7 @@ TEST(Gaussj, BlockedRoutineGivesTheBitsOfThePassByPassElimination) {
       }
     }
   }
-  korvant::gaussj_options(32, 200000, false);
+  korvant::gaussj_options(24, 200000, 2);
 }
 
 TEST(Gaussj, LeadingDimensionKeepsTheBlockedRoutineInsideTheMatrix) {
@@ -364,10 +364,10 @@ TEST(Gaussj, LeadingDimensionKeepsTheBlockedRoutineInsideTheMatrix) {
   std::vector<float> b(n, 1.0f), rb(n, 1.0f);
   Mat r = a0;
   textbook_gaussj(r, rb, true);
-  korvant::gaussj_options(5, 0, false);
+  korvant::gaussj_options(5, 0, 2);
   OutFile con;
   gaussj(big.data(), n, lda, b.data(), con);
-  korvant::gaussj_options(32, 200000, false);
+  korvant::gaussj_options(24, 200000, 2);
   for (int j = 1; j <= n; ++j) {
     for (int i = 1; i <= n; ++i)
       ASSERT_EQ(bits(big[static_cast<std::size_t>((j - 1) * lda + (i - 1))]), bits(r(i, j))) << i << "," << j;

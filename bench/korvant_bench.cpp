@@ -1,0 +1,259 @@
+// Benchmarks of the costly parts of a run: the Gauss-Jordan solve, the layout
+// writer and whole runs of generated buildings. Not part of the tests.
+//
+//   cmake -S . -B build-bench -G Ninja -DKORVANT_BENCHMARKS=ON -DKORVANT_TESTS=OFF
+//   cmake --build build-bench
+//   build-bench/korvant_bench --benchmark_repetitions=5 --benchmark_report_aggregates_only=true
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "driver/run.hpp"
+#include "output/free_format.hpp"
+#include "output/layout.hpp"
+#include "solve/solve.hpp"
+
+#ifdef KORVANT_HAVE_OPENBLAS
+extern "C" {
+void sgetrf_(const int* m, const int* n, float* a, const int* lda, int* ipiv, int* info);
+void sgetri_(const int* n, float* a, const int* lda, const int* ipiv, float* work, const int* lwork, int* info);
+void openblas_set_num_threads(int n);
+}
+#endif
+
+namespace {
+
+using namespace korvant;
+
+// A well-conditioned random matrix: entries in [-1, 1], n added on the diagonal.
+std::vector<float> random_matrix(int n, unsigned seed) {
+  std::mt19937 gen(seed);
+  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+  std::vector<float> a(static_cast<std::size_t>(n) * static_cast<std::size_t>(n));
+  for (auto& x : a) x = u(gen);
+  for (int i = 0; i < n; ++i) a[static_cast<std::size_t>(i) * static_cast<std::size_t>(n + 1)] += static_cast<float>(n);
+  return a;
+}
+
+// Working folder of the benchmark runs (a run writes its files there).
+const std::filesystem::path& work_dir() {
+  static const std::filesystem::path dir = [] {
+    char tmpl[] = "/tmp/korvant_bench_XXXXXX";
+    const char* d = mkdtemp(tmpl);
+    if (d == nullptr) std::abort();
+    return std::filesystem::path(d);
+  }();
+  return dir;
+}
+
+// Writes the data file of a generated building and returns its path.
+std::string generated_model(const std::string& name, const std::string& args) {
+  const std::filesystem::path file = work_dir() / (name + ".txt");
+  if (!std::filesystem::exists(file)) {
+    const std::string cmd = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' " + args + " > '" + file.string() + "'";
+    if (std::system(cmd.c_str()) != 0) std::abort();
+  }
+  return file.string();
+}
+
+// One whole run of a data file in the working folder; console lines to /dev/null.
+void run_model(const std::string& datos) {
+  std::filesystem::current_path(work_dir());
+  static std::FILE* null = std::fopen("/dev/null", "wb");
+  Model m;
+  Files f;
+  f.con.attach(null, "consola");
+  f.err.attach(null, "consola de errores");
+  run(datos, "REPORTE", m, f);
+  f.con.flush();
+  f.err.flush();
+}
+
+// The coupled matrix and right-hand side of the last case of a generated
+// model, formed as the linear interaction solve forms them.
+struct Coupled {
+  int n = 0;
+  std::vector<float> a, b;
+};
+
+const Coupled& coupled_matrix() {
+  static const Coupled c = [] {
+    std::filesystem::current_path(work_dir());
+    static std::FILE* null = std::fopen("/dev/null", "wb");
+    Model m;
+    Files f;
+    f.con.attach(null, "consola");
+    f.err.attach(null, "consola de errores");
+    run(generated_model("g10x10x3c4", "--nx 10 --ny 10 --storeys 3 --slabs --cases 0001"), "REPORTE", m, f);
+    Coupled r;
+    const int NGRED = m.NGRED, NR = m.NR, MR = m.MR, n = NGRED + NR + MR;
+    r.n = n;
+    r.a.assign(static_cast<std::size_t>(n) * static_cast<std::size_t>(n), 0.0f);
+    r.b.assign(static_cast<std::size_t>(n), 0.0f);
+    auto C = [&](int i, int j) -> float& { return r.a[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n) + static_cast<std::size_t>(i - 1)]; };
+    for (int i = 1; i <= NR; ++i) C(NGRED + i, m.NUMGL(m.NREAC(i))) += 1.0f;
+    for (int i = 1; i <= NR; ++i)
+      for (int j = 1; j <= NR; ++j) C(NGRED + j, NGRED + i) += m.FLEX(j, i);
+    for (int i = 1; i <= MR; ++i) {
+      C(NGRED + NR + i, m.NUMGL(m.NREACN(i))) += 1.0f;
+      for (int j = 1; j <= MR; ++j) C(NGRED + NR + i, NGRED + NR + j) += m.FLEX(NR + i, NR + j);
+    }
+    for (int j = 1; j <= n; ++j)
+      for (int i = 1; i <= NGRED; ++i) C(i, j) += m.akr(i, j);
+    for (int i = 1; i <= n; ++i) {
+      const float ve = i <= m.vered4.size() ? m.vered4(i) : 0.0f, pr = i <= m.PRED.size() ? m.PRED(i) : 0.0f;
+      r.b[static_cast<std::size_t>(i - 1)] = ve + pr;
+    }
+    return r;
+  }();
+  return c;
+}
+
+void solve_loop(benchmark::State& st, const std::vector<float>& a0, const std::vector<float>& b0, int n, bool two_cores) {
+  gaussj_options(32, two_cores ? 200000 : (1L << 62), false);
+  std::vector<float> a(a0.size()), b(b0.size());
+  OutFile con;
+  for (auto _ : st) {
+    st.PauseTiming();
+    a = a0;
+    b = b0;
+    st.ResumeTiming();
+    gaussj(a.data(), n, n, b.data(), con);
+    benchmark::DoNotOptimize(a.data());
+  }
+  gaussj_options(32, 200000, false);
+  st.counters["n"] = n;
+}
+
+void BM_gaussj_random(benchmark::State& st) {
+  const int n = static_cast<int>(st.range(0));
+  const auto a0 = random_matrix(n, 1);
+  std::vector<float> b0(static_cast<std::size_t>(n), 1.0f);
+  solve_loop(st, a0, b0, n, st.range(1) != 0);
+}
+BENCHMARK(BM_gaussj_random)
+    ->ArgNames({"n", "dos_nucleos"})
+    ->Args({500, 0})->Args({1000, 0})->Args({2000, 0})
+    ->Args({500, 1})->Args({1000, 1})->Args({2000, 1})
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_gaussj_coupled(benchmark::State& st) {
+  const Coupled& c = coupled_matrix();
+  solve_loop(st, c.a, c.b, c.n, st.range(0) != 0);
+}
+BENCHMARK(BM_gaussj_coupled)->ArgName("dos_nucleos")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+#ifdef KORVANT_HAVE_OPENBLAS
+// LU factorisation and inverse of the same matrices, one thread.
+void BM_openblas_sgetrf_sgetri(benchmark::State& st) {
+  const int n = static_cast<int>(st.range(0));
+  openblas_set_num_threads(1);
+  const auto a0 = random_matrix(n, 1);
+  std::vector<float> a(a0.size());
+  std::vector<int> ipiv(static_cast<std::size_t>(n));
+  int lwork = -1, info = 0;
+  float q = 0.0f;
+  sgetri_(&n, a.data(), &n, ipiv.data(), &q, &lwork, &info);
+  lwork = static_cast<int>(q);
+  std::vector<float> work(static_cast<std::size_t>(lwork));
+  for (auto _ : st) {
+    st.PauseTiming();
+    a = a0;
+    st.ResumeTiming();
+    sgetrf_(&n, &n, a.data(), &n, ipiv.data(), &info);
+    sgetri_(&n, a.data(), &n, ipiv.data(), work.data(), &lwork, &info);
+    benchmark::DoNotOptimize(a.data());
+  }
+  st.counters["n"] = n;
+}
+BENCHMARK(BM_openblas_sgetrf_sgetri)->ArgName("n")->Arg(500)->Arg(1000)->Arg(2000)->Unit(benchmark::kMillisecond)->UseRealTime();
+#endif
+
+// Random values of the magnitudes a log holds.
+std::vector<float> log_values(std::size_t count) {
+  std::mt19937 gen(3);
+  std::uniform_real_distribution<float> u(-1000.0f, 1000.0f);
+  std::vector<float> v(count);
+  for (auto& x : v) x = u(gen) * (gen() % 4 == 0 ? 1e-4f : 1.0f);
+  return v;
+}
+
+// 10 million (I5, 3F12.6) lines to /dev/null.
+void BM_layout_I5_3F12_6(benchmark::State& st) {
+  const auto v = log_values(1 << 16);
+  const std::size_t mask = v.size() - 1;
+  OutFile out;
+  out.open("/dev/null");
+  const long lines = st.range(0);
+  std::size_t bytes = 0;
+  for (auto _ : st) {
+    std::size_t k = 0;
+    for (long i = 1; i <= lines; ++i) {
+      put(out, "(I5, 3F12.6)", static_cast<int>(i % 100000), v[k & mask], v[(k + 1) & mask], v[(k + 2) & mask]);
+      k += 3;
+    }
+    out.flush();
+    bytes += static_cast<std::size_t>(lines) * 42;
+  }
+  st.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_layout_I5_3F12_6)->Arg(10000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Rows of a 2400 x 2400 matrix in (12F15.6), twelve values a line.
+void BM_layout_12F15_6(benchmark::State& st) {
+  const auto v = log_values(1 << 16);
+  const std::size_t mask = v.size() - 1;
+  OutFile out;
+  out.open("/dev/null");
+  const int n = static_cast<int>(st.range(0));
+  std::size_t bytes = 0;
+  for (auto _ : st) {
+    std::size_t k = 0;
+    for (int i = 0; i < n; ++i) {
+      Rec r(out, "(12F15.6)");
+      for (int j = 0; j < n; ++j) r << v[k++ & mask];
+    }
+    out.flush();
+    bytes += static_cast<std::size_t>(n) * (static_cast<std::size_t>(n) * 15 + static_cast<std::size_t>((n + 11) / 12));
+  }
+  st.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_layout_12F15_6)->Arg(2400)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Free-format lines of the log: an integer and a single real.
+void BM_free_format(benchmark::State& st) {
+  const auto v = log_values(1 << 16);
+  const std::size_t mask = v.size() - 1;
+  OutFile out;
+  out.open("/dev/null");
+  const long lines = st.range(0);
+  std::size_t bytes = 0;
+  for (auto _ : st) {
+    for (long i = 0; i < lines; ++i) lst(out, static_cast<int>(i), v[static_cast<std::size_t>(i) & mask]);
+    out.flush();
+    bytes += static_cast<std::size_t>(lines) * 29;
+  }
+  st.SetBytesProcessed(static_cast<std::int64_t>(bytes));
+}
+BENCHMARK(BM_free_format)->Arg(2000000)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Whole runs: a small building, a middle one and the largest of the issue
+// (10 x 10 nodes, 3 storeys, slabs, all four cases, KANAL 0).
+void BM_run(benchmark::State& st, const char* name, const char* args) {
+  const std::string datos = generated_model(name, args);
+  for (auto _ : st) run_model(datos);
+}
+BENCHMARK_CAPTURE(BM_run, edificio_2x2x1, "g2x2x1", "--nx 2 --ny 2 --storeys 1")->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_run, edificio_5x5x2_losas, "g5x5x2", "--nx 5 --ny 5 --storeys 2 --slabs")
+    ->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK_CAPTURE(BM_run, edificio_10x10x3_losas, "g10x10x3", "--nx 10 --ny 10 --storeys 3 --slabs")
+    ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
