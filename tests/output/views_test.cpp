@@ -453,6 +453,12 @@ TEST(Views, CommandLineNamesAndRefusals) {
   EXPECT_FALSE(fs::exists(s.dir / "x.pvd"));
 }
 
+TEST(Views, ReadmeShowsThePictureOfTheExample) {
+  const fs::path root = KORVANT_SOURCE_DIR;
+  EXPECT_NE(slurp(root / "README.md").find("](docs/ejemplo.png)"), std::string::npos);
+  EXPECT_EQ(slurp(root / "docs" / "ejemplo.png").substr(0, 8), "\x89PNG\r\n\x1a\n");
+}
+
 TEST(Views, XmlTextIsEscapedUtf8) {
   korvant::testing::Capture c;
   korvant::put_xml_text(c.out, "A&B <\"c\"> \xD3\xF1\x01");
