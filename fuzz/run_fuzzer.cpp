@@ -1,6 +1,7 @@
 // libFuzzer target: a data file through the whole run — the input phase, the
-// frame assembly, the field moduli and every analysis case switched on — with
-// every file written to /dev/null. Only small models go past the input phase
+// frame assembly, the field moduli and every analysis case switched on, with
+// the VTK, CSV and SVG files of every solve — with every file written to
+// /dev/null. Only small models go past the input phase
 // (the solves grow with the cube of the equations); a rejected data file and a
 // singular system are normal ends.
 #include <cstdint>
@@ -38,7 +39,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     assemble_frame(m, f);
     field_moduli(m, f);
     start_results_file(m, f);
-    run_cases(m, f);
+    Views views(ViewOptions{true, true, true}, "nulo");
+    views.send_all_to(null_stream());
+    run_cases(m, f, &views);
     for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf, &f.con, &f.err}) o->flush();
   } catch (const Fatal& e) {
     const bool data = e.status == status::BAD_DATA && e.message.rfind("Error en el archivo de datos \"datos.txt\"", 0) == 0;

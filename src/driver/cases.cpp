@@ -94,10 +94,17 @@ void check_solution(const Model& m, Files& f, int caso) {
                  "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
 }
 
-// Member end forces and diagrams right after a solve, once the solution is checked.
-void after_solve(Model& m, Files& f, int caso) {
+// The files a person looks at, of the solve whose end forces are in VGL.
+void write_views(const Model& m, Views* v, int caso, int nflag1) {
+  if (v != nullptr) v->write(m, solved_case(caso, m.KANAL, nflag1));
+}
+
+// Member end forces and diagrams right after a solve, once the solution is
+// checked; then the files asked for on the command line.
+void after_solve(Model& m, Files& f, Views* v, int caso, int nflag1 = 0) {
   check_solution(m, f, caso);
   forces_and_diagrams(m, f, caso);
+  write_views(m, v, caso, nflag1);
 }
 
 // Result header of a GiD block: the text in `w` columns, then " 1 vector OnNodes".
@@ -105,7 +112,7 @@ void result_header(Files& f, const char* layout_text, const char* text) {
   put(f.res, layout_text, text, " 1 vector OnNodes");
 }
 
-void expansions(Model& m, Files& f) {
+void expansions(Model& m, Files& f, Views* v) {
   for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
     clear_solution(m);
     const Tab2<float>& E = nflag1 == 1 ? m.ECAMPOP1 : nflag1 == 2 ? m.ECAMPO1 : m.E1;
@@ -115,7 +122,7 @@ void expansions(Model& m, Files& f) {
     case_heading(f, "ANALISIS DE EXPANSIONES", "SOLUCION CASO LINEAL");
     result_header(f, "(A39, A18)", "Result  \"desplazamientos\" \"Expansiones\"");
     HUND(m, f, m.vered1);
-    after_solve(m, f, 1);
+    after_solve(m, f, v, 1, nflag1);
   }
 }
 
@@ -166,7 +173,7 @@ void iterative_compressions(Model& m, Files& f) {
   check_solution(m, f, 2);
 }
 
-void compressions(Model& m, Files& f) {
+void compressions(Model& m, Files& f, Views* v) {
   if (m.KANAL == 2) {
     nonlinear_heading(f, "ANALISIS DE COMPRESIONES");
     lst(f.mem, "EN CASO 2");
@@ -177,7 +184,7 @@ void compressions(Model& m, Files& f) {
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Compr.Inm NL\"");
     SOLNL(m, f, 2, m.A2, m.vered2);
     write_result_values(m, f);
-    after_solve(m, f, 2);
+    after_solve(m, f, v, 2);
   } else if (m.KANAL == 0) {
     for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
       clear_solution(m);
@@ -191,25 +198,28 @@ void compressions(Model& m, Files& f) {
       footing_rigidities(m, f, m.E2, m.NU2);
       result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Compr.InmLin\"");
       HUND(m, f, m.vered2);
-      after_solve(m, f, 2);
+      after_solve(m, f, v, 2, nflag1);
     }
   } else if (m.KANAL == 1) {
     iterative_compressions(m, f);
   }
-  // Whatever the analysis, the end forces and diagrams of the last solution once more.
+  // Whatever the analysis, the end forces and diagrams of the last solution
+  // once more: a repeat for the other analyses, the only ones of the iterative
+  // one, whose files are those of its last pass.
   forces_and_diagrams(m, f, 2);
+  if (m.KANAL == 1) write_views(m, v, 2, 0);
 }
 
 // Poisson's ratios of the consolidation cases: none (a table of zeros).
 void zero_ratios(const Model& m, Tab2<float>& z) { z.size_to(m.NPS, cap::STRATA); }
 
-void primary_consolidation(Model& m, Files& f) {
+void primary_consolidation(Model& m, Files& f, Views* v) {
   if (m.KANAL == 2) {
     nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA");
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Prim NL\"");
     SOLNL(m, f, 3, m.Ap, m.vered3);
     write_result_values(m, f);
-    after_solve(m, f, 3);
+    after_solve(m, f, v, 3);
   } else if (m.KANAL == 0) {
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA", "SOLUCION CASO LINEAL");
     flexibility_call_line(m, f, "LLAMANDO A FLSC_3");
@@ -219,11 +229,11 @@ void primary_consolidation(Model& m, Files& f) {
     footing_rigidities(m, f, m.Emv, ceros);
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Prim\"");
     HUND(m, f, m.vered3);
-    after_solve(m, f, 3);
+    after_solve(m, f, v, 3);
   }
 }
 
-void secondary_consolidation(Model& m, Files& f) {
+void secondary_consolidation(Model& m, Files& f, Views* v) {
   if (m.KANAL == 0) {
     flexibility_call_line(m, f, "LLAMANDO A FLSC");
     FLSC_4(m, f);
@@ -233,13 +243,13 @@ void secondary_consolidation(Model& m, Files& f) {
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA", "SOLUCION CASO LINEAL");
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Sec\"");
     HUND(m, f, m.vered4);
-    after_solve(m, f, 4);
+    after_solve(m, f, v, 4);
   } else if (m.KANAL == 2) {
     nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA");
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Sec NL\"");
     SOLNL(m, f, 4, m.Acs, m.vered4);
     write_result_values(m, f);
-    after_solve(m, f, 4);
+    after_solve(m, f, v, 4);
   }
 }
 
@@ -257,7 +267,7 @@ void start_results_file(const Model& m, Files& f) {
   put(f.res, "(A1, A25)", "#", m.TITULO);
 }
 
-void run_cases(Model& m, Files& f) {
+void run_cases(Model& m, Files& f, Views* v) {
   // Tables of the solution, sized to the model. The displacement vector also
   // covers NGL + NN entries, which the member-force log lists.
   const int NRT = m.NR + m.MR;
@@ -268,19 +278,19 @@ void run_cases(Model& m, Files& f) {
 
   if (m.CASO[1] == 1) {
     open_case(m, f, "ANALISIS POR EXPANSIONES", "ANALISIS POR EXPANSIONES");
-    expansions(m, f);
+    expansions(m, f, v);
   }
   if (m.CASO[2] == 1) {
     open_case(m, f, "ANALISIS POR COMPRESIONES", "ANALISIS POR COMPRESIONES");
-    compressions(m, f);
+    compressions(m, f, v);
   }
   if (m.CASO[3] == 1) {
     open_case(m, f, "ANALISIS POR CONSOLIDACION PRIMARIA", "ANALISIS POR CONSOLIDACIÓN PRIMARIA");
-    primary_consolidation(m, f);
+    primary_consolidation(m, f, v);
   }
   if (m.CASO[4] == 1) {
     open_case(m, f, "ANALISIS POR CONSOLIDACIÓN SECUNDARIA", "ANALISIS POR CONSOLIDACIÓN SECUNDARIA");
-    secondary_consolidation(m, f);
+    secondary_consolidation(m, f, v);
   }
 }
 

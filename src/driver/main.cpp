@@ -3,9 +3,13 @@
 //   korvant                    asks for the data file and the report at the console
 //   korvant DATOS REPORTE      takes both names from the command line
 //   korvant --help             prints the usage
+//
+// --vtk, --csv and --svg, anywhere on the line and with either form, add files
+// to look at for each solved case and pass.
 #include <cstdio>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "driver/run.hpp"
 #include "model/fatal.hpp"
@@ -14,12 +18,25 @@
 namespace {
 
 const char* const kUsage =
-    "Uso: korvant [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
+    "Uso: korvant [--vtk] [--csv] [--svg] [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
     "\n"
     "Analisis de interaccion suelo-estructura de cimentaciones.\n"
-    "Sin argumentos, el programa pregunta en la consola el nombre del archivo de\n"
-    "datos y el del reporte de resultados. Escribe ademas, en la carpeta de trabajo,\n"
-    "los archivos MEMORIA, VALINF, arch.msh y arch.res.\n"
+    "Sin los dos nombres, el programa pregunta en la consola el nombre del archivo\n"
+    "de datos y el del reporte de resultados. Escribe ademas, en la carpeta de\n"
+    "trabajo, los archivos MEMORIA, VALINF, arch.msh y arch.res.\n"
+    "\n"
+    "Opciones: archivos para mirar los resultados, uno por cada caso y pasada\n"
+    "resueltos, con el nombre del reporte (sin su extension), el caso y la pasada,\n"
+    "por ejemplo REPORTE_caso2_campo-nodo:\n"
+    "  --vtk  malla VTK (.vtu) para ParaView: barras, losas, desplazamientos, giros,\n"
+    "         reacciones, hundimientos, elementos mecanicos y material (1 barra de\n"
+    "         cimentacion, 2 superestructura, 3 losa); REPORTE.pvd los reune en orden.\n"
+    "  --csv  tablas CSV (coma, punto decimal, encabezado): _reacciones.csv,\n"
+    "         _nodos.csv, _barras.csv y _diagramas.csv.\n"
+    "  --svg  dibujo .svg: planta de la cimentacion coloreada por hundimiento y\n"
+    "         diagramas de cortante y momento de cada eje.\n"
+    "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
+    "iterativo (ultima pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
     "2 uso incorrecto de la linea de comandos; 3 sistema singular;\n"
@@ -43,20 +60,32 @@ int main(int argc, char** argv) {
   Files f;
   f.con.attach(stdout, "consola");
   f.err.attach(stderr, "consola de errores");
-  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+  ViewOptions opts;
+  std::vector<std::string> names;
+  bool help = false, unknown = false;
+  for (int i = 1; i < argc; ++i) {
+    const std::string a = argv[i];
+    if (a == "--help" || a == "-h") help = true;
+    else if (a == "--vtk") opts.vtk = true;
+    else if (a == "--csv") opts.csv = true;
+    else if (a == "--svg") opts.svg = true;
+    else if (a.rfind("--", 0) == 0) unknown = true;
+    else names.push_back(a);
+  }
+  if (help && !unknown && names.empty()) {
     const bool written = std::fputs(kUsage, stdout) >= 0 && std::fflush(stdout) == 0;
     return written ? status::OK : status::OUTPUT;
   }
-  if (argc != 1 && argc != 3) {
+  if (help || unknown || (names.size() != 0 && names.size() != 2)) {
     std::fputs(kUsage, stderr);
     return status::USAGE;
   }
 
   Model m;
   try {
-    if (argc == 3) {
-      datos = argv[1];
-      reporte = argv[2];
+    if (names.size() == 2) {
+      datos = names[0];
+      reporte = names[1];
     } else {
       lst(f.err, "ARCHIVO DE DATOS DE ENTRADA");
       f.err.flush();
@@ -65,7 +94,7 @@ int main(int argc, char** argv) {
       f.err.flush();
       reporte = read_name_line();
     }
-    run(datos, reporte, m, f);
+    run(datos, reporte, m, f, opts);
     f.con.close();
     f.err.close();
     return status::OK;

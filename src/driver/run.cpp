@@ -52,7 +52,8 @@ bool same_file(const std::string& a, const std::string& b) {
 // The report and the four files of fixed name are written over: none of them
 // may be the data file, and the report may not be one of the other four (two
 // streams on one file would leave neither whole).
-void check_output_names(const std::string& datos, const std::string& reporte) {
+// The files asked for on the command line may not be any of these either.
+void check_output_names(const std::string& datos, const std::string& reporte, const Views& views) {
   const char* const fixed[] = {"arch.msh", "arch.res", "MEMORIA", "VALINF"};
   auto refuse = [](const std::string& name, const std::string& why) {
     throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + name + "\": " + why};
@@ -63,16 +64,24 @@ void check_output_names(const std::string& datos, const std::string& reporte) {
     if (same_file(reporte, name))
       refuse(reporte, std::string("el programa escribe en \"") + name + "\" otros resultados; elija otro nombre para el reporte");
   }
+  for (const std::string& name : views.possible_names()) {
+    if (same_file(name, datos)) refuse(name, "es el archivo de datos, que se perdería; cambie el nombre del archivo de datos");
+    if (same_file(name, reporte)) refuse(name, "es el reporte; elija otro nombre para el reporte");
+    for (const char* fixed_name : fixed)
+      if (same_file(name, fixed_name))
+        refuse(name, std::string("el programa escribe en \"") + fixed_name + "\" otros resultados; elija otro nombre para el reporte");
+  }
 }
 
 }  // namespace
 
-void run(const std::string& datos, const std::string& reporte, Model& m, Files& f) {
+void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts) {
   // The data file is opened first: a run that cannot even start must not wipe
   // the files of the previous run.
   DataReader rd;
   rd.open(datos);
-  check_output_names(datos, reporte);
+  Views views(opts, reporte);
+  check_output_names(datos, reporte, views);
   f.rep.open(reporte);
   f.msh.open("arch.msh");
   f.res.open("arch.res");
@@ -89,7 +98,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   assemble_frame(m, f);
   field_moduli(m, f);
   start_results_file(m, f);
-  run_cases(m, f);
+  run_cases(m, f, opts.any() ? &views : nullptr);
 
   f.mem.close();
   f.vinf.close();

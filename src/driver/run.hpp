@@ -6,12 +6,14 @@
 #include "driver/data_reader.hpp"
 #include "model/model.hpp"
 #include "output/out_file.hpp"
+#include "output/views.hpp"
 
 namespace korvant {
 
 // Runs the whole analysis of the data file `datos`, writing the report `reporte`
-// and the other files in the working directory. Throws Fatal on an error.
-void run(const std::string& datos, const std::string& reporte, Model& m, Files& f);
+// and the other files in the working directory, and the files of `opts` after
+// each solve. Throws Fatal on an error.
+void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts = {});
 
 // Steps 5 to 20: the whole data file read and echoed, with the preprocessing
 // in between, up to the influence values and the diagram axes. The files of
@@ -20,7 +22,8 @@ void input_phase(DataReader& rd, Model& m, Files& f);
 
 // Step 23: head of the GiD results file.
 void start_results_file(const Model& m, Files& f);
-// Step 24: the analysis cases switched on.
-void run_cases(Model& m, Files& f);
+// Step 24: the analysis cases switched on; after each solve, the files of
+// `views` when given.
+void run_cases(Model& m, Files& f, Views* views = nullptr);
 
 }  // namespace korvant
