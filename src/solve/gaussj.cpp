@@ -355,39 +355,51 @@ class Helper {
   using Fn = void (*)(void*, int);
   ~Helper() {
     if (!th_.joinable()) return;
-    fn_ = nullptr;
-    go_.fetch_add(1, std::memory_order_release);
-    go_.notify_one();
+    post(nullptr, nullptr);
     th_.join();
   }
   static bool available() { return std::thread::hardware_concurrency() >= 2; }
+  // fn must share its work through its own counters, so that either thread
+  // alone can finish it: a helper that has not started by the time the caller
+  // is done is told not to start at all.
   void run(Fn fn, void* ctx) {
     if (!th_.joinable()) th_ = std::thread([this] { loop(); });
-    fn_ = fn;
-    ctx_ = ctx;
-    const unsigned ticket = go_.fetch_add(1, std::memory_order_release) + 1;
-    go_.notify_one();
+    const unsigned ticket = post(fn, ctx);
     fn(ctx, 0);
-    wait_for(done_, ticket);
+    int expected = kPosted;
+    if (state_.compare_exchange_strong(expected, kCancelled, std::memory_order_acq_rel)) return;
+    wait_until(done_, ticket);
   }
 
  private:
-  static void wait_for(std::atomic<unsigned>& v, unsigned want) {
-    for (int spin = 0; spin < 4000; ++spin) {
-      if (v.load(std::memory_order_acquire) == want) return;
-      __builtin_ia32_pause();
-    }
-    for (;;) {
-      unsigned cur = v.load(std::memory_order_acquire);
-      if (cur == want) return;
-      v.wait(cur, std::memory_order_acquire);
+  enum { kIdle, kPosted, kTaken, kCancelled };
+  unsigned post(Fn fn, void* ctx) {
+    fn_ = fn;
+    ctx_ = ctx;
+    state_.store(kPosted, std::memory_order_release);
+    const unsigned ticket = go_.fetch_add(1, std::memory_order_release) + 1;
+    go_.notify_one();
+    return ticket;
+  }
+  // Spins a little, then sleeps, until v holds `want` (or, with `differ`,
+  // anything but `want`).
+  static unsigned wait_until(std::atomic<unsigned>& v, unsigned want, bool differ = false) {
+    for (int spin = 0;; ++spin) {
+      const unsigned cur = v.load(std::memory_order_acquire);
+      if ((cur == want) != differ) return cur;
+      if (spin < 4000) {
+        __builtin_ia32_pause();
+      } else {
+        v.wait(cur, std::memory_order_acquire);
+      }
     }
   }
   void loop() {
     unsigned seen = 0;
     for (;;) {
-      wait_for(go_, seen + 1);
-      ++seen;
+      seen = wait_until(go_, seen, true);
+      int expected = kPosted;
+      if (!state_.compare_exchange_strong(expected, kTaken, std::memory_order_acq_rel)) continue;  // cancelled
       if (fn_ == nullptr) return;
       fn_(ctx_, 1);
       done_.store(seen, std::memory_order_release);
@@ -396,6 +408,7 @@ class Helper {
   }
   std::thread th_;
   std::atomic<unsigned> go_{0}, done_{0};
+  std::atomic<int> state_{kIdle};
   Fn fn_ = nullptr;
   void* ctx_ = nullptr;
 };
