@@ -40,13 +40,19 @@ std::vector<float> random_matrix(int n, unsigned seed) {
   return a;
 }
 
-// Working folder of the benchmark runs (a run writes its files there).
+// Working folder of the benchmark runs (a run writes its files there),
+// removed at the end.
+char g_dir[] = "/tmp/korvant_bench_XXXXXX";
+
 const std::filesystem::path& work_dir() {
   static const std::filesystem::path dir = [] {
-    char tmpl[] = "/tmp/korvant_bench_XXXXXX";
-    const char* d = mkdtemp(tmpl);
-    if (d == nullptr) std::abort();
-    return std::filesystem::path(d);
+    if (mkdtemp(g_dir) == nullptr) std::abort();
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::current_path("/tmp", ec);
+      std::filesystem::remove_all(g_dir, ec);
+    });
+    return std::filesystem::path(g_dir);
   }();
   return dir;
 }
