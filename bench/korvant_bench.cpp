@@ -115,7 +115,7 @@ const Coupled& coupled_matrix() {
 }
 
 void solve_loop(benchmark::State& st, const std::vector<float>& a0, const std::vector<float>& b0, int n, bool two_cores) {
-  gaussj_options(32, two_cores ? 200000 : (1L << 62), false);
+  gaussj_options(24, two_cores ? 200000 : (1L << 62), 2);
   std::vector<float> a(a0.size()), b(b0.size());
   OutFile con;
   for (auto _ : st) {
@@ -126,7 +126,7 @@ void solve_loop(benchmark::State& st, const std::vector<float>& a0, const std::v
     gaussj(a.data(), n, n, b.data(), con);
     benchmark::DoNotOptimize(a.data());
   }
-  gaussj_options(32, 200000, false);
+  gaussj_options(24, 200000, 2);
   st.counters["n"] = n;
 }
 

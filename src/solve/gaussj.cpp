@@ -3,26 +3,33 @@
 //
 // Every element receives exactly the single-precision operations of the
 // textbook elimination, pivot by pivot, with the same operands in the same
-// order, so the results are identical to the last bit; only the order in which
-// elements are visited differs:
-//  - pivot search: of the largest |A(j,k)| among unpivoted rows and columns, the
-//    last one in row-major scan order (rows outer, >= comparisons) is taken. It
-//    runs column by column, fused into the sweep that updates each column: per
-//    column the last row holding the column's maximum, then among equal maxima
-//    the larger row, and on the same row the larger column;
-//  - the columns already pivoted take no part in the search, so their updates
-//    are held back for a block of pivots and applied afterwards column by column
-//    (each element loaded once, the held-back updates applied to it in their
-//    order). A row about to be exchanged or to become the pivot row is first
-//    brought up to date;
-//  - a column whose pivot-row multiplier is 0 is left alone when that provably
-//    changes no bit: x - (+-0)*d is x unless x is -0 or a signalling NaN or d is
-//    not finite, so columns that may hold -0 or a signalling NaN are always
-//    updated, and so is every column when the multipliers of the pass include a
-//    value that is not finite;
+// order, so the results are identical to the last bit; only the moment at
+// which each operation is carried out differs:
+//  - updates are held back for a block of pivots (each pass keeps its pivot
+//    row and its multipliers) and applied at the end of the block column by
+//    column, four columns at a time, every element loaded once and given the
+//    held-back updates in their order;
+//  - the pivot search needs the current values of the open (unpivoted) block:
+//    a column that is up to date has its exact maximum over the open rows (the
+//    largest value that is a number, and the last row holding it); any other
+//    keeps a bound on it, grown at each pass by |pivot-row entry|*max|multiplier|
+//    with a margin for rounding. A search brings up to date only the columns
+//    whose bound reaches the best value found, and takes, of the largest
+//    values, the larger row, then the larger column: the last element in
+//    row-major scan order with >= comparisons, as the textbook scan does;
+//  - the row exchange moves row c's content to row r as it stands, with its
+//    held-back multipliers; row r's content is brought up to date as it
+//    becomes the pivot row. A pivot row's earlier multipliers are then set to
+//    0, which changes no bit of it (x - p*0 is x) unless its column may hold
+//    -0 or has a pivot-row entry that is not finite: there it is redone from
+//    the value it got at its pass;
+//  - an update whose pivot-row entry is 0 is left out when that provably
+//    changes no bit: x - (+-0)*d is x unless x is -0 or a signalling NaN or d
+//    is not finite, so it is done anyway in columns that may hold -0 or a
+//    signalling NaN, and in every column when the pass has a multiplier that is
+//    not finite;
 //  - the arithmetic is written as a product followed by a difference (never
-//    fused), eight or four lanes at a time (AVX2 when the processor has it,
-//    SSE2 otherwise); large sweeps are shared with one helper thread, each
+//    fused); large block updates are shared with one helper thread, each
 //    element being computed by exactly one of them.
 // A pass that finds no usable candidate (only values that are not numbers) ends
 // the fast path: the rest of the elimination runs pivot by pivot as written.
@@ -243,25 +250,35 @@ KV_INLINE void k_apply4(float* const* c, const float* const* p, std::size_t pn, 
   }
 }
 
-// Row r of sixteen columns starting at e (stride `stride`): in column q the
-// held-back passes first[q]..s1-1 are applied, x = x - P(s, q)*dr[s], with
-// P(s, q) = p[s*pn + q]; s0 is the smallest of first. L columns at a time.
+// The pass's row exchange and pivot row in sixteen columns starting at er (row
+// r) and ec (row c), stride `stride`: row r's content, brought up to date (in
+// column q the held-back passes first[q]..s1-1, x = x - P(s, q)*dr[s]), set to
+// 1 in the pivot column (lane lc, if any), times pivinv, goes to row c and to
+// pk; row c's content goes to row r as it stands. er == ec when r == c.
 template <class V, class VI>
-KV_INLINE void k_row16(float* e, std::size_t stride, const float* p, std::size_t pn, const float* dr, const std::int32_t* first, int s0,
-                       int s1) {
+KV_INLINE void k_pivrow(float* er, float* ec, std::size_t stride, const float* p, std::size_t pn, const float* dr, const std::int32_t* first,
+                        int s0, int s1, int lc, float pivinv, float* pk) {
   constexpr int L = sizeof(V) / sizeof(float);
   for (int h = 0; h < 16; h += L) {
-    V x;
-    float* eh = e + static_cast<std::size_t>(h) * stride;
-    for (int q = 0; q < L; ++q) x[q] = eh[static_cast<std::size_t>(q) * stride];
+    float* rh = er + static_cast<std::size_t>(h) * stride;
+    float* ch = ec + static_cast<std::size_t>(h) * stride;
+    V x, y;
+    for (int q = 0; q < L; ++q) {
+      x[q] = rh[static_cast<std::size_t>(q) * stride];
+      y[q] = ch[static_cast<std::size_t>(q) * stride];
+    }
     VI f;
     std::memcpy(&f, first + h, sizeof f);
     for (int s = s0; s < s1; ++s) {
       const V t = ld<V>(p + static_cast<std::size_t>(s) * pn + static_cast<std::size_t>(h)) * bc<V, VI>(dr[s]);
-      const V y = x - t;
-      x = f <= s ? y : x;
+      const V u = x - t;
+      x = f <= s ? u : x;
     }
-    for (int q = 0; q < L; ++q) eh[static_cast<std::size_t>(q) * stride] = x[q];
+    if (lc >= h && lc < h + L) x[lc - h] = 1.0f;
+    const V pv = x * bc<V, VI>(pivinv);
+    st(pk + h, pv);
+    for (int q = 0; q < L; ++q) rh[static_cast<std::size_t>(q) * stride] = y[q];
+    for (int q = 0; q < L; ++q) ch[static_cast<std::size_t>(q) * stride] = pv[q];
   }
 }
 
@@ -303,9 +320,9 @@ KV_INLINE void k_rowp(float* e, std::size_t stride, const float* p, std::size_t 
                               int ns, int nb) {                                                                                \
     k_apply4<V, VI, TWO>(c, p, pn, dt, K, sl, ns, nb);                                                                         \
   }                                                                                                                            \
-  TARGET void row16_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,  \
-                             int s0, int s1) {                                                                                 \
-    k_row16<V, VI>(e, l, p, pn, dr, f, s0, s1);                                                                                \
+  TARGET void pivrow_##SUFFIX(float* er, float* ec, std::size_t l, const float* p, std::size_t pn, const float* dr,            \
+                              const std::int32_t* f, int s0, int s1, int lc, float pivinv, float* pk) {                        \
+    k_pivrow<V, VI>(er, ec, l, p, pn, dr, f, s0, s1, lc, pivinv, pk);                                                         \
   }                                                                                                                            \
   TARGET void rowp_##SUFFIX(float* e, std::size_t l, const float* p, std::size_t pn, const float* dr, const std::int32_t* f,   \
                             int j0, int s1) {                                                                                  \
@@ -320,14 +337,14 @@ struct Kernels {
   void (*max)(const float*, const std::int32_t*, int, ColMax&);
   void (*apply)(float*, const float*, int, const int*, const float*, int, int);
   void (*apply4)(float* const*, const float* const*, std::size_t, const float*, int, const int*, int, int);
-  void (*row16)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
   void (*rowp)(float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int);
+  void (*pivrow)(float*, float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int, int, float, float*);
 };
 
 Kernels kernels() {
-  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, row16_avx512, rowp_avx512};
-  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, row16_avx2, rowp_avx2};
-  return {max_sse2, apply_sse2, apply4_sse2, row16_sse2, rowp_sse2};
+  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, rowp_avx512, pivrow_avx512};
+  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, rowp_avx2, pivrow_avx2};
+  return {max_sse2, apply_sse2, apply4_sse2, rowp_sse2, pivrow_sse2};
 }
 
 // ---- Helper thread ----------------------------------------------------------
@@ -356,7 +373,7 @@ class Helper {
 
  private:
   static void wait_for(std::atomic<unsigned>& v, unsigned want) {
-    for (int spin = 0; spin < 20000; ++spin) {
+    for (int spin = 0; spin < 4000; ++spin) {
       if (v.load(std::memory_order_acquire) == want) return;
       __builtin_ia32_pause();
     }
@@ -396,7 +413,9 @@ struct Work {
   std::vector<std::int32_t> rowmask;      // all ones for rows open to the search
   std::vector<unsigned char> unsafe;      // column may hold -0 or a signalling NaN
   std::vector<unsigned char> cur;         // open column whose maximum `cm` is exact
-  std::vector<double> ub;                 // otherwise a bound on |A| over its open rows
+  std::vector<int> trow;                  // open row followed exactly in a column (0 none)
+  std::vector<float> tval;                //   and its current value when the column is not current
+  std::vector<double> ubo;                // bound on |A| over the column's other open rows
   std::vector<int> col_stamp, row_stamp;  // pass up to which the column/row is current
   std::vector<int> special_mark;          // flush block in which a row was brought up to date
   std::vector<int> special;               // those rows
@@ -404,7 +423,7 @@ struct Work {
   std::vector<float> P;                   // held-back pivot rows: P[s*n + l-1]
   std::vector<float> Dt;                  // held-back multipliers, blocks of eight rows
   std::vector<unsigned char> dfin;        // multipliers of the held-back pass all finite
-  std::vector<int> todo;                  // columns of the current sweep
+  std::vector<int> todo;                  // open columns a search may have to bring up to date
   std::vector<int> scols;                 // columns brought up to date one by one at a flush
   std::vector<int> bulk;                  // columns with every held-back pass to apply
   int flush_to = 0;                       // pass the flush brings everything up to
@@ -417,7 +436,9 @@ struct Work {
       rowmask.assign(un + 8, 0);
       unsafe.assign(un, 0);
       cur.assign(un, 0);
-      ub.assign(un, 0.0);
+      trow.assign(un, 0);
+      tval.assign(un, 0.0f);
+      ubo.assign(un, 0.0);
       cm.assign(un, ColMax{});
       todo.reserve(un);
       scols.reserve(un);
@@ -560,26 +581,6 @@ struct Elim {
     }
     A(r, l) = x;
   }
-  // Row r brought up to pass `upto` in every column, sixteen columns at a time
-  // (each from its own first pass).
-  void catch_up_row(int r, int upto) {
-    const int base = std::max(k0, W.row_stamp[z(r)]);
-    if (base >= upto) return;
-    float dr[64];
-    for (int j = base + 1; j <= upto; ++j) dr[j - k0 - 1] = Dv(j, r);
-    const int s0 = base - k0, s1 = upto - k0;
-    int l = 1;
-    for (; l + 15 <= n; l += 16) {
-      std::int32_t first[16];
-      int lo = s1;
-      for (int q = 0; q < 16; ++q) {
-        first[q] = std::max(base, W.col_stamp[z(l + q)]) - k0;
-        lo = std::min(lo, static_cast<int>(first[q]));
-      }
-      if (lo < s1) kv.row16(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, first, std::max(lo, s0), s1);
-    }
-    for (; l <= n; ++l) catch_up(r, l, upto);
-  }
   void mark_special(int r) {
     if (W.special_mark[z(r)] != k0 + 1) {
       W.special_mark[z(r)] = k0 + 1;
@@ -619,9 +620,12 @@ struct Elim {
         ++nt;
       }
       if (nt > 0) {
+        // Pivot rows of the block have 0 as their earlier multipliers, which
+        // changes no bit of them unless the column is unsafe: then they are
+        // kept aside and caught up on their own.
         float saved[128];
         float* cl = col(l);
-        const std::size_t ns = W.special.size();
+        const std::size_t ns = W.unsafe[z(l)] != 0 ? W.special.size() : 0;
         for (std::size_t q = 0; q < ns; ++q) saved[q] = cl[W.special[q] - 1];
         apply_column(cl, slot, pj, nt);
         for (std::size_t q = 0; q < ns; ++q) {
@@ -633,9 +637,25 @@ struct Elim {
       W.col_stamp[z(l)] = upto;
     }
     if (want_max && use(l) == 0 && W.cur[z(l)] == 0) {
-      kv.max(col(l), W.rowmask.data() + 1, n, W.cm[z(l)]);
+      exact_max(l);
       W.cur[z(l)] = 1;
     }
+  }
+  // Exact maximum of a current open column and the largest |A| of its other
+  // open rows (searches only: the row mask is borrowed for a moment).
+  void exact_max(int l) {
+    ColMax& cmx = W.cm[z(l)];
+    const std::int32_t* mask = W.rowmask.data() + 1;
+    kv.max(col(l), mask, n, cmx);
+    double others = 0.0;
+    if (cmx.row != 0) {
+      W.rowmask[z(cmx.row)] = 0;
+      ColMax o;
+      kv.max(col(l), mask, n, o);
+      W.rowmask[z(cmx.row)] = -1;
+      others = static_cast<double>(o.big);
+    }
+    W.ubo[z(l)] = others;
   }
 
   // Flush: the columns that need every pass of the block (all but those
@@ -643,22 +663,37 @@ struct Elim {
   // column; the others one by one. Rows brought up to date on their own during
   // the block are kept aside, then caught up row by row. An open column keeps
   // its bound: its maximum is found only if a search needs it.
+  // The work of a flush is handed out in small pieces to whichever thread is
+  // free (the helper may be held up by other work on the machine).
   struct FlushCtx {
     Elim* e;
-    int split, bsplit, rsplit, upto;
+    int upto;
+    std::atomic<int> next_s{0}, next_b{0}, next_r{0};
   };
-  static void flush_part(void* vctx, int part) {
+  static constexpr int kBulkPiece = 16;  // columns (a multiple of four)
+  static void flush_part(void* vctx, int) {
     auto* c = static_cast<FlushCtx*>(vctx);
     Elim& e = *c->e;
-    const int lo = part == 0 ? 0 : c->split, hi = part == 0 ? c->split : static_cast<int>(W.scols.size());
-    for (int t = lo; t < hi; ++t) e.materialize(W.scols[z(t)], c->upto, false);
-    const int blo = part == 0 ? 0 : c->bsplit, bhi = part == 0 ? c->bsplit : static_cast<int>(W.bulk.size());
-    e.flush_bulk(blo, bhi);
+    const int ns = static_cast<int>(W.scols.size()), nbk = static_cast<int>(W.bulk.size());
+    for (;;) {
+      const int t = c->next_s.fetch_add(1, std::memory_order_relaxed);
+      if (t >= ns) break;
+      e.materialize(W.scols[z(t)], c->upto, false);
+    }
+    for (;;) {
+      const int t = c->next_b.fetch_add(kBulkPiece, std::memory_order_relaxed);
+      if (t >= nbk) break;
+      e.flush_bulk(t, std::min(t + kBulkPiece, nbk));
+    }
   }
-  static void flush_rows(void* vctx, int part) {
+  static void flush_rows(void* vctx, int) {
     auto* c = static_cast<FlushCtx*>(vctx);
-    const int lo = part == 0 ? 0 : c->rsplit, hi = part == 0 ? c->rsplit : static_cast<int>(W.special.size());
-    for (int t = lo; t < hi; ++t) c->e->redo_pivot_row(W.special[z(t)], c->upto);
+    const int nsp = static_cast<int>(W.special.size());
+    for (;;) {
+      const int t = c->next_r.fetch_add(1, std::memory_order_relaxed);
+      if (t >= nsp) break;
+      c->e->redo_pivot_row(W.special[z(t)], c->upto);
+    }
   }
   // Pivot row r of this block, in the columns that took every pass: its value
   // at its pass (kept in P) and the passes after it.
@@ -672,13 +707,13 @@ struct Elim {
       std::int32_t incl[16];
       bool any = false;
       for (int q = 0; q < 16; ++q) {
-        incl[q] = W.col_stamp[z(l + q)] <= k0 ? -1 : 0;
+        incl[q] = W.col_stamp[z(l + q)] <= k0 && W.unsafe[z(l + q)] != 0 ? -1 : 0;
         any = any || incl[q] != 0;
       }
       if (any) kv.rowp(&A(r, l), ld, W.P.data() + z(l - 1), z(n), dr, incl, j0, s1);
     }
     for (; l <= n; ++l) {
-      if (W.col_stamp[z(l)] > k0) continue;
+      if (W.col_stamp[z(l)] > k0 || W.unsafe[z(l)] == 0) continue;
       float x = Pv(j, l);
       for (int q = j + 1; q <= upto; ++q) {
         const float t = Pv(q, l) * dr[q - k0 - 1];
@@ -757,21 +792,24 @@ struct Elim {
       work += upto - std::max(k0, cs);
     }
     const bool two = work * n >= g_parallel_min && Helper::available();
-    FlushCtx ctx{this, static_cast<int>(W.scols.size()), static_cast<int>(W.bulk.size()), static_cast<int>(W.special.size()), upto};
+    FlushCtx ctx;
+    ctx.e = this;
+    ctx.upto = upto;
     if (two) {
-      ctx.split = static_cast<int>(W.scols.size()) / 2;
-      ctx.bsplit = static_cast<int>(W.bulk.size()) / 2;
       helper().run(flush_part, &ctx);
     } else {
       flush_part(&ctx, 0);
     }
-    // The rows kept aside, in the columns that took every pass (the others
-    // are stamped current already and are left alone).
-    if (two && W.special.size() >= 2) {
-      ctx.rsplit = static_cast<int>(W.special.size()) / 2;
-      helper().run(flush_rows, &ctx);
-    } else {
-      flush_rows(&ctx, 0);
+    // The pivot rows of the block in the unsafe columns that took every pass
+    // (in the others the block's update changed no bit of them).
+    bool redo = false;
+    for (int l : W.bulk) redo = redo || W.unsafe[z(l)] != 0;
+    if (redo) {
+      if (two && W.special.size() >= 2) {
+        helper().run(flush_rows, &ctx);
+      } else {
+        flush_rows(&ctx, 0);
+      }
     }
     for (int l : W.bulk) W.col_stamp[z(l)] = upto;
     for (int r : W.special) W.row_stamp[z(r)] = upto;
@@ -797,24 +835,32 @@ struct Elim {
         found = true;
       }
     };
-    int top = 0;  // the open column of largest bound, tried first
-    for (int l = 1; l <= n; ++l) {
-      if (use(l) != 0) continue;
-      if (W.cur[z(l)] != 0) {
-        consider(l);
-      } else if (top == 0 || !(W.ub[z(l)] <= W.ub[z(top)])) {
-        top = l;
-      }
-    }
-    if (top != 0 && (!found || !(W.ub[z(top)] < static_cast<double>(big)))) {
-      materialize(top, i);
-      consider(top);
-    }
     for (int l = 1; l <= n; ++l)
-      if (use(l) == 0 && W.cur[z(l)] == 0 && (!found || !(W.ub[z(l)] < static_cast<double>(big)))) {
-        materialize(l, i);
-        consider(l);
+      if (use(l) == 0 && W.cur[z(l)] != 0) consider(l);
+    // A value certainly present in the open block: the best exact maximum, or
+    // a followed value of a column that is not current, whichever is larger.
+    bool any = found;
+    float known = big;
+    for (int l = 1; l <= n; ++l) {
+      if (use(l) != 0 || W.cur[z(l)] != 0 || W.trow[z(l)] == 0) continue;
+      const float v = std::fabs(W.tval[z(l)]);
+      if (!any || v > known) {
+        known = v;
+        any = true;
       }
+    }
+    // Every other column whose followed value or bound reaches it is brought
+    // up to date (a bound that is not a number reaches everything).
+    for (int l = 1; l <= n; ++l) {
+      if (use(l) != 0 || W.cur[z(l)] != 0) continue;
+      if (any) {
+        const double f = static_cast<double>(known);
+        const bool below = W.ubo[z(l)] < f && (W.trow[z(l)] == 0 || static_cast<double>(std::fabs(W.tval[z(l)])) < f);
+        if (below) continue;
+      }
+      materialize(l, i);
+      consider(l);
+    }
     if (found) {
       irow = brow;
       icol = bcol;
@@ -831,7 +877,8 @@ struct Elim {
       W.row_stamp[z(k)] = 0;
       W.special_mark[z(k)] = 0;
       W.cur[z(k)] = 0;
-      W.ub[z(k)] = HUGE_VAL;  // nothing known yet
+      W.trow[z(k)] = 0;
+      W.ubo[z(k)] = HUGE_VAL;  // nothing known yet
     }
     for (int k = 1; k <= n; ++k) {
       unsigned char u = 0;
@@ -857,32 +904,49 @@ struct Elim {
       const float pivinv = 1.0f / A(r, c);
       const std::size_t s = z(i - k0 - 1);
       float* Pk = W.P.data() + s * z(n);
-      // Rows r and c exchanged as they stand, their held-back multipliers and
-      // stamps with them; then row c brought up to date and normalised, and
-      // kept for the held-back updates.
+      // Row exchange and pivot row in one pass over the columns: row r's
+      // content brought up to date, normalised and kept for the held-back
+      // updates goes to row c; row c's content goes to row r as it stands,
+      // its held-back multipliers and stamp with it (both are open rows,
+      // neither a pivot row of this block).
+      {
+        const int base = std::max(k0, W.row_stamp[z(r)]);
+        const int s1 = i - 1 - k0;
+        float dr[64];
+        for (int j = base + 1; j <= i - 1; ++j) dr[j - k0 - 1] = Dv(j, r);
+        int l = 1;
+        for (; l + 15 <= n; l += 16) {
+          std::int32_t first[16];
+          int lo = s1;
+          for (int q = 0; q < 16; ++q) {
+            first[q] = std::max(base, W.col_stamp[z(l + q)]) - k0;
+            lo = std::min(lo, static_cast<int>(first[q]));
+          }
+          kv.pivrow(&A(r, l), &A(c, l), ld, W.P.data() + z(l - 1), z(n), dr, first, lo, s1, c - l, pivinv, Pk + (l - 1));
+        }
+        for (; l <= n; ++l) {
+          catch_up(r, l, i - 1);
+          float* cl = col(l);
+          const float x = l == c ? 1.0f : cl[r - 1];
+          const float y = cl[c - 1];
+          const float p = x * pivinv;
+          cl[r - 1] = y;
+          cl[c - 1] = p;
+          Pk[l - 1] = p;
+        }
+      }
+      for (int l = 1; l <= n; ++l)
+        if (is_neg_zero(Pk[l - 1]) || !std::isfinite(Pk[l - 1])) W.unsafe[z(l)] = 1;
       if (r != c) {
         for (int j = k0 + 1; j < i; ++j) {
           const std::size_t sj = z(j - k0 - 1) * RB;
           std::swap(W.Dt[(z(r - 1) / RB) * z(K) * RB + sj + z(r - 1) % RB], W.Dt[(z(c - 1) / RB) * z(K) * RB + sj + z(c - 1) % RB]);
         }
-        // (Both are open rows, neither a pivot row of this block: no stamp
-        // after the start of the block moves.)
         std::swap(W.row_stamp[z(r)], W.row_stamp[z(c)]);
-        for (int l = 1; l <= n; ++l) {
-          float* cl = col(l);
-          std::swap(cl[r - 1], cl[c - 1]);
-        }
         std::swap(b[r - 1], b[c - 1]);
       }
-      catch_up_row(c, i - 1);
-      for (int l = 1; l <= n; ++l) {
-        float* cl = col(l);
-        if (l == c) cl[c - 1] = 1.0f;
-        const float p = cl[c - 1] * pivinv;
-        cl[c - 1] = p;
-        Pk[l - 1] = p;
-        if (is_neg_zero(p)) W.unsafe[z(l)] = 1;
-      }
+      // The pivot row is current: its earlier held-back multipliers become 0.
+      for (int j = k0 + 1; j < i; ++j) W.Dt[(z(c - 1) / RB) * z(K) * RB + z(j - k0 - 1) * RB + z(c - 1) % RB] = 0.0f;
       b[c - 1] = b[c - 1] * pivinv;
       mark_special(c);
       W.row_stamp[z(c)] = i;
@@ -916,33 +980,60 @@ struct Elim {
         const float t = bp * d[ll - 1];
         b[ll - 1] = b[ll - 1] - t;
       }
-      // Open columns: a column the pass leaves unchanged keeps its maximum
-      // (rows r and c exchanged, row c out of the search); any other one
-      // grows its bound by |p|*max|dum| (with a margin for rounding).
+      // Open columns. One that is current and that the pass leaves unchanged
+      // keeps its maximum (rows r and c exchanged, row c out of the search).
+      // Any other follows one open row exactly (its value gets the pass's own
+      // operation) and bounds the others: a new value is fl(x - fl(p*dum)), at
+      // most (|x| + |p|*|dum|)*(1 + 2^-24)*(1 + 2^-23) in magnitude, so growing
+      // the bound by |p|*max|dum| with the factor 1 + 2^-22 (and 2^-126 for
+      // values below the normal range) keeps it a bound. Row c's content moved
+      // to row r; row r's became the pivot row.
       const double grow = fin ? static_cast<double>(dmax) : HUGE_VAL;
       for (int l = 1; l <= n; ++l) {
         if (use(l) != 0) continue;
         ColMax& cmx = W.cm[z(l)];
         const float p = Pk[l - 1];
-        if (fin && W.unsafe[z(l)] == 0 && p == 0.0f) {
-          if (W.cur[z(l)] == 0) continue;
-          if (cmx.row == 0 || cmx.row == r || cmx.row == c) {
-            kv.max(col(l), W.rowmask.data() + 1, n, cmx);
-          } else if (r != c) {
-            const float v = std::fabs(A(r, l));
-            if (v > cmx.big || (v == cmx.big && r > cmx.row)) {
-              cmx.big = v;
-              cmx.row = r;
-            }
-          }
-          continue;
-        }
-        double& u = W.ub[z(l)];
+        const bool unchanged = fin && W.unsafe[z(l)] == 0 && p == 0.0f;
+        int& t = W.trow[z(l)];
+        double& u = W.ubo[z(l)];
         if (W.cur[z(l)] != 0) {
+          if (unchanged) {
+            if (cmx.row == 0 || cmx.row == r || cmx.row == c) {
+              exact_max(l);
+            } else if (r != c) {
+              const float v = std::fabs(A(r, l));
+              if (v > cmx.big || (v == cmx.big && r > cmx.row)) {
+                u = std::max(u, static_cast<double>(cmx.big));
+                cmx.big = v;
+                cmx.row = r;
+              }
+            }
+            continue;
+          }
           W.cur[z(l)] = 0;
-          u = static_cast<double>(cmx.big);
+          t = cmx.row;
+          if (t == r) {  // its content became the pivot row
+            u = std::max(u, static_cast<double>(cmx.big));
+            t = 0;
+          } else if (t == c) {
+            t = r;
+          }
+          if (t != 0) W.tval[z(l)] = A(t, l);
+        } else {
+          if (t != 0 && t == r) {
+            u = std::max(u, static_cast<double>(std::fabs(W.tval[z(l)])));
+            if (!(u >= 0.0)) u = HUGE_VAL;
+            t = 0;
+          } else if (t == c) {
+            t = r;
+          }
+          if (unchanged) continue;
         }
-        u = (u + static_cast<double>(std::fabs(p)) * grow) * (1.0 + 0x1p-21) + 0x1p-126;
+        if (t != 0) {
+          const float tt = p * d[t - 1];
+          W.tval[z(l)] = W.tval[z(l)] - tt;
+        }
+        u = (u + static_cast<double>(std::fabs(p)) * grow) * (1.0 + 0x1p-22) + 0x1p-126;
       }
       if (i - k0 == K || i == n) flush(i);
       if (i < n && !search(i, irow, icol)) {

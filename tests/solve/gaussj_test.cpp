@@ -375,3 +375,38 @@ TEST(Gaussj, LeadingDimensionKeepsTheBlockedRoutineInsideTheMatrix) {
   }
   EXPECT_TRUE(same_bits(b, rb));
 }
+
+TEST(Gaussj, BlockedRoutineOnLargerMatricesOfEveryKind) {
+  // Long enough for many blocks and for the searches to rely on bounds and on
+  // values followed through the passes: banded matrices like a frame's
+  // stiffness, with a dense corner like the soil's flexibility, and plain
+  // random ones, where pivots fall on and off the diagonal.
+  std::mt19937 gen(31);
+  std::uniform_real_distribution<float> u(-1.0f, 1.0f);
+  std::uniform_int_distribution<int> small(-2, 2);
+  for (int kind = 0; kind < 3; ++kind) {
+    const int n = 180 + 37 * kind;
+    Mat a(n);
+    for (int j = 1; j <= n; ++j)
+      for (int i = 1; i <= n; ++i) {
+        if (kind == 0) a(i, j) = u(gen);
+        if (kind == 1 && std::abs(i - j) <= 6) a(i, j) = static_cast<float>(small(gen)) + (i == j ? 6.0f : 0.0f);
+        if (kind == 2 && (std::abs(i - j) <= 4 || (i > n - 30 && j > n - 30))) a(i, j) = u(gen) * (i == j ? 50.0f : 1.0f);
+      }
+    std::vector<float> b(static_cast<std::size_t>(n));
+    for (auto& x : b) x = u(gen);
+    Mat r = a;
+    std::vector<float> rb = b;
+    ASSERT_EQ(textbook_gaussj(r, rb, true), 0);
+    for (int block : {24, 5}) {
+      korvant::gaussj_options(block, 1L << 40, 2);
+      Mat x = a;
+      std::vector<float> xb = b;
+      OutFile con;
+      gaussj(x.v.data(), n, n, xb.data(), con);
+      EXPECT_TRUE(same_bits(x.v, r.v)) << "kind " << kind << " block " << block;
+      EXPECT_TRUE(same_bits(xb, rb)) << "kind " << kind << " block " << block;
+    }
+  }
+  korvant::gaussj_options(24, 200000, 2);
+}
