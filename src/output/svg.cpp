@@ -322,13 +322,12 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
   g << "<rect x=\"" << lx << "\" y=\"" << ly << "\" width=\"" << lw << "\" height=\"" << lh
     << "\" fill=\"url(#escala)\" stroke=\"#333333\"/>";
   g.end();
-  const int dl = decimals_for(std::max(std::fabs(p.smin), std::fabs(p.smax)) * 1000.0);
   for (int k = 0; k <= 4; ++k) {
     const double v = p.smax + (p.smin - p.smax) * k / 4.0, y = ly + lh * k / 4.0;
     g << "<line x1=\"" << lx + lw << "\" y1=\"" << y << "\" x2=\"" << lx + lw + 5 << "\" y2=\"" << y
       << "\" stroke=\"#333333\"/>";
     g.end();
-    g.text(lx + lw + 8, y + 4, value_text(v * 1000.0, dl), "font-size=\"12\"");
+    g.text(lx + lw + 8, y + 4, value_text(v * 1000.0, d), "font-size=\"12\"");
   }
   g.text(lx - 10, ly + lh + 22, "negativo: hacia abajo", "font-size=\"11\" fill=\"#444444\"");
   g << "<circle cx=\"" << lx + 5 << "\" cy=\"" << ly + lh + 44 << "\" r=\"5\" fill=\"#ffffff\" stroke=\"#000000\" "
