@@ -364,28 +364,30 @@ class Helper {
   // is done is told not to start at all.
   void run(Fn fn, void* ctx) {
     if (!th_.joinable()) th_ = std::thread([this] { loop(); });
-    const unsigned ticket = post(fn, ctx);
+    const std::uint64_t ticket = post(fn, ctx);
     fn(ctx, 0);
-    int expected = kPosted;
-    if (state_.compare_exchange_strong(expected, kCancelled, std::memory_order_acq_rel)) return;
+    std::uint64_t expected = ticket * 4 + kPosted;
+    if (state_.compare_exchange_strong(expected, ticket * 4 + kCancelled, std::memory_order_acq_rel)) return;
     wait_until(done_, ticket);
   }
 
  private:
-  enum { kIdle, kPosted, kTaken, kCancelled };
-  unsigned post(Fn fn, void* ctx) {
+  // state_ = ticket*4 + what became of that job; only the newest job counts.
+  enum : std::uint64_t { kPosted = 1, kTaken = 2, kCancelled = 3 };
+  std::uint64_t post(Fn fn, void* ctx) {
+    const std::uint64_t ticket = go_.load(std::memory_order_relaxed) + 1;
     fn_ = fn;
     ctx_ = ctx;
-    state_.store(kPosted, std::memory_order_release);
-    const unsigned ticket = go_.fetch_add(1, std::memory_order_release) + 1;
+    state_.store(ticket * 4 + kPosted, std::memory_order_release);
+    go_.store(ticket, std::memory_order_release);
     go_.notify_one();
     return ticket;
   }
   // Spins a little, then sleeps, until v holds `want` (or, with `differ`,
-  // anything but `want`).
-  static unsigned wait_until(std::atomic<unsigned>& v, unsigned want, bool differ = false) {
+  // anything but `want`); returns what it holds.
+  static std::uint64_t wait_until(std::atomic<std::uint64_t>& v, std::uint64_t want, bool differ = false) {
     for (int spin = 0;; ++spin) {
-      const unsigned cur = v.load(std::memory_order_acquire);
+      const std::uint64_t cur = v.load(std::memory_order_acquire);
       if ((cur == want) != differ) return cur;
       if (spin < 4000) {
         __builtin_ia32_pause();
@@ -395,11 +397,13 @@ class Helper {
     }
   }
   void loop() {
-    unsigned seen = 0;
+    std::uint64_t seen = 0;
     for (;;) {
       seen = wait_until(go_, seen, true);
-      int expected = kPosted;
-      if (!state_.compare_exchange_strong(expected, kTaken, std::memory_order_acq_rel)) continue;  // cancelled
+      // Take job `seen` unless it was withdrawn or a newer one replaced it
+      // (then the loop sees the newer one).
+      std::uint64_t expected = seen * 4 + kPosted;
+      if (!state_.compare_exchange_strong(expected, seen * 4 + kTaken, std::memory_order_acq_rel)) continue;
       if (fn_ == nullptr) return;
       fn_(ctx_, 1);
       done_.store(seen, std::memory_order_release);
@@ -407,8 +411,7 @@ class Helper {
     }
   }
   std::thread th_;
-  std::atomic<unsigned> go_{0}, done_{0};
-  std::atomic<int> state_{kIdle};
+  std::atomic<std::uint64_t> go_{0}, done_{0}, state_{0};
   Fn fn_ = nullptr;
   void* ctx_ = nullptr;
 };
