@@ -55,8 +55,8 @@ namespace {
 using std::size_t;
 
 // ---- Options (tests only) ---------------------------------------------------
-int g_block = 24;             // pivots whose updates of pivoted columns are held back
-long g_parallel_min = 200000; // elements of a sweep worth sharing with the helper thread
+int g_block = 24;             // pivots whose updates are held back together
+long g_parallel_min = 200000; // element updates of a block update worth sharing with the helper
 int g_isa = 2;  // widest vector code allowed: 2 AVX-512, 1 AVX2, 0 SSE2
 
 void singular_line(OutFile& con) { lst(con, "singular matrix in gaussj"); }
@@ -437,7 +437,7 @@ struct Work {
   std::vector<int> special;               // those rows
   std::vector<ColMax> cm;                 // column maxima over the open rows
   std::vector<float> P;                   // held-back pivot rows: P[s*n + l-1]
-  std::vector<float> Dt;                  // held-back multipliers, blocks of eight rows
+  std::vector<float> Dt;                  // held-back multipliers, by blocks of RB rows
   std::vector<unsigned char> dfin;        // multipliers of the held-back pass all finite
   std::vector<int> todo;                  // open columns a search may have to bring up to date
   std::vector<int> scols;                 // columns brought up to date one by one at a flush
@@ -620,9 +620,9 @@ struct Elim {
     }
   }
 
-  // Column l brought up to pass `upto` (rows brought up to date on their own
-  // during the block are kept aside and caught up one by one); an open
-  // column gets its exact maximum.
+  // Column l brought up to pass `upto` (in an unsafe column the pivot rows of
+  // the block are kept aside and caught up one by one); an open column gets
+  // its exact maximum.
   void materialize(int l, int upto, bool want_max = true) {
     const int from = std::max(k0, W.col_stamp[z(l)]) + 1;
     if (from <= upto) {
@@ -676,11 +676,11 @@ struct Elim {
 
   // Flush: the columns that need every pass of the block (all but those
   // brought up to date during it) take them four at a time over the whole
-  // column; the others one by one. Rows brought up to date on their own during
-  // the block are kept aside, then caught up row by row. An open column keeps
-  // its bound: its maximum is found only if a search needs it.
-  // The work of a flush is handed out in small pieces to whichever thread is
-  // free (the helper may be held up by other work on the machine).
+  // column; the others one by one. In the unsafe ones the pivot rows of the
+  // block are then redone. An open column keeps its bound: its maximum is
+  // found only if a search needs it. The work is handed out in small pieces to
+  // whichever thread is free (the helper may be held up by other work on the
+  // machine).
   struct FlushCtx {
     Elim* e;
     int upto;
