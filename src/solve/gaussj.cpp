@@ -899,7 +899,7 @@ struct Elim {
     for (int k = 1; k <= n; ++k) {
       unsigned char u = 0;
       const float* cl = col(k);
-      for (int j = 0; j < n; ++j) u |= static_cast<unsigned char>(is_neg_zero(cl[j]) | is_snan(cl[j]));
+      for (int j = 0; j < n; ++j) u |= static_cast<unsigned char>(is_neg_zero(cl[j]) || is_snan(cl[j]));
       W.unsafe[z(k)] = u;
     }
     W.special.clear();
