@@ -18,6 +18,7 @@ namespace {
 // need and reused by every later solve of the run.
 std::vector<float> Bv, x;
 std::vector<float> work_matrix;
+std::vector<float> row_tile;  // rows of the coupled matrix on their way to the log
 
 // Entry i of a vector indexed by equation; entries past the table are zero.
 float eq_entry(const Tab1<float>& v, int i) { return i <= v.size() ? v(i) : 0.0f; }
@@ -140,11 +141,24 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
     for (int c = 1; c <= NTOT; ++c)
       for (int r = 1; r <= NGRED; ++r) C(r, c) += m.akr(r, c);
   lst(f.mem, "FORMACION DE CR TOTAL");
-  if (NTOT <= 2000)
-    for (int i = 1; i <= NTOT; ++i) {
-      Rec r(f.mem, "(2000F20.8)");
-      for (int j = 1; j <= NTOT; ++j) r << C(i, j);
+  if (NTOT <= 2000) {
+    // Rows sixteen at a time, copied out of the column-by-column store.
+    constexpr std::size_t T = 16;
+    if (row_tile.size() < T * n) row_tile.resize(T * n);
+    const Layout& row_layout = layout("(2000F20.8)");
+    for (int i0 = 1; i0 <= NTOT; i0 += static_cast<int>(T)) {
+      const std::size_t rows = std::min(T, static_cast<std::size_t>(NTOT - i0 + 1));
+      for (int j = 1; j <= NTOT; ++j) {
+        const float* cj = &C(i0, j);
+        for (std::size_t q = 0; q < rows; ++q) row_tile[q * n + static_cast<std::size_t>(j - 1)] = cj[q];
+      }
+      for (std::size_t q = 0; q < rows; ++q) {
+        Rec r(f.mem, row_layout);
+        const float* row = row_tile.data() + q * n;
+        for (std::size_t j = 0; j < n; ++j) r << row[j];
+      }
     }
+  }
 
   for (int i = 1; i <= NTOT; ++i) x[static_cast<std::size_t>(i)] = Bv[static_cast<std::size_t>(i)];
   gaussj(Cr, NTOT, NTOT, x.data() + 1, f.con);
