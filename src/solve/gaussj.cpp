@@ -884,6 +884,50 @@ struct Elim {
     return found;
   }
 
+  // The row exchange and pivot row of pass i over the columns, in pieces.
+  struct PivCtx {
+    Elim* e;
+    int r, c, i, base;
+    float pivinv;
+    float* Pk;
+    float dr[64];
+    std::atomic<int> next{0};
+  };
+  static constexpr int kPivPiece = 256;  // columns (a multiple of sixteen)
+  static void pivrow_part(void* vctx, int) {
+    auto* pc = static_cast<PivCtx*>(vctx);
+    const int n = pc->e->n;
+    for (;;) {
+      const int l0 = 1 + pc->next.fetch_add(kPivPiece, std::memory_order_relaxed);
+      if (l0 > n) break;
+      pc->e->pivrow_columns(*pc, l0, std::min(n, l0 + kPivPiece - 1));
+    }
+  }
+  void pivrow_columns(const PivCtx& pc, int lo, int hi) {
+    const int r = pc.r, c = pc.c, i = pc.i, base = pc.base;
+    const int s1 = i - 1 - k0;
+    int l = lo;
+    for (; l + 15 <= hi; l += 16) {
+      std::int32_t first[16];
+      int low = s1;
+      for (int q = 0; q < 16; ++q) {
+        first[q] = std::max(base, W.col_stamp[z(l + q)]) - k0;
+        low = std::min(low, static_cast<int>(first[q]));
+      }
+      kv.pivrow(&A(r, l), &A(c, l), ld, W.P.data() + z(l - 1), z(n), pc.dr, first, low, s1, c - l, pc.pivinv, pc.Pk + (l - 1));
+    }
+    for (; l <= hi; ++l) {
+      catch_up(r, l, i - 1);
+      float* cl = col(l);
+      const float x = l == c ? 1.0f : cl[r - 1];
+      const float y = cl[c - 1];
+      const float p = x * pc.pivinv;
+      cl[r - 1] = y;
+      cl[c - 1] = p;
+      pc.Pk[l - 1] = p;
+    }
+  }
+
   // Returns the pass at which the fast path had to stop (n + 1 when it did not).
   int run(int& irow, int& icol) {
     for (int k = 1; k <= n; ++k) {
@@ -926,29 +970,20 @@ struct Elim {
       // its held-back multipliers and stamp with it (both are open rows,
       // neither a pivot row of this block).
       {
-        const int base = std::max(k0, W.row_stamp[z(r)]);
-        const int s1 = i - 1 - k0;
-        float dr[64];
-        for (int j = base + 1; j <= i - 1; ++j) dr[j - k0 - 1] = Dv(j, r);
-        int l = 1;
-        for (; l + 15 <= n; l += 16) {
-          std::int32_t first[16];
-          int lo = s1;
-          for (int q = 0; q < 16; ++q) {
-            first[q] = std::max(base, W.col_stamp[z(l + q)]) - k0;
-            lo = std::min(lo, static_cast<int>(first[q]));
-          }
-          kv.pivrow(&A(r, l), &A(c, l), ld, W.P.data() + z(l - 1), z(n), dr, first, lo, s1, c - l, pivinv, Pk + (l - 1));
-        }
-        for (; l <= n; ++l) {
-          catch_up(r, l, i - 1);
-          float* cl = col(l);
-          const float x = l == c ? 1.0f : cl[r - 1];
-          const float y = cl[c - 1];
-          const float p = x * pivinv;
-          cl[r - 1] = y;
-          cl[c - 1] = p;
-          Pk[l - 1] = p;
+        PivCtx pc;
+        pc.e = this;
+        pc.r = r;
+        pc.c = c;
+        pc.i = i;
+        pc.base = std::max(k0, W.row_stamp[z(r)]);
+        pc.pivinv = pivinv;
+        pc.Pk = Pk;
+        for (int j = pc.base + 1; j <= i - 1; ++j) pc.dr[j - k0 - 1] = Dv(j, r);
+        // Large passes are shared with the helper, in pieces of columns.
+        if (static_cast<long>(n) * 128 >= g_parallel_min && n >= 2 * kPivPiece && Helper::available()) {
+          helper().run(pivrow_part, &pc);
+        } else {
+          pivrow_part(&pc, 0);
         }
       }
       for (int l = 1; l <= n; ++l)
