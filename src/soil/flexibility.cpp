@@ -44,6 +44,19 @@ void log_column(const Model& m, Files& f, int g) {
   }
 }
 
+// The lines that close the contribution of stratum k to FLEX(I, l): the
+// compressibility, thickness, vertical influences, length and area, then the
+// influence value and the running sum.
+void log_contribution(const Model& m, Files& f, float mc, float h, int I, int k, int l, int g, const char* ainf_label,
+                      float ainf, float SUMA) {
+  {
+    Rec r(f.mem, "(6F10.6, I5)");
+    r << mc << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
+  }
+  lst(f.mem, ainf_label, I, l, k, ainf);
+  lst(f.mem, "SUMA=", SUMA);
+}
+
 enum class Law { Immediate, Primary, Secondary };
 
 // FLSC, FLSC_3 and FLSC_4: same loops, a different deformation law per stratum.
@@ -52,7 +65,6 @@ void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab
   Tab2<float>& amz = law == Law::Immediate ? m.AMZ : law == Law::Primary ? m.AMZ3 : m.AMZ4;
   size_amz(m, amz);
   const char* label = law == Law::Immediate ? "en flsc, ESTRATO=" : law == Law::Primary ? "en flsc_3, ESTRATO=" : "en flsc_4, ESTRATO=";
-  const Layout& contrib = layout("(6F10.6, I5)");
 
   lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   if (law == Law::Immediate) lst(f.mem, "nflag1=", nflag1);
@@ -94,12 +106,7 @@ void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab
         SUMA = SUMA + term;
 
         if (law == Law::Immediate) lst(f.mem, "AMZ(KP,J)=", mc);
-        {
-          Rec r(f.mem, contrib);
-          r << mc << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
-        }
-        lst(f.mem, "AINF", I, l, k, ainf);
-        lst(f.mem, "SUMA=", SUMA);
+        log_contribution(m, f, mc, h, I, k, l, g, "AINF", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
       lst(f.mem, "almacenando para nudo y reacción", I, l);
@@ -125,7 +132,6 @@ void FLSC_4(Model& m, Files& f) { linear_flex(m, f, Law::Secondary, m.Emt, nullp
 void FNLCC(Model& m, Files& f) {
   size_flex(m);
   m.FLEX.fill(0.0f);
-  const Layout& contrib = layout("(6F10.6, I5)");
 
   lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   for (int I = 1; I <= m.NR; ++I) {
@@ -153,12 +159,7 @@ void FNLCC(Model& m, Files& f) {
         lst(f.mem, 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
         lst(f.mem, sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
         lst(f.mem, "EL MODULO E ES", E);
-        {
-          Rec r(f.mem, contrib);
-          r << inv << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
-        }
-        lst(f.mem, "AINF=", I, l, k, ainf);
-        lst(f.mem, "SUMA=", SUMA);
+        log_contribution(m, f, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
       lst(f.mem, "almacenando para nudo y reacción", I, l);
