@@ -82,16 +82,20 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   rd.open(datos);
   Views views(opts, reporte);
   check_output_names(datos, reporte, views);
-  f.rep.open(reporte);
-  f.msh.open("arch.msh");
-  f.res.open("arch.res");
+  // Every output is opened and locked before any is truncated: a second run in
+  // the same folder, or a file that cannot be written, ends the run with the
+  // files of the earlier one as they were.
+  f.rep.reserve(reporte);
+  f.msh.reserve("arch.msh");
+  f.res.reserve("arch.res");
+  f.mem.reserve("MEMORIA");
+  f.vinf.reserve("VALINF");
+  views.reserve();
+  for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
       "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
-
-  f.mem.open("MEMORIA");
-  f.vinf.open("VALINF");
 
   input_phase(rd, m, f);
 
