@@ -1,14 +1,15 @@
 #include "driver/data_reader.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <limits>
 
-#include "model/fatal.hpp"
-#include "output/free_format.hpp"
-#include "output/out_file.hpp"
 #include "text/charset.hpp"
+#include "text/fatal.hpp"
+#include "text/free_format.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant {
 
@@ -18,6 +19,10 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 bool ends_value(char c) { return blank(c) || c == ',' || c == '/'; }
 
 std::string shown(std::string_view tok) { return "\"" + std::string(tok) + "\""; }
+
+constexpr std::string_view kLineTooLong =
+    "pasa de 1 MiB (1048576 caracteres); un archivo de datos no tiene líneas tan largas";
+constexpr std::string_view kNul = "contiene un byte nulo (NUL), que no es un carácter de texto";
 
 bool digit(char c) { return c >= '0' && c <= '9'; }
 bool letter(char c) {
@@ -55,10 +60,38 @@ void DataReader::open(const std::string& path) {
   };
   std::FILE* in = std::fopen(path.c_str(), "rb");
   if (in == nullptr) fail("abrir");
+  // Read in pieces, so that an endless input (a device, a pipe) is refused at
+  // the bound instead of filling the memory: the whole file may not pass
+  // kMaxFileBytes, nor one line kMaxLineBytes.
   std::string text;
   char b[1 << 16];
   std::size_t n;
-  while ((n = std::fread(b, 1, sizeof b, in)) > 0) text.append(b, n);
+  std::size_t line_len = 0;  // bytes of the line being read
+  int lines = 1;             // number of that line
+  bool after_cr = false;     // the last byte was a CR (a CR LF pair ends one line)
+  auto refuse = [&](int line, std::string_view item, std::string_view what) {
+    std::fclose(in);
+    reject_data(path, line, item, what);
+  };
+  while ((n = std::fread(b, 1, sizeof b, in)) > 0) {
+    if (text.size() + n > kMaxFileBytes)
+      refuse(0, "tamaño del archivo",
+             "pasa de 256 MiB (268435456 bytes); un archivo de datos no puede ser tan grande");
+    for (std::size_t i = 0; i < n; ++i) {
+      const char c = b[i];
+      if (c == '\n' || c == '\r') {
+        if (!(c == '\n' && after_cr)) ++lines;
+        line_len = 0;
+      } else if (++line_len > kMaxLineBytes) {
+        refuse(lines, "longitud de la línea", kLineTooLong);
+      }
+      after_cr = c == '\r';
+    }
+    // Grown by doubling, but never past the bound.
+    if (text.size() + n > text.capacity())
+      text.reserve(std::min(std::max(2 * text.capacity(), text.size() + n), kMaxFileBytes));
+    text.append(b, n);
+  }
   const bool bad = std::ferror(in) != 0;
   const int err = errno;
   std::fclose(in);
@@ -71,8 +104,9 @@ void DataReader::open(const std::string& path) {
 
 void DataReader::open_text(const std::string& name, std::string text) {
   name_ = name;
-  // A byte-order mark declares UTF-8; a well-formed text with multi-byte
-  // characters is UTF-8 too. Any other text is Latin-1, as it stands.
+  // A byte-order mark declares UTF-8 and is no part of the first line; a
+  // well-formed text with multi-byte characters is UTF-8 too. Any other text is
+  // Latin-1, as it stands.
   const bool bom = text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0;
   if (bom) text.erase(0, 3);
   const Utf8Scan scan = scan_utf8(text);
@@ -90,20 +124,28 @@ void DataReader::open_text(const std::string& name, std::string text) {
   have_line_ = false;
 }
 
+// A line ends at LF, at CR LF or at a CR alone.
 bool DataReader::next_line() {
   if (off_ >= text_.size()) return false;
   std::size_t e = text_.find('\n', off_);
   if (e == std::string::npos) e = text_.size();
-  cur_.assign(text_, off_, e - off_);
-  if (!cur_.empty() && cur_.back() == '\r') cur_.pop_back();
-  off_ = e < text_.size() ? e + 1 : e;
-  col_ = 0;
+  const void* cr = std::memchr(text_.data() + off_, '\r', e - off_);
+  std::size_t next = e < text_.size() ? e + 1 : e;
+  if (cr != nullptr) {
+    const std::size_t c = static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data());
+    next = c + 1 == e ? e + 1 : c + 1;
+    e = c;
+  }
   ++line_no_;
+  if (e - off_ > kMaxLineBytes) fail_at(line_no_, "longitud de la línea", kLineTooLong);
+  cur_.assign(text_, off_, e - off_);
+  off_ = next;
+  col_ = 0;
   return true;
 }
 
 void DataReader::skip(std::string_view question) {
-  if (!next_line()) fail_at(line_no_, "línea de encabezado", "el archivo termina antes de esta línea");
+  if (!next_line()) fail_at(last_line(), "línea de encabezado", "el archivo termina antes de esta línea");
   if (starts_with_number(cur_)) {
     std::string what = "el renglón " + std::to_string(line_no_) + " se saltó como encabezado pero empieza con un número";
     if (!question.empty()) what += ": " + std::string(question);
@@ -117,8 +159,9 @@ void DataReader::warn(int line, std::string_view what) const {
 }
 
 std::string DataReader::read_fixed(int w, std::string_view item) {
-  if (!next_line()) fail_at(line_no_, item, "el archivo termina antes de esta línea");
+  if (!next_line()) fail_at(last_line(), item, "el archivo termina antes de esta línea");
   std::string s = cur_.substr(0, static_cast<std::size_t>(w));
+  if (s.find('\0') != std::string::npos) fail_at(line_no_, item, kNul);
   s.resize(static_cast<std::size_t>(w), ' ');
   return s;
 }
@@ -187,7 +230,7 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
   }
   DataReader& r = rd_;
   auto eof = [&]() {
-    r.fail_at(r.line_no_, std::string(item) + which_, "el archivo termina antes de leer este dato");
+    r.fail_at(r.last_line(), std::string(item) + which_, "el archivo termina antes de leer este dato");
   };
   if (!r.have_line_) {
     if (!r.next_line()) eof();
@@ -228,10 +271,14 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
   auto read_quoted = [&]() {
     char q = r.cur_[r.col_++];
     quoted = true;
+    const int opened = r.line_no_;
     for (;;) {
       if (r.col_ >= r.cur_.size()) {
-        // A quoted text goes on in the next line.
-        if (!r.next_line()) eof();
+        // A quoted text goes on in the next line; one never closed is reported
+        // where it opened.
+        if (!r.next_line())
+          r.fail_at(opened, item, std::string("el texto abre con ") + (q == '"' ? "comillas (\")" : "un apóstrofo (')") +
+                                      " en esta línea y el archivo termina sin cerrarlo");
         continue;
       }
       char ch = r.cur_[r.col_++];
@@ -249,7 +296,8 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
   if (c == '\'' || c == '"') {
     read_quoted();
     after_value_ = true;
-    return true;
+    tok_fresh_ = false;  // a quoted text may end on another line
+    return no_nul(item, tok);
   }
   std::size_t s = r.col_;
   while (r.col_ < r.cur_.size() && !ends_value(r.cur_[r.col_]) && r.cur_[r.col_] != '*') ++r.col_;
@@ -278,17 +326,25 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
         while (r.col_ < r.cur_.size() && !ends_value(r.cur_[r.col_])) ++r.col_;
         tok.assign(r.cur_, v, r.col_ - v);
       }
+      tok_fresh_ = !quoted;
       repeat_null_ = false;
       repeat_tok_ = tok;
       repeat_quoted_ = quoted;
       repeat_ = n - 1;
       after_value_ = true;
-      return true;
+      return no_nul(item, tok);
     }
     while (r.col_ < r.cur_.size() && !ends_value(r.cur_[r.col_])) ++r.col_;
   }
   tok.assign(r.cur_, s, r.col_ - s);
   after_value_ = true;
+  return no_nul(item, tok);
+}
+
+// A NUL byte is no character of a text file: a value holding one is refused
+// (it would cut the text short wherever it is shown).
+bool ReadStmt::no_nul(std::string_view item, const std::string& tok) const {
+  if (tok.find('\0') != std::string::npos) reject(item, std::string(kNul));
   return true;
 }
 

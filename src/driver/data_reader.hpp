@@ -56,6 +56,7 @@ class ReadStmt {
   // A warning on the error stream when the real just read is the first half
   // of a token such as "2,5".
   void warn_decimal_comma() const;
+  bool no_nul(std::string_view item, const std::string& tok) const;
   DataReader& rd_;
   std::string which_;
   std::string_view count_name_, lines_;
@@ -74,7 +75,14 @@ class ReadStmt {
 
 class DataReader {
  public:
-  // Opens the data file; throws Fatal{status::BAD_DATA} when it cannot be opened.
+  // Bounds of a data file: no building needs more, and an endless input (a
+  // device, a pipe) is refused at them instead of filling the memory.
+  static constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
+  static constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
+
+  // Opens the data file; throws Fatal{status::BAD_DATA} when it cannot be opened
+  // or passes the bounds. A UTF-8 byte-order mark at its start is skipped; a
+  // line ends at LF, CR LF or a CR alone.
   void open(const std::string& path);
   // Reads a whole text (for tests and tools). A text in UTF-8 (with a byte-order
   // mark, or well-formed with multi-byte characters) is translated to Latin-1;
@@ -102,6 +110,8 @@ class DataReader {
  private:
   friend class ReadStmt;
   bool next_line();  // loads the next line into cur_; false at end of file
+  // The line an early end of the file is reported at (line 1 of an empty file).
+  int last_line() const { return line_no_ > 0 ? line_no_ : 1; }
   std::string name_;
   std::string text_;
   std::size_t off_ = 0;     // start of the next line in text_

@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "driver/run.hpp"
-#include "model/fatal.hpp"
-#include "output/free_format.hpp"
 #include "solve/solve.hpp"
 #include "text/charset.hpp"
+#include "text/fatal.hpp"
+#include "text/free_format.hpp"
 
 namespace {
 

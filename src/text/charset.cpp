@@ -91,7 +91,8 @@ int utf8_to_latin1(std::string& text) {
   for (std::size_t i = 0; i < text.size();) {
     const char c = text[i];
     if (static_cast<unsigned char>(c) < 0x80) {
-      if (c == '\n') ++line;
+      // A line ends at LF, at CR LF or at a CR alone.
+      if (c == '\n' || (c == '\r' && (i + 1 >= text.size() || text[i + 1] != '\n'))) ++line;
       text[w++] = c;
       ++i;
       continue;

@@ -1,10 +1,10 @@
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 #include <cerrno>
 #include <cstring>
 
-#include "model/fatal.hpp"
 #include "text/charset.hpp"
+#include "text/fatal.hpp"
 
 namespace korvant {
 
