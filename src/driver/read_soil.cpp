@@ -1,0 +1,257 @@
+// Block 9, soil profiles: the strata of every profile with the properties of
+// the cases switched on, echoed to the report with the depths and in-situ
+// pressures that the soil model computes as each stratum is read, and the
+// earth pressures and thrusts of each profile.
+#include <string>
+#include <vector>
+
+#include "driver/input.hpp"
+#include "driver/read_checks.hpp"
+#include "soil/soil.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
+
+namespace korvant {
+
+namespace {
+
+// Lines of the data file that hold the lines of one stratum: its head line and
+// the property line of each case (0 when the case is off).
+struct StratumLines {
+  int head = 0;
+  int caso[5] = {0, 0, 0, 0, 0};
+};
+
+std::string stratum_item(const char* name, int p, int k) {
+  return std::string(name) + " del estrato " + std::to_string(k) + " del perfil " + std::to_string(p);
+}
+
+// Values of profile p that the soil computations would divide by zero. The
+// strata that count are those below the foundation of a reaction node on the
+// profile (an area reaction or a nodal reaction of a footing) in the cases that
+// are solved with them; the nonlinear settlement law takes every stratum of the
+// profile of an area reaction.
+void check_divisors(const DataReader& rd, const Model& m, int p, const std::vector<StratumLines>& lines) {
+  const bool linear = m.KANAL == 0;
+  struct Modulus {
+    bool used;
+    const Tab2<float>* t;
+    const char* name;
+    int caso;
+    const char* analysis;
+  };
+  const Modulus moduli[] = {
+      {m.CASO[1] == 1, &m.E1, "E1", 1, "el análisis de expansiones"},
+      {m.CASO[2] == 1 && linear, &m.E2, "E2", 2, "el análisis lineal de compresiones"},
+      {m.CASO[3] == 1 && linear, &m.Emv, "Emv", 3, "el análisis lineal de consolidación primaria"},
+      {m.CASO[4] == 1 && linear, &m.Emt, "Emt", 4, "el análisis lineal de consolidación secundaria"},
+  };
+  auto fail = [&](int k, int caso, const char* name, float v, const std::string& why) {
+    const int line = lines[static_cast<std::size_t>(k)].caso[caso];
+    rd.fail_at(line, stratum_item(name, p, k), "se leyó " + real_text(v) + "; " + why);
+  };
+
+  auto check_node = [&](int n, bool footing) {
+    const float D = m.DF(n);
+    for (int k = 1; k <= m.NEST(p); ++k) {
+      if (!(D < m.PROF(p, k))) continue;
+      const std::string below = "el estrato está bajo la cimentación del nodo " + std::to_string(n) + " y ";
+      for (const Modulus& e : moduli) {
+        if (e.used && (*e.t)(p, k) == 0.0f)
+          fail(k, e.caso, e.name, 0.0f, "debe ser distinto de 0 (" + below + e.analysis + " divide entre él)");
+      }
+      // The rigidities of a footing divide by 1 - ν², 1 + ν and 1 - ν.
+      if (footing) {
+        const Modulus* nus[] = {&moduli[0], &moduli[1]};
+        for (const Modulus* e : nus) {
+          if (!e->used) continue;
+          const float nu = e->caso == 1 ? m.NU1(p, k) : m.NU2(p, k);
+          if (nu == 1.0f || nu == -1.0f)
+            fail(k, e->caso, e->caso == 1 ? "NU1" : "NU2", nu,
+                 "debe ser distinta de 1 y de -1 (" + below + "las rigideces de la zapata dividen entre 1 - NU²)");
+        }
+      }
+      // The iterative analysis: E = K·VALNL·(sigma/VALNL)^N.
+      if (!footing && m.CASO[2] == 1 && m.KANAL == 1 && m.K2(p, k) == 0.0f)
+        fail(k, 2, "K", 0.0f, "debe ser distinto de 0 (" + below + "el análisis iterativo divide entre el módulo K·VALNL·(sigma/VALNL)^N)");
+    }
+  };
+
+  for (int i = 1; i <= m.NREAC.size(); ++i) {
+    const int n = (m.NREAC(i) - 1) / 6 + 1;
+    if (n < 1 || n > m.PERFCIM.size() || m.PERFCIM(n) != p) continue;
+    check_node(n, false);
+    // The nonlinear settlement law, on every stratum of the profile.
+    if (m.KANAL != 2) continue;
+    for (int k = 1; k <= m.NEST(p); ++k) {
+      const bool clay = m.TIPOEST(p, k) == 2;
+      const std::string on = "el perfil está bajo la reacción del nodo " + std::to_string(n) + " y ";
+      if (m.CASO[2] == 1 && m.A2(p, k) == 0.0f)
+        fail(k, 2, "A", 0.0f, "debe ser distinto de 0 (" + on + "el análisis no lineal de compresiones divide entre él)");
+      if (m.CASO[3] == 1 && clay && m.Ap(p, k) == 0.0f)
+        fail(k, 3, "Ap", 0.0f, "debe ser distinto de 0 (" + on + "el análisis no lineal de consolidación primaria divide entre él)");
+      if (m.CASO[4] == 1 && clay && m.Acs(p, k) == 0.0f)
+        fail(k, 4, "Acs", 0.0f, "debe ser distinto de 0 (" + on + "el análisis no lineal de consolidación secundaria divide entre él)");
+    }
+  }
+  for (int i = 1; i <= m.NREACN.size(); ++i) {
+    const int n = (m.NREACN(i) - 1) / 6 + 1;
+    if (n < 1 || n > m.PERFCIM.size() || m.PERFCIM(n) != p) continue;
+    check_node(n, true);
+  }
+}
+
+// Report of the case properties of stratum (p, k), in case order.
+void report_properties(const Model& m, Files& f, int p, int k) {
+  if (m.CASO[1] == 1) {
+    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 1");
+    put(f.rep, "(6X, A24)", "    E        NU    slab");
+    put(f.rep, "(4X, A16)", "   t/m2      ");
+    put(f.rep, "(8X, 3F8.2)", m.E1(p, k), m.NU1(p, k), m.slab(p, k));
+  }
+  if (m.CASO[2] == 1) {
+    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 2");
+    put(f.rep, "(6X, A56)", "    E       NU    slab  KO       K       N     A");
+    put(f.rep, "(4X, A16)", "   t/m2      ");
+    put(f.rep, "(8X, 7F8.2)", m.E2(p, k), m.NU2(p, k), m.slab(p, k), m.KO(p, k), m.K2(p, k), m.N2(p, k),
+        m.A2(p, k));
+  }
+  if (m.CASO[3] == 1) {
+    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 3");
+    put(f.rep, "(7X, A24)", "   Emv       Ap       T ");
+    put(f.rep, "(4X, A16)", "   m2/t      ");
+    put(f.rep, "(8X, 3F8.2)", m.Emv(p, k), m.Ap(p, k), m.T(p, k));
+  }
+  if (m.CASO[4] == 1) {
+    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 4");
+    put(f.rep, "(7X, A32)", "   Emt      Acs      psi       T ");
+    put(f.rep, "(4X, A16)", "   m2/t      ");
+    put(f.rep, "(8X, 4F8.2)", m.Emt(p, k), m.Acs(p, k), m.psi(p, k), m.T(p, k));
+  }
+}
+
+}  // namespace
+
+void read_soil(DataReader& rd, Model& m, Files& f) {
+  rd.read().i(m.NPS, "NPS (número de perfiles)").r(m.VALNL, "VALNL");
+  const int line_nps = rd.line();
+  check_count(rd, m.NPS, cap::PROFILES, "NPS (número de perfiles)");
+
+  // Every node that points to a profile must point to one of the profiles read.
+  for (int n = 1; n <= m.PERFIL.size(); ++n)
+    if (m.PERFIL(n) > m.NPS)
+      rd.fail_at(n <= m.LINNODO.size() ? m.LINNODO(n) : 0, "PERFIL del nodo " + std::to_string(n),
+                 out_of_range(m.PERFIL(n), 0, m.NPS) + " (NPS, número de perfiles leídos)");
+
+  // The reference pressure of the stress-dependent moduli: the iterative
+  // analysis divides by it, the nonlinear one takes its square root.
+  const bool valnl_used = (m.KANAL == 1 && m.CASO[2] == 1) ||
+                          (m.KANAL == 2 && (m.CASO[2] == 1 || m.CASO[3] == 1 || m.CASO[4] == 1));
+  if (valnl_used && m.NREAC.size() >= 1 && !(m.VALNL > 0.0f))
+    rd.fail_at(line_nps, "VALNL", "se leyó " + real_text(m.VALNL) + "; debe ser mayor que 0 (el análisis " +
+                                      (m.KANAL == 1 ? "iterativo" : "no lineal") + " divide entre ella)");
+
+  lst(f.err, "Casos de analisis", m.CASO[1], m.CASO[2], m.CASO[3], m.CASO[4]);
+  put(f.rep, "(//8X, 'PROPIEDADES DEL SUELO'//)");
+
+  const int np = m.NPS;
+  m.NEST.size_to(np);
+  m.TIPOEST.size_to(np, cap::STRATA);
+  for (Tab2<float>* t : {&m.H, &m.GAMA, &m.Z, &m.PROF, &m.PZ, &m.PV, &m.E1, &m.NU1, &m.slab, &m.E2, &m.NU2,
+                         &m.KO, &m.K2, &m.N2, &m.A2, &m.Emv, &m.Ap, &m.Emt, &m.Acs, &m.psi, &m.T})
+    t->size_to(np, cap::STRATA);
+  m.PvCentro = 0.0f;
+
+  // Depth of foundation at the central node (a model without nodes has none).
+  const float D = (m.NCENTRO >= 1 && m.NCENTRO <= m.DF.size()) ? m.DF(m.NCENTRO) : 0.0f;
+
+  // Earth pressures and thrusts of the current profile.
+  std::vector<Thrust> thrust;
+  thrust.reserve(cap::STRATA + 1);
+  // The stratum number typed on each stratum line is only echoed; a null value
+  // keeps the one of the previous line.
+  int numest = 0;
+  // Type text of the last stratum line written (a type other than 1 or 2 repeats it).
+  std::string tipo = "       ";
+
+  for (int p = 1; p <= np; ++p) {
+    lst(f.mem, "PERFIL ", p);
+    const std::string nest = "NEST (número de estratos del perfil " + std::to_string(p) + ")";
+    rd.read().i(m.NEST(p), nest);
+    check_count(rd, m.NEST(p), cap::STRATA, nest);
+    std::vector<StratumLines> lines(static_cast<std::size_t>(m.NEST(p)) + 1);
+
+    float d = 0.0f;  // depth of the bottom of the last stratum
+    float v = 0.0f;  // vertical pressure there
+    for (int k = 1; k <= m.NEST(p); ++k) {
+      rd.skip();
+      StratumLines& ln = lines[static_cast<std::size_t>(k)];
+      rd.read().i(numest, "número de estrato").i(m.TIPOEST(p, k), "TIPO").r(m.H(p, k), "H").r(m.GAMA(p, k), "GAMA");
+      ln.head = rd.line();
+      if (m.H(p, k) < 0.0f)
+        rd.fail(stratum_item("H", p, k), "se leyó " + real_text(m.H(p, k)) + "; el espesor no puede ser negativo");
+      if (m.CASO[1] == 1) {
+        rd.read().r(m.E1(p, k), "E1").r(m.NU1(p, k), "NU1").r(m.slab(p, k), "slab");
+        ln.caso[1] = rd.line();
+      }
+      if (m.CASO[2] == 1) {
+        rd.read()
+            .r(m.E2(p, k), "E2")
+            .r(m.NU2(p, k), "NU2")
+            .r(m.slab(p, k), "slab")
+            .r(m.KO(p, k), "KO")
+            .r(m.K2(p, k), "K")
+            .r(m.N2(p, k), "N")
+            .r(m.A2(p, k), "A");
+        ln.caso[2] = rd.line();
+      }
+      if (m.CASO[3] == 1) {
+        rd.read().r(m.Emv(p, k), "Emv").r(m.Ap(p, k), "Ap").r(m.T(p, k), "T");
+        ln.caso[3] = rd.line();
+      }
+      if (m.CASO[4] == 1) {
+        rd.read().r(m.Emt(p, k), "Emt").r(m.Acs(p, k), "Acs").r(m.psi(p, k), "psi").r(m.T(p, k), "T");
+        ln.caso[4] = rd.line();
+      }
+
+      const float h = m.H(p, k);
+      const float g = m.GAMA(p, k);
+      if (stratum_pressures(m, p, k, D, d, v)) {
+        if (k == 1) lst(f.rep, "en el nodo", m.NCENTRO, "df=", D);
+        lst(f.rep, "Estrato de apoyo", k);
+        lst(f.rep, "Pv al centro de la cimentación=", m.PvCentro);
+        lst(f.rep);
+      }
+
+      lst(f.mem, "ESTRATO", k, "Z=", m.Z(p, k), "GAMA=", g, "H=", h, "PROF=", m.PROF(p, k), "PZ=", m.PZ(p, k), "PV=",
+          m.PV(p, k));
+
+      put(f.rep,
+          "(' PERFIL  ESTRATO  TIPO MAT   z        H        PESO '/'                            (m)      (m)      t/m3')");
+      if (m.TIPOEST(p, k) == 1) tipo = " ARENA ";
+      else if (m.TIPOEST(p, k) == 2) tipo = "ARCILLA";
+      put(f.rep, "(I5, 3X, I5, A11, 2F8.2, F12.4)", p, numest, tipo, m.Z(p, k), h, g);
+      report_properties(m, f, p, k);
+    }
+
+    check_divisors(rd, m, p, lines);
+
+    // Earth pressure at rest and the thrust down to the bottom of each stratum.
+    lst(f.rep);
+    lst(f.rep);
+    lst(f.rep, "PRESIONES EN PERFIL", p);
+    lst(f.rep, "ESTRATO  PROFUNDIDAD      Pv            PhEMPUJE POR     EMPUJE ");
+    lst(f.rep, "               m         t/m2          t/m2      ESTRATO (t)  ACUMULADO (t)");
+    lst(f.mem, "PRESIONES EN PERFIL", p);
+    lst(f.mem, "ESTRATO  PROFUNDIDAD      PV       EMPUJE POR  EMPUJE ");
+    lst(f.mem, "               m         t/m2      ESTRATO (t)  ACUMULADO (t)");
+    earth_pressures(m, p, thrust);
+    for (int k = 1; k <= m.NEST(p); ++k) {
+      const Thrust& t = thrust[static_cast<std::size_t>(k)];
+      put(f.mem, "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+      put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+    }
+  }
+}
+
+}  // namespace korvant

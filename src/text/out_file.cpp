@@ -1,0 +1,78 @@
+#include "text/out_file.hpp"
+
+#include <cerrno>
+#include <cstring>
+
+#include "text/fatal.hpp"
+
+namespace korvant {
+
+// A stream attached from outside (the console, or a test's temporary file) is
+// the caller's to flush and close: it may already be closed here.
+OutFile::~OutFile() {
+  if (owned_) close_quietly();
+}
+
+void OutFile::open(const std::string& path) {
+  close();
+  name_ = path;
+  f_ = std::fopen(path.c_str(), "wb");
+  if (f_ == nullptr) {
+    throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + path + "\": " + system_reason(errno)};
+  }
+  owned_ = true;
+  buf_.reserve(kFlushAt + (kFlushAt >> 2));
+}
+
+void OutFile::attach(std::FILE* f, const std::string& name) {
+  close();
+  f_ = f;
+  owned_ = false;
+  name_ = name;
+}
+
+void OutFile::flush() {
+  if (f_ == nullptr) {
+    buf_.clear();
+    return;
+  }
+  if (!buf_.empty()) {
+    std::size_t want = buf_.size();
+    std::size_t n = std::fwrite(buf_.data(), 1, want, f_);
+    buf_.clear();
+    if (n != want) {
+      std::string why = system_reason(errno);
+      throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
+    }
+  }
+  if (std::fflush(f_) != 0) {
+    std::string why = system_reason(errno);
+    throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
+  }
+}
+
+void OutFile::close() {
+  if (f_ == nullptr) return;
+  flush();
+  if (owned_) {
+    int rc = std::fclose(f_);
+    f_ = nullptr;
+    if (rc != 0) {
+      std::string why = system_reason(errno);
+      throw Fatal{status::OUTPUT, "Error: no se puede cerrar el archivo de salida \"" + name_ + "\": " + why};
+    }
+  }
+  f_ = nullptr;
+}
+
+void OutFile::close_quietly() noexcept {
+  if (f_ == nullptr) return;
+  if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), f_);
+  buf_.clear();
+  std::fflush(f_);
+  if (owned_) std::fclose(f_);
+  f_ = nullptr;
+  owned_ = false;
+}
+
+}  // namespace korvant

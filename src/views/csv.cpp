@@ -1,0 +1,109 @@
+// CSV tables of one solve for spreadsheets: comma-separated, decimal point, one
+// header row, every real with the shortest digits that read back as the same
+// single-precision value.
+#include "views/views.hpp"
+
+namespace korvant {
+
+namespace {
+
+const char* const kComponent[7] = {"", "DX", "DY", "DZ", "MX", "MY", "MZ"};
+
+void line(OutFile& o, std::string_view text) {
+  o.put(text);
+  o.end_line();
+}
+
+void sep(OutFile& o) { o.put(','); }
+
+void integer(OutFile& o, int v) { o.put(std::to_string(v)); }
+
+// A text field, quoted, with a quote inside doubled.
+void text(OutFile& o, std::string_view s) {
+  o.put('"');
+  for (char c : s) {
+    if (c == '"') o.put('"');
+    o.put(c);
+  }
+  o.put('"');
+}
+
+}  // namespace
+
+void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o) {
+  line(o, "punto,tipo,nodo,componente,reaccion,hundimiento");
+  for (const ReactionPoint& p : rp) {
+    integer(o, p.k);
+    o.put(p.area ? ",area," : ",zapata,");
+    integer(o, p.node);
+    sep(o);
+    o.put(kComponent[p.comp]);
+    sep(o);
+    put_real(o, p.R);
+    sep(o);
+    put_real(o, p.s);
+    o.end_line();
+  }
+}
+
+void write_csv_nodes(const Model& m, OutFile& o) {
+  line(o, "nodo,x,y,z,dx,dy,dz,tx,ty,tz");
+  for (int n = 1; n <= m.NN; ++n) {
+    integer(o, n);
+    for (int c = 1; c <= 3; ++c) {
+      sep(o);
+      put_real(o, m.COORD(n, c));
+    }
+    for (int k = 1; k <= 6; ++k) {
+      sep(o);
+      put_real(o, m.DESP(6 * (n - 1) + k));
+    }
+    o.end_line();
+  }
+}
+
+void write_csv_bars(const Model& m, OutFile& o) {
+  line(o,
+       "barra,nodo_i,nodo_j,material,"
+       "normal_x1,cortante_y1,cortante_z1,torsion_x1,flexionante_y1,flexionante_z1,"
+       "normal_x2,cortante_y2,cortante_z2,torsion_x2,flexionante_y2,flexionante_z2");
+  for (int b = 1; b <= m.NB; ++b) {
+    integer(o, b);
+    sep(o);
+    integer(o, m.PI(b));
+    sep(o);
+    integer(o, m.PJ(b));
+    sep(o);
+    integer(o, m.TIPO(b) == 1 ? 1 : 2);
+    for (int r = 1; r <= 12; ++r) {
+      sep(o);
+      put_real(o, m.VGL(b, r));
+    }
+    o.end_line();
+  }
+}
+
+void write_csv_diagrams(const Model& m, int caso, OutFile& o) {
+  line(o, "eje,nombre,barra,x,v,m");
+  std::vector<AxisPoint> pts;
+  for (int a = 1; a <= m.NEJES; ++a) {
+    axis_points(m, a, caso, 1, pts);
+    const std::string name = trimmed(m.NOMEJE(a));
+    for (const AxisPoint& p : pts) {
+      integer(o, a);
+      sep(o);
+      text(o, name);
+      sep(o);
+      integer(o, p.bar);
+      sep(o);
+      put_real(o, p.X);
+      sep(o);
+      put_real(o, p.V);
+      sep(o);
+      put_real(o, p.M);
+      o.end_line();
+    }
+  }
+}
+
+}  // namespace korvant

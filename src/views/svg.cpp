@@ -1,0 +1,530 @@
+// SVG picture of one solve: (a) the plan of the foundation, coloured by the
+// settlement of its nodes, with the reaction points, a colour legend and a
+// length scale; (b) the shear and moment diagrams of every axis, drawn along the
+// axis, with their values at the ends and at the extremes.
+//
+// Drawing is done in double precision pixels; the values come from the solve.
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "views/views.hpp"
+
+namespace korvant {
+
+namespace {
+
+constexpr double PAGE_W = 1000.0;
+constexpr double MARGIN = 40.0;
+constexpr double LEGEND_W = 190.0;   // right of the plan
+constexpr double PLAN_MAX_H = 520.0;
+constexpr double PLAN_MIN_H = 310.0;  // room for the colour legend
+constexpr double PANEL_H = 130.0;     // one diagram
+constexpr double AXIS_TOP = 40.0;     // title and bar names above the diagrams
+constexpr double AXIS_H = AXIS_TOP + PANEL_H + 18.0 + PANEL_H + 56.0;
+
+const char* const kFont = "font-family=\"DejaVu Sans, Verdana, Arial, sans-serif\"";
+
+// Perceptually uniform colour scale (from dark violet to yellow).
+const unsigned kScale[11] = {0x440154, 0x482475, 0x414487, 0x355f8d, 0x2a788e, 0x21918c,
+                             0x22a884, 0x44bf70, 0x7ad151, 0xbddf26, 0xfde725};
+
+std::string hex(unsigned rgb) {
+  char b[8];
+  std::snprintf(b, sizeof b, "#%06x", rgb & 0xFFFFFFu);
+  return b;
+}
+
+// Colour of t in 0..1 along the scale.
+std::string colour(double t) {
+  if (!std::isfinite(t)) return "#bbbbbb";
+  t = std::clamp(t, 0.0, 1.0) * 10.0;
+  const int i = std::min(static_cast<int>(t), 9);
+  const double u = t - i;
+  unsigned rgb = 0;
+  for (int sh = 16; sh >= 0; sh -= 8) {
+    const double a = (kScale[i] >> sh) & 0xFF, b = (kScale[i + 1] >> sh) & 0xFF;
+    rgb |= static_cast<unsigned>(std::lround(a + (b - a) * u)) << sh;
+  }
+  return hex(rgb);
+}
+
+// A coordinate or length in pixels.
+std::string px(double v) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%.1f", std::isfinite(v) ? std::clamp(v, -1e7, 1e7) : 0.0);
+  std::string s = b;
+  if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
+  if (s == "-0") s = "0";
+  return s;
+}
+
+// A value with `d` decimals ("-0.39", "12.5").
+std::string value_text(double v, int d) {
+  if (!std::isfinite(v)) return "?";
+  char b[48];
+  if (std::fabs(v) >= 1e12)
+    std::snprintf(b, sizeof b, "%.3g", v);
+  else
+    std::snprintf(b, sizeof b, "%.*f", d, v);
+  std::string s = b;
+  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);  // no "-0.00"
+  return s;
+}
+
+// A value with at most two decimals and no trailing zeros ("5", "7.5").
+std::string short_text(double v) {
+  std::string s = value_text(v, 2);
+  if (s.find('.') != std::string::npos) {
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+  }
+  return s;
+}
+
+// Decimals that show a value of magnitude `big` with about three significant digits.
+int decimals_for(double big) {
+  if (!(big > 0.0) || !std::isfinite(big)) return 2;
+  return std::clamp(2 - static_cast<int>(std::floor(std::log10(big))), 0, 6);
+}
+
+// A "round" length (1, 2 or 5 times a power of ten) near `about`.
+double round_length(double about) {
+  if (!(about > 0.0) || !std::isfinite(about)) return 1.0;
+  const double p = std::pow(10.0, std::floor(std::log10(about)));
+  const double f = about / p;
+  return (f < 1.5 ? 1.0 : f < 3.5 ? 2.0 : f < 7.5 ? 5.0 : 10.0) * p;
+}
+
+class Svg {
+ public:
+  explicit Svg(OutFile& o) : o_(o) {}
+  Svg& operator<<(std::string_view s) {
+    o_.put(s);
+    return *this;
+  }
+  Svg& operator<<(double v) {
+    o_.put(px(v));
+    return *this;
+  }
+  Svg& operator<<(int v) {
+    o_.put(std::to_string(v));
+    return *this;
+  }
+  void end() { o_.end_line(); }
+  // A text element; `attrs` holds anything besides position and font.
+  void text(double x, double y, std::string_view latin1, const char* attrs = "") {
+    *this << "<text x=\"" << x << "\" y=\"" << y << "\" " << attrs << ">";
+    put_xml_text(o_, latin1);
+    *this << "</text>";
+    end();
+  }
+
+ private:
+  OutFile& o_;
+};
+
+// ---- Plan of the foundation -----------------------------------------------
+
+struct Plan {
+  bool any = false;
+  double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
+  double scale = 1, ox = 0, oy = 0;  // pixel = ox + (X - xmin)*scale, oy + (ymax - Y)*scale
+  double w = 0, h = 0;               // drawing size in pixels
+  double smin = 0, smax = 0;         // settlement range (m)
+  void take(double x, double y) {
+    if (!std::isfinite(x) || !std::isfinite(y)) return;
+    if (!any) {
+      xmin = xmax = x;
+      ymin = ymax = y;
+      any = true;
+    }
+    xmin = std::min(xmin, x);
+    xmax = std::max(xmax, x);
+    ymin = std::min(ymin, y);
+    ymax = std::max(ymax, y);
+  }
+  double X(double x) const { return ox + (x - xmin) * scale; }
+  double Y(double y) const { return oy + (ymax - y) * scale; }
+  double t(double s) const { return (s - smin) / (smax - smin); }
+};
+
+bool on_plan(const Model& m, int b) { return m.TIPO(b) == 1; }
+
+double cx(const Model& m, int n) { return static_cast<double>(m.COORD(n, 1)); }
+double cy(const Model& m, int n) { return static_cast<double>(m.COORD(n, 2)); }
+
+Plan lay_out_plan(const Model& m, const std::vector<ReactionPoint>& rp, const std::vector<float>& sn, double top) {
+  Plan p;
+  std::vector<char> used(static_cast<std::size_t>(m.NN) + 1, 0);
+  for (int b = 1; b <= m.NB; ++b)
+    if (on_plan(m, b)) used[static_cast<std::size_t>(m.PI(b))] = used[static_cast<std::size_t>(m.PJ(b))] = 1;
+  for (int s = 1; s <= m.NLOS; ++s)
+    for (int n : {m.NI(s), m.NJ(s), m.NK(s), m.NL(s)}) used[static_cast<std::size_t>(n)] = 1;
+  for (const ReactionPoint& r : rp) used[static_cast<std::size_t>(r.node)] = 1;
+  for (int z = 1; z <= m.NZAP; ++z) {
+    const int n = m.NODZAP(z);
+    used[static_cast<std::size_t>(n)] = 1;
+    const double a = static_cast<double>(m.ANCHO(z)) / 2, l = static_cast<double>(m.LARGO(z)) / 2;
+    p.take(cx(m, n) - a, cy(m, n) - l);
+    p.take(cx(m, n) + a, cy(m, n) + l);
+  }
+  bool first = true;
+  for (int n = 1; n <= m.NN; ++n) {
+    if (!used[static_cast<std::size_t>(n)]) continue;
+    p.take(cx(m, n), cy(m, n));
+    const double s = static_cast<double>(sn[static_cast<std::size_t>(n)]);
+    if (!std::isfinite(s)) continue;
+    if (first) p.smin = p.smax = s;
+    first = false;
+    p.smin = std::min(p.smin, s);
+    p.smax = std::max(p.smax, s);
+  }
+  // Equal settlements everywhere still get a scale around them.
+  if (!(p.smax - p.smin > 1e-9 * std::max(1.0, std::fabs(p.smax)))) {
+    const double d = std::max(1e-4, std::fabs(p.smax) * 0.05);
+    p.smin -= d;
+    p.smax += d;
+  }
+  double dx = p.xmax - p.xmin, dy = p.ymax - p.ymin;
+  const double avail_w = PAGE_W - 2 * MARGIN - LEGEND_W - 40.0;
+  if (!(dx > 0)) dx = 0;
+  if (!(dy > 0)) dy = 0;
+  if (dx == 0 && dy == 0) {
+    p.scale = 1;
+  } else {
+    p.scale = std::min(dx > 0 ? avail_w / dx : 1e300, dy > 0 ? PLAN_MAX_H / dy : 1e300);
+    if (!std::isfinite(p.scale) || p.scale <= 0) p.scale = 1;
+  }
+  p.w = dx * p.scale;
+  p.h = dy * p.scale;
+  p.ox = MARGIN + 20.0 + (avail_w - p.w) / 2;
+  p.oy = top + 20.0 + (std::max(p.h, PLAN_MIN_H) - p.h) / 2;
+  return p;
+}
+
+// Height the plan section takes on the page.
+double plan_height(const Plan& p) { return p.any ? std::max(p.h, PLAN_MIN_H) + 20.0 + 80.0 : 60.0; }
+
+void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<ReactionPoint>& rp, const std::vector<float>& sn,
+               double top) {
+  const auto S = [&](int n) { return static_cast<double>(sn[static_cast<std::size_t>(n)]); };
+  g << "<g id=\"planta\">";
+  g.end();
+  g.text(MARGIN, top, "Planta de la cimentación, coloreada por el hundimiento",
+         "font-size=\"15\" font-weight=\"bold\"");
+  if (!p.any) {
+    g.text(MARGIN, top + 30, "(el modelo no tiene cimentación)", "font-size=\"13\" fill=\"#555555\"");
+    g << "</g>";
+    g.end();
+    return;
+  }
+
+  // Slabs: each cut into small cells coloured by the settlement interpolated
+  // from its four corners.
+  const int CUTS = std::clamp(static_cast<int>(std::sqrt(20000.0 / std::max(m.NLOS, 1))), 2, 16);
+  for (int s = 1; s <= m.NLOS; ++s) {
+    const int c[4] = {m.NI(s), m.NJ(s), m.NK(s), m.NL(s)};
+    auto at = [&](double u, double v, int what) {  // what: 0 X, 1 Y, 2 settlement
+      double q[4];
+      for (int k = 0; k < 4; ++k) q[k] = what == 0 ? cx(m, c[k]) : what == 1 ? cy(m, c[k]) : S(c[k]);
+      return (1 - u) * (1 - v) * q[0] + u * (1 - v) * q[1] + u * v * q[2] + (1 - u) * v * q[3];
+    };
+    g << "<g stroke-width=\"0.6\">";
+    g.end();
+    for (int i = 0; i < CUTS; ++i)
+      for (int j = 0; j < CUTS; ++j) {
+        const double u0 = double(i) / CUTS, u1 = double(i + 1) / CUTS, v0 = double(j) / CUTS, v1 = double(j + 1) / CUTS;
+        const std::string col = colour(p.t(at((u0 + u1) / 2, (v0 + v1) / 2, 2)));
+        g << "<polygon fill=\"" << col << "\" stroke=\"" << col << "\" points=\"";
+        const double uv[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
+        for (const auto& k : uv) g << p.X(at(k[0], k[1], 0)) << "," << p.Y(at(k[0], k[1], 1)) << " ";
+        g << "\"/>";
+        g.end();
+      }
+    g << "</g>";
+    g.end();
+    g << "<polygon fill=\"none\" stroke=\"#666666\" stroke-width=\"1\" points=\"";
+    for (int n : c) g << p.X(cx(m, n)) << "," << p.Y(cy(m, n)) << " ";
+    g << "\"/>";
+    g.end();
+  }
+
+  // Isolated footings, ANCHO along X and LARGO along Y.
+  for (int z = 1; z <= m.NZAP; ++z) {
+    const int n = m.NODZAP(z);
+    const double a = static_cast<double>(m.ANCHO(z)) / 2, l = static_cast<double>(m.LARGO(z)) / 2;
+    g << "<rect x=\"" << p.X(cx(m, n) - a) << "\" y=\"" << p.Y(cy(m, n) + l) << "\" width=\"" << 2 * a * p.scale
+      << "\" height=\"" << 2 * l * p.scale << "\" fill=\"" << colour(p.t(S(n)))
+      << "\" stroke=\"#333333\" stroke-width=\"1.2\"/>";
+    g.end();
+  }
+
+  // Foundation bars: a band whose colour runs from one end's settlement to the other's.
+  g << "<defs>";
+  g.end();
+  for (int b = 1; b <= m.NB; ++b) {
+    if (!on_plan(m, b)) continue;
+    const int i = m.PI(b), j = m.PJ(b);
+    g << "<linearGradient id=\"b" << b << "\" gradientUnits=\"userSpaceOnUse\" x1=\"" << p.X(cx(m, i)) << "\" y1=\""
+      << p.Y(cy(m, i)) << "\" x2=\"" << p.X(cx(m, j)) << "\" y2=\"" << p.Y(cy(m, j)) << "\"><stop offset=\"0\" stop-color=\""
+      << colour(p.t(S(i))) << "\"/><stop offset=\"1\" stop-color=\"" << colour(p.t(S(j))) << "\"/></linearGradient>";
+    g.end();
+  }
+  g << "</defs>";
+  g.end();
+  for (int pass = 0; pass < 2; ++pass)
+    for (int b = 1; b <= m.NB; ++b) {
+      if (!on_plan(m, b)) continue;
+      const int i = m.PI(b), j = m.PJ(b);
+      g << "<line x1=\"" << p.X(cx(m, i)) << "\" y1=\"" << p.Y(cy(m, i)) << "\" x2=\"" << p.X(cx(m, j)) << "\" y2=\""
+        << p.Y(cy(m, j)) << "\" stroke-linecap=\"round\" ";
+      if (pass == 0)
+        g << "stroke=\"#222222\" stroke-width=\"13\"/>";
+      else
+        g << "stroke=\"url(#b" << b << ")\" stroke-width=\"9\"/>";
+      g.end();
+    }
+
+  // Reaction points: one mark per node, its number and its settlement.
+  std::vector<char> marked(static_cast<std::size_t>(m.NN) + 1, 0);
+  int nodes = 0;
+  for (const ReactionPoint& r : rp)
+    if (!marked[static_cast<std::size_t>(r.node)]) marked[static_cast<std::size_t>(r.node)] = 1, ++nodes;
+  const bool values = nodes <= 40, numbers = nodes <= 120;
+  const int d = decimals_for(std::max(std::fabs(p.smin), std::fabs(p.smax)) * 1000.0);
+  const char* halo = "stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" stroke-linejoin=\"round\"";
+  for (int n = 1; n <= m.NN; ++n) {
+    if (!marked[static_cast<std::size_t>(n)]) continue;
+    const double x = p.X(cx(m, n)), y = p.Y(cy(m, n));
+    g << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"5\" fill=\"#ffffff\" stroke=\"#000000\" stroke-width=\"1.8\"/>";
+    g.end();
+    if (numbers) {
+      g << "<text x=\"" << x + 8 << "\" y=\"" << y - 8 << "\" " << kFont << " font-size=\"12\" font-weight=\"bold\" " << halo
+        << ">" << n << "</text>";
+      g.end();
+    }
+    if (values) {
+      g << "<text x=\"" << x + 8 << "\" y=\"" << y + 17 << "\" " << kFont << " font-size=\"11\" " << halo << ">";
+      g << value_text(S(n) * 1000.0, d) << "</text>";
+      g.end();
+    }
+  }
+
+  // Colour legend, largest value on top.
+  const double lx = PAGE_W - MARGIN - LEGEND_W + 40, ly = top + 40, lh = 220, lw = 20;
+  g << "<defs><linearGradient id=\"escala\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
+  for (int k = 0; k <= 10; ++k) g << "<stop offset=\"" << k / 10.0 << "\" stop-color=\"" << hex(kScale[k]) << "\"/>";
+  g << "</linearGradient></defs>";
+  g.end();
+  g.text(lx - 10, top + 20, "Hundimiento (mm)", "font-size=\"13\" font-weight=\"bold\"");
+  g << "<rect x=\"" << lx << "\" y=\"" << ly << "\" width=\"" << lw << "\" height=\"" << lh
+    << "\" fill=\"url(#escala)\" stroke=\"#333333\"/>";
+  g.end();
+  for (int k = 0; k <= 4; ++k) {
+    const double v = p.smax + (p.smin - p.smax) * k / 4.0, y = ly + lh * k / 4.0;
+    g << "<line x1=\"" << lx + lw << "\" y1=\"" << y << "\" x2=\"" << lx + lw + 5 << "\" y2=\"" << y
+      << "\" stroke=\"#333333\"/>";
+    g.end();
+    g.text(lx + lw + 8, y + 4, value_text(v * 1000.0, d), "font-size=\"12\"");
+  }
+  g.text(lx - 10, ly + lh + 22, "negativo: hacia abajo", "font-size=\"11\" fill=\"#444444\"");
+  g << "<circle cx=\"" << lx + 5 << "\" cy=\"" << ly + lh + 44 << "\" r=\"5\" fill=\"#ffffff\" stroke=\"#000000\" "
+    << "stroke-width=\"1.8\"/>";
+  g.end();
+  g.text(lx + 16, ly + lh + 48, "punto de reacción", "font-size=\"11\"");
+
+  // Length scale and the directions of X and Y, under the plan.
+  const double by = top + 20.0 + std::max(p.h, PLAN_MIN_H) + 55.0;
+  const double len = round_length(std::max(p.xmax - p.xmin, p.ymax - p.ymin) / 4.0);
+  const double bw = len * p.scale, bx = MARGIN + 20.0;
+  if (std::isfinite(bw) && bw > 4 && bw < PAGE_W) {
+    g << "<rect x=\"" << bx << "\" y=\"" << by << "\" width=\"" << bw / 2 << "\" height=\"6\" fill=\"#000000\"/>";
+    g << "<rect x=\"" << bx + bw / 2 << "\" y=\"" << by << "\" width=\"" << bw / 2
+      << "\" height=\"6\" fill=\"#ffffff\" stroke=\"#000000\"/>";
+    g << "<rect x=\"" << bx << "\" y=\"" << by << "\" width=\"" << bw << "\" height=\"6\" fill=\"none\" stroke=\"#000000\"/>";
+    g.end();
+    g.text(bx, by + 20, "0", "font-size=\"12\" text-anchor=\"middle\"");
+    g.text(bx + bw, by + 20, value_text(len, len < 1 ? decimals_for(len) : 0) + " m", "font-size=\"12\" text-anchor=\"middle\"");
+  }
+  const double ax = bx + std::max(bw, 60.0) + 60, ay = by + 6;
+  g << "<g stroke=\"#000000\" stroke-width=\"1.5\" fill=\"none\"><path d=\"M" << ax << " " << ay << " h24 m-6 -4 l6 4 l-6 4\"/>"
+    << "<path d=\"M" << ax << " " << ay << " v-24 m-4 6 l4 -6 l4 6\"/></g>";
+  g.end();
+  g.text(ax + 28, ay + 4, "X", "font-size=\"12\"");
+  g.text(ax + 8, ay - 18, "Y", "font-size=\"12\"");
+  g << "</g>";
+  g.end();
+}
+
+// ---- Diagrams ---------------------------------------------------------------
+
+struct Range {
+  double lo = 0, hi = 0;
+};
+
+Range range_of(const std::vector<AxisPoint>& pts, bool moment) {
+  Range r;
+  for (const AxisPoint& q : pts) {
+    const double v = static_cast<double>(moment ? q.M : q.V);
+    if (!std::isfinite(v)) continue;
+    r.lo = std::min(r.lo, v);
+    r.hi = std::max(r.hi, v);
+  }
+  if (r.hi - r.lo <= 0) r.hi = r.lo + 1;
+  return r;
+}
+
+void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double top, double length) {
+  const double left = MARGIN + 60, right = PAGE_W - MARGIN - 20, w = right - left;
+  const Range r = range_of(pts, moment);
+  const double pad = 0.18 * (r.hi - r.lo);
+  const double lo = r.lo - pad, hi = r.hi + pad;
+  auto X = [&](double x) { return left + (length > 0 ? x / length : 0) * w; };
+  auto Y = [&](double v) { return top + (hi - v) / (hi - lo) * PANEL_H; };
+  auto val = [&](const AxisPoint& q) { return static_cast<double>(moment ? q.M : q.V); };
+  const char* fill = moment ? "#fdd0a2" : "#c6dbef";
+  const char* line = moment ? "#a63603" : "#08519c";
+
+  g << "<rect x=\"" << left << "\" y=\"" << top << "\" width=\"" << w << "\" height=\"" << PANEL_H
+    << "\" fill=\"#fcfcfc\" stroke=\"#bbbbbb\"/>";
+  g.end();
+  g.text(MARGIN + 26, top + PANEL_H / 2 + 4, moment ? "M (t·m)" : "V (t)",
+         "font-size=\"12\" font-weight=\"bold\" text-anchor=\"middle\"");
+  // Bar ends along the axis.
+  int last_bar = 0;
+  double bar_start = 0;
+  for (std::size_t i = 0; i <= pts.size(); ++i) {
+    const bool new_bar = i == pts.size() || pts[i].bar != last_bar;
+    if (new_bar && last_bar != 0) {
+      const double x0 = X(bar_start), x1 = X(static_cast<double>(pts[i - 1].X));
+      if (!moment && x1 - x0 > 36) {
+        g.text((x0 + x1) / 2, top - 5, "barra " + std::to_string(last_bar),
+               "font-size=\"10\" fill=\"#777777\" text-anchor=\"middle\"");
+      }
+      g << "<line x1=\"" << x1 << "\" y1=\"" << top << "\" x2=\"" << x1 << "\" y2=\"" << top + PANEL_H
+        << "\" stroke=\"#cccccc\" stroke-dasharray=\"4 3\"/>";
+      g.end();
+    }
+    if (i < pts.size() && new_bar) {
+      last_bar = pts[i].bar;
+      bar_start = static_cast<double>(pts[i].X);
+    }
+  }
+  g << "<line x1=\"" << left << "\" y1=\"" << Y(0) << "\" x2=\"" << right << "\" y2=\"" << Y(0)
+    << "\" stroke=\"#555555\" stroke-width=\"1\"/>";
+  g.end();
+  if (pts.empty()) {
+    g.text(left + w / 2, top + PANEL_H / 2, "(eje sin barras)", "font-size=\"12\" fill=\"#777777\" text-anchor=\"middle\"");
+    return;
+  }
+  // The diagram as a filled area between the curve and the axis.
+  g << "<polygon fill=\"" << fill << "\" stroke=\"none\" points=\"";
+  g << X(static_cast<double>(pts.front().X)) << "," << Y(0) << " ";
+  for (const AxisPoint& q : pts)
+    if (std::isfinite(val(q))) g << X(static_cast<double>(q.X)) << "," << Y(val(q)) << " ";
+  g << X(static_cast<double>(pts.back().X)) << "," << Y(0) << "\"/>";
+  g.end();
+  g << "<polyline fill=\"none\" stroke=\"" << line << "\" stroke-width=\"2\" stroke-linejoin=\"round\" points=\"";
+  for (const AxisPoint& q : pts)
+    if (std::isfinite(val(q))) g << X(static_cast<double>(q.X)) << "," << Y(val(q)) << " ";
+  g << "\"/>";
+  g.end();
+
+  // Values at both ends and at the extremes.
+  std::size_t imax = 0, imin = 0;
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    if (!std::isfinite(val(pts[i]))) continue;
+    if (!std::isfinite(val(pts[imax])) || val(pts[i]) > val(pts[imax])) imax = i;
+    if (!std::isfinite(val(pts[imin])) || val(pts[i]) < val(pts[imin])) imin = i;
+  }
+  const int d = decimals_for(std::max(std::fabs(r.lo), std::fabs(r.hi)));
+  const char* halo = "stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" stroke-linejoin=\"round\"";
+  std::vector<std::size_t> shown;
+  auto label = [&](std::size_t i, const char* anchor) {
+    for (std::size_t k : shown)
+      if (std::fabs(X(static_cast<double>(pts[k].X)) - X(static_cast<double>(pts[i].X))) < 50 &&
+          std::fabs(Y(val(pts[k])) - Y(val(pts[i]))) < 14)
+        return;
+    shown.push_back(i);
+    const double x = X(static_cast<double>(pts[i].X)), v = val(pts[i]);
+    const double y = Y(v) + (v >= 0 ? -6 : 15);
+    g << "<circle cx=\"" << x << "\" cy=\"" << Y(v) << "\" r=\"2.8\" fill=\"" << line << "\"/>";
+    g << "<text x=\"" << x << "\" y=\"" << y << "\" " << kFont << " font-size=\"12\" text-anchor=\"" << anchor << "\" "
+      << halo << ">" << value_text(v, d) << "</text>";
+    g.end();
+  };
+  label(0, "start");
+  label(pts.size() - 1, "end");
+  auto anchor_of = [&](std::size_t i) {
+    const double x = X(static_cast<double>(pts[i].X));
+    return x < left + 40 ? "start" : x > right - 40 ? "end" : "middle";
+  };
+  label(imax, anchor_of(imax));
+  label(imin, anchor_of(imin));
+}
+
+void draw_axis(Svg& g, const Model& m, int a, const std::vector<AxisPoint>& pts, double top) {
+  g << "<g class=\"diagrama\" id=\"eje-" << a << "\">";
+  g.end();
+  g.text(MARGIN, top + 14, trimmed(m.NOMEJE(a)) + ": cortante V y momento M a lo largo del eje",
+         "font-size=\"14\" font-weight=\"bold\"");
+  const double length = pts.empty() ? 1.0 : static_cast<double>(pts.back().X);
+  const double t1 = top + AXIS_TOP, t2 = t1 + PANEL_H + 18;
+  draw_panel(g, pts, false, t1, length);
+  draw_panel(g, pts, true, t2, length);
+  // Abscissas of the bar ends, under the moment diagram.
+  const double left = MARGIN + 60, w = PAGE_W - MARGIN - 20 - left;
+  const double yb = t2 + PANEL_H + 15;
+  double last = -1e300;
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    const bool end_of_bar = i + 1 == pts.size() || pts[i + 1].bar != pts[i].bar || i == 0;
+    if (!end_of_bar) continue;
+    const double x = left + (length > 0 ? static_cast<double>(pts[i].X) / length : 0) * w;
+    if (x - last < 30) continue;
+    last = x;
+    g.text(x, yb, short_text(static_cast<double>(pts[i].X)), "font-size=\"11\" fill=\"#444444\" text-anchor=\"middle\"");
+  }
+  g.text(left + w, yb + 16, "x a lo largo del eje (m)", "font-size=\"11\" fill=\"#444444\" text-anchor=\"end\"");
+  g << "</g>";
+  g.end();
+}
+
+}  // namespace
+
+void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o) {
+  std::vector<float> sn;
+  node_settlements(m, rp, sn);
+  const double plan_top = 90;
+  const Plan plan = lay_out_plan(m, rp, sn, plan_top);
+  const double diagrams_top = plan_top + plan_height(plan) + 20;
+  const int axes = m.NEJES > 0 ? m.NEJES : 0;
+  const double height = diagrams_top + 30 + (axes > 0 ? axes * AXIS_H : 30) + 10;
+
+  Svg g(o);
+  g << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+  g.end();
+  g << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << height << "\" viewBox=\"0 0 "
+    << PAGE_W << " " << height << "\" " << kFont << ">";
+  g.end();
+  g << "<rect width=\"100%\" height=\"100%\" fill=\"#ffffff\"/>";
+  g.end();
+  g.text(MARGIN, 34, trimmed(m.TITULO), "font-size=\"18\" font-weight=\"bold\"");
+  g.text(MARGIN, 58, c.title, "font-size=\"14\" fill=\"#333333\"");
+
+  draw_plan(g, m, plan, rp, sn, plan_top);
+
+  g.text(MARGIN, diagrams_top + 10, "Diagramas de elementos mecánicos por eje", "font-size=\"15\" font-weight=\"bold\"");
+  if (axes == 0) g.text(MARGIN, diagrams_top + 36, "(el modelo no tiene ejes)", "font-size=\"13\" fill=\"#555555\"");
+  std::vector<AxisPoint> pts;
+  for (int a = 1; a <= axes; ++a) {
+    const int fine = m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV;
+    axis_points(m, a, c.caso, fine, pts);
+    draw_axis(g, m, a, pts, diagrams_top + 24 + (a - 1) * AXIS_H);
+  }
+  g << "</svg>";
+  g.end();
+}
+
+}  // namespace korvant

@@ -1,0 +1,112 @@
+// Results a person can look at, written besides the report after each solved
+// case and pass when asked for on the command line: VTK unstructured grids for
+// ParaView (with a .pvd collection of them), CSV tables for spreadsheets and SVG
+// pictures (plan of the foundation coloured by settlement, shear and moment
+// diagrams of every axis). Each file is named after the report (without its
+// extension), the case and the pass: REPORTE_caso2_campo-nodo.vtu.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "model/model.hpp"
+#include "text/out_file.hpp"
+
+namespace korvant {
+
+struct ViewOptions {
+  bool vtk = false, csv = false, svg = false;
+  bool any() const { return vtk || csv || svg; }
+};
+
+// One solved case and pass, as DESP, HUNDIM and VGL hold it right after its
+// member end forces.
+struct SolvedCase {
+  int caso = 0;            // 1..4
+  bool nonlinear = false;  // settlements are the frame displacements at the reaction dofs
+  const char* pass = "";   // part of the file names: "caso2_campo-nodo"
+  const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
+};
+
+// The solve of case `caso` (1..4) under analysis KANAL; nflag1 (1..3) names
+// the modulus source of the three linear passes of cases 1 and 2.
+SolvedCase solved_case(int caso, int KANAL, int nflag1);
+
+// A reaction point of a solve: area reaction k of node k (DZ), or nodal
+// reaction k - NR of an isolated footing (one of the six components).
+struct ReactionPoint {
+  int k = 0, node = 0, comp = 0;  // comp 1..6: DX DY DZ MX MY MZ
+  bool area = true;
+  float R = 0.0f;  // the solved reaction
+  float s = 0.0f;  // its settlement (displacement or rotation of its dof)
+};
+
+// The reaction points of the solve in DESP/HUNDIM: NR + MR of a linear solve,
+// the NR area reactions of a nonlinear one.
+void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>& out);
+
+// Settlement of each node 1..NN: that of its vertical reaction point where it
+// has one, otherwise its vertical displacement DESP(6n - 3).
+void node_settlements(const Model& m, const std::vector<ReactionPoint>& rp, std::vector<float>& out);
+
+// Abscissa along the axis, shear and moment of one printed diagram point.
+struct AxisPoint {
+  int bar = 0;
+  float X = 0.0f, V = 0.0f, M = 0.0f;
+};
+// The NDIV + 1 points of every bar of axis a for case `caso`, exactly as the
+// report prints them. With `fine` > 1 each division is cut into `fine` parts
+// (for drawing; the points are then not those of the report).
+void axis_points(const Model& m, int a, int caso, int fine, std::vector<AxisPoint>& out);
+
+// The writers, each to one open file.
+void write_vtu(const Model& m, const std::vector<ReactionPoint>& rp, OutFile& o);
+void write_pvd(const std::vector<std::string>& vtu_names, OutFile& o);
+void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o);
+void write_csv_nodes(const Model& m, OutFile& o);
+void write_csv_bars(const Model& m, OutFile& o);
+void write_csv_diagrams(const Model& m, int caso, OutFile& o);
+void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o);
+
+// Text helpers shared by the writers.
+// The shortest decimal text that reads back as the same float ("0.1", "-2.5e-05").
+void put_real(OutFile& o, float v);
+// A Latin-1 text as UTF-8 XML character data or attribute value (&, <, >, " escaped,
+// control characters replaced by '?'). A file name keeps its bytes (latin1 false).
+void put_xml_text(OutFile& o, std::string_view text, bool latin1 = true);
+// A 20-character name without its trailing blanks.
+std::string trimmed(const std::string& s);
+
+// The files of the run, opened and closed one at a time.
+class Views {
+ public:
+  Views() = default;
+  Views(const Views&) = delete;
+  Views& operator=(const Views&) = delete;
+  Views(ViewOptions opts, const std::string& reporte);
+  const ViewOptions& options() const { return opts_; }
+
+  // Every name these options may write, so that none can be the data file,
+  // the report or one of the fixed files (checked before anything is written).
+  std::vector<std::string> possible_names() const;
+
+  // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
+  // when one cannot be written.
+  void write(const Model& m, const SolvedCase& c);
+
+  // Tests and fuzzing: every file goes to this stream instead of its own file.
+  void send_all_to(std::FILE* sink) { sink_ = sink; }
+
+ private:
+  void open(OutFile& o, const std::string& name);
+  ViewOptions opts_;
+  std::string base_;                // report name without its extension
+  std::vector<std::string> vtus_;   // written so far, for the collection
+  std::vector<ReactionPoint> rp_;   // scratch, kept for the run
+  OutFile file_;                    // the file being written
+  std::FILE* sink_ = nullptr;
+};
+
+}  // namespace korvant
