@@ -19,7 +19,7 @@
 #include <vector>
 
 #include "views/views.hpp"
-#include "../text/text_capture.hpp"
+#include "../toolkit/capture.hpp"
 
 namespace {
 
