@@ -46,7 +46,8 @@ const char* const kUsage =
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
     "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular;\n"
-    "4 archivo de salida que no se puede crear o escribir.\n";
+    "4 archivo de salida que no se puede crear o escribir, u otra corrida en la\n"
+    "misma carpeta; 130 o 143 corrida interrumpida (Ctrl-C o SIGTERM).\n";
 
 // A usage error: what is wrong, then where to look.
 [[noreturn]] void usage_error(const std::string& what) {
