@@ -67,31 +67,54 @@ void forces_and_diagrams(Model& m, Files& f, int caso) {
   diagrams(m, f, caso);
 }
 
+const char* const kNombre[5] = {"", "expansiones", "compresiones", "consolidación primaria",
+                                "consolidación secundaria"};
+
+// Which solve of a case: the source of the moduli of a linear solve (1 the
+// central node's field moduli, 2 each node's, 3 the laboratory's), a pass of
+// the iterative analysis, the nonlinear solve, or the one linear solve.
+struct Solve {
+  int nflag1 = 0;  // 1..3, or 0
+  int pasada = 0;  // iterative pass from 1, or 0
+  bool no_lineal = false;
+};
+
+std::string solve_name(const Solve& s) {
+  if (s.nflag1 == 1) return "módulos de campo en el nodo central";
+  if (s.nflag1 == 2) return "módulos de campo en cada nodo";
+  if (s.nflag1 == 3) return "módulos de laboratorio";
+  if (s.pasada != 0) return "pasada " + std::to_string(s.pasada) + " del análisis iterativo";
+  return s.no_lineal ? "no lineal" : "lineal";
+}
+
+// A solution that is not a number is never presented as a result: once the
+// solve has written its own lines, the run ends naming the first such value.
+void refuse_non_finite(const Model& m, int caso, const Solve& s) {
+  const int n = m.NGL + m.NR + m.MR;
+  for (int i = 1; i <= n; ++i) {
+    if (std::isfinite(m.DESP(i))) continue;
+    const std::string donde =
+        i <= m.NGL ? "el nodo " + std::to_string((i - 1) / 6 + 1) : "la reacción " + std::to_string(i - m.NGL);
+    throw Fatal{status::SINGULAR, std::string("el análisis de ") + kNombre[caso] + " (" + solve_name(s) +
+                                      ") dio valores que no son números en " + donde + "; revise los datos"};
+  }
+}
+
 // A solve whose matrix is singular to rounding (a free degree of freedom that
 // no bar, support or reaction holds, such as a missing horizontal support)
-// gives displacements and rotations no structure can have, or values that are
-// not numbers. The results are written as they come; the user is warned.
+// gives displacements and rotations no structure can have. The results are
+// written as they come; the user is warned.
 void check_solution(const Model& m, Files& f, int caso) {
-  static const char* const kNombre[5] = {"", "expansiones", "compresiones", "consolidación primaria",
-                                         "consolidación secundaria"};
-  int peor = 0;
-  float valor = 0.0f;
   for (int g = 1; g <= m.NGL; ++g) {
-    float d = m.DESP(g);
-    bool giro = (g - 1) % 6 >= 3;
-    if (!std::isfinite(d) || std::fabs(d) > (giro ? 1.0f : 100.0f)) {
-      peor = g;
-      valor = d;
-      break;
-    }
+    const float d = m.DESP(g);
+    const bool giro = (g - 1) % 6 >= 3;
+    if (!(std::fabs(d) > (giro ? 1.0f : 100.0f))) continue;
+    const int nodo = (g - 1) / 6 + 1;
+    lst(f.err, std::string("Aviso: en el análisis de ") + kNombre[caso] + " el nodo " + std::to_string(nodo) + " " +
+                   (giro ? "gira " : "se desplaza ") + real_text(d) + (giro ? " rad" : " m") +
+                   "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
+    return;
   }
-  if (peor == 0) return;
-  const int nodo = (peor - 1) / 6 + 1;
-  const bool giro = (peor - 1) % 6 >= 3;
-  std::string que = std::isfinite(valor) ? (giro ? "gira " : "se desplaza ") : "tiene un valor que no es un número en ";
-  lst(f.err, std::string("Aviso: en el análisis de ") + kNombre[caso] + " el nodo " + std::to_string(nodo) + " " + que +
-                 (std::isfinite(valor) ? real_text(valor) + (giro ? " rad" : " m") : std::string(giro ? "su giro" : "su desplazamiento")) +
-                 "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
 }
 
 // The files a person looks at, of the solve whose end forces are in VGL.
@@ -101,10 +124,11 @@ void write_views(const Model& m, Views* v, int caso, int nflag1) {
 
 // Member end forces and diagrams right after a solve, once the solution is
 // checked; then the files asked for on the command line.
-void after_solve(Model& m, Files& f, Views* v, int caso, int nflag1 = 0) {
+void after_solve(Model& m, Files& f, Views* v, int caso, const Solve& s) {
+  refuse_non_finite(m, caso, s);
   check_solution(m, f, caso);
   forces_and_diagrams(m, f, caso);
-  write_views(m, v, caso, nflag1);
+  write_views(m, v, caso, s.nflag1);
 }
 
 // Result header of a GiD block: the text in `w` columns, then " 1 vector OnNodes".
@@ -122,7 +146,7 @@ void expansions(Model& m, Files& f, Views* v) {
     case_heading(f, "ANALISIS DE EXPANSIONES", "SOLUCION CASO LINEAL");
     result_header(f, "(A39, A18)", "Result  \"desplazamientos\" \"Expansiones\"");
     HUND(m, f, m.vered1);
-    after_solve(m, f, v, 1, nflag1);
+    after_solve(m, f, v, 1, Solve{nflag1});
   }
 }
 
@@ -155,6 +179,7 @@ void iterative_compressions(Model& m, Files& f) {
     put(f.res, "(A41, I4, A15)", "Result  \"desplazamientos\" \"Compr.Iterat\"", k + 1, " vector OnNodes");
     HUND(m, f, m.vered2);
     ++k;
+    refuse_non_finite(m, 2, Solve{0, k});
     for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));
     bool settled = true;
     for (int i = 1; i <= N; ++i) {
@@ -184,7 +209,7 @@ void compressions(Model& m, Files& f, Views* v) {
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Compr.Inm NL\"");
     SOLNL(m, f, 2, m.A2, m.vered2);
     write_result_values(m, f);
-    after_solve(m, f, v, 2);
+    after_solve(m, f, v, 2, Solve{0, 0, true});
   } else if (m.KANAL == 0) {
     for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
       clear_solution(m);
@@ -198,7 +223,7 @@ void compressions(Model& m, Files& f, Views* v) {
       footing_rigidities(m, f, m.E2, m.NU2);
       result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Compr.InmLin\"");
       HUND(m, f, m.vered2);
-      after_solve(m, f, v, 2, nflag1);
+      after_solve(m, f, v, 2, Solve{nflag1});
     }
   } else if (m.KANAL == 1) {
     iterative_compressions(m, f);
@@ -219,7 +244,7 @@ void primary_consolidation(Model& m, Files& f, Views* v) {
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Prim NL\"");
     SOLNL(m, f, 3, m.Ap, m.vered3);
     write_result_values(m, f);
-    after_solve(m, f, v, 3);
+    after_solve(m, f, v, 3, Solve{0, 0, true});
   } else if (m.KANAL == 0) {
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA", "SOLUCION CASO LINEAL");
     flexibility_call_line(m, f, "LLAMANDO A FLSC_3");
@@ -229,7 +254,7 @@ void primary_consolidation(Model& m, Files& f, Views* v) {
     footing_rigidities(m, f, m.Emv, ceros);
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Prim\"");
     HUND(m, f, m.vered3);
-    after_solve(m, f, v, 3);
+    after_solve(m, f, v, 3, Solve{});
   }
 }
 
@@ -243,13 +268,13 @@ void secondary_consolidation(Model& m, Files& f, Views* v) {
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA", "SOLUCION CASO LINEAL");
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Sec\"");
     HUND(m, f, m.vered4);
-    after_solve(m, f, v, 4);
+    after_solve(m, f, v, 4, Solve{});
   } else if (m.KANAL == 2) {
     nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA");
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Sec NL\"");
     SOLNL(m, f, 4, m.Acs, m.vered4);
     write_result_values(m, f);
-    after_solve(m, f, v, 4);
+    after_solve(m, f, v, 4, Solve{0, 0, true});
   }
 }
 
