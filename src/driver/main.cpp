@@ -39,8 +39,8 @@ const char* const kUsage =
     "iterativo (ultima pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
-    "2 uso incorrecto de la linea de comandos; 3 sistema singular;\n"
-    "4 archivo de salida que no se puede crear o escribir.\n";
+    "2 uso incorrecto de la linea de comandos; 3 sistema singular o solucion\n"
+    "que no es un numero; 4 archivo de salida que no se puede crear o escribir.\n";
 
 // One line of the console input as an (A50) field, trailing blanks dropped.
 std::string read_name_line() {
