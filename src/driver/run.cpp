@@ -21,8 +21,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_nodes(rd, m, f);
   read_bars(rd, m, f);
   read_footings(rd, m, f);
-  number_dofs(m, f);
-  direction_cosines(m, f);
+  number_dofs(m, f.log);
+  direction_cosines(m, f.log);
   read_loads(rd, m, f);
 
   lst(f.mem, "numero de barras", m.NB);
@@ -31,9 +31,10 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_soil(rd, m, f);
   read_slabs(rd, m, f);
   write_control_block(m, f);
-  reaction_areas(m, f);
-  log_reaction_dofs(m, f);
-  influence_values(m, f);
+  reaction_areas(m, f.log);
+  write_reaction_areas(m, f.rep);
+  log_reaction_dofs(m, f.log);
+  influence_values(m, f.log, f.vinf);
   read_axes(rd, m, f);
 }
 
@@ -105,21 +106,28 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   Views views(opts, reporte);
   const Companions companions(reporte);
   check_output_names(datos, reporte, companions, views);
-  f.rep.open(reporte);
-  f.msh.open(companions.msh);
-  f.res.open(companions.res);
+  // Every output is opened and locked before any is truncated: a second run in
+  // the same folder, or a file that cannot be written, ends the run with the
+  // files of the earlier one as they were.
+  f.rep.reserve(reporte);
+  f.msh.reserve(companions.msh);
+  f.res.reserve(companions.res);
+  f.mem.reserve(companions.mem);
+  f.vinf.reserve(companions.vinf);
+  views.reserve();
+  for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
       "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
 
-  f.mem.open(companions.mem);
-  f.vinf.open(companions.vinf);
-
   input_phase(rd, m, f);
 
-  assemble_frame(m, f);
-  field_moduli(m, f);
+  write_bar_loads(m, f.rep);
+  assemble_frame(m, f.log);
+  write_total_load(m, f.rep);
+  field_moduli(m, f.log);
+  write_field_moduli(m, f.rep, f.err);
   start_results_file(m, f);
   run_cases(m, f, opts.any() ? &views : nullptr);
 

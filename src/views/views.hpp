@@ -7,10 +7,12 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "frame/frame.hpp"
 #include "model/model.hpp"
 #include "text/out_file.hpp"
 
@@ -51,16 +53,6 @@ void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>&
 // has one, otherwise its vertical displacement DESP(6n - 3).
 void node_settlements(const Model& m, const std::vector<ReactionPoint>& rp, std::vector<float>& out);
 
-// Abscissa along the axis, shear and moment of one printed diagram point.
-struct AxisPoint {
-  int bar = 0;
-  float X = 0.0f, V = 0.0f, M = 0.0f;
-};
-// The NDIV + 1 points of every bar of axis a for case `caso`, exactly as the
-// report prints them. With `fine` > 1 each division is cut into `fine` parts
-// (for drawing; the points are then not those of the report).
-void axis_points(const Model& m, int a, int caso, int fine, std::vector<AxisPoint>& out);
-
 // The writers, each to one open file.
 void write_vtu(const Model& m, const std::vector<ReactionPoint>& rp, OutFile& o);
 void write_pvd(const std::vector<std::string>& vtu_names, OutFile& o);
@@ -92,6 +84,10 @@ class Views {
   // the report or one of the fixed files (checked before anything is written).
   std::vector<std::string> possible_names() const;
 
+  // Reserves (opens and locks, without truncating) those of possible_names()
+  // that exist already; each is truncated only when it is written again.
+  void reserve();
+
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
   void write(const Model& m, const SolvedCase& c);
@@ -106,6 +102,7 @@ class Views {
   std::vector<std::string> vtus_;   // written so far, for the collection
   std::vector<ReactionPoint> rp_;   // scratch, kept for the run
   OutFile file_;                    // the file being written
+  std::vector<std::unique_ptr<OutFile>> held_;  // reserved by reserve(), not yet written
   std::FILE* sink_ = nullptr;
 };
 
