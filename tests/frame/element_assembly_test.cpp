@@ -275,7 +275,7 @@ TEST(Assembly, TotalLoadAndMeanPressure) {
     m.LARGO(1) = 2.0f;
     m.ANCHO(2) = m.LARGO(2) = 1.0f;
     Files f;
-    assemble_frame(m, f);
+    assemble_frame(m, f.log);
     EXPECT_FLOAT_EQ(m.CARGATOTAL, r.total);
     EXPECT_FLOAT_EQ(m.qmax, r.qmax);
   }

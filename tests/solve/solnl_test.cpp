@@ -120,7 +120,7 @@ TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
     // No reaction loads the stratum: no stress ratio, no settlement.
     Files f;
     b.m.RNL(3) = b.m.RNL(4) = 0.0f;
-    EXPECT_EQ(Def(b.m, f, 2, 1, 1, b.m.A2, h, 1), 0.0f);
+    EXPECT_EQ(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1), 0.0f);
     EXPECT_NE(f.mem.buf().find(" ssigmas=   0.000000    \n"), std::string::npos) << f.mem.buf();
   }
   // Horizontal stresses of -10 against a vertical one of 6: the mean stress
@@ -131,7 +131,7 @@ TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
   const double s = -20.0 / 6.0, c = (1.0 + s) / 3.0;
   const double Q = (1.0 - 0.3 * s) * (0.0 - 1.0) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
   Files f;
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q)) * 2.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q)) * 2.0, 1e-6);
 }
 
 TEST(Def, MissingSecondDirectionCountsAsZero) {
