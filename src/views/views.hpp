@@ -32,9 +32,6 @@ struct SolvedCase {
   const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
 };
 
-// The solve of case `caso` (1..4) under analysis KANAL; nflag1 (1..3) names
-// the modulus source of the three linear passes of cases 1 and 2.
-SolvedCase solved_case(int caso, int KANAL, int nflag1);
 
 // A reaction point of a solve: area reaction k of node k (DZ), or nodal
 // reaction k - NR of an isolated footing (one of the six components).
