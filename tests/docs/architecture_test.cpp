@@ -37,7 +37,9 @@ TEST(Architecture, IncludesPointDown) {
       ASSERT_TRUE(kRank.count(to)) << e.path() << ":" << n << ": " << line;
       if (to == from) continue;
       EXPECT_LT(kRank.at(to), kRank.at(from)) << e.path() << ":" << n << " includes " << path;
-      if (path == "text/files.hpp") EXPECT_EQ(from, "driver") << e.path() << ":" << n << ": the files belong to the driver";
+      if (path == "text/files.hpp") {
+        EXPECT_EQ(from, "driver") << e.path() << ":" << n << ": the files belong to the driver";
+      }
     }
   }
   EXPECT_GT(files, 40);
