@@ -45,9 +45,10 @@ const char* const kUsage =
     "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
-    "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular;\n"
-    "4 archivo de salida que no se puede crear o escribir, u otra corrida en la\n"
-    "misma carpeta; 130 o 143 corrida interrumpida (Ctrl-C o SIGTERM).\n";
+    "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular o\n"
+    "solución que no es un número; 4 archivo de salida que no se puede crear o\n"
+    "escribir, u otra corrida en la misma carpeta; 130 o 143 corrida interrumpida\n"
+    "(Ctrl-C o SIGTERM).\n";
 
 // A usage error: what is wrong, then where to look.
 [[noreturn]] void usage_error(const std::string& what) {

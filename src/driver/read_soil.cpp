@@ -87,11 +87,11 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
     for (int k = 1; k <= m.NEST(p); ++k) {
       const bool clay = m.TIPOEST(p, k) == 2;
       const std::string on = "el perfil está bajo la reacción del nodo " + std::to_string(n) + " y ";
-      if (m.CASO[2] == 1) positive(k, 2, "A", m.A2(p, k), on + "el análisis no lineal de compresiones divide entre él");
-      if (m.CASO[3] == 1 && clay)
-        positive(k, 3, "Ap", m.Ap(p, k), on + "el análisis no lineal de consolidación primaria divide entre él");
-      if (m.CASO[4] == 1 && clay)
-        positive(k, 4, "Acs", m.Acs(p, k), on + "el análisis no lineal de consolidación secundaria divide entre él");
+      for (const SoilLaw& law : soil_laws()) {
+        if (law.demeneghi < 0 || m.CASO[law.caso] != 1 || (law.demeneghi_clay_only && !clay)) continue;
+        const LawParameter& a = law.params[law.demeneghi];
+        positive(k, law.caso, a.name, (m.*a.table)(p, k), on + law.nonlinear_analysis + " divide entre él");
+      }
     }
   }
   for (int i = 1; i <= m.NREACN.size(); ++i) {
