@@ -95,7 +95,7 @@ void check_solution(const Model& m, Files& f, int caso) {
 }
 
 // The files a person looks at, of the solve whose end forces are in VGL.
-void write_views(const Model& m, Views* v, int caso, int nflag1) {
+void write_views(Model& m, Views* v, int caso, int nflag1) {
   if (v != nullptr) v->write(m, solved_case(caso, m.KANAL, nflag1));
 }
 

@@ -18,7 +18,7 @@
 namespace {
 
 const char* const kUsage =
-    "Uso: korvant [--vtk] [--csv] [--svg] [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
+    "Uso: korvant [--vtk] [--csv] [--svg] [--resumen] [--html] [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
     "\n"
     "Analisis de interaccion suelo-estructura de cimentaciones.\n"
     "Sin los dos nombres, el programa pregunta en la consola el nombre del archivo\n"
@@ -35,6 +35,12 @@ const char* const kUsage =
     "         _nodos.csv, _barras.csv y _diagramas.csv.\n"
     "  --svg  dibujo .svg: planta de la cimentacion coloreada por hundimiento y\n"
     "         diagramas de cortante y momento de cada eje.\n"
+    "  --resumen  resumen de diseno en REPORTE_resumen.txt y en la consola al final:\n"
+    "         equilibrio, hundimientos, inclinacion, distorsion angular, presiones,\n"
+    "         zapatas, elementos mecanicos por eje y modulos de reaccion (con la tabla\n"
+    "         de resortes _resortes.csv de cada pasada).\n"
+    "  --html  REPORTE.html: una pagina autonoma con el resumen, los dibujos y los\n"
+    "         valores por nodo de cada caso y pasada; se imprime un caso por hoja.\n"
     "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
     "iterativo (ultima pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
@@ -69,6 +75,8 @@ int main(int argc, char** argv) {
     else if (a == "--vtk") opts.vtk = true;
     else if (a == "--csv") opts.csv = true;
     else if (a == "--svg") opts.svg = true;
+    else if (a == "--resumen") opts.resumen = true;
+    else if (a == "--html") opts.html = true;
     else if (a.rfind("--", 0) == 0) unknown = true;
     else names.push_back(a);
   }

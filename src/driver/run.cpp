@@ -92,6 +92,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
 
   f.mem.open("MEMORIA");
   f.vinf.open("VALINF");
+  views.start(f);
 
   input_phase(rd, m, f);
 
@@ -99,6 +100,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   field_moduli(m, f);
   start_results_file(m, f);
   run_cases(m, f, opts.any() ? &views : nullptr);
+  views.finish(m, f);
 
   f.mem.close();
   f.vinf.close();

@@ -32,6 +32,7 @@ void OutFile::attach(std::FILE* f, const std::string& name) {
 }
 
 void OutFile::flush() {
+  if (copy_ != nullptr) copy_->append(buf_);
   if (f_ == nullptr) {
     buf_.clear();
     return;
@@ -66,7 +67,11 @@ void OutFile::close() {
 }
 
 void OutFile::close_quietly() noexcept {
-  if (f_ == nullptr) return;
+  if (copy_ != nullptr) copy_->append(buf_);
+  if (f_ == nullptr) {
+    buf_.clear();
+    return;
+  }
   if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), f_);
   buf_.clear();
   std::fflush(f_);

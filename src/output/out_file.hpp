@@ -37,6 +37,9 @@ class OutFile {
   void close();
   // Flushes and closes without throwing (used while the run is ending on an error).
   void close_quietly() noexcept;
+  // Every text flushed from here on is also appended to `copy` (the warnings of
+  // the run, kept for a page); with no file open, it goes only there.
+  void copy_to(std::string* copy) { copy_ = copy; }
 
  private:
   static constexpr std::size_t kFlushAt = 1 << 20;
@@ -44,6 +47,7 @@ class OutFile {
   bool owned_ = false;
   std::string name_;
   std::string buf_;
+  std::string* copy_ = nullptr;
 };
 
 // The files of one run.

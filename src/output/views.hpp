@@ -18,7 +18,8 @@ namespace korvant {
 
 struct ViewOptions {
   bool vtk = false, csv = false, svg = false;
-  bool any() const { return vtk || csv || svg; }
+  bool resumen = false, html = false;  // the summary (text, console, springs) and the HTML page
+  bool any() const { return vtk || csv || svg || resumen || html; }
 };
 
 // One solved case and pass, as DESP, HUNDIM and VGL hold it right after its
@@ -68,7 +69,10 @@ void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o);
 void write_csv_nodes(const Model& m, OutFile& o);
 void write_csv_bars(const Model& m, OutFile& o);
 void write_csv_diagrams(const Model& m, int caso, OutFile& o);
-void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o);
+// `ids` prefixes every id of the picture; a picture with a prefix is one of
+// several on a page and has no XML declaration.
+void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
+               std::string_view ids = "");
 
 // Text helpers shared by the writers.
 // The shortest decimal text that reads back as the same float ("0.1", "-2.5e-05").
@@ -86,6 +90,7 @@ class Views {
   Views(const Views&) = delete;
   Views& operator=(const Views&) = delete;
   Views(ViewOptions opts, const std::string& reporte);
+  ~Views();
   const ViewOptions& options() const { return opts_; }
 
   // Every name these options may write, so that none can be the data file,
@@ -94,7 +99,13 @@ class Views {
 
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
-  void write(const Model& m, const SolvedCase& c);
+  void write(Model& m, const SolvedCase& c);
+
+  // At the end of the run: the summary of every pass on the console, and the
+  // page once more with every warning of the run (those of `f.err`, collected
+  // from the start of the run when the page is asked for).
+  void start(Files& f);
+  void finish(const Model& m, Files& f);
 
   // Tests and fuzzing: every file goes to this stream instead of its own file.
   void send_all_to(std::FILE* sink) { sink_ = sink; }
@@ -107,6 +118,12 @@ class Views {
   std::vector<ReactionPoint> rp_;   // scratch, kept for the run
   OutFile file_;                    // the file being written
   std::FILE* sink_ = nullptr;
+  // Summary and page: the text of the passes so far (Latin-1), the page's sections.
+  std::string resumen_;
+  std::vector<std::string> sections_, titles_, ids_;
+  std::string warnings_;
+  OutFile* err_ = nullptr;  // copying its text to warnings_
+  void write_summary_files(const Model& m);
 };
 
 }  // namespace korvant
