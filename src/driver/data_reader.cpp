@@ -1,11 +1,12 @@
 #include "driver/data_reader.hpp"
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <limits>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 
 namespace korvant {
 
@@ -15,6 +16,10 @@ bool blank(char c) { return c == ' ' || c == '\t'; }
 bool ends_value(char c) { return blank(c) || c == ',' || c == '/'; }
 
 std::string shown(std::string_view tok) { return "\"" + std::string(tok) + "\""; }
+
+constexpr std::string_view kLineTooLong =
+    "pasa de 1 MiB (1048576 caracteres); un archivo de datos no tiene líneas tan largas";
+constexpr std::string_view kNul = "contiene un byte nulo (NUL), que no es un carácter de texto";
 
 }  // namespace
 
@@ -28,10 +33,38 @@ void DataReader::open(const std::string& path) {
   };
   std::FILE* in = std::fopen(path.c_str(), "rb");
   if (in == nullptr) fail("abrir");
+  // Read in pieces, so that an endless input (a device, a pipe) is refused at
+  // the bound instead of filling the memory: the whole file may not pass
+  // kMaxFileBytes, nor one line kMaxLineBytes.
   std::string text;
   char b[1 << 16];
   std::size_t n;
-  while ((n = std::fread(b, 1, sizeof b, in)) > 0) text.append(b, n);
+  std::size_t line_len = 0;  // bytes of the line being read
+  int lines = 1;             // number of that line
+  bool after_cr = false;     // the last byte was a CR (a CR LF pair ends one line)
+  auto refuse = [&](int line, std::string_view item, std::string_view what) {
+    std::fclose(in);
+    reject_data(path, line, item, what);
+  };
+  while ((n = std::fread(b, 1, sizeof b, in)) > 0) {
+    if (text.size() + n > kMaxFileBytes)
+      refuse(0, "tamaño del archivo",
+             "pasa de 256 MiB (268435456 bytes); un archivo de datos no puede ser tan grande");
+    for (std::size_t i = 0; i < n; ++i) {
+      const char c = b[i];
+      if (c == '\n' || c == '\r') {
+        if (!(c == '\n' && after_cr)) ++lines;
+        line_len = 0;
+      } else if (++line_len > kMaxLineBytes) {
+        refuse(lines, "longitud de la línea", kLineTooLong);
+      }
+      after_cr = c == '\r';
+    }
+    // Grown by doubling, but never past the bound.
+    if (text.size() + n > text.capacity())
+      text.reserve(std::min(std::max(2 * text.capacity(), text.size() + n), kMaxFileBytes));
+    text.append(b, n);
+  }
   const bool bad = std::ferror(in) != 0;
   const int err = errno;
   std::fclose(in);
@@ -45,32 +78,42 @@ void DataReader::open(const std::string& path) {
 void DataReader::open_text(const std::string& name, std::string text) {
   name_ = name;
   text_ = std::move(text);
-  off_ = 0;
+  // A UTF-8 byte-order mark is no part of the first line.
+  off_ = text_.rfind("\xEF\xBB\xBF", 0) == 0 ? 3 : 0;
   cur_.clear();
   col_ = 0;
   line_no_ = 0;
   have_line_ = false;
 }
 
+// A line ends at LF, at CR LF or at a CR alone.
 bool DataReader::next_line() {
   if (off_ >= text_.size()) return false;
   std::size_t e = text_.find('\n', off_);
   if (e == std::string::npos) e = text_.size();
-  cur_.assign(text_, off_, e - off_);
-  if (!cur_.empty() && cur_.back() == '\r') cur_.pop_back();
-  off_ = e < text_.size() ? e + 1 : e;
-  col_ = 0;
+  const void* cr = std::memchr(text_.data() + off_, '\r', e - off_);
+  std::size_t next = e < text_.size() ? e + 1 : e;
+  if (cr != nullptr) {
+    const std::size_t c = static_cast<std::size_t>(static_cast<const char*>(cr) - text_.data());
+    next = c + 1 == e ? e + 1 : c + 1;
+    e = c;
+  }
   ++line_no_;
+  if (e - off_ > kMaxLineBytes) fail_at(line_no_, "longitud de la línea", kLineTooLong);
+  cur_.assign(text_, off_, e - off_);
+  off_ = next;
+  col_ = 0;
   return true;
 }
 
 void DataReader::skip(std::string_view what) {
-  if (!next_line()) fail_at(line_no_, what, "el archivo termina antes de esta línea");
+  if (!next_line()) fail_at(last_line(), what, "el archivo termina antes de esta línea");
 }
 
 std::string DataReader::read_fixed(int w, std::string_view item) {
-  if (!next_line()) fail_at(line_no_, item, "el archivo termina antes de esta línea");
+  if (!next_line()) fail_at(last_line(), item, "el archivo termina antes de esta línea");
   std::string s = cur_.substr(0, static_cast<std::size_t>(w));
+  if (s.find('\0') != std::string::npos) fail_at(line_no_, item, kNul);
   s.resize(static_cast<std::size_t>(w), ' ');
   return s;
 }
@@ -99,7 +142,7 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
   }
   DataReader& r = rd_;
   auto eof = [&]() {
-    r.fail_at(r.line_no_, item, "el archivo termina antes de leer este dato");
+    r.fail_at(r.last_line(), item, "el archivo termina antes de leer este dato");
   };
   if (!r.have_line_) {
     if (!r.next_line()) eof();
@@ -137,10 +180,14 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
   auto read_quoted = [&]() {
     char q = r.cur_[r.col_++];
     quoted = true;
+    const int opened = r.line_no_;
     for (;;) {
       if (r.col_ >= r.cur_.size()) {
-        // A quoted text goes on in the next line.
-        if (!r.next_line()) eof();
+        // A quoted text goes on in the next line; one never closed is reported
+        // where it opened.
+        if (!r.next_line())
+          r.fail_at(opened, item, std::string("el texto abre con ") + (q == '"' ? "comillas (\")" : "un apóstrofo (')") +
+                                      " en esta línea y el archivo termina sin cerrarlo");
         continue;
       }
       char ch = r.cur_[r.col_++];
@@ -158,7 +205,7 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
   if (c == '\'' || c == '"') {
     read_quoted();
     after_value_ = true;
-    return true;
+    return no_nul(item, tok);
   }
   std::size_t s = r.col_;
   while (r.col_ < r.cur_.size() && !ends_value(r.cur_[r.col_]) && r.cur_[r.col_] != '*') ++r.col_;
@@ -192,12 +239,19 @@ bool ReadStmt::next(std::string_view item, std::string& tok, bool& quoted) {
       repeat_quoted_ = quoted;
       repeat_ = n - 1;
       after_value_ = true;
-      return true;
+      return no_nul(item, tok);
     }
     while (r.col_ < r.cur_.size() && !ends_value(r.cur_[r.col_])) ++r.col_;
   }
   tok.assign(r.cur_, s, r.col_ - s);
   after_value_ = true;
+  return no_nul(item, tok);
+}
+
+// A NUL byte is no character of a text file: a value holding one is refused
+// (it would cut the text short wherever it is shown).
+bool ReadStmt::no_nul(std::string_view item, const std::string& tok) const {
+  if (tok.find('\0') != std::string::npos) rd_.fail_at(tok_line_, item, kNul);
   return true;
 }
 

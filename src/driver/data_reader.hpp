@@ -32,6 +32,7 @@ class ReadStmt {
  private:
   // Next value of the statement: false when it is null (slash, ",,", "r*").
   bool next(std::string_view item, std::string& tok, bool& quoted);
+  bool no_nul(std::string_view item, const std::string& tok) const;
   DataReader& rd_;
   bool ended_ = false;        // a slash was met
   bool after_value_ = false;  // a value was read and its separator not yet passed
@@ -44,7 +45,14 @@ class ReadStmt {
 
 class DataReader {
  public:
-  // Opens the data file; throws Fatal{status::BAD_DATA} when it cannot be opened.
+  // Bounds of a data file: no building needs more, and an endless input (a
+  // device, a pipe) is refused at them instead of filling the memory.
+  static constexpr std::size_t kMaxFileBytes = std::size_t{256} << 20;
+  static constexpr std::size_t kMaxLineBytes = std::size_t{1} << 20;
+
+  // Opens the data file; throws Fatal{status::BAD_DATA} when it cannot be opened
+  // or passes the bounds. A UTF-8 byte-order mark at its start is skipped; a
+  // line ends at LF, CR LF or a CR alone.
   void open(const std::string& path);
   // Reads a whole text (for tests and tools).
   void open_text(const std::string& name, std::string text);
@@ -64,6 +72,8 @@ class DataReader {
  private:
   friend class ReadStmt;
   bool next_line();  // loads the next line into cur_; false at end of file
+  // The line an early end of the file is reported at (line 1 of an empty file).
+  int last_line() const { return line_no_ > 0 ? line_no_ : 1; }
   std::string name_;
   std::string text_;
   std::size_t off_ = 0;     // start of the next line in text_

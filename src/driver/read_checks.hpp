@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "driver/data_reader.hpp"
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 
 namespace korvant {
 

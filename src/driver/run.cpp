@@ -6,10 +6,10 @@
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
 #include "frame/frame.hpp"
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 #include "model/preprocess.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {

@@ -49,16 +49,18 @@ struct Outcome {
 };
 
 // Runs the program in a scratch folder on `datos` (written as datos.txt unless
-// empty) with the given command-line arguments and shell redirections.
-Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "") {
+// empty) with the given command-line arguments and shell redirections, and the
+// output of the shell command `feed` (when given) on its standard input.
+Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "",
+                       const std::string& feed = "") {
   char tmpl[] = "/tmp/korvant-bad-XXXXXX";
   const char* dir = mkdtemp(tmpl);
   EXPECT_NE(dir, nullptr);
   Outcome r;
   r.dir = dir;
   if (!datos.empty()) std::ofstream(r.dir / "datos.txt", std::ios::binary) << datos;
-  const std::string cmd = "cd '" + r.dir.string() + "' && '" KORVANT_BIN "' " + args +
-                          " > console.out 2> console.err " + redirect;
+  const std::string cmd = "cd '" + r.dir.string() + "' && " + (feed.empty() ? "" : feed + " | ") +
+                          "'" KORVANT_BIN "' " + args + " > console.out 2> console.err " + redirect;
   const int rc = std::system(cmd.c_str());
   r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   r.out = slurp(r.dir / "console.out");
@@ -173,6 +175,65 @@ TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
     EXPECT_EQ(last_line(r.err), kErr + b.message);
     // The data file is left as it was.
     EXPECT_EQ(slurp(r.dir / "datos.txt"), edited(b.line, b.text));
+    fs::remove_all(r.dir);
+  }
+}
+
+// Whole files that are odd bytes or no end: the byte-order mark and lone CR line
+// ends are read as the plain example; the rest is refused at its line, quickly
+// and in bounded memory.
+struct OddFile {
+  const char* what;
+  std::string datos;  // written as datos.txt
+  std::string args, feed;
+  std::string message;  // "" when the run must give the plain example's report
+};
+
+std::string example_text() { return edited(1, example_lines()[0]); }
+
+std::string with_crs(std::string s) {
+  for (char& c : s)
+    if (c == '\n') c = '\r';
+  return s;
+}
+
+TEST(BadInput, OddBytesAndEndlessFiles) {
+  const std::string nul_title = edited(1, std::string("'EDIFICIO") + '\0' + "'");
+  const std::vector<OddFile> odd = {
+      {"byte-order mark", "\xEF\xBB\xBF" + example_text(), "datos.txt reporte.txt", "", ""},
+      {"lone CR line ends", with_crs(example_text()), "datos.txt reporte.txt", "", ""},
+      {"empty file", "", "/dev/null reporte.txt", "",
+       "Error en el archivo de datos \"/dev/null\", línea 1, título: el archivo termina antes de leer este dato"},
+      {"NUL in a text", nul_title, "datos.txt reporte.txt", "",
+       "Error en el archivo de datos \"datos.txt\", línea 1, título: contiene un byte nulo (NUL), que no es un "
+       "carácter de texto"},
+      {"quote never closed", edited(8, "'CONCRETO 2.4 2213594. 0.2"), "datos.txt reporte.txt", "",
+       "Error en el archivo de datos \"datos.txt\", línea 8, nombre del material: el texto abre con un apóstrofo (') "
+       "en esta línea y el archivo termina sin cerrarlo"},
+      {"line of more than 1 MiB", edited(3, std::string((1 << 20) + 1, 'x')), "datos.txt reporte.txt", "",
+       "Error en el archivo de datos \"datos.txt\", línea 3, longitud de la línea: pasa de 1 MiB (1048576 "
+       "caracteres); un archivo de datos no tiene líneas tan largas"},
+      {"endless device", "", "/dev/zero reporte.txt", "",
+       "Error en el archivo de datos \"/dev/zero\", línea 1, longitud de la línea: pasa de 1 MiB (1048576 "
+       "caracteres); un archivo de datos no tiene líneas tan largas"},
+      {"endless pipe", "", "/dev/stdin reporte.txt", "yes",
+       "Error en el archivo de datos \"/dev/stdin\": tamaño del archivo: pasa de 256 MiB (268435456 bytes); un "
+       "archivo de datos no puede ser tan grande"},
+  };
+  const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
+  ASSERT_EQ(plain.status, 0);
+  const std::string plain_report = slurp(plain.dir / "reporte.txt");
+  fs::remove_all(plain.dir);
+  for (const OddFile& o : odd) {
+    SCOPED_TRACE(o.what);
+    const Outcome r = run_in_scratch(o.datos, o.args, "", o.feed);
+    if (o.message.empty()) {
+      EXPECT_EQ(r.status, 0) << r.err;
+      EXPECT_TRUE(slurp(r.dir / "reporte.txt") == plain_report);
+    } else {
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.err, o.message + "\n");
+    }
     fs::remove_all(r.dir);
   }
 }
