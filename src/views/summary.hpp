@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "model/model.hpp"
-#include "output/views.hpp"
+#include "views/views.hpp"
 
 namespace korvant {
 
