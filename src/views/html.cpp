@@ -79,13 +79,6 @@ struct Html {
   Html& cell(const std::string& v) { return r("<td class=\"n\">").t(v).r("</td>"); }
 };
 
-std::string num(double v, int dec) {
-  if (!std::isfinite(v)) return "?";
-  std::string s = fmt("%.*f", dec, v);
-  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-  return s;
-}
-
 void equilibrium_table(Html& h, const Summary& s) {
   const Equilibrium& e = s.eq;
   h.r("<h3>").t("Equilibrio vertical").r("</h3>\n<table>\n");

@@ -198,6 +198,8 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
       if (s.p_min < 0 || cp.pressure < s.contact[static_cast<std::size_t>(s.p_min)].pressure) s.p_min = i;
     }
     if (cp.has_spring) {
+      if (s.springs == 0 || cp.k_node < s.kA_min) s.kA_min = cp.k_node;
+      if (s.springs == 0 || cp.k_node > s.kA_max) s.kA_max = cp.k_node;
       ++s.springs;
       if (s.k_min < 0 || cp.k_soil < s.contact[static_cast<std::size_t>(s.k_min)].k_soil) s.k_min = i;
       if (s.k_max < 0 || cp.k_soil > s.contact[static_cast<std::size_t>(s.k_max)].k_soil) s.k_max = i;
@@ -215,7 +217,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
     fr.ancho = d(m.ANCHO(z)), fr.largo = d(m.LARGO(z));
     for (const ReactionPoint& p : rp) {
       if (p.area || p.node != fr.node) continue;
-      const double flex = d(m.FLEX(p.k, p.k));
+      const double flex = p.k <= m.FLEX.n1 && p.k <= m.FLEX.n2 ? d(m.FLEX(p.k, p.k)) : 0.0;
       const bool rigid = flex == 0.0;
       const double k = rigid ? 0.0 : 1.0 / flex;
       if (p.comp == 3) {

@@ -111,6 +111,7 @@ struct Summary {
   int tension = 0;                     // reactions in tension (negative)
   int springs = 0, springs_missing = 0;
   int k_min = -1, k_max = -1;          // indices into contact
+  double kA_min = 0, kA_max = 0;       // range of k*area (t/m)
   std::vector<FootingResult> footings;
   std::vector<AxisExtremes> axes;
 };
@@ -130,6 +131,8 @@ void put_utf8(OutFile& o, std::string_view latin1);
 // a direction in degrees as "+X -Y"; the words of a load set.
 std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string one_in(double v);
+// A value with `dec` decimals, never "-0.000"; "?" when it is not a number.
+std::string num(double v, int dec);
 std::string direction_words(double deg);
 const char* load_set_words(int set);
 

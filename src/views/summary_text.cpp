@@ -17,6 +17,13 @@ std::string fmt(const char* format, ...) {
   return std::string(b, static_cast<std::size_t>(n < 0 ? 0 : n < static_cast<int>(sizeof b) ? n : sizeof b - 1));
 }
 
+std::string num(double v, int dec) {
+  if (!std::isfinite(v)) return "?";
+  std::string s = fmt("%.*f", dec, v);
+  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
+  return s;
+}
+
 std::string one_in(double v) {
   if (!std::isfinite(v)) return "?";
   v = std::fabs(v);
@@ -47,6 +54,15 @@ void line(std::string& out, const std::string& s) {
   out += '\n';
 }
 
+// A label and a value right-aligned at column 74.
+std::string row(const std::string& label, const std::string& value) {
+  std::string s = label;
+  const std::size_t width = 74;
+  if (s.size() + value.size() + 1 < width) s.append(width - s.size() - value.size(), ' ');
+  else s += ' ';
+  return s + value;
+}
+
 }  // namespace
 
 void summary_text(const Model& m, const Summary& s, std::string& out) {
@@ -55,28 +71,28 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
   line(out, fmt("== %s [%s] ==", s.c.title, s.c.pass));
 
   line(out, "Equilibrio vertical (t; cargas hacia abajo, reacciones hacia arriba)");
-  line(out, fmt("  Cargas verticales (%s; barras con peso propio y", load_set_words(e.load_set)));
-  line(out, fmt("    cargas concentradas en nodos libres)                    %14.4f", e.load));
-  line(out, fmt("  Reacciones del suelo (reacción x longitud de contacto)    %14.4f", e.soil));
+  line(out, fmt("  Cargas verticales (%s;", load_set_words(e.load_set)));
+  line(out, row("    barras con peso propio y cargas concentradas en nodos libres)", num(e.load, 4)));
+  line(out, row("  Reacciones del suelo (reacción x longitud de contacto)", num(e.soil, 4)));
   if (e.footings_modelled)
-    line(out, fmt("  Reacciones verticales de las zapatas aisladas             %14.4f", e.footings));
+    line(out, row("  Reacciones verticales de las zapatas aisladas", num(e.footings, 4)));
   else
     line(out, "  Zapatas aisladas: el análisis no lineal no las modela (sin reacción)");
-  line(out, fmt("  Fuerza vertical en los apoyos restringidos                %14.4f", e.supports));
+  line(out, row("  Fuerza vertical en los apoyos restringidos", num(e.supports, 4)));
   if (e.restrained_loads != 0.0)
     line(out, fmt("  (cargas en verticales restringidas, tomadas por el apoyo: %.4f t, fuera de la suma)",
                   e.restrained_loads));
-  std::string diff = e.relative ? fmt("%.4f t = %.3e %% de la carga", e.diff, e.diff_pct) : fmt("%.4f t", e.diff);
-  std::string tol = e.relative ? fmt("%.2f %%", EQUILIBRIO_TOL_PCT) : fmt("%.4f t", EQUILIBRIO_TOL_T);
+  std::string diff = e.relative ? num(e.diff, 4) + " t = " + num(e.diff_pct, 5) + " % de la carga" : num(e.diff, 4) + " t";
+  std::string tol = e.relative ? num(EQUILIBRIO_TOL_PCT, 2) + " %" : num(EQUILIBRIO_TOL_T, 4) + " t";
   line(out, "  Diferencia: " + diff + (e.ok ? ": cumple (tolerancia " + tol + ")" : ": NO CUMPLE EQUILIBRIO (tolerancia " + tol + ")"));
 
   if (s.nodes.empty()) {
     line(out, "Hundimientos: el modelo no tiene nodos de cimentación");
   } else {
     line(out, fmt("Hundimientos (m; negativo hacia abajo), %d nodos de cimentación", static_cast<int>(s.nodes.size())));
-    line(out, fmt("  Mayor (el más hacia abajo) %12.6f  nodo %d", s.s_max, s.s_max_node));
-    line(out, fmt("  Menor                      %12.6f  nodo %d", s.s_min, s.s_min_node));
-    line(out, fmt("  Medio                      %12.6f", s.s_mean));
+    line(out, fmt("  Mayor (el más hacia abajo) %12s  nodo %d", num(s.s_max, 6).c_str(), s.s_max_node));
+    line(out, fmt("  Menor                      %12s  nodo %d", num(s.s_min, 6).c_str(), s.s_min_node));
+    line(out, fmt("  Medio                      %12s", num(s.s_mean, 6).c_str()));
   }
 
   const Tilt& t = s.tilt;
@@ -96,8 +112,8 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
   } else {
     line(out, fmt("Distorsión angular beta = |Ds - Ds del plano| / L, %d barras de cimentación", static_cast<int>(s.bars.size())));
     const BarDistortion& b = s.bars[static_cast<std::size_t>(s.beta_max_bar)];
-    line(out, fmt("  Mayor beta %s en la barra %d (nodos %d-%d, L = %.3f m, Ds = %.6f m)", one_in(b.beta).c_str(), b.bar,
-                  b.ni, b.nj, b.L, b.ds));
+    line(out, fmt("  Mayor beta %s en la barra %d (nodos %d-%d, L = %.3f m, Ds = %s m)", one_in(b.beta).c_str(), b.bar,
+                  b.ni, b.nj, b.L, num(b.ds, 6).c_str()));
     const BarDistortion& a = s.bars[static_cast<std::size_t>(s.apparent_max_bar)];
     line(out, fmt("  Mayor distorsión aparente |Ds|/L %s en la barra %d", one_in(a.apparent).c_str(), a.bar));
     line(out, fmt("  Barras con beta > 1/500: %d; > 1/300: %d; > 1/150: %d", s.beta_over[0], s.beta_over[1], s.beta_over[2]));
@@ -109,8 +125,8 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
     line(out, "Presiones de contacto (t/m²; reacción x longitud / área de contacto; positiva en compresión)");
     if (s.p_max >= 0) {
       const ContactPoint &hi = s.contact[static_cast<std::size_t>(s.p_max)], &lo = s.contact[static_cast<std::size_t>(s.p_min)];
-      line(out, fmt("  Mayor %10.3f  nodo %d", hi.pressure, hi.node));
-      line(out, fmt("  Menor %10.3f  nodo %d", lo.pressure, lo.node));
+      line(out, fmt("  Mayor %10s  nodo %d", num(hi.pressure, 3).c_str(), hi.node));
+      line(out, fmt("  Menor %10s  nodo %d", num(lo.pressure, 3).c_str(), lo.node));
     }
     if (s.linear)
       line(out, s.tension == 0 ? "  Reacciones en tensión: ninguna"
@@ -124,8 +140,8 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
         line(out, fmt("  Zapata %d, nodo %d: sin reacción vertical en este análisis", z.z, z.node));
         continue;
       }
-      line(out, fmt("  Zapata %d, nodo %d (%.2f x %.2f m): reacción %.3f t, presión %.3f t/m², hundimiento %.6f m", z.z,
-                    z.node, z.ancho, z.largo, z.Rv, z.pressure, z.s));
+      line(out, fmt("  Zapata %d, nodo %d (%.2f x %.2f m): reacción %s t, presión %s t/m², hundimiento %s m", z.z, z.node,
+                    z.ancho, z.largo, num(z.Rv, 3).c_str(), num(z.pressure, 3).c_str(), num(z.s, 6).c_str()));
       auto k = [](double v, bool rigid, const char* unit) {
         return rigid ? std::string("rígido") : v > 0 ? fmt("%.1f %s", v, unit) : std::string("-");
       };
@@ -141,9 +157,9 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
         line(out, fmt("  %s: sin barras", a.name.c_str()));
         continue;
       }
-      line(out, fmt("  %s: M %.3f t·m (barra %d, x = %.3f m); V %.3f t (barra %d, x = %.3f m)", a.name.c_str(),
-                    static_cast<double>(a.Mmax.M), a.Mmax.bar, static_cast<double>(a.Mmax.X), static_cast<double>(a.Vmax.V),
-                    a.Vmax.bar, static_cast<double>(a.Vmax.X)));
+      line(out, fmt("  %s: M %s t·m (barra %d, x = %s m); V %s t (barra %d, x = %s m)", a.name.c_str(),
+                    num(a.Mmax.M, 3).c_str(), a.Mmax.bar, num(a.Mmax.X, 3).c_str(), num(a.Vmax.V, 3).c_str(), a.Vmax.bar,
+                    num(a.Vmax.X, 3).c_str()));
     }
   }
 
@@ -151,11 +167,12 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
     line(out, "Módulos de reacción que implica esta solución (k = presión / -hundimiento)");
     if (s.k_min >= 0) {
       const ContactPoint &lo = s.contact[static_cast<std::size_t>(s.k_min)], &hi = s.contact[static_cast<std::size_t>(s.k_max)];
-      line(out, fmt("  k de %.1f t/m³ (nodo %d) a %.1f t/m³ (nodo %d)", lo.k_soil, lo.node, hi.k_soil, hi.node));
+      line(out, fmt("  k de %s t/m³ (nodo %d) a %s t/m³ (nodo %d); k·área de %s a %s t/m", num(lo.k_soil, 1).c_str(), lo.node,
+                    num(hi.k_soil, 1).c_str(), hi.node, num(s.kA_min, 1).c_str(), num(s.kA_max, 1).c_str()));
     }
     if (s.springs_missing > 0)
       line(out, fmt("  Sin resorte: %d (hundimiento nulo, o sube en compresión o baja en tensión)", s.springs_missing));
-    line(out, fmt("  Resorte por nodo k·área y tabla completa en _%s_resortes.csv", s.c.pass));
+    line(out, fmt("  Tabla de resortes por nodo: _%s_resortes.csv", s.c.pass));
   }
   line(out, "");
 }

@@ -240,7 +240,7 @@ void Views::write_summary_files(const Model& m) {
     summary_heading(m, text);
     open(o, base_ + "_resumen.txt");
     put_utf8(o, text);
-    put_utf8(o, resumen_);
+    put_utf8(o, resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
     o.close();
   }
   if (opts_.html) {
@@ -267,11 +267,11 @@ void Views::finish(const Model& m, Files& f) {
     err_ = nullptr;
   }
   if (opts_.resumen || opts_.html) write_summary_files(m);
-  if (opts_.resumen && !resumen_.empty()) {
+  if (opts_.resumen) {
     std::string text;
     summary_heading(m, text);
     f.con.put(text);
-    f.con.put(resumen_);
+    f.con.put(resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
     f.con.flush();
   }
 }
