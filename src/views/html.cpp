@@ -264,19 +264,27 @@ void write_html(const Model& m, const std::vector<std::string>& sections, const 
                                         "no lineal (ecuación de Demeneghi)"};
   h.r(" ").t(std::string("Análisis ") + (m.KANAL >= 0 && m.KANAL <= 2 ? kKanal[m.KANAL] : "?") + ".").r("</p>\n");
   h.r("<h3>").t("Avisos de la corrida").r("</h3>\n");
-  if (warnings.empty()) {
-    h.r("<p class=\"nota\">").t("Sin avisos.").r("</p>\n");
-  } else {
-    h.r("<ul class=\"avisos\">\n");
+  {
+    int shown = 0;
+    std::string items;
+    Html li{items};
     std::size_t at = 0;
     while (at < warnings.size()) {
       std::size_t end = warnings.find('\n', at);
       if (end == std::string::npos) end = warnings.size();
       const std::string_view w(warnings.data() + at, end - at);
-      if (w.find_first_not_of(' ') != std::string_view::npos) h.r("<li>").t(w).r("</li>\n");
+      // The error stream also holds the console dialogue; the warnings begin with "Aviso".
+      const std::size_t first = w.find_first_not_of(' ');
+      if (first != std::string_view::npos && w.substr(first).rfind("Aviso", 0) == 0) {
+        li.r("<li>").t(w.substr(first)).r("</li>\n");
+        ++shown;
+      }
       at = end + 1;
     }
-    h.r("</ul>\n");
+    if (shown == 0)
+      h.r("<p class=\"nota\">").t("Sin avisos.").r("</p>\n");
+    else
+      h.r("<ul class=\"avisos\">\n").r(items).r("</ul>\n");
   }
   h.r("<h3>").t("Casos y pasadas resueltos").r("</h3>\n<ol>\n");
   for (std::size_t i = 0; i < sections.size(); ++i) h.r("<li><a href=\"#").t(ids[i]).r("\">").t(titles[i]).r("</a></li>\n");

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -253,4 +254,142 @@ TEST(Summary, SingleFootingPressureAndSpringsByHand) {
   EXPECT_NEAR(s.eq.footings, 12.0, 1e-4);
   EXPECT_TRUE(s.eq.ok);
   EXPECT_TRUE(s.contact.empty());
+}
+
+namespace {
+
+std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+int shell(const std::string& cmd) {
+  const int rc = std::system(cmd.c_str());
+  return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+bool have(const std::string& cmd) { return shell("command -v " + cmd + " > /dev/null 2>&1") == 0; }
+
+// The example run twice, with and without the summary and the page.
+class ExampleVerdict : public ::testing::Test {
+ protected:
+  static fs::path dir;
+  static void SetUpTestSuite() {
+    char tmpl[] = "/tmp/korvant-verdict-XXXXXX";
+    dir = mkdtemp(tmpl);
+    fs::create_directory(dir / "con");
+    fs::create_directory(dir / "sin");
+    const std::string example = std::string(KORVANT_SOURCE_DIR) + "/examples/edificio.txt";
+    for (const char* sub : {"con", "sin"}) {
+      const std::string flags = std::string(sub) == "con" ? "--resumen --html " : "";
+      ASSERT_EQ(shell("cd '" + (dir / sub).string() + "' && LC_ALL=C '" KORVANT_BIN "' " + flags + "'" + example +
+                      "' REPORTE > out.txt 2> err.txt"),
+                0);
+    }
+  }
+  static void TearDownTestSuite() { fs::remove_all(dir); }
+  static std::string con(const std::string& f) { return slurp(dir / "con" / f); }
+};
+fs::path ExampleVerdict::dir;
+
+// Latin-1 as UTF-8.
+std::string utf8(const std::string& latin1) {
+  std::string out;
+  for (char ch : latin1) {
+    const unsigned char c = static_cast<unsigned char>(ch);
+    if (c < 0x80) out += ch;
+    else out += static_cast<char>(0xC0 | (c >> 6)), out += static_cast<char>(0x80 | (c & 0x3F));
+  }
+  return out;
+}
+
+}  // namespace
+
+TEST_F(ExampleVerdict, FilesOfTheRunUnchangedAndTheSummaryEndsTheConsole) {
+  for (const char* f : {"REPORTE", "MEMORIA", "VALINF", "arch.msh", "arch.res", "err.txt"})
+    EXPECT_TRUE(con(f) == slurp(dir / "sin" / f)) << f;
+  // The console is the plain run's, then the summary (in the console's character set).
+  const std::string plain = slurp(dir / "sin" / "out.txt"), out = con("out.txt");
+  ASSERT_EQ(out.compare(0, plain.size(), plain), 0);
+  EXPECT_EQ(utf8(out.substr(plain.size())), con("REPORTE_resumen.txt"));
+  const std::string text = con("REPORTE_resumen.txt");
+  for (const char* pass : {"caso1_campo-centro", "caso2_laboratorio", "caso3_lineal", "caso4_lineal"}) {
+    EXPECT_NE(text.find(std::string("[") + pass + "] =="), std::string::npos) << pass;
+    // One springs table per pass: a header and the six area reactions.
+    const std::string csv = con(std::string("REPORTE_") + pass + "_resortes.csv");
+    EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7) << pass;
+  }
+  EXPECT_EQ(text.find("NO CUMPLE"), std::string::npos);
+}
+
+TEST_F(ExampleVerdict, PageIsWellFormedSelfContainedWithOneSectionPerPass) {
+  const std::string page = con("REPORTE.html");
+  for (const char* outside : {"src=", "href=\"http", "@import", "<script", "<link"})
+    EXPECT_EQ(page.find(outside), std::string::npos) << outside;
+  if (!have("python3")) GTEST_SKIP() << "sin python3 no se comprueba que la página sea XML bien formado";
+  std::ofstream(dir / "parse.py") << R"(import sys, xml.dom.minidom as d
+doc = d.parse(sys.argv[1])
+ids = [s.getAttribute("id") for s in doc.getElementsByTagName("section") if s.getAttribute("class") == "pase"]
+svgs = doc.getElementsByTagNameNS("http://www.w3.org/2000/svg", "svg")
+print(len(ids), len(set(ids)), len(svgs), " ".join(ids))
+)";
+  const std::string cmd = "cd '" + dir.string() + "' && python3 parse.py con/REPORTE.html > parse.out 2>&1";
+  ASSERT_EQ(shell(cmd), 0) << slurp(dir / "parse.out");
+  EXPECT_EQ(slurp(dir / "parse.out"),
+            "8 8 8 caso1_campo-centro caso1_campo-nodo caso1_laboratorio caso2_campo-centro caso2_campo-nodo "
+            "caso2_laboratorio caso3_lineal caso4_lineal\n");
+}
+
+// Chromium, headless, opens the page and takes a screenshot of the window: a
+// PNG of the window's size, not of one colour, and no message on the page's console.
+TEST_F(ExampleVerdict, PageRendersInARealBrowser) {
+  std::string browser;
+  for (const char* b : {"chromium", "chromium-browser"})
+    if (have(b)) browser = b;
+  if (browser.empty()) GTEST_SKIP() << "Chromium no está instalado: no se abre la página en un navegador";
+  if (!have("python3")) GTEST_SKIP() << "sin python3 no se lee la captura";
+  const fs::path profile = dir / "perfil";
+  const std::string cmd = "cd '" + dir.string() + "' && timeout 120 " + browser +
+                          " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+                          " --disable-background-networking --disable-component-update --disable-sync"
+                          " --user-data-dir='" + profile.string() + "' --enable-logging=stderr --v=0"
+                          " --window-size=1000,1400 --screenshot=captura.png"
+                          " 'file://" + (dir / "con" / "REPORTE.html").string() + "' > chromium.out 2> chromium.err";
+  ASSERT_EQ(shell(cmd), 0) << slurp(dir / "chromium.err");
+  const std::string log = slurp(dir / "chromium.err");
+  EXPECT_EQ(log.find(":CONSOLE"), std::string::npos) << log;
+  // Width, height; in the top 400 rows (title, counts, contents: decoding in
+  // Python is slow), distinct colours and the share of pixels that are not white.
+  std::ofstream(dir / "png.py") << R"(import struct, sys, zlib
+b = open(sys.argv[1], "rb").read()
+assert b[:8] == b"\x89PNG\r\n\x1a\n"
+at, idat = 8, b""
+while at < len(b):
+    n, kind = struct.unpack(">I4s", b[at:at + 8])
+    data = b[at + 8:at + 8 + n]
+    if kind == b"IHDR":
+        w, h, depth, ctype = struct.unpack(">IIBB", data[:10])
+    if kind == b"IDAT":
+        idat += data
+    at += 12 + n
+bpp = {2: 3, 6: 4}[ctype]
+raw, rows, prev = zlib.decompress(idat), [], bytearray(w * bpp)
+for y in range(400):
+    f, line = raw[y * (w * bpp + 1)], bytearray(raw[y * (w * bpp + 1) + 1:(y + 1) * (w * bpp + 1)])
+    for i in range(len(line)):
+        a = line[i - bpp] if i >= bpp else 0
+        c = prev[i - bpp] if i >= bpp else 0
+        p = a + prev[i] - c
+        pred = [0, a, prev[i], (a + prev[i]) // 2,
+                a if abs(p - a) <= abs(p - prev[i]) and abs(p - a) <= abs(p - c) else prev[i] if abs(p - prev[i]) <= abs(p - c) else c][f]
+        line[i] = (line[i] + pred) & 255
+    rows.append(line)
+    prev = line
+pixels = [bytes(r[i:i + 3]) for r in rows for i in range(0, len(r), bpp)]
+print(w, h, len(set(pixels)) > 16, sum(p != b"\xff\xff\xff" for p in pixels) > 0.02 * len(pixels))
+)";
+  ASSERT_EQ(shell("cd '" + dir.string() + "' && python3 png.py captura.png > png.out 2>&1"), 0) << slurp(dir / "png.out");
+  EXPECT_EQ(slurp(dir / "png.out"), "1000 1400 True True\n");
 }
