@@ -322,6 +322,12 @@ TEST_F(ExampleVerdict, FilesOfTheRunUnchangedAndTheSummaryEndsTheConsole) {
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7) << pass;
   }
   EXPECT_EQ(text.find("NO CUMPLE"), std::string::npos);
+  // The README shows the block of the compressions with laboratory moduli.
+  const std::string readme = slurp(fs::path(KORVANT_SOURCE_DIR) / "README.md");
+  const std::size_t from = readme.find(utf8("== Compresiones, módulos de laboratorio"));
+  ASSERT_NE(from, std::string::npos);
+  const std::string shown = readme.substr(from, readme.find("\n...\n", from) + 1 - from);
+  EXPECT_NE(text.find(shown), std::string::npos) << shown;
 }
 
 TEST_F(ExampleVerdict, PageIsWellFormedSelfContainedWithOneSectionPerPass) {
