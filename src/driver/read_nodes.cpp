@@ -13,7 +13,7 @@ void read_nodes(DataReader& rd, Model& m, Files& f) {
   // Six degrees of freedom per node must fit the tables by degree of freedom.
   check_count(rd, m.NN, cap::DOF / 6, "NN (número de nodos)", "6·NN no puede pasar de 5000 grados de libertad");
   lst(f.rep, "Número de Nodos:", m.NN);
-  rd.skip();
+  rd.skip("¿el número de secciones (NSEC) es menor que las secciones escritas?");
   lst(f.rep, "COORDENADAS DE LOS NODOS              RESTRICCIONES", "   PERFIL   DF");
   lst(f.rep, " NODO      X         Y         Z    DX DY DZ MX MY MZ");
   lst(f.err, "No. nodos", m.NN);
@@ -27,7 +27,9 @@ void read_nodes(DataReader& rd, Model& m, Files& f) {
   int num = 0;  // typed node number: echoed only, kept from the line before when null
   for (int i = 1; i <= m.NN; ++i) {
     rd.read()
-        .i(num, "número de nodo")
+        .of(" " + std::to_string(i))
+        .counted("NN", m.NN, i, "renglones de nodos")
+        .i(num, "número del nodo")
         .r(m.COORD(i, 1), "X del nodo")
         .r(m.COORD(i, 2), "Y del nodo")
         .r(m.COORD(i, 3), "Z del nodo")

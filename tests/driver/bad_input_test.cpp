@@ -109,7 +109,7 @@ const std::vector<Bad> kBad = {
     {11, "CONTRATRABE CONCRET 0.40 0.90",
      "línea 11, material de la sección CONTRATRABE: \"CONCRET\" no es ninguno de los materiales leídos"},
     {56, " 1      1.8    1.8    0.5      0", "línea 56, nodo de la zapata 1: se leyó 0; debe estar entre 1 y 14 (NN)"},
-    {59, "15    0.0   0.0  -12.0   0.0  0.0  0.0", "línea 59, nodo de la carga: se leyó 15; debe estar entre 1 y 14 (NN)"},
+    {59, "15    0.0   0.0  -12.0   0.0  0.0  0.0", "línea 59, nodo de la carga 1: se leyó 15; debe estar entre 1 y 14 (NN)"},
     {84, "1    1  2  5 40   0.15 CONCRETO  0.25  0.15  0.20   0.10",
      "línea 84, NL de la losa 1: se leyó 40; debe estar entre 1 y 14 (NN)"},
     {90, "2 1 23", "línea 90, barra del eje 1: se leyó 23; debe estar entre 1 y 22 (NB)"},
@@ -162,7 +162,24 @@ const std::vector<Bad> kBad = {
     // The reading itself.
     {14, "14.5", "línea 14, NN (número de nodos): se esperaba un número entero y se encontró \"14.5\""},
     {21, " 6  10.0   6.0   0.0    0  0  0  0  0  0    1    1.2E99",
-     "línea 21, DF del nodo: el número \"1.2E99\" está fuera del intervalo de la precisión simple"},
+     "línea 21, DF del nodo 6: el número \"1.2E99\" está fuera del intervalo de la precisión simple"},
+    // Which entry of a list, and a count larger than the lines typed.
+    {60, "11    0.0   0.0  abc   0.0  0.0  0.0", "línea 60, PZ de la carga 2: se esperaba un número real y se encontró \"abc\""},
+    {73, "   900.  0.40 15.  0.6 x 0.5 1.2",
+     "línea 73, K del estrato 2 del perfil 1: se esperaba un número real y se encontró \"x\""},
+    {14, "15",
+     "línea 31, X del nodo 15: se esperaba un número real y se encontró \"BARRA\"; NN = 15 pero sólo hay 14 renglones "
+     "de nodos antes de «BARRA»"},
+    {54, "2",
+     "línea 58, ANCHO de la zapata 2: se esperaba un número real y se encontró \"NODO\"; NZAP = 2 pero sólo hay 1 "
+     "renglón de zapatas antes de «NODO»"},
+    {63, "4",
+     "línea 83, número del estrato 4 del perfil 1: se esperaba un número entero y se encontró \"LOSA\"; NEST = 4 pero "
+     "sólo hay 3 estratos en el perfil 1 antes de «LOSA»"},
+    // A file in UTF-8 with a character that Latin-1 lacks.
+    {1, "'EDIFICIO \xE2\x82\xAC'",
+     "línea 1, texto: el archivo está escrito en UTF-8 y este renglón tiene un carácter que no existe en Latin-1 (el "
+     "juego de caracteres de los reportes); cámbielo por uno de Latin-1 (letras con acento, ñ, ü)"},
     {92, "", "línea 92, NBEJE (número de barras del eje 2): el archivo termina antes de leer este dato"},
 };
 
@@ -175,6 +192,41 @@ TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
     EXPECT_EQ(last_line(r.err), kErr + b.message);
     // The data file is left as it was.
     EXPECT_EQ(slurp(r.dir / "datos.txt"), edited(b.line, b.text));
+    fs::remove_all(r.dir);
+  }
+}
+
+// Suspicious data: a warning naming the line, and the run goes on.
+struct Suspicious {
+  int line;
+  std::string text;
+  std::vector<std::string> warnings;  // after " Aviso: archivo de datos "datos.txt", "; none: no warning at all
+};
+
+const std::vector<Suspicious> kSuspicious = {
+    {65, "1  2  2,5   1.6", {"línea 65: ¿coma decimal? «2,5» se lee como dos valores; use punto decimal"}},
+    {16, " 1   0.0   0.0   0.0    1,1,0,0,0,0    1    1.2", {}},
+    {67, "   600.  0.35 10.  6 120. 0.5 1.0",
+     {"línea 67: KO del estrato 1 del perfil 1 = 6: el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el "
+      "análisis sigue"}},
+    // Case 1 switched off with its lines left in place.
+    {5, "0 0 1 1 1",
+     {"línea 66: los datos del caso 2 del estrato 1 ocupan los renglones 66 y 67: ¿sobra el renglón de un caso apagado?",
+      "línea 67: KO del estrato 1 del perfil 1 = 600: el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el "
+      "análisis sigue"}},
+    // NB smaller than the bars typed: the last bar becomes NZAP, NZAP's line the heading.
+    {30, "21",
+     {"línea 54: el renglón 54 se saltó como encabezado pero empieza con un número: ¿el número de barras (NB) es menor "
+      "que las barras escritas?"}},
+};
+
+TEST(BadInput, SuspiciousDataIsWarnedAbout) {
+  for (const Suspicious& c : kSuspicious) {
+    SCOPED_TRACE("línea " + std::to_string(c.line) + ": " + c.text);
+    const Outcome r = run_in_scratch(edited(c.line, c.text), "datos.txt reporte.txt");
+    for (const std::string& w : c.warnings)
+      EXPECT_NE(r.err.find(" Aviso: archivo de datos \"datos.txt\", " + w + "\n"), std::string::npos) << r.err;
+    if (c.warnings.empty()) EXPECT_EQ(r.err.find("Aviso"), std::string::npos) << r.err;
     fs::remove_all(r.dir);
   }
 }
@@ -234,6 +286,23 @@ TEST(BadInput, OddBytesAndEndlessFiles) {
       EXPECT_EQ(r.status, 1);
       EXPECT_EQ(r.err, o.message + "\n");
     }
+    fs::remove_all(r.dir);
+  }
+}
+
+// A data file in UTF-8 is read as Latin-1: the report and the fields of 50 and
+// 20 characters count letters; the views write UTF-8 again.
+TEST(BadInput, Utf8DataFileIsReadAsLatin1) {
+  const std::string title48(48, 'X');
+  std::string datos = edited(1, "'" + title48 + "\xC3\x93\xC3\x91'");
+  datos.replace(datos.find("EJE A (Y=0)"), 11, "EJE \xC3\x91 (Y=0)");
+  for (const std::string& d : {datos, "\xEF\xBB\xBF" + datos}) {
+    const Outcome r = run_in_scratch(d, "--csv --svg datos.txt reporte.txt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(slurp(r.dir / "reporte.txt").find(" " + title48 + "ÓÑ\n"), std::string::npos);
+    EXPECT_NE(slurp(r.dir / "reporte.txt").find("EJE Ñ (Y=0)"), std::string::npos);
+    EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio_diagramas.csv").find("\"EJE \xC3\x91 (Y=0)\""), std::string::npos);
+    EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio.svg").find(title48 + "\xC3\x93\xC3\x91"), std::string::npos);
     fs::remove_all(r.dir);
   }
 }
