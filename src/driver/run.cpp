@@ -105,17 +105,21 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   Views views(opts, reporte);
   const Companions companions(reporte);
   check_output_names(datos, reporte, companions, views);
-  f.rep.open(reporte);
-  f.msh.open(companions.msh);
-  f.res.open(companions.res);
+  // Every output is opened and locked before any is truncated: a second run in
+  // the same folder, or a file that cannot be written, ends the run with the
+  // files of the earlier one as they were.
+  f.rep.reserve(reporte);
+  f.msh.reserve(companions.msh);
+  f.res.reserve(companions.res);
+  f.mem.reserve(companions.mem);
+  f.vinf.reserve(companions.vinf);
+  views.reserve();
+  for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
+  views.start(f);
 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
       "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
-
-  f.mem.open(companions.mem);
-  f.vinf.open(companions.vinf);
-  views.start(f);
 
   input_phase(rd, m, f);
 
