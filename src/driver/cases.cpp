@@ -62,9 +62,27 @@ void modulus_source_line(Files& f, int nflag1) {
     lst(f.rep, "Usando módulos de laboratorio");
 }
 
+// Scratch space of the diagram walks, kept for the run.
+AxisWalk walk;
+
 void forces_and_diagrams(Model& m, Files& f, int caso) {
-  end_forces(m, f, caso);
-  diagrams(m, f, caso);
+  end_forces(m, f.log, caso);
+  write_end_forces(m, f.rep);
+  log_diagrams(m, f.log, caso, walk);
+  write_diagrams(m, f.rep, caso, walk);
+}
+
+// A linear solve of the interaction and its results.
+void linear_solve(Model& m, Files& f, const Tab1<float>& vered) {
+  HUND(m, f.log, f.con, vered);
+  write_linear_solution(m, f.rep, f.res);
+}
+
+// A nonlinear solve of the interaction and its results.
+void nonlinear_solve(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<float>& vered) {
+  const bool converged = SOLNL(m, f.log, f.con, caso, Adem, vered);
+  write_nonlinear_solution(m, f.rep, converged);
+  write_result_values(m, f.res);
 }
 
 // A solve whose matrix is singular to rounding (a free degree of freedom that
@@ -116,12 +134,12 @@ void expansions(Model& m, Files& f, Views* v) {
   for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
     clear_solution(m);
     const Tab2<float>& E = nflag1 == 1 ? m.ECAMPOP1 : nflag1 == 2 ? m.ECAMPO1 : m.E1;
-    FLSC(m, f, E, m.NU1, nflag1);
+    FLSC(m, f.log, E, m.NU1, nflag1);
     modulus_source_line(f, nflag1);
-    footing_rigidities(m, f, m.E1, m.NU1);
+    footing_rigidities(m, f.log, m.E1, m.NU1);
     case_heading(f, "ANALISIS DE EXPANSIONES", "SOLUCION CASO LINEAL");
     result_header(f, "(A39, A18)", "Result  \"desplazamientos\" \"Expansiones\"");
-    HUND(m, f, m.vered1);
+    linear_solve(m, f, m.vered1);
     after_solve(m, f, v, 1, nflag1);
   }
 }
@@ -140,7 +158,7 @@ void iterative_compressions(Model& m, Files& f) {
     lst(f.rep, "PUNTO NODAL  ESTRATO  CARGA       E(t/m2)");
     m.DESP.fill(0.0f);
     flexibility_call_line(m, f, "LLAMANDO A FNLCC  ");
-    FNLCC(m, f);
+    FNLCC(m, f.log);
     if (k == 0) {
       put(f.rep, "(//'#REACCION, VALOR DE LA REACCION'/'             (t)')");
       for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, m.QREAC(i));
@@ -153,7 +171,7 @@ void iterative_compressions(Model& m, Files& f) {
       }
     }
     put(f.res, "(A41, I4, A15)", "Result  \"desplazamientos\" \"Compr.Iterat\"", k + 1, " vector OnNodes");
-    HUND(m, f, m.vered2);
+    linear_solve(m, f, m.vered2);
     ++k;
     for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));
     bool settled = true;
@@ -182,8 +200,7 @@ void compressions(Model& m, Files& f, Views* v) {
     for (int g = 1; g <= 6 * m.NR; ++g)
       if (m.LONGITUD(g) != 0.0f) put(f.mem, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Compr.Inm NL\"");
-    SOLNL(m, f, 2, m.A2, m.vered2);
-    write_result_values(m, f);
+    nonlinear_solve(m, f, 2, m.A2, m.vered2);
     after_solve(m, f, v, 2);
   } else if (m.KANAL == 0) {
     for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
@@ -193,11 +210,11 @@ void compressions(Model& m, Files& f, Views* v) {
       flexibility_call_line(m, f, "LLAMANDO A FLSC");
       case_heading(f, "ANALISIS DE COMPRESIONES", "SOLUCION CASO LINEAL");
       const Tab2<float>& E = nflag1 == 1 ? m.ECAMPOP2 : nflag1 == 2 ? m.ECAMPO2 : m.E2;
-      FLSC(m, f, E, m.NU2, nflag1);
+      FLSC(m, f.log, E, m.NU2, nflag1);
       modulus_source_line(f, nflag1);
-      footing_rigidities(m, f, m.E2, m.NU2);
+      footing_rigidities(m, f.log, m.E2, m.NU2);
       result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Compr.InmLin\"");
-      HUND(m, f, m.vered2);
+      linear_solve(m, f, m.vered2);
       after_solve(m, f, v, 2, nflag1);
     }
   } else if (m.KANAL == 1) {
@@ -217,18 +234,17 @@ void primary_consolidation(Model& m, Files& f, Views* v) {
   if (m.KANAL == 2) {
     nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA");
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Prim NL\"");
-    SOLNL(m, f, 3, m.Ap, m.vered3);
-    write_result_values(m, f);
+    nonlinear_solve(m, f, 3, m.Ap, m.vered3);
     after_solve(m, f, v, 3);
   } else if (m.KANAL == 0) {
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA", "SOLUCION CASO LINEAL");
     flexibility_call_line(m, f, "LLAMANDO A FLSC_3");
-    FLSC_3(m, f);
+    FLSC_3(m, f.log);
     Tab2<float> ceros;
     zero_ratios(m, ceros);
-    footing_rigidities(m, f, m.Emv, ceros);
+    footing_rigidities(m, f.log, m.Emv, ceros);
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Prim\"");
-    HUND(m, f, m.vered3);
+    linear_solve(m, f, m.vered3);
     after_solve(m, f, v, 3);
   }
 }
@@ -236,19 +252,18 @@ void primary_consolidation(Model& m, Files& f, Views* v) {
 void secondary_consolidation(Model& m, Files& f, Views* v) {
   if (m.KANAL == 0) {
     flexibility_call_line(m, f, "LLAMANDO A FLSC");
-    FLSC_4(m, f);
+    FLSC_4(m, f.log);
     Tab2<float> ceros;
     zero_ratios(m, ceros);
-    footing_rigidities(m, f, m.Emt, ceros);
+    footing_rigidities(m, f.log, m.Emt, ceros);
     case_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA", "SOLUCION CASO LINEAL");
     result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Sec\"");
-    HUND(m, f, m.vered4);
+    linear_solve(m, f, m.vered4);
     after_solve(m, f, v, 4);
   } else if (m.KANAL == 2) {
     nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA");
     result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Sec NL\"");
-    SOLNL(m, f, 4, m.Acs, m.vered4);
-    write_result_values(m, f);
+    nonlinear_solve(m, f, 4, m.Acs, m.vered4);
     after_solve(m, f, v, 4);
   }
 }

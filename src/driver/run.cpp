@@ -21,8 +21,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_nodes(rd, m, f);
   read_bars(rd, m, f);
   read_footings(rd, m, f);
-  number_dofs(m, f);
-  direction_cosines(m, f);
+  number_dofs(m, f.log);
+  direction_cosines(m, f.log);
   read_loads(rd, m, f);
 
   lst(f.mem, "numero de barras", m.NB);
@@ -31,9 +31,10 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_soil(rd, m, f);
   read_slabs(rd, m, f);
   write_control_block(m, f);
-  reaction_areas(m, f);
-  log_reaction_dofs(m, f);
-  influence_values(m, f);
+  reaction_areas(m, f.log);
+  write_reaction_areas(m, f.rep);
+  log_reaction_dofs(m, f.log);
+  influence_values(m, f.log, f.vinf);
   read_axes(rd, m, f);
 }
 
@@ -123,8 +124,11 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
 
   input_phase(rd, m, f);
 
-  assemble_frame(m, f);
-  field_moduli(m, f);
+  write_bar_loads(m, f.rep);
+  assemble_frame(m, f.log);
+  write_total_load(m, f.rep);
+  field_moduli(m, f.log);
+  write_field_moduli(m, f.rep, f.err);
   start_results_file(m, f);
   run_cases(m, f, opts.any() ? &views : nullptr);
   views.finish(m, f);

@@ -84,15 +84,4 @@ class OutFile {
   std::string* copy_ = nullptr;
 };
 
-// The files of one run.
-struct Files {
-  OutFile rep;   // the results report (name given by the user)
-  OutFile msh;   // "arch.msh"
-  OutFile res;   // "arch.res"
-  OutFile mem;   // "MEMORIA"
-  OutFile vinf;  // "VALINF"
-  OutFile con;   // console output (standard output)
-  OutFile err;   // console error stream (standard error)
-};
-
 }  // namespace korvant

@@ -72,35 +72,6 @@ void node_settlements(const Model& m, const std::vector<ReactionPoint>& rp, std:
     if (p.comp == 3) out[static_cast<std::size_t>(p.node)] = p.s;
 }
 
-void axis_points(const Model& m, int a, int caso, int fine, std::vector<AxisPoint>& out) {
-  out.clear();
-  if (fine < 1) fine = 1;
-  float deje = 0.0f;
-  for (int k = 1; k <= m.NBEJE(a); ++k) {
-    const int b = m.BAREJE(a, k);
-    if (b < 1 || b > m.NB) continue;
-    const float L = m.LONG(b);
-    const float dl = L / static_cast<float>(m.NDIV);
-    const float w = case_load(m, b, caso);
-    float rr = 0.0f, rs = 0.0f;
-    if (m.TIPO(b) == 1) {
-      const int pi = area_reaction_position(m, m.GLBARRA(b, 3));
-      const int pj = area_reaction_position(m, m.GLBARRA(b, 9));
-      if (pi != 0) rr = m.DESP(m.NGL + pi);
-      if (pj != 0) rs = m.DESP(m.NGL + pj);
-    }
-    const float V0 = m.VGL(b, 3), M0 = m.VGL(b, 5);
-    const int n = m.NDIV * fine;
-    const float step = fine == 1 ? dl : L / static_cast<float>(n);
-    for (int j = 0; j <= n; ++j) {
-      const float x = static_cast<float>(j) * step;
-      const DiagramPoint pt = diagram_point(V0, M0, rr, rs, w, L, x);
-      out.push_back({b, x + deje, pt.V, pt.M});
-    }
-    deje = static_cast<float>(m.NDIV) * dl + deje;
-  }
-}
-
 void put_real(OutFile& o, float v) {
   char b[32];
   const auto r = std::to_chars(b, b + sizeof b, v);
