@@ -31,10 +31,11 @@ double support_force(Model& m, const Tab1<float>& vecomp) {
   if (!any) return 0.0;
   std::vector<double> push(static_cast<std::size_t>(m.NN) + 1, 0.0);
   OutFile discard;  // the element computation's log lines go nowhere here
+  Log log(discard);
   Element e;
   for (int b = 1; b <= m.NB; ++b) {
     if (!held[static_cast<std::size_t>(m.PI(b))] && !held[static_cast<std::size_t>(m.PJ(b))]) continue;
-    element_matrices(m, discard, b, ElementPass::Assembly, e);
+    element_matrices(m, log, b, ElementPass::Assembly, e);
     for (int end = 0; end < 2; ++end) {
       const int n = end == 0 ? m.PI(b) : m.PJ(b);
       if (!held[static_cast<std::size_t>(n)]) continue;
@@ -235,13 +236,13 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
   }
 
   // Frame: the largest moment and shear of each axis, at the printed points.
-  std::vector<AxisPoint> pts;
+  AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
     AxisExtremes ax;
     ax.axis = a;
     ax.name = trimmed(m.NOMEJE(a));
-    axis_points(m, a, c.caso, 1, pts);
-    for (const AxisPoint& q : pts) {
+    walk_axis(m, a, c.caso, 1, walk);
+    for (const AxisPoint& q : walk.points) {
       if (!ax.any || std::fabs(q.M) > std::fabs(ax.Mmax.M)) ax.Mmax = q;
       if (!ax.any || std::fabs(q.V) > std::fabs(ax.Vmax.V)) ax.Vmax = q;
       ax.any = true;

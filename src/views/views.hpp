@@ -14,6 +14,7 @@
 
 #include "frame/frame.hpp"
 #include "model/model.hpp"
+#include "text/files.hpp"
 #include "text/out_file.hpp"
 
 namespace korvant {

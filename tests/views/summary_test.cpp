@@ -146,8 +146,8 @@ Summary solve(const std::string& datos) {
     korvant::DataReader rd;
     rd.open((dir / "datos.txt").string());
     korvant::input_phase(rd, m, io.f);
-    korvant::assemble_frame(m, io.f);
-    korvant::field_moduli(m, io.f);
+    korvant::assemble_frame(m, io.f.log);
+    korvant::field_moduli(m, io.f.log);
     korvant::run_cases(m, io.f);
     korvant::compute_summary(m, korvant::solved_case(2, 0, 3), s);
   } catch (const korvant::Fatal& e) {
