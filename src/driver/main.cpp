@@ -51,8 +51,9 @@ const char* const kUsage =
     "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
-    "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular;\n"
-    "4 archivo de salida que no se puede crear o escribir.\n";
+    "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular o\n"
+    "solución que no es un número; 4 archivo de salida que no se puede crear o\n"
+    "escribir.\n";
 
 // A usage error: what is wrong, then where to look.
 [[noreturn]] void usage_error(const std::string& what) {

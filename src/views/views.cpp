@@ -8,46 +8,16 @@
 
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
+#include "model/analysis_passes.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
 
 namespace {
 
-struct PassName {
-  int caso, KANAL, nflag1;
-  const char* pass;
-  const char* title;
-};
-
-// Every solve a run can make. KANAL -1: whatever KANAL (expansions).
-const PassName kPasses[] = {
-    {1, -1, 1, "caso1_campo-centro", "Expansiones, módulos de campo en el nodo central"},
-    {1, -1, 2, "caso1_campo-nodo", "Expansiones, módulos de campo en cada nodo"},
-    {1, -1, 3, "caso1_laboratorio", "Expansiones, módulos de laboratorio"},
-    {2, 0, 1, "caso2_campo-centro", "Compresiones, módulos de campo en el nodo central"},
-    {2, 0, 2, "caso2_campo-nodo", "Compresiones, módulos de campo en cada nodo"},
-    {2, 0, 3, "caso2_laboratorio", "Compresiones, módulos de laboratorio"},
-    {2, 1, 0, "caso2_iterativo", "Compresiones, análisis iterativo (última pasada)"},
-    {2, 2, 0, "caso2_no-lineal", "Compresiones, ecuación no lineal de Demeneghi"},
-    {3, 0, 0, "caso3_lineal", "Consolidación primaria, análisis lineal"},
-    {3, 2, 0, "caso3_no-lineal", "Consolidación primaria, ecuación no lineal de Demeneghi"},
-    {4, 0, 0, "caso4_lineal", "Consolidación secundaria, análisis lineal"},
-    {4, 2, 0, "caso4_no-lineal", "Consolidación secundaria, ecuación no lineal de Demeneghi"},
-};
-
 const char* const kSuffixes[] = {".vtu", "_reacciones.csv", "_nodos.csv", "_barras.csv", "_diagramas.csv", ".svg"};
 
 }  // namespace
-
-SolvedCase solved_case(int caso, int KANAL, int nflag1) {
-  for (const PassName& p : kPasses) {
-    const bool kanal = p.KANAL == -1 || p.KANAL == KANAL;
-    if (p.caso == caso && kanal && (p.nflag1 == 0 || p.nflag1 == nflag1))
-      return {caso, caso != 1 && KANAL == 2, p.pass, p.title};
-  }
-  return {caso, false, "caso", ""};
-}
 
 void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>& out) {
   out.clear();
@@ -118,12 +88,12 @@ std::vector<std::string> Views::possible_names() const {
   if (opts_.resumen) names.push_back(base_ + "_resumen.txt");
   if (opts_.html) names.push_back(base_ + ".html");
   if (opts_.resumen)
-    for (const PassName& p : kPasses) names.push_back(base_ + "_" + p.pass + "_resortes.csv");
-  for (const PassName& p : kPasses)
+    for (const AnalysisPass& p : analysis_passes()) names.push_back(base_ + "_" + p.view + "_resortes.csv");
+  for (const AnalysisPass& p : analysis_passes())
     for (const char* suffix : kSuffixes) {
       const std::string s = suffix;
       const bool want = s == ".vtu" ? opts_.vtk : s == ".svg" ? opts_.svg : opts_.csv;
-      if (want) names.push_back(base_ + "_" + p.pass + s);
+      if (want) names.push_back(base_ + "_" + p.view + s);
     }
   return names;
 }
@@ -245,13 +215,13 @@ Views::~Views() {
   if (err_ != nullptr) err_->copy_to(nullptr);
 }
 
-void Views::start(Files& f) {
+void Views::start(OutFile& err) {
   if (!opts_.html) return;
-  err_ = &f.err;
+  err_ = &err;
   err_->copy_to(&warnings_);
 }
 
-void Views::finish(const Model& m, Files& f) {
+void Views::finish(const Model& m, OutFile& con) {
   if (err_ != nullptr) {
     err_->flush();
     err_->copy_to(nullptr);
@@ -261,9 +231,9 @@ void Views::finish(const Model& m, Files& f) {
   if (opts_.resumen) {
     std::string text;
     summary_heading(m, text);
-    f.con.put(text);
-    f.con.put(resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
-    f.con.flush();
+    con.put(text);
+    con.put(resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
+    con.flush();
   }
 }
 

@@ -14,7 +14,6 @@
 
 #include "frame/frame.hpp"
 #include "model/model.hpp"
-#include "text/files.hpp"
 #include "text/out_file.hpp"
 
 namespace korvant {
@@ -34,9 +33,6 @@ struct SolvedCase {
   const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
 };
 
-// The solve of case `caso` (1..4) under analysis KANAL; nflag1 (1..3) names
-// the modulus source of the three linear passes of cases 1 and 2.
-SolvedCase solved_case(int caso, int KANAL, int nflag1);
 
 // A reaction point of a solve: area reaction k of node k (DZ), or nodal
 // reaction k - NR of an isolated footing (one of the six components).
@@ -98,11 +94,12 @@ class Views {
   // when one cannot be written.
   void write(Model& m, const SolvedCase& c);
 
-  // At the end of the run: the summary of every pass on the console, and the
-  // page once more with every warning of the run (those of `f.err`, collected
-  // from the start of the run when the page is asked for).
-  void start(Files& f);
-  void finish(const Model& m, Files& f);
+  // From the start of the run the text of the error stream `err` is kept for
+  // the page's warnings (when the page is asked for); at its end, the summary
+  // of every pass goes to the console `con`, and the page is written once more
+  // with every warning of the run.
+  void start(OutFile& err);
+  void finish(const Model& m, OutFile& con);
 
   // Tests and fuzzing: every file goes to this stream instead of its own file.
   void send_all_to(std::FILE* sink) { sink_ = sink; }

@@ -149,7 +149,8 @@ Summary solve(const std::string& datos) {
     korvant::assemble_frame(m, io.f.log);
     korvant::field_moduli(m, io.f.log);
     korvant::run_cases(m, io.f);
-    korvant::compute_summary(m, korvant::solved_case(2, 0, 3), s);
+    const korvant::SolvedCase laboratorio{2, false, "caso2_laboratorio", ""};
+    korvant::compute_summary(m, laboratorio, s);
   } catch (const korvant::Fatal& e) {
     ADD_FAILURE() << e.message;
   }
