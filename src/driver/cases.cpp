@@ -112,7 +112,7 @@ void check_solution(const Model& m, Files& f, int caso) {
 }
 
 // The files a person looks at, of the solve of pass p whose end forces are in VGL.
-void write_views(const Model& m, Views* v, const AnalysisPass& p) {
+void write_views(Model& m, Views* v, const AnalysisPass& p) {
   if (v != nullptr) v->write(m, SolvedCase{p.caso, p.solver == Solver::nonlinear, p.view, p.title});
 }
 
