@@ -116,6 +116,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   f.vinf.reserve(companions.vinf);
   views.reserve();
   for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
+  views.start(f.err);
 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
@@ -130,6 +131,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   write_field_moduli(m, f.rep, f.err);
   start_results_file(m, f);
   run_cases(m, f, opts.any() ? &views : nullptr);
+  views.finish(m, f.con);
 
   f.mem.close();
   f.vinf.close();

@@ -126,6 +126,7 @@ void OutFile::attach(std::FILE* f, const std::string& name) {
 }
 
 void OutFile::flush() {
+  if (copy_ != nullptr) copy_->append(buf_);
   if (f_ == nullptr) {
     buf_.clear();
     return;
@@ -169,6 +170,7 @@ void OutFile::close() {
 }
 
 void OutFile::close_quietly() noexcept {
+  if (copy_ != nullptr) copy_->append(buf_);
   if (fd_ >= 0) {
     if (created_) ::unlink(name_.c_str());
     ::close(fd_);
@@ -176,7 +178,10 @@ void OutFile::close_quietly() noexcept {
     created_ = false;
     owned_ = false;
   }
-  if (f_ == nullptr) return;
+  if (f_ == nullptr) {
+    buf_.clear();
+    return;
+  }
   if (!buf_.empty()) {
     const std::string_view out = encoded();
     std::fwrite(out.data(), 1, out.size(), f_);

@@ -63,6 +63,9 @@ class OutFile {
   // error); a file reserved and never started is left as it was, or removed
   // when the reservation created it.
   void close_quietly() noexcept;
+  // Every text flushed from here on is also appended to `copy` (the warnings of
+  // the run, kept for a page); with no file open, it goes only there.
+  void copy_to(std::string* copy) { copy_ = copy; }
 
  private:
   // The bytes to write for the buffer (the buffer itself, or its UTF-8 form).
@@ -78,6 +81,7 @@ class OutFile {
   std::string name_;
   std::string buf_;
   std::string utf8_buf_;
+  std::string* copy_ = nullptr;
 };
 
 }  // namespace korvant
