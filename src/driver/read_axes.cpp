@@ -27,6 +27,7 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
   m.NBEJE.size_to(m.NEJES);
   // The bar lists are gathered first: the table is sized to the longest one.
   std::vector<std::vector<int>> bars(static_cast<std::size_t>(m.NEJES) + 1);
+  long long points = 0;  // lines of one diagram block so far
   for (int a = 1; a <= m.NEJES; ++a) {
     m.NOMEJE(a) = rd.read_fixed(20, "nombre del eje");
     put(f.rep, "(A20)", m.NOMEJE(a));
@@ -37,6 +38,13 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
     // A negative count reads no bar numbers.
     if (m.NBEJE(a) > cap::AXIS_BARS)
       check_count(rd, m.NBEJE(a), cap::AXIS_BARS, "NBEJE (número de barras" + which + ")");
+    // Every solve writes one diagram block: NDIV + 1 lines per bar of every axis.
+    points += static_cast<long long>(std::max(m.NBEJE(a), 0)) * (m.NDIV + 1);
+    if (points > cap::DIAGRAM_POINTS)
+      rd.fail("NBEJE (número de barras" + which + ")",
+              "con este eje los diagramas tendrían " + std::to_string(points) + " puntos (NDIV + 1 = " +
+                  std::to_string(m.NDIV + 1) + " por barra de cada eje); deben ser a lo más " +
+                  std::to_string(cap::DIAGRAM_POINTS) + ": use menos divisiones o menos barras por eje");
     std::vector<int>& list = bars[static_cast<std::size_t>(a)];
     list.assign(static_cast<std::size_t>(std::max(m.NBEJE(a), 0)), 0);
     for (int& b : list) s.i(b, "barra" + which);

@@ -25,6 +25,7 @@ constexpr int REACTIONS_ALL = 2500;  // NR + MR
 constexpr int AXES = 100;          // NEJES
 constexpr int AXIS_BARS = 100;     // NBEJE(a)
 constexpr int DIVISIONS = 1000;    // NDIV: each one adds a line per bar of an axis to every diagram block
+constexpr long long DIAGRAM_POINTS = 1000000;  // sum over the axes of NBEJE·(NDIV + 1): lines of one diagram block
 }  // namespace cap
 
 struct Model {

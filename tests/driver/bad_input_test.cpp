@@ -103,6 +103,13 @@ std::string edited(const Bad& b) {
 
 const std::string kErr = "Error en el archivo de datos \"datos.txt\", ";
 
+// Bars of ten axes of 100 bars each (bar 1 every time), from the first axis's bar line on.
+std::string ten_axes() {
+  std::string s = "100 100*1";
+  for (int a = 2; a <= 10; ++a) s += "\nEJE\n100 100*1";
+  return s;
+}
+
 // One row per rejection: the line of the example replaced, and the message.
 const std::vector<Bad> kBad = {
     // Counts beyond the capacities of the model store, or negative.
@@ -121,6 +128,11 @@ const std::vector<Bad> kBad = {
     {88, "2 0", "línea 88, NDIV (divisiones por barra): se leyó 0; debe ser al menos 1"},
     {90, "101 1 2", "línea 90, NBEJE (número de barras del eje 1): se leyó 101; debe estar entre 0 y 100"},
     {88, "2 1001", "línea 88, NDIV (divisiones por barra): se leyó 1001; debe estar entre 1 y 1000"},
+    // Ten axes of 100 bars cut in 1000 divisions: one diagram block of 1001000 lines.
+    {88, "10 1000",
+     "línea 108, NBEJE (número de barras del eje 10): con este eje los diagramas tendrían 1001000 puntos (NDIV + 1 = "
+     "1001 por barra de cada eje); deben ser a lo más 1000000: use menos divisiones o menos barras por eje",
+     90, ten_axes()},
     // Codes out of their range.
     {5, "99 1 1 1 1",
      "línea 5, KANAL (tipo de análisis): se leyó 99; debe ser 0 (lineal), 1 (lineal iterativo) o 2 (no lineal, "
