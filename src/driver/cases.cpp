@@ -211,7 +211,7 @@ void compressions(Model& m, Files& f, Views* v) {
 }
 
 // Poisson's ratios of the consolidation cases: none (a table of zeros).
-void zero_ratios(const Model& m, Tab2<float>& z) { z.size_to(m.NPS, cap::STRATA); }
+void zero_ratios(const Model& m, Tab2<float>& z) { z.size_to(m.NPS, strata_width(m)); }
 
 void primary_consolidation(Model& m, Files& f, Views* v) {
   if (m.KANAL == 2) {

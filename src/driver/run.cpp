@@ -7,6 +7,7 @@
 #include "driver/input.hpp"
 #include "frame/frame.hpp"
 #include "model/fatal.hpp"
+#include "model/memory.hpp"
 #include "model/preprocess.hpp"
 #include "output/free_format.hpp"
 #include "output/layout.hpp"
@@ -21,6 +22,10 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_bars(rd, m, f);
   read_footings(rd, m, f);
   number_dofs(m, f);
+  // The equations and reactions are known: the largest tables of the run
+  // (the frame and solver matrices, FLEX, the influence tables) must fit.
+  if (const std::string what = memory_shortfall(m); !what.empty())
+    reject_data(m.DATOS, 0, "NGRED + NR + MR (ecuaciones de la interacción)", what);
   direction_cosines(m, f);
   read_loads(rd, m, f);
 
@@ -79,6 +84,8 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   // The data file is opened first: a run that cannot even start must not wipe
   // the files of the previous run.
   DataReader rd;
+  // A memory setting that is not a size is refused before any file is touched.
+  (void)available_memory();
   rd.open(datos);
   Views views(opts, reporte);
   check_output_names(datos, reporte, views);

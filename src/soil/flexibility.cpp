@@ -22,7 +22,7 @@ void size_flex(Model& m) {
 }
 
 void size_amz(Model& m, Tab2<float>& amz) {
-  if (amz.n1 != m.NPS || amz.n2 != cap::STRATA) amz.size_to(m.NPS, cap::STRATA);
+  if (amz.n1 != m.NPS || amz.n2 != strata_width(m)) amz.size_to(m.NPS, strata_width(m));
 }
 
 void log_matrix(const Model& m, Files& f, int n) {

@@ -27,21 +27,12 @@ void check_profile(const Model& m, int node, const char* kind) {
     reject_model(m, std::string("perfil de suelo del nodo ") + num(node) + " (" + kind + ")",
                  "se leyó " + num(p) + "; debe estar entre 1 y " + num(m.NPS) + " (NPS)", node);
   }
-  if (m.NEST(p) > cap::STRATA) {
-    reject_model(m, "número de estratos del perfil " + num(p),
-                 out_of_range(m.NEST(p), 0, cap::STRATA));
-  }
 }
 
-// The influence, flexibility and footing computations need: at most 140 area
-// reactions; reaction i on the vertical displacement of node i (foundation nodes
+// The influence, flexibility and footing computations need: reaction i on the vertical displacement of node i (foundation nodes
 // numbered first); a soil profile for every foundation node; a footing on the
 // node of every nodal reaction.
 void check_model(const Model& m) {
-  if (m.NR > cap::REACTIONS) {
-    reject_model(m, "NR (reacciones de área: nodos de cimentación)",
-                 "resultan " + num(m.NR) + "; debe estar entre 0 y " + num(cap::REACTIONS));
-  }
   for (int i = 1; i <= m.NR; ++i) {
     if (m.NREAC(i) != 6 * i - 3) {
       const int n = (m.NREAC(i) - 1) / 6 + 1;
