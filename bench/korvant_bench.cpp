@@ -14,8 +14,8 @@
 #include <vector>
 
 #include "driver/run.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "solve/solve.hpp"
 
 #ifdef KORVANT_HAVE_OPENBLAS

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "driver/run.hpp"
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 
 namespace {
 

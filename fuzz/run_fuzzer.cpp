@@ -11,7 +11,7 @@
 
 #include "driver/run.hpp"
 #include "frame/frame.hpp"
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 #include "soil/soil.hpp"
 
 namespace {

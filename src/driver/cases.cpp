@@ -6,10 +6,10 @@
 #include <utility>
 
 #include "driver/run.hpp"
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 #include "frame/frame.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "soil/soil.hpp"
 #include "solve/solve.hpp"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <limits>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 
 namespace korvant {
 

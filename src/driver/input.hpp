@@ -3,7 +3,7 @@
 
 #include "driver/data_reader.hpp"
 #include "model/model.hpp"
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant {
 
@@ -20,6 +20,8 @@ void read_bars(DataReader& rd, Model& m, Files& f);
 void read_footings(DataReader& rd, Model& m, Files& f);
 // Block 8: concentrated loads into P and PRED (after the numbering).
 void read_loads(DataReader& rd, Model& m, Files& f);
+// Block 9: soil profiles, strata and case properties; depths and pressures.
+void read_soil(DataReader& rd, Model& m, Files& f);
 // Block 10: slabs (after the soil block, which gives PvCentro).
 void read_slabs(DataReader& rd, Model& m, Files& f);
 // Echo of the control block (always written, after the slabs).

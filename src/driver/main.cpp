@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "driver/run.hpp"
-#include "model/fatal.hpp"
-#include "output/free_format.hpp"
+#include "text/fatal.hpp"
+#include "text/free_format.hpp"
 
 namespace {
 

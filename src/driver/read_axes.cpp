@@ -7,8 +7,8 @@
 
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

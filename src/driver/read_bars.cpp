@@ -8,9 +8,9 @@
 
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
-#include "model/fatal.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/fatal.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

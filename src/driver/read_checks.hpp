@@ -7,9 +7,9 @@
 #include <string_view>
 
 #include "driver/data_reader.hpp"
-#include "model/fatal.hpp"
 #include "model/memory.hpp"
 #include "model/model.hpp"
+#include "text/fatal.hpp"
 
 namespace korvant {
 

@@ -1,8 +1,8 @@
 // Isolated footings: size of each footing and the node it stands under.
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -1,8 +1,8 @@
 // Head of the data file: the title, the five unit names and the analysis
 // switches (KANAL and the four CASO values). Also opens the GiD mesh file.
 #include "driver/input.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

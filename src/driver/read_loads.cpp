@@ -4,8 +4,8 @@
 // vector by equation number; loads typed on restrained ones are only echoed.
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

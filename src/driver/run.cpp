@@ -6,11 +6,11 @@
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
 #include "frame/frame.hpp"
-#include "model/fatal.hpp"
 #include "model/memory.hpp"
+#include "text/fatal.hpp"
 #include "model/preprocess.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {

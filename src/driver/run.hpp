@@ -5,8 +5,8 @@
 
 #include "driver/data_reader.hpp"
 #include "model/model.hpp"
-#include "output/out_file.hpp"
-#include "output/views.hpp"
+#include "text/out_file.hpp"
+#include "views/views.hpp"
 
 namespace korvant {
 

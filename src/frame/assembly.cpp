@@ -3,8 +3,8 @@
 // next NR columns and -1 for each nodal reaction in the last MR columns.
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -4,8 +4,8 @@
 // soil reaction of each end spread over the half of the bar next to it.
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -1,7 +1,7 @@
 #include "frame/element_matrices.hpp"
 
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -7,7 +7,7 @@
 #include <array>
 
 #include "model/model.hpp"
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant {
 

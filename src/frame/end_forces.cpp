@@ -3,8 +3,8 @@
 // foundation bar, less the fixed-end loads of the case's uniform load.
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "model/preprocess.hpp"
-#include "output/free_format.hpp"
+#include "text/free_format.hpp"
 
 namespace korvant {
 

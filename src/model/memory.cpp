@@ -11,7 +11,7 @@
 #include <sstream>
 #include <string_view>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 
 namespace korvant {
 

@@ -4,10 +4,10 @@
 // equation number of every free one.
 #include <string>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 #include "model/preprocess.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "model/preprocess.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -2,8 +2,8 @@
 // value of every reaction, summed over the strata below the foundation level.
 #include <cmath>
 
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {

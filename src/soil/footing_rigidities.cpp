@@ -6,8 +6,8 @@
 #include <cmath>
 #include <string>
 
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {

@@ -4,9 +4,9 @@
 #include <algorithm>
 #include <string>
 
-#include "model/fatal.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/fatal.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {

@@ -2,15 +2,26 @@
 #pragma once
 
 #include <string_view>
+#include <vector>
 
-#include "driver/data_reader.hpp"
 #include "model/model.hpp"
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant {
 
-// Block 9: profiles, strata, case properties, depths, pressures, PvCentro.
-void read_soil(DataReader& rd, Model& m, Files& f);
+// Depth of the middle (Z) and the bottom (PROF) of stratum (p, k) and the
+// vertical pressure there (PZ, PV), from d and v, the depth and pressure at the
+// bottom of the stratum above (both carried on to this one's bottom). When the
+// foundation depth D of the central node lies in the stratum, sets PvCentro and
+// returns true.
+bool stratum_pressures(Model& m, int p, int k, float D, float& d, float& v);
+
+// Earth pressure at rest at the bottom of each stratum of profile p and the
+// thrust of each stratum and down to it (entries 1..NEST(p)).
+struct Thrust {
+  float Ph = 0.0f, empuje = 0.0f, acumulado = 0.0f;
+};
+void earth_pressures(const Model& m, int p, std::vector<Thrust>& out);
 
 // Ends the run on a model that the soil computations cannot take:
 // Fatal{status::BAD_DATA} with "Error en el archivo de datos "<file>": <item>: <what>",

@@ -42,8 +42,8 @@
 #include <thread>
 #include <vector>
 
-#include "model/fatal.hpp"
-#include "output/free_format.hpp"
+#include "text/fatal.hpp"
+#include "text/free_format.hpp"
 #include "solve/solve.hpp"
 
 #pragma GCC diagnostic ignored "-Wpsabi"

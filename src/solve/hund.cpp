@@ -6,8 +6,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "solve/solve.hpp"
 
 namespace korvant {

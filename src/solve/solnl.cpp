@@ -8,8 +8,8 @@
 #include <initializer_list>
 #include <vector>
 
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 #include "solve/solve.hpp"
 
 namespace korvant {

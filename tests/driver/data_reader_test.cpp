@@ -5,7 +5,7 @@
 #include <cmath>
 #include <functional>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 
 using namespace korvant;
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "model/fatal.hpp"
-#include "output/out_file.hpp"
+#include "text/fatal.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant::testing {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/model.hpp"
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant::test {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 #include "soil/soil.hpp"
 #include "soil_model.hpp"
 

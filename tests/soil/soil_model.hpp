@@ -2,7 +2,7 @@
 #pragma once
 
 #include "model/model.hpp"
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace soiltest {
 

@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 #include "solve/solve.hpp"
 
 namespace {

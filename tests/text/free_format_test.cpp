@@ -1,4 +1,4 @@
-#include "output/free_format.hpp"
+#include "text/free_format.hpp"
 
 #include <gtest/gtest.h>
 

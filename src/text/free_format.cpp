@@ -1,6 +1,6 @@
-#include "output/free_format.hpp"
+#include "text/free_format.hpp"
 
-#include "output/layout.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 

@@ -1,7 +1,7 @@
 // VTK XML unstructured grid of one solve (ASCII), for ParaView and the like:
 // bars as line cells, slabs as quadrilaterals; displacements, rotations,
 // reactions and settlements on the nodes; end forces and material on the cells.
-#include "output/views.hpp"
+#include "views/views.hpp"
 
 namespace korvant {
 

@@ -1,6 +1,6 @@
 // The files a person looks at: what goes into them from one solve, their names,
 // and the text helpers the VTK, CSV and SVG writers share.
-#include "output/views.hpp"
+#include "views/views.hpp"
 
 #include <charconv>
 

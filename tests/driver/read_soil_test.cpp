@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <string>
 
-#include "model/fatal.hpp"
-#include "soil/soil.hpp"
+#include "text/fatal.hpp"
+#include "driver/input.hpp"
 
 using namespace korvant;
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "model/model.hpp"
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant {
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant {
 

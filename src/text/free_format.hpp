@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant {
 

@@ -9,7 +9,7 @@
 #include <cstdio>
 #include <string>
 
-#include "output/views.hpp"
+#include "views/views.hpp"
 
 namespace korvant {
 

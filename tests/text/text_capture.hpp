@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant::testing {
 

@@ -1,7 +1,7 @@
 // CSV tables of one solve for spreadsheets: comma-separated, decimal point, one
 // header row, every real with the shortest digits that read back as the same
 // single-precision value.
-#include "output/views.hpp"
+#include "views/views.hpp"
 
 namespace korvant {
 

@@ -1,9 +1,9 @@
-#include "output/out_file.hpp"
+#include "text/out_file.hpp"
 
 #include <cerrno>
 #include <cstring>
 
-#include "model/fatal.hpp"
+#include "text/fatal.hpp"
 
 namespace korvant {
 

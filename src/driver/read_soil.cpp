@@ -1,16 +1,17 @@
-// Soil profiles: the strata of every profile with the properties of the cases
-// switched on, depths and in-situ pressures, the stratum on which the
-// foundation rests under the central node (PvCentro), and the horizontal earth
-// pressures and thrusts of each profile.
+// Block 9, soil profiles: the strata of every profile with the properties of
+// the cases switched on, echoed to the report with the depths and in-situ
+// pressures that the soil model computes as each stratum is read, and the
+// earth pressures and thrusts of each profile.
 #include <cstdint>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "driver/input.hpp"
 #include "driver/read_checks.hpp"
-#include "output/free_format.hpp"
-#include "output/layout.hpp"
 #include "soil/soil.hpp"
+#include "text/free_format.hpp"
+#include "text/layout.hpp"
 
 namespace korvant {
 
@@ -169,8 +170,8 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
   // Depth of foundation at the central node (a model without nodes has none).
   const float D = (m.NCENTRO >= 1 && m.NCENTRO <= m.DF.size()) ? m.DF(m.NCENTRO) : 0.0f;
 
-  // Horizontal pressure of each stratum of the current profile.
-  std::vector<float> Ph;
+  // Earth pressures and thrusts of the current profile.
+  std::vector<Thrust> thrust;
   // The stratum number typed on each stratum line is only echoed; a null value
   // keeps the one of the previous line.
   int numest = 0;
@@ -187,7 +188,6 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
       m.TIPOEST.widen_to(m.NEST(p));
       for (Tab2<float>* t : by_stratum) t->widen_to(m.NEST(p));
     }
-    Ph.assign(static_cast<std::size_t>(m.NEST(p)) + 1, 0.0f);
     std::vector<StratumLines> lines(static_cast<std::size_t>(m.NEST(p)) + 1);
 
     float d = 0.0f;  // depth of the bottom of the last stratum
@@ -225,24 +225,8 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
 
       const float h = m.H(p, k);
       const float g = m.GAMA(p, k);
-      m.PZ(p, k) = g * 0.5f * h + v;
-      m.Z(p, k) = h * 0.5f + d;
-      d = d + h;
-      v = v + h * g;
-      m.PROF(p, k) = d;
-      m.PV(p, k) = v;
-
-      // The foundation under the central node rests on this stratum when D lies
-      // between its top and its bottom (both included: on a boundary the deeper
-      // stratum, tested later, decides).
-      const float top = k == 1 ? 0.0f : m.PROF(p, k - 1);
-      if (D <= m.PROF(p, k) && top <= D) {
-        if (k == 1) {
-          lst(f.rep, "en el nodo", m.NCENTRO, "df=", D);
-          m.PvCentro = -m.GAMA(p, 1) * D;
-        } else {
-          m.PvCentro = -m.PV(p, k - 1) - (D - m.PROF(p, k - 1)) * m.GAMA(p, k);
-        }
+      if (stratum_pressures(m, p, k, D, d, v)) {
+        if (k == 1) lst(f.rep, "en el nodo", m.NCENTRO, "df=", D);
         lst(f.rep, "Estrato de apoyo", k);
         lst(f.rep, "Pv al centro de la cimentación=", m.PvCentro);
         lst(f.rep);
@@ -270,15 +254,11 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
     lst(f.mem, "PRESIONES EN PERFIL", p);
     lst(f.mem, "ESTRATO  PROFUNDIDAD      PV       EMPUJE POR  EMPUJE ");
     lst(f.mem, "               m         t/m2      ESTRATO (t)  ACUMULADO (t)");
-    float s = 0.0f;
+    earth_pressures(m, p, thrust);
     for (int k = 1; k <= m.NEST(p); ++k) {
-      Ph[static_cast<std::size_t>(k)] = m.KO(p, k) * m.PV(p, k);
-      const float phk = Ph[static_cast<std::size_t>(k)];
-      const float empuje = k == 1 ? phk * 0.5f * m.PROF(p, 1)
-                                  : (Ph[static_cast<std::size_t>(k - 1)] + phk) * 0.5f * m.PROF(p, k);
-      s = s + empuje;
-      put(f.mem, "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), phk, empuje, s);
-      put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), phk, empuje, s);
+      const Thrust& t = thrust[static_cast<std::size_t>(k)];
+      put(f.mem, "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+      put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
     }
   }
 }

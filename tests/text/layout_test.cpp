@@ -1,4 +1,4 @@
-#include "output/layout.hpp"
+#include "text/layout.hpp"
 
 #include <gtest/gtest.h>
 

@@ -18,8 +18,8 @@
 #include <string>
 #include <vector>
 
-#include "output/views.hpp"
-#include "text_capture.hpp"
+#include "views/views.hpp"
+#include "../text/text_capture.hpp"
 
 namespace {
 
