@@ -18,7 +18,8 @@
 namespace {
 
 const char* const kUsage =
-    "Uso: korvant [--vtk] [--csv] [--svg] [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
+    "Uso: korvant [--vtk] [--csv] [--svg] [--memoria=completa|resumida|no]\n"
+    "             [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
     "\n"
     "Analisis de interaccion suelo-estructura de cimentaciones.\n"
     "Sin los dos nombres, el programa pregunta en la consola el nombre del archivo\n"
@@ -37,6 +38,14 @@ const char* const kUsage =
     "         diagramas de cortante y momento de cada eje.\n"
     "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
     "iterativo (ultima pasada), no-lineal, lineal (casos 3 y 4).\n"
+    "\n"
+    "  --memoria=completa  MEMORIA y VALINF completos (lo normal).\n"
+    "  --memoria=resumida  MEMORIA sin matrices, vectores de cada solucion e\n"
+    "                      iteracion ni renglones por reaccion, estrato y llamada;\n"
+    "                      VALINF completo.\n"
+    "  --memoria=no        ni MEMORIA ni VALINF (se borran los de una corrida anterior).\n"
+    "Memoria: el programa estima la que necesita el modelo y se detiene si no cabe;\n"
+    "la variable KORVANT_MEMORIA (por ejemplo 64G) fija la disponible.\n"
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
     "2 uso incorrecto de la linea de comandos; 3 sistema singular;\n"
@@ -69,6 +78,9 @@ int main(int argc, char** argv) {
     else if (a == "--vtk") opts.vtk = true;
     else if (a == "--csv") opts.csv = true;
     else if (a == "--svg") opts.svg = true;
+    else if (a == "--memoria=completa") f.log = LogLevel::Full;
+    else if (a == "--memoria=resumida") f.log = LogLevel::Summary;
+    else if (a == "--memoria=no") f.log = LogLevel::None;
     else if (a.rfind("--", 0) == 0) unknown = true;
     else names.push_back(a);
   }

@@ -1,5 +1,6 @@
 #include "driver/run.hpp"
 
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
@@ -78,6 +79,18 @@ void check_output_names(const std::string& datos, const std::string& reporte, co
   }
 }
 
+// A file of fixed name left by an earlier run (a file or a link; a folder of
+// that name is no file of ours). Throws Fatal{status::OUTPUT} when it stays.
+void remove_earlier_log(const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(name, ec);
+  if (ec || !(fs::is_regular_file(st) || fs::is_symlink(st))) return;
+  if (!fs::remove(name, ec) || ec)
+    throw Fatal{status::OUTPUT, "Error: no se puede borrar el archivo \"" + name + "\" de una corrida anterior: " +
+                                    system_reason(ec.value()) + "; sin --memoria=no lo reemplazaría esta corrida"};
+}
+
 }  // namespace
 
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts) {
@@ -97,8 +110,21 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
       "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
 
-  f.mem.open("MEMORIA");
-  f.vinf.open("VALINF");
+  f.mem.keep_detail(f.log == LogLevel::Full);
+  if (log_any(f)) {
+    f.mem.open("MEMORIA");
+    f.vinf.open("VALINF");
+    const char* const option = f.log == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
+    for (OutFile* o : {&f.mem, &f.vinf})
+      o->warn_when_larger(std::uint64_t{1} << 30, f.err,
+                          "Aviso: el archivo " + o->name() + " ya pasa de 1 GB; con " + option + " se escribe menos",
+                          &f.large_log_warned);
+  } else {
+    // Without a log, no MEMORIA or VALINF of an earlier run may stay beside
+    // the files of this one; removed only once the other files are open.
+    remove_earlier_log("MEMORIA");
+    remove_earlier_log("VALINF");
+  }
 
   input_phase(rd, m, f);
 

@@ -57,20 +57,20 @@ void dump_vectors(OutFile& log, const Model& m, int s, const Tab1<float>& red, c
   const Layout& head = layout("(5X, 1000I20)");
   const Layout& line = layout("(I5, 1000F20.8)");
   lst(log, "VECTOR DE CARGAS REDUCIDO, vered" + std::to_string(s));
-  {
+  if (log.detail()) {
     Rec r(log, head);
     for (int j = 1; j <= NC; ++j) r << j;
   }
-  for (int i = 1; i <= m.NGRED; ++i) {
+  for (int i = 1; i <= m.NGRED && log.detail(); ++i) {
     Rec r(log, line);
     r << i << red(i);
   }
   lst(log, "VECTOR DE CARGAS completo");
-  {
+  if (log.detail()) {
     Rec r(log, head);
     for (int j = 1; j <= m.NR + m.NGL; ++j) r << j;
   }
-  for (int i = 1; i <= m.NGL; ++i) {
+  for (int i = 1; i <= m.NGL && log.detail(); ++i) {
     Rec r(log, line);
     r << i << full(i);
   }
@@ -219,12 +219,12 @@ void assemble_frame(Model& m, Files& f) {
   const int NC = m.NGRED + m.NR;
   if (NC > 1000) return;
   lst(log, "MATRIZ DE REGIDEZ AMPLIADA");
-  {
+  if (log.detail()) {
     Rec r(log, layout("(5X, 100I20)"));
     for (int j = 1; j <= NC; ++j) r << j;
   }
   const Layout& line = layout("(I5, 1000F20.8)");
-  for (int i = 1; i <= m.NGRED; ++i) {
+  for (int i = 1; i <= m.NGRED && log.detail(); ++i) {
     Rec r(log, line);
     r << i;
     for (int j = 1; j <= NC; ++j) r << m.akr(i, j);

@@ -33,15 +33,14 @@ void log_matrix(const Model& m, Files& f, int n) {
   }
 }
 
-// The four lines that name the length and area of column l's reaction.
-void log_column(const Model& m, Files& f, int g) {
-  for (int j = 1; j <= m.NR; ++j) {
-    if (m.NREAC(j) != g) continue;
-    lst(f.mem, "posicion ", g);
-    lst(f.mem, "DO J", j);
-    lst(f.mem, "AREA DE REACCION=", m.AREA(g));
-    lst(f.mem, "LONGITUD DE REACCION=", m.LONGITUD(g));
-  }
+// The four lines that name the length and area of column l's reaction, on
+// degree of freedom g (reaction j is on node j, so only j = l can hold g).
+void log_column(const Model& m, Files& f, int l, int g) {
+  if (l < 1 || l > m.NR || m.NREAC(l) != g) return;
+  lst(f.mem, "posicion ", g);
+  lst(f.mem, "DO J", l);
+  lst(f.mem, "AREA DE REACCION=", m.AREA(g));
+  lst(f.mem, "LONGITUD DE REACCION=", m.LONGITUD(g));
 }
 
 // The lines that close the contribution of stratum k to FLEX(I, l): the
@@ -68,6 +67,7 @@ void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab
 
   lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   if (law == Law::Immediate) lst(f.mem, "nflag1=", nflag1);
+  const bool detail = log_detail(f);  // the lines of each (point, reaction, stratum) and the matrix
 
   for (int I = 1; I <= m.NR; ++I) {
     const int node = (m.NREAC(I) - 1) / 6 + 1;
@@ -78,11 +78,11 @@ void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
-      log_column(m, f, g);
+      if (detail) log_column(m, f, l, g);
       float SUMA = 0.0f;
       bool first = true;
       for (int k = 1; k <= m.NEST(KP); ++k) {
-        lst(f.mem, label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
+        if (detail) lst(f.mem, label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
         if (!(D < m.PROF(KP, k))) continue;
 
         float modulus;
@@ -105,16 +105,17 @@ void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab
         if (law == Law::Secondary) term = term * std::log10(1.0f + m.psi(KP, k) * m.T(KP, k));
         SUMA = SUMA + term;
 
+        if (!detail) continue;
         if (law == Law::Immediate) lst(f.mem, "AMZ(KP,J)=", mc);
         log_contribution(m, f, mc, h, I, k, l, g, "AINF", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
-      lst(f.mem, "almacenando para nudo y reacción", I, l);
+      if (detail) lst(f.mem, "almacenando para nudo y reacción", I, l);
     }
   }
 
   lst(f.mem, "MATRIZ DE FLEXIBILIDADES");
-  log_matrix(m, f, m.NR);
+  if (detail) log_matrix(m, f, m.NR);
 }
 
 }  // namespace
@@ -134,6 +135,7 @@ void FNLCC(Model& m, Files& f) {
   m.FLEX.fill(0.0f);
 
   lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
+  const bool detail = log_detail(f);  // the lines of each (point, reaction, stratum) and the matrix
   for (int I = 1; I <= m.NR; ++I) {
     const int node = (m.NREAC(I) - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
@@ -143,7 +145,7 @@ void FNLCC(Model& m, Files& f) {
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
-      log_column(m, f, g);
+      if (detail) log_column(m, f, l, g);
       float SUMA = 0.0f;
       for (int k = 1; k <= m.NEST(KP); ++k) {
         if (!(D < m.PROF(KP, k))) continue;
@@ -156,18 +158,19 @@ void FNLCC(Model& m, Files& f) {
         const float inv = 1.0f / E;
         SUMA = SUMA + m.LONGITUD(g) * h * inv * ainf / m.AREA(g);
 
+        if (!detail) continue;
         lst(f.mem, 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
         lst(f.mem, sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
         lst(f.mem, "EL MODULO E ES", E);
         log_contribution(m, f, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
-      lst(f.mem, "almacenando para nudo y reacción", I, l);
+      if (detail) lst(f.mem, "almacenando para nudo y reacción", I, l);
     }
   }
 
   lst(f.mem, "MATRIZ DE FLEXIBILIDADES");
-  log_matrix(m, f, m.NR);
+  if (detail) log_matrix(m, f, m.NR);
 }
 
 }  // namespace korvant

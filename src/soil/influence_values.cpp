@@ -118,9 +118,11 @@ void influence_values(Model& m, Files& f) {
         lst(f.mem, "Z1 AJUSTADO:", z);
 
         const float nu = m.NU2(p, k);
+        // The lines of each (point, stratum, reaction) are the detail of the log.
+        const bool detail = log_detail(f), values_file = log_any(f);
         for (int l = 1; l <= NR; ++l) {
-          lst(f.mem, "antes de llamar a bousi");
-          {
+          if (detail) {
+            lst(f.mem, "antes de llamar a bousi");
             Rec r(f.mem, bousi_args);
             r << m.XR(j) << m.YR(j) << z << m.Xi(l, d) << m.Yi(l, d) << m.Xf(l, d) << m.Yf(l, d);
           }
@@ -132,9 +134,11 @@ void influence_values(Model& m, Files& f) {
           const float ainf = sz - (sx + sy) * nu;
           m.AINF(j, k, l, d) = ainf;
           m.SUM_AINF(j, k) += ainf;
-          { Rec r(f.vinf, values); r << j << k << l << sx << sy << sz << ainf; }
-          { Rec r(f.mem, values); r << j << k << l << sx << sy << sz << ainf; }
-          lst(f.mem, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+          if (values_file) { Rec r(f.vinf, values); r << j << k << l << sx << sy << sz << ainf; }
+          if (detail) {
+            { Rec r(f.mem, values); r << j << k << l << sx << sy << sz << ainf; }
+            lst(f.mem, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+          }
         }
       }
     }

@@ -85,20 +85,22 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
   // akr has NGRED rows; the rows below it are zero.
   auto akr = [&](int r, int c) { return r <= NGRED ? m.akr(r, c) : 0.0f; };
 
+  // Matrices and vectors are the detail of the log; their headings stay.
+  const bool detail = log_detail(f);
   lst(f.mem, "MATRIZ DE FLEXIBILIDADES");
-  if (NR >= 1 && NR <= 200)
+  if (detail && NR >= 1 && NR <= 200)
     for (int i = 1; i <= NR; ++i) {
       Rec r(f.mem, "(200F10.5)");
       for (int j = 1; j <= NR; ++j) r << m.FLEX(i, j);
     }
   lst(f.mem, "matriz akr");
-  if (NTOT <= 200)
+  if (detail && NTOT <= 200)
     for (int i = 1; i <= NTOT; ++i) {
       Rec r(f.mem, "(200F18.5)");
       for (int j = 1; j <= NTOT; ++j) r << akr(i, j);
     }
   lst(f.mem, "Matriz Cr");
-  if (NTOT <= 200)
+  if (detail && NTOT <= 200)
     for (int i = 1; i <= NTOT; ++i) {
       Rec r(f.mem, "(200F18.5)");
       for (int j = 1; j <= NTOT; ++j) r << C(i, j);
@@ -124,7 +126,7 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
     for (int j = 1; j <= MR; ++j) C(NGRED + NR + i, NGRED + NR + j) += m.FLEX(NR + i, NR + j);
   }
   lst(f.mem, "Matriz Cr + FLEXIBILIDADES");
-  if (NTOT <= 200)
+  if (detail && NTOT <= 200)
     for (int i = 1; i <= NTOT; ++i) {
       Rec r(f.mem, "(200F10.5)");
       for (int j = 1; j <= NTOT; ++j) r << C(i, j);
@@ -134,14 +136,14 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
   for (int i = 1; i <= NTOT; ++i) {
     const float ve = eq_entry(vered, i), pr = eq_entry(m.PRED, i);
     Bv[static_cast<std::size_t>(i)] = ve + pr;
-    put(f.mem, "(I5, 3F12.6)", i, ve, pr, Bv[static_cast<std::size_t>(i)]);
+    if (detail) put(f.mem, "(I5, 3F12.6)", i, ve, pr, Bv[static_cast<std::size_t>(i)]);
   }
 
   if (NGRED >= 1)
     for (int c = 1; c <= NTOT; ++c)
       for (int r = 1; r <= NGRED; ++r) C(r, c) += m.akr(r, c);
   lst(f.mem, "FORMACION DE CR TOTAL");
-  if (NTOT <= 2000) {
+  if (detail && NTOT <= 2000) {
     // Rows sixteen at a time, copied out of the column-by-column store.
     constexpr std::size_t T = 16;
     if (row_tile.size() < T * n) row_tile.resize(T * n);
@@ -164,7 +166,8 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
   gaussj(Cr, NTOT, NTOT, x.data() + 1, f.con);
 
   lst(f.mem, "IMPRESION DE VECTOR SOLUCION");
-  for (int i = 1; i <= NTOT; ++i) lst(f.mem, i, x[static_cast<std::size_t>(i)]);
+  if (detail)
+    for (int i = 1; i <= NTOT; ++i) lst(f.mem, i, x[static_cast<std::size_t>(i)]);
 
   for (int k = 1; k <= NRT; ++k) m.DESP(NGL + k) = x[static_cast<std::size_t>(NGRED + k)];
   for (int i = 1; i <= NGL; ++i) {
@@ -186,9 +189,11 @@ void HUND(Model& m, Files& f, const Tab1<float>& vered) {
   write_result_values(m, f);
 
   put(f.mem, "(/'GRADO DE LIBERTAD, REACCION (t) HASTA N=', I5, '    ,  Y GIROS (rad) LOS SIGUIENTES '/)", NR);
-  for (int i = 1; i <= NGL; ++i) lst(f.mem, i, m.DESP(i));
+  if (detail)
+    for (int i = 1; i <= NGL; ++i) lst(f.mem, i, m.DESP(i));
   lst(f.mem, "desplazamientos nodales");
-  for (int k = 1; k <= NN; ++k) lst(f.mem, k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+  if (detail)
+    for (int k = 1; k <= NN; ++k) lst(f.mem, k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
 }
 
 }  // namespace korvant

@@ -31,6 +31,7 @@ Tab1<float> DEFS, BASE, HINC;
 
 void log_reaction_lengths(const Model& m, Files& f) {
   lst(f.mem, "GL DE REACCION   LONGITUD    AREA");
+  if (!log_detail(f)) return;
   for (int i = 1; i <= 6 * m.NR; ++i)
     if (m.LONGITUD(i) != 0.0f) put(f.mem, "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
 }
@@ -47,75 +48,80 @@ int profile_of(const Model& m, int i) { return m.PERFIL((m.NREAC(i) - 1) / 6 + 1
 float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC_,
           int KP) {
   const int NR = m.NR, NGRED = m.NGRED;
-  lst(f.mem, "en def, ii=", ii, " jj=", jj);
-  lst(f.mem, "en Def ng=", m.NGL, " ngred=", NGRED);
+  // Every line of a call is detail of the log: skipped, arguments and all, without it.
+  const bool detail = log_detail(f);
+  auto log = [&](const auto&... a) {
+    if (detail) lst(f.mem, a...);
+  };
+  log("en def, ii=", ii, " jj=", jj);
+  log("en Def ng=", m.NGL, " ngred=", NGRED);
   float sx = 0.0f, sy = 0.0f, sz = 0.0f;
   if (caso == 2) {
-    lst(f.mem, "ng=", m.NGL, " NGRED", NGRED);
+    log("ng=", m.NGL, " NGRED", NGRED);
     for (int k = 1; k <= NR; ++k) {
       const int g = 6 * k - 3;
       const int npr = NGRED + k;
-      lst(f.mem, "NPOS=", g, " NPR=", npr);
-      lst(f.mem, "i=", ii, "j=", jj, "k=", k);
-      lst(f.mem, "aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
-      lst(f.mem, "AR(k)=", m.AREA(g));
-      lst(f.mem, "r(k)=", m.RNL(npr));
-      lst(f.mem, "LR(k)=", m.LONGITUD(g));
-      lst(f.mem, "h(k)=", HINC_(k));
+      log("NPOS=", g, " NPR=", npr);
+      log("i=", ii, "j=", jj, "k=", k);
+      log("aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
+      log("AR(k)=", m.AREA(g));
+      log("r(k)=", m.RNL(npr));
+      log("LR(k)=", m.LONGITUD(g));
+      log("h(k)=", HINC_(k));
       const float r = m.RNL(npr) + HINC_(k);
-      lst(f.mem, "r+h=", r);
+      log("r+h=", r);
       const float L = m.LONGITUD(g), A = m.AREA(g);
       sx = sx + (inf(m.IX, ii, jj, k, 1) + inf(m.IX, ii, jj, k, 2)) * L * r / A;
       sy = sy + r * (inf(m.IY, ii, jj, k, 1) + inf(m.IY, ii, jj, k, 2)) * L / A;
       sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * L / A;
     }
-    lst(f.mem, "sigmax(i,j)", ii, jj, sx);
-    lst(f.mem, "sigmaY(i,j)", ii, jj, sy);
-    lst(f.mem, "sigmaZ(i,j)", ii, jj, sz);
+    log("sigmax(i,j)", ii, jj, sx);
+    log("sigmaY(i,j)", ii, jj, sy);
+    log("sigmaZ(i,j)", ii, jj, sz);
     const float PZ = m.PZ(KP, jj), NU = m.NU2(KP, jj), Ad = Adem(KP, jj);
-    lst(f.mem, "Pz(kp,jj)", PZ);
-    lst(f.mem, "Anu(KP,jj)=", NU);
+    log("Pz(kp,jj)", PZ);
+    log("Anu(KP,jj)=", NU);
     const float p0 = (2.0f * m.KO(KP, jj) + 1.0f) * PZ / 3.0f;
     const float s = (sx + sy) / sz;
-    lst(f.mem, "ssigmas=", s);
+    log("ssigmas=", s);
     const float c = 0.33333334f + 0.33333334f * s;
-    lst(f.mem, "A_Dem=", Ad);
+    log("A_Dem=", Ad);
     const float Q = (1.0f - NU * s) * (std::sqrt(sz * c + p0) - std::sqrt(p0)) /
                     (std::sqrt(m.VALNL) * 0.5f * Ad * c);
     const float def = (1.0f - std::exp(-Q)) * m.H(KP, jj);
-    lst(f.mem, "DEF=", def);
+    log("DEF=", def);
     return def;
   }
   if ((caso == 3 || caso == 4) && m.TIPOEST(KP, jj) == 2) {
-    lst(f.mem, caso == 3 ? "caso 3" : "caso 4");
+    log(caso == 3 ? "caso 3" : "caso 4");
     for (int k = 1; k <= NR; ++k) {
       const int g = 6 * k - 3;
       const float r = m.RNL(NGRED + k) + HINC_(k);
       sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * m.LONGITUD(g) / m.AREA(g);
     }
-    lst(f.mem, "sigmax(i,j)", ii, jj, sx);
-    lst(f.mem, "sigmaY(i,j)", ii, jj, sy);
-    lst(f.mem, "sigmaZ(i,j)", ii, jj, sz);
-    lst(f.mem, "Pz(kp,jj)", m.PZ(KP, jj));
-    lst(f.mem, "Anu(KP,jj)=", m.NU2(KP, jj));
+    log("sigmax(i,j)", ii, jj, sx);
+    log("sigmaY(i,j)", ii, jj, sy);
+    log("sigmaZ(i,j)", ii, jj, sz);
+    log("Pz(kp,jj)", m.PZ(KP, jj));
+    log("Anu(KP,jj)=", m.NU2(KP, jj));
     const float Ad = Adem(KP, jj);
-    lst(f.mem, "A_Dem=", Ad);
+    log("A_Dem=", Ad);
     const float expo = std::exp(sz / (-m.VALNL * Ad));
     float def;
     if (caso == 3) {
-      lst(f.mem, "expo=", expo);
+      log("expo=", expo);
       def = (1.0f - expo) * m.H(KP, jj);
     } else {
-      lst(f.mem, "psi=", m.psi(KP, jj));
-      lst(f.mem, "T=", m.T(KP, jj));
-      lst(f.mem, "expo=", expo);
+      log("psi=", m.psi(KP, jj));
+      log("T=", m.T(KP, jj));
+      log("expo=", expo);
       const float ct = (1.0f - expo) * m.H(KP, jj);
-      lst(f.mem, "ct=", ct);
+      log("ct=", ct);
       const float res = m.psi(KP, jj) * m.T(KP, jj);
-      lst(f.mem, "res=", res);
+      log("res=", res);
       def = std::log10(1.0f + res) * ct;
     }
-    lst(f.mem, "DEF=", def);
+    log("DEF=", def);
     return def;
   }
   return 0.0f;
@@ -123,21 +129,22 @@ float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>&
 
 void CalcDefNL(const Model& m, Files& f, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS_,
                const Tab1<float>& HINC_) {
+  const bool detail = log_detail(f);  // all but the heading of a call
   lst(f.mem, "EN CalcDefNL");
-  lst(f.mem, "N=", m.NR);
+  if (detail) lst(f.mem, "N=", m.NR);
   log_reaction_lengths(m, f);
   for (int i = 1; i <= m.NR; ++i) DEFS_(i) = 0.0f;
   for (int i = 1; i <= m.NR; ++i) {
     const int KP = profile_of(m, i);
     assert(KP >= 1);
     DEFS_(i) = Def(m, f, caso, i, 1, Adem, HINC_, KP);
-    lst(f.mem, "Reaccion:", i, " estrato", 1, DEFS_(i));
+    if (detail) lst(f.mem, "Reaccion:", i, " estrato", 1, DEFS_(i));
     for (int jj = 2; jj <= m.NEST(KP); ++jj) {
       const float d = Def(m, f, caso, i, jj, Adem, HINC_, KP);
       DEFS_(i) = DEFS_(i) + d;
-      lst(f.mem, "Reaccion:", i, "en estrato:", jj, d);
+      if (detail) lst(f.mem, "Reaccion:", i, "en estrato:", jj, d);
     }
-    put(f.mem, "(A30, I5, F20.10)", "def total nodo", i, DEFS_(i));
+    if (detail) put(f.mem, "(A30, I5, F20.10)", "def total nodo", i, DEFS_(i));
   }
 }
 
@@ -156,6 +163,9 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
   lst(f.mem, "EN SolNLDem");
   lst(f.mem, "N=", NR);
   log_reaction_lengths(m, f);
+  // Matrices, vectors and the lines of each reaction in an iteration are the
+  // detail of the log; the headings and the lines of each iteration stay.
+  const bool detail = log_detail(f);
 
   // Jacobian, inverted in place by gaussj.
   float* const Jac = solver_matrix(NT);
@@ -177,7 +187,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
 
   lst(f.mem, "ANTES DE MODIFICAR CR");
   lst(f.mem, "CR DESPUÉS DE AÑADIR AKR");
-  if (NGRED <= MAX_IMPRESION)
+  if (detail && NGRED <= MAX_IMPRESION)
     for (int r = 1; r <= NGRED; ++r) {
       {
         Rec rec(f.mem, "(500F20.8)");
@@ -193,9 +203,10 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     const float ve = r <= vered.size() ? vered(r) : 0.0f;
     const float pr = r <= m.PRED.size() ? m.PRED(r) : 0.0f;
     bv[at(r)] = ve + pr;
-    lst(f.mem, ve, pr, bv[at(r)]);
+    if (detail) lst(f.mem, ve, pr, bv[at(r)]);
   }
-  for (int r = 1; r <= NGRED; ++r) lst(f.mem, r, bv[at(r)]);
+  if (detail)
+    for (int r = 1; r <= NGRED; ++r) lst(f.mem, r, bv[at(r)]);
 
   // Starting point: every reaction 10 t, its degree of freedom settled by R/2500.
   m.RNL.fill(0.0f);
@@ -203,7 +214,8 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
   for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = R_INICIAL;
   for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / RIGIDEZ_INICIAL;
   lst(f.mem, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
-  for (int i = 1; i <= NT; ++i) put(f.mem, "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
+  if (detail)
+    for (int i = 1; i <= NT; ++i) put(f.mem, "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
 
   bool converged = false;
   for (int it = 1; it <= MAX_ITER; ++it) {
@@ -225,7 +237,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     }
     for (int r = 1; r <= NGRED; ++r) {
       Fv[at(r)] = acc[at(r)] - bv[at(r)];
-      put(f.mem, "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
+      if (detail) put(f.mem, "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
     }
 
     // Compatibility rows: soil settlement plus frame displacement at each reaction.
@@ -233,19 +245,19 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     for (int k = 1; k <= HINC.size(); ++k) HINC(k) = 0.0f;
     CalcDefNL(m, f, caso, Adem, DEFS, HINC);
     lst(f.mem, "deformaciones calculadas CON H=", HINC(1));
-    {
+    if (detail) {
       Lst l(f.mem);
       for (int k = 1; k <= NR; ++k) l << DEFS(k);
     }
     for (int k = 1; k <= NR; ++k) {
       BASE(k) = -DEFS(k);
       Fv[at(NGRED + k)] = DEFS(k) + m.RNL(m.NUMGL(m.NREAC(k)));
-      put(f.mem, "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
+      if (detail) put(f.mem, "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
     }
 
     for (int c = 1; c <= NT; ++c)
       for (int r = 1; r <= NGRED; ++r) J(r, c) = Kc(r, c);
-    if (NGRED <= MAX_IMPRESION)
+    if (detail && NGRED <= MAX_IMPRESION)
       for (int r = 1; r <= NGRED; ++r) {
         Rec rec(f.mem, "(I5, 500F20.8)");
         rec << r;
@@ -259,6 +271,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
       HINC(k) = DELTA;
       CalcDefNL(m, f, caso, Adem, DEFS, HINC);
       for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, NGRED + k) = (BASE(mm) + DEFS(mm)) / DELTA;
+      if (!detail) continue;
       lst(f.mem, "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
       {
         Lst l(f.mem);
@@ -269,7 +282,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     }
     for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, m.NUMGL(m.NREAC(mm))) = 1.0f;
     lst(f.mem, "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
-    if (NT >= 1 && NT <= MAX_IMPRESION)
+    if (detail && NT >= 1 && NT <= MAX_IMPRESION)
       for (int r = 1; r <= NT; ++r) {
         Rec rec(f.mem, "(I5, 500F20.8)");
         rec << r;
@@ -279,7 +292,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     lst(f.mem, "IMPRESION DE -F");
     for (int i = 1; i <= NT; ++i) {
       rhs[at(i)] = -Fv[at(i)];
-      lst(f.mem, "F[", i, "]", rhs[at(i)]);
+      if (detail) lst(f.mem, "F[", i, "]", rhs[at(i)]);
     }
     gaussj(Jac, NT, NT, rhs.data() + 1, f.con);
 
@@ -287,6 +300,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = m.RNL(i);
       m.RNL(i) = m.RNL(i) + rhs[at(i)];
+      if (!detail) continue;
       if (NT <= MAX_IMPRESION) {
         Rec rec(f.mem, "(500F20.8)");
         for (int c = 1; c <= NT; ++c) rec << J(i, c);
@@ -303,18 +317,19 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     }
 
     lst(f.mem, "VALORES ANTERIORES DE R");
-    if (NT <= MAX_IMPRESION) {
+    if (detail && NT <= MAX_IMPRESION) {
       Rec rec(f.mem, "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << prev[at(i)];
     }
     lst(f.mem, "NUEVOS VALORES DE R");
-    if (NT <= MAX_IMPRESION) {
+    if (detail && NT <= MAX_IMPRESION) {
       Rec rec(f.mem, "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << m.RNL(i);
     }
     lst(f.mem, "ERROR EN LAS REACCIONES");
     lst(f.con, "ERROR");
     for (OutFile* o : {&f.mem, &f.con}) {
+      if (o == &f.mem && !detail) continue;
       if (NT <= MAX_IMPRESION) {
         Rec rec(*o, "(500E10.2)");
         for (int k = 1; k <= NR; ++k) rec << ERRPC[at(k)];
@@ -339,10 +354,11 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
   for (int i = 1; i <= NGL; ++i) {
     const int e = m.NUMGL(i);
     m.DESP(i) = e != 0 ? m.RNL(e) : 0.0f;
-    lst(f.mem, "I=", i, "  NGL=", e);
+    if (detail) lst(f.mem, "I=", i, "  NGL=", e);
   }
   lst(f.mem, "desplazamientos nodales");
-  for (int k = 1; k <= NN; ++k) lst(f.mem, k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+  if (detail)
+    for (int k = 1; k <= NN; ++k) lst(f.mem, k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
 
   lst(f.rep, "REACCIONES, t/m");
   for (int k = 1; k <= NR; ++k) put(f.rep, "(I6, F20.8)", k, m.DESP(NGL + k));

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <utility>
 
 #include "text/fatal.hpp"
 
@@ -16,6 +17,7 @@ OutFile::~OutFile() {
 void OutFile::open(const std::string& path) {
   close();
   name_ = path;
+  written_ = 0;
   f_ = std::fopen(path.c_str(), "wb");
   if (f_ == nullptr) {
     throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + path + "\": " + system_reason(errno)};
@@ -44,6 +46,13 @@ void OutFile::flush() {
       std::string why = system_reason(errno);
       throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
     }
+    written_ += n;
+    if (warn_to_ != nullptr && written_ >= warn_at_ && !*warned_) {
+      *warned_ = true;
+      warn_to_->put(warn_text_);
+      warn_to_->end_line();
+      warn_to_->flush();
+    }
   }
   if (std::fflush(f_) != 0) {
     std::string why = system_reason(errno);
@@ -63,6 +72,13 @@ void OutFile::close() {
     }
   }
   f_ = nullptr;
+}
+
+void OutFile::warn_when_larger(std::uint64_t bytes, OutFile& to, std::string text, bool* done) {
+  warn_at_ = bytes;
+  warn_to_ = &to;
+  warn_text_ = std::move(text);
+  warned_ = done;
 }
 
 void OutFile::close_quietly() noexcept {
