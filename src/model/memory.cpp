@@ -181,7 +181,7 @@ std::string size_text(u64 bytes) {
   }
   char buf[32];
   if (u == 0) std::snprintf(buf, sizeof buf, "%llu bytes", static_cast<unsigned long long>(bytes));
-  else if (v < 10.0) std::snprintf(buf, sizeof buf, "%.1f %s", v, units[u]);
+  else if (v < 100.0) std::snprintf(buf, sizeof buf, "%.1f %s", v, units[u]);
   else std::snprintf(buf, sizeof buf, "%.0f %s", v, units[u]);
   std::string s = buf;
   // Decimal comma, as in the rest of the messages.

@@ -37,7 +37,7 @@ Available available_memory();
 std::string memory_shortfall(const Model& m, std::uint64_t extra = 0);
 
 // "1,5 GB", "230 MB", "12 KB": a size for messages (units of 1024, as the
-// variable takes them; one decimal below 10 of a unit).
+// variable takes them; one decimal below 100 of a unit).
 std::string size_text(std::uint64_t bytes);
 
 }  // namespace korvant

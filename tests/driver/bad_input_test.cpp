@@ -50,14 +50,15 @@ struct Outcome {
 
 // Runs the program in a scratch folder on `datos` (written as datos.txt unless
 // empty) with the given command-line arguments and shell redirections.
-Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "") {
+Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "",
+                       const std::string& env = "") {
   char tmpl[] = "/tmp/korvant-bad-XXXXXX";
   const char* dir = mkdtemp(tmpl);
   EXPECT_NE(dir, nullptr);
   Outcome r;
   r.dir = dir;
   if (!datos.empty()) std::ofstream(r.dir / "datos.txt", std::ios::binary) << datos;
-  const std::string cmd = "cd '" + r.dir.string() + "' && '" KORVANT_BIN "' " + args +
+  const std::string cmd = "cd '" + r.dir.string() + "' && " + env + " '" KORVANT_BIN "' " + args +
                           " > console.out 2> console.err " + redirect;
   const int rc = std::system(cmd.c_str());
   r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -172,6 +173,51 @@ TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
     EXPECT_EQ(slurp(r.dir / "datos.txt"), edited(b.line, b.text));
     fs::remove_all(r.dir);
   }
+}
+
+TEST(BadInput, AModelBeyondTheMemoryAvailableEndsWithStatus1) {
+  // The memory available set below what the example needs: refused once the
+  // numbering gives its equations, before the large tables are made.
+  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=12320K");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.err),
+            "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): el análisis "
+            "necesita unos 12,1 MB de memoria y hay 12,0 MB (la variable KORVANT_MEMORIA); reduzca el modelo o, si "
+            "sabe que la máquina tiene más, dé la memoria en la variable de entorno KORVANT_MEMORIA (por ejemplo "
+            "KORVANT_MEMORIA=64G)");
+  fs::remove_all(r.dir);
+  // A setting that is no size is a usage error, found before any file is written.
+  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=mucha");
+  EXPECT_EQ(u.status, 2);
+  EXPECT_EQ(last_line(u.err), "Error: la variable de entorno KORVANT_MEMORIA vale \"mucha\"; debe ser un número de "
+                              "bytes, con K, M, G o T si se quiere (por ejemplo 8G)");
+  EXPECT_FALSE(fs::exists(u.dir / "reporte.txt"));
+  fs::remove_all(u.dir);
+}
+
+TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
+  const std::string datos = edited(1, example_lines()[0]);
+  const Outcome full = run_in_scratch(datos, "datos.txt reporte.txt");
+  const Outcome sum = run_in_scratch(datos, "--memoria=resumida datos.txt reporte.txt");
+  // An earlier run's log is removed by a run without one.
+  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
+  const fs::path none_dir = mkdtemp(tmpl);
+  std::ofstream(none_dir / "MEMORIA") << "otra corrida\n";
+  std::ofstream(none_dir / "VALINF") << "otra corrida\n";
+  std::ofstream(none_dir / "datos.txt", std::ios::binary) << datos;
+  const int rc = std::system(("cd '" + none_dir.string() + "' && '" KORVANT_BIN
+                              "' datos.txt reporte.txt --memoria=no > console.out 2> console.err").c_str());
+  EXPECT_EQ(rc, 0);
+  for (const Outcome* r : {&full, &sum}) EXPECT_EQ(r->status, 0);
+  for (const char* name : {"reporte.txt", "arch.msh", "arch.res", "console.out", "console.err"}) {
+    EXPECT_EQ(slurp(sum.dir / name), slurp(full.dir / name)) << name;
+    EXPECT_EQ(slurp(none_dir / name), slurp(full.dir / name)) << name;
+  }
+  EXPECT_EQ(slurp(sum.dir / "VALINF"), slurp(full.dir / "VALINF"));
+  EXPECT_LT(fs::file_size(sum.dir / "MEMORIA") * 5, fs::file_size(full.dir / "MEMORIA"));
+  EXPECT_FALSE(fs::exists(none_dir / "MEMORIA"));
+  EXPECT_FALSE(fs::exists(none_dir / "VALINF"));
+  for (const fs::path& d : {full.dir, sum.dir, none_dir}) fs::remove_all(d);
 }
 
 TEST(BadInput, TheExampleItselfRunsWithoutWarnings) {

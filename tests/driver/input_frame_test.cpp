@@ -366,7 +366,7 @@ TEST(InputFrame, CountsBeyondTheMemoryOrNegativeAreRejected) {
   d.nodes = "1000000\nN\n";
   EXPECT_EQ(rejection_of(d.text()),
             "Error en el archivo de datos \"datos.txt\", línea 13, NN (número de nodos): el análisis necesita unos "
-            "500 MB de memoria y hay 64 MB (la variable KORVANT_MEMORIA); reduzca el modelo o, si sabe que la máquina "
+            "500 MB de memoria y hay 64,0 MB (la variable KORVANT_MEMORIA); reduzca el modelo o, si sabe que la máquina "
             "tiene más, dé la memoria en la variable de entorno KORVANT_MEMORIA (por ejemplo KORVANT_MEMORIA=64G)");
   d.nodes = "-1\nN\n";
   EXPECT_NE(rejection_of(d.text()).find("NN (número de nodos): se leyó -1; no puede ser negativo"), std::string::npos);
