@@ -3,6 +3,7 @@
 //   korvant                    asks for the data file and the report at the console
 //   korvant DATOS REPORTE      takes both names from the command line
 //   korvant --help             prints the usage
+//   korvant --version          prints the version and the vector code of gaussj
 //
 // --vtk, --csv and --svg, anywhere on the line and with either form, add files
 // to look at for each solved case and pass.
@@ -12,53 +13,71 @@
 #include <vector>
 
 #include "driver/run.hpp"
+#include "solve/solve.hpp"
+#include "text/charset.hpp"
 #include "text/fatal.hpp"
 #include "text/free_format.hpp"
 
 namespace {
 
 const char* const kUsage =
-    "Uso: korvant [--vtk] [--csv] [--svg] [--memoria=completa|resumida|no]\n"
-    "             [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
+    "Uso: korvant [opciones] [ARCHIVO_DE_DATOS ARCHIVO_DE_RESULTADOS]\n"
     "\n"
-    "Analisis de interaccion suelo-estructura de cimentaciones.\n"
+    "Análisis de interacción suelo-estructura de cimentaciones.\n"
     "Sin los dos nombres, el programa pregunta en la consola el nombre del archivo\n"
-    "de datos y el del reporte de resultados. Escribe ademas, en la carpeta de\n"
-    "trabajo, los archivos MEMORIA, VALINF, arch.msh y arch.res.\n"
+    "de datos y el del reporte de resultados. Escribe además, en la carpeta del\n"
+    "reporte, los archivos MEMORIA, VALINF, arch.msh y arch.res.\n"
     "\n"
-    "Opciones: archivos para mirar los resultados, uno por cada caso y pasada\n"
-    "resueltos, con el nombre del reporte (sin su extension), el caso y la pasada,\n"
-    "por ejemplo REPORTE_caso2_campo-nodo:\n"
+    "Opciones:\n"
+    "  --help     este texto.\n"
+    "  --version  versión del programa y juego de instrucciones que usa gaussj.\n"
+    "Archivos para mirar los resultados, uno por cada caso y pasada resueltos, con\n"
+    "el nombre del reporte (sin su extensión), el caso y la pasada, por ejemplo\n"
+    "REPORTE_caso2_campo-nodo:\n"
     "  --vtk  malla VTK (.vtu) para ParaView: barras, losas, desplazamientos, giros,\n"
-    "         reacciones, hundimientos, elementos mecanicos y material (1 barra de\n"
-    "         cimentacion, 2 superestructura, 3 losa); REPORTE.pvd los reune en orden.\n"
+    "         reacciones, hundimientos, elementos mecánicos y material (1 barra de\n"
+    "         cimentación, 2 superestructura, 3 losa); REPORTE.pvd los reúne en orden.\n"
     "  --csv  tablas CSV (coma, punto decimal, encabezado): _reacciones.csv,\n"
     "         _nodos.csv, _barras.csv y _diagramas.csv.\n"
-    "  --svg  dibujo .svg: planta de la cimentacion coloreada por hundimiento y\n"
+    "  --svg  dibujo .svg: planta de la cimentación coloreada por hundimiento y\n"
     "         diagramas de cortante y momento de cada eje.\n"
     "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
-    "iterativo (ultima pasada), no-lineal, lineal (casos 3 y 4).\n"
+    "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
+    "Bitácora del cálculo:\n"
     "  --memoria=completa  MEMORIA y VALINF completos (lo normal).\n"
-    "  --memoria=resumida  MEMORIA sin matrices, vectores de cada solucion e\n"
-    "                      iteracion ni renglones por reaccion, estrato y llamada;\n"
+    "  --memoria=resumida  MEMORIA sin matrices, vectores de cada solución e\n"
+    "                      iteración ni renglones por reacción, estrato y llamada;\n"
     "                      VALINF completo.\n"
     "  --memoria=no        ni MEMORIA ni VALINF (se borran los de una corrida anterior).\n"
     "Memoria: el programa estima la que necesita el modelo y se detiene si no cabe;\n"
     "la variable KORVANT_MEMORIA (por ejemplo 64G) fija la disponible.\n"
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
-    "2 uso incorrecto de la linea de comandos; 3 sistema singular;\n"
+    "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular;\n"
     "4 archivo de salida que no se puede crear o escribir.\n";
 
-// One line of the console input as an (A50) field, trailing blanks dropped.
-std::string read_name_line() {
+// A usage error: what is wrong, then where to look.
+[[noreturn]] void usage_error(const std::string& what) {
+  throw korvant::Fatal{korvant::status::USAGE, "Error: " + what + "\nPara ver el uso y las opciones: korvant --help"};
+}
+
+// One answer of the console dialogue: the whole line, whatever its length,
+// without its line end and trailing blanks. An empty answer or the end of the
+// input ends the run as a usage error.
+std::string read_name_line(const char* what) {
   std::string line;
-  if (!std::getline(std::cin, line)) line.clear();
+  if (!std::getline(std::cin, line) && line.empty())
+    usage_error(std::string("la entrada terminó sin ") + what);
   if (!line.empty() && line.back() == '\r') line.pop_back();
-  if (line.size() > 50) line.resize(50);
-  while (!line.empty() && line.back() == ' ') line.pop_back();
+  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
+  if (line.empty()) usage_error(std::string("la respuesta quedó vacía: falta ") + what);
   return line;
+}
+
+void write_and_close(korvant::OutFile& o, const std::string& text) {
+  o.put(text);
+  o.close();
 }
 
 }  // namespace
@@ -69,42 +88,57 @@ int main(int argc, char** argv) {
   Files f;
   f.con.attach(stdout, "consola");
   f.err.attach(stderr, "consola de errores");
+  // A UTF-8 terminal gets UTF-8; any other (the C locale) the Latin-1 bytes.
+  const bool utf8 = console_wants_utf8();
+  f.con.set_utf8(utf8);
+  f.err.set_utf8(utf8);
   ViewOptions opts;
-  std::vector<std::string> names;
-  bool help = false, unknown = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string a = argv[i];
-    if (a == "--help" || a == "-h") help = true;
-    else if (a == "--vtk") opts.vtk = true;
-    else if (a == "--csv") opts.csv = true;
-    else if (a == "--svg") opts.svg = true;
-    else if (a == "--memoria=completa") f.log = LogLevel::Full;
-    else if (a == "--memoria=resumida") f.log = LogLevel::Summary;
-    else if (a == "--memoria=no") f.log = LogLevel::None;
-    else if (a.rfind("--", 0) == 0) unknown = true;
-    else names.push_back(a);
-  }
-  if (help && !unknown && names.empty()) {
-    const bool written = std::fputs(kUsage, stdout) >= 0 && std::fflush(stdout) == 0;
-    return written ? status::OK : status::OUTPUT;
-  }
-  if (help || unknown || (names.size() != 0 && names.size() != 2)) {
-    std::fputs(kUsage, stderr);
-    return status::USAGE;
-  }
-
   Model m;
   try {
+    std::vector<std::string> names;
+    bool help = false, version = false;
+    std::string unknown;
+    for (int i = 1; i < argc; ++i) {
+      const std::string a = argv[i];
+      if (a == "--help" || a == "-h") help = true;
+      else if (a == "--version") version = true;
+      else if (a == "--vtk") opts.vtk = true;
+      else if (a == "--csv") opts.csv = true;
+      else if (a == "--svg") opts.svg = true;
+      else if (a == "--memoria=completa") f.log = LogLevel::Full;
+      else if (a == "--memoria=resumida") f.log = LogLevel::Summary;
+      else if (a == "--memoria=no") f.log = LogLevel::None;
+      else if (a.rfind("--memoria", 0) == 0)
+        usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
+      else if (a.rfind("--", 0) == 0) {
+        if (unknown.empty()) unknown = a;
+      } else names.push_back(a);
+    }
+    if (help) {
+      write_and_close(f.con, kUsage);
+      return status::OK;
+    }
+    if (version) {
+      write_and_close(f.con, std::string("korvant " KORVANT_VERSION " (ACTUALIZACION FEBRERO 2023)\n") +
+                                 "gaussj: instrucciones " + gaussj_instruction_set() +
+                                 ", elegidas al arrancar en este procesador\n");
+      return status::OK;
+    }
+    if (!unknown.empty()) usage_error("opción desconocida: " + unknown);
+    if (names.size() == 1) usage_error("falta el nombre del reporte (después de \"" + names[0] + "\")");
+    if (names.size() > 2)
+      usage_error("sobra \"" + names[2] + "\": se esperan sólo el archivo de datos y el reporte");
+
     if (names.size() == 2) {
       datos = names[0];
       reporte = names[1];
     } else {
       lst(f.err, "ARCHIVO DE DATOS DE ENTRADA");
       f.err.flush();
-      datos = read_name_line();
+      datos = read_name_line("el nombre del archivo de datos");
       lst(f.err, "ARCHIVO DE RESULTADOS");
       f.err.flush();
-      reporte = read_name_line();
+      reporte = read_name_line("el nombre del reporte");
     }
     run(datos, reporte, m, f, opts);
     f.con.close();

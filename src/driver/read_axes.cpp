@@ -13,8 +13,8 @@
 namespace korvant {
 
 void read_axes(DataReader& rd, Model& m, Files& f) {
-  rd.skip();
-  rd.skip();
+  rd.skip("¿el número de losas (NLOS) es menor que las losas escritas?");
+  rd.skip("¿el número de losas (NLOS) es menor que las losas escritas?");
   rd.read().i(m.NEJES, "NEJES (número de ejes)").i(m.NDIV, "NDIV (divisiones por barra)");
   check_count_memory(rd, m, m.NEJES, "NEJES (número de ejes)");
   if (m.NEJES >= 1 && m.NDIV < 1)

@@ -54,7 +54,7 @@ void read_bars(DataReader& rd, Model& m, Files& f) {
 
   rd.read().i(m.NB, "NB (número de barras)");
   check_count_memory(rd, m, m.NB, "NB (número de barras)");
-  rd.skip();
+  rd.skip("¿el número de nodos (NN) es menor que los nodos escritos?");
 
   put(f.rep, "(///25X, 'PROPIEDADES DE LAS BARRAS'//A19, 9X, A24, A57, A58)", "   No       SECCIÓN",
       "   PI   PJ     GIRO  FDC", " TIPO PERF SUELO    Iy        Iz        J         CVMáx",
@@ -76,7 +76,9 @@ void read_bars(DataReader& rd, Model& m, Files& f) {
   int num = 0;  // typed bar number: echoed only, kept from the line before when null
   for (int j = 1; j <= m.NB; ++j) {
     rd.read()
-        .i(num, "número de barra")
+        .of(" " + std::to_string(j))
+        .counted("NB", m.NB, j, "renglones de barras")
+        .i(num, "número de la barra")
         .a(m.BARSEC(j), 20, "sección de la barra")
         .i(m.PI(j), "PI de la barra")
         .i(m.PJ(j), "PJ de la barra")

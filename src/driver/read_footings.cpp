@@ -9,7 +9,7 @@ namespace korvant {
 void read_footings(DataReader& rd, Model& m, Files& f) {
   rd.read().i(m.NZAP, "NZAP (número de zapatas aisladas)");
   check_count_memory(rd, m, m.NZAP, "NZAP (número de zapatas aisladas)");
-  rd.skip();
+  rd.skip("¿el número de barras (NB) es menor que las barras escritas?");
   lst(f.rep);
   lst(f.rep, "Número de zapatas aisladas", m.NZAP);
 
@@ -24,7 +24,9 @@ void read_footings(DataReader& rd, Model& m, Files& f) {
   int num = 0;  // typed footing number: echoed only, kept from the line before when null
   for (int k = 1; k <= m.NZAP; ++k) {
     rd.read()
-        .i(num, "número de zapata")
+        .of(" " + std::to_string(k))
+        .counted("NZAP", m.NZAP, k, "renglones de zapatas")
+        .i(num, "número de la zapata")
         .r(m.ANCHO(k), "ANCHO de la zapata")
         .r(m.LARGO(k), "LARGO de la zapata")
         .r(m.ESPESOR(k), "ESPESOR de la zapata")

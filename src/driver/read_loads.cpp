@@ -13,15 +13,16 @@ void read_loads(DataReader& rd, Model& m, Files& f) {
   put(f.rep, "(//8X, 'CARGAS CONCENTRADAS Y CARGAS DE EMPOTRAMIENTO'//3X, 'No', 6X, 'P (t)')");
   rd.read().i(m.NCARGAS, "NCARGAS (número de renglones de cargas)");
   check_not_negative(rd, m.NCARGAS, "NCARGAS (número de renglones de cargas)");
-  rd.skip();
+  rd.skip("¿el número de zapatas (NZAP) es menor que las zapatas escritas?");
 
   m.P.size_to(m.NGL);
   m.PRED.size_to(m.NGL);
   int n = 0;  // node of the load line
   for (int c = 1; c <= m.NCARGAS; ++c) {
+    const std::string which = " " + std::to_string(c);
     ReadStmt s = rd.read();
-    s.i(n, "nodo de la carga");
-    check_ref(rd, n, m.NN, "nodo de la carga", "NN");
+    s.of(which).counted("NCARGAS", m.NCARGAS, c, "renglones de cargas").i(n, "nodo de la carga");
+    check_ref(rd, n, m.NN, "nodo de la carga" + which, "NN");
     const int g0 = 6 * (n - 1);
     s.r(m.P(g0 + 1), "PX de la carga")
         .r(m.P(g0 + 2), "PY de la carga")

@@ -26,6 +26,8 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
   m.RPOISSON.size_to(m.NMAT);
   for (int i = 1; i <= m.NMAT; ++i) {
     rd.read()
+        .of(" " + std::to_string(i))
+        .counted("NMAT", m.NMAT, i, "renglones de materiales")
         .a(m.MATNOM(i), 20, "nombre del material")
         .r(m.PESOVOL(i), "peso volumétrico del material")
         .r(m.MODELAST(i), "módulo de elasticidad del material")
@@ -42,7 +44,7 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
   lst(f.rep, "SECCIONES");
   rd.read().i(m.NSEC, "NSEC (número de secciones)");
   check_count_memory(rd, m, m.NSEC, "NSEC (número de secciones)");
-  rd.skip();
+  rd.skip("¿el número de materiales (NMAT) es menor que los materiales escritos?");
   put(f.rep, "(A10, A17, 13X, 2(A10), 4(A15))", "SECCIÓN", "MATERIAL", "BASE", "ALTURA", "ÁREA", "Iy", "Iz", "IRot");
   const std::string& len = m.UNIDADES[2];
   put(f.rep, "(43X, 2(6X, A2), 4(10X, A2, A1))", len, len, len, "2", len, "4", len, "4", len, "4");
@@ -57,6 +59,8 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
   m.IRot.size_to(m.NSEC);
   for (int i = 1; i <= m.NSEC; ++i) {
     rd.read()
+        .of(" " + std::to_string(i))
+        .counted("NSEC", m.NSEC, i, "renglones de secciones")
         .a(m.SECNOM(i), 20, "nombre de la sección")
         .a(m.SECMAT(i), 20, "material de la sección")
         .r(m.BASE(i), "BASE de la sección")

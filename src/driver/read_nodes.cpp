@@ -14,7 +14,7 @@ void read_nodes(DataReader& rd, Model& m, Files& f) {
   // Degrees of freedom (6·NN) and equations (at most 12·NN) are counted in 32-bit integers.
   check_count(rd, m.NN, cap::NODES, "NN (número de nodos)", "los grados de libertad y las ecuaciones se cuentan con enteros de 32 bits");
   lst(f.rep, "Número de Nodos:", m.NN);
-  rd.skip();
+  rd.skip("¿el número de secciones (NSEC) es menor que las secciones escritas?");
   lst(f.rep, "COORDENADAS DE LOS NODOS              RESTRICCIONES", "   PERFIL   DF");
   lst(f.rep, " NODO      X         Y         Z    DX DY DZ MX MY MZ");
   lst(f.err, "No. nodos", m.NN);
@@ -28,7 +28,9 @@ void read_nodes(DataReader& rd, Model& m, Files& f) {
   int num = 0;  // typed node number: echoed only, kept from the line before when null
   for (int i = 1; i <= m.NN; ++i) {
     rd.read()
-        .i(num, "número de nodo")
+        .of(" " + std::to_string(i))
+        .counted("NN", m.NN, i, "renglones de nodos")
+        .i(num, "número del nodo")
         .r(m.COORD(i, 1), "X del nodo")
         .r(m.COORD(i, 2), "Y del nodo")
         .r(m.COORD(i, 3), "Z del nodo")

@@ -37,7 +37,9 @@ void read_slabs(DataReader& rd, Model& m, Files& f) {
 
   for (int i = 1; i <= m.NLOS; ++i) {
     rd.read()
-        .i(m.LOSA(i), "número de losa")
+        .of(" " + std::to_string(i))
+        .counted("NLOS", m.NLOS, i, "renglones de losas")
+        .i(m.LOSA(i), "número de la losa")
         .i(m.NI(i), "NI de la losa")
         .i(m.NJ(i), "NJ de la losa")
         .i(m.NK(i), "NK de la losa")

@@ -192,35 +192,60 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
 
     float d = 0.0f;  // depth of the bottom of the last stratum
     float v = 0.0f;  // vertical pressure there
+    const std::string strata_lines = "estratos en el perfil " + std::to_string(p);
     for (int k = 1; k <= m.NEST(p); ++k) {
-      rd.skip();
+      if (k == 1 && p == 1) rd.skip("¿el número de cargas (NCARGAS) es menor que las cargas escritas?");
+      else if (k == 1) rd.skip("¿el número de estratos del perfil anterior es menor que los estratos escritos?");
+      else rd.skip("¿NEST es mayor que los estratos escritos, o sobra un renglón en el estrato anterior?");
       StratumLines& ln = lines[static_cast<std::size_t>(k)];
-      rd.read().i(numest, "número de estrato").i(m.TIPOEST(p, k), "TIPO").r(m.H(p, k), "H").r(m.GAMA(p, k), "GAMA");
+      const std::string which = stratum_item("", p, k);
+      rd.read()
+          .of(which)
+          .counted("NEST", m.NEST(p), k, strata_lines)
+          .i(numest, "número")
+          .i(m.TIPOEST(p, k), "TIPO")
+          .r(m.H(p, k), "H")
+          .r(m.GAMA(p, k), "GAMA");
       ln.head = rd.line();
       if (m.H(p, k) < 0.0f)
         rd.fail(stratum_item("H", p, k), "se leyó " + real_text(m.H(p, k)) + "; el espesor no puede ser negativo");
+      // The properties of one case are one line; values taken from the next
+      // line are nearly always a line left over from a case switched off.
+      auto one_line = [&](int caso, const ReadStmt& st) {
+        ln.caso[caso] = rd.line();
+        if (st.first_line() == 0 || st.last_line() == st.first_line()) return;
+        rd.warn(st.first_line(), "los datos del caso " + std::to_string(caso) + " del estrato " + std::to_string(k) +
+                                     (m.NPS > 1 ? " del perfil " + std::to_string(p) : std::string()) +
+                                     " ocupan los renglones " + std::to_string(st.first_line()) +
+                                     (st.last_line() == st.first_line() + 1 ? " y " : " a ") +
+                                     std::to_string(st.last_line()) + ": ¿sobra el renglón de un caso apagado?");
+      };
       if (m.CASO[1] == 1) {
-        rd.read().r(m.E1(p, k), "E1").r(m.NU1(p, k), "NU1").r(m.slab(p, k), "slab");
-        ln.caso[1] = rd.line();
+        ReadStmt st = rd.read();
+        st.of(which).r(m.E1(p, k), "E1").r(m.NU1(p, k), "NU1").r(m.slab(p, k), "slab");
+        one_line(1, st);
       }
       if (m.CASO[2] == 1) {
-        rd.read()
-            .r(m.E2(p, k), "E2")
-            .r(m.NU2(p, k), "NU2")
-            .r(m.slab(p, k), "slab")
-            .r(m.KO(p, k), "KO")
-            .r(m.K2(p, k), "K")
-            .r(m.N2(p, k), "N")
-            .r(m.A2(p, k), "A");
-        ln.caso[2] = rd.line();
+        ReadStmt st = rd.read();
+        st.of(which).r(m.E2(p, k), "E2").r(m.NU2(p, k), "NU2").r(m.slab(p, k), "slab").r(m.KO(p, k), "KO");
+        const int ko_line = st.last_line();
+        st.r(m.K2(p, k), "K").r(m.N2(p, k), "N").r(m.A2(p, k), "A");
+        one_line(2, st);
+        // The coefficient of earth pressure at rest only gives the thrusts.
+        const float ko = m.KO(p, k);
+        if (!(ko >= 0.2f && ko <= 3.0f))
+          rd.warn(ko_line, stratum_item("KO", p, k) + " = " + real_text(ko) +
+                               ": el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el análisis sigue");
       }
       if (m.CASO[3] == 1) {
-        rd.read().r(m.Emv(p, k), "Emv").r(m.Ap(p, k), "Ap").r(m.T(p, k), "T");
-        ln.caso[3] = rd.line();
+        ReadStmt st = rd.read();
+        st.of(which).r(m.Emv(p, k), "Emv").r(m.Ap(p, k), "Ap").r(m.T(p, k), "T");
+        one_line(3, st);
       }
       if (m.CASO[4] == 1) {
-        rd.read().r(m.Emt(p, k), "Emt").r(m.Acs(p, k), "Acs").r(m.psi(p, k), "psi").r(m.T(p, k), "T");
-        ln.caso[4] = rd.line();
+        ReadStmt st = rd.read();
+        st.of(which).r(m.Emt(p, k), "Emt").r(m.Acs(p, k), "Acs").r(m.psi(p, k), "psi").r(m.T(p, k), "T");
+        one_line(4, st);
       }
 
       const float h = m.H(p, k);

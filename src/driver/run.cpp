@@ -17,6 +17,7 @@
 namespace korvant {
 
 void input_phase(DataReader& rd, Model& m, Files& f) {
+  rd.warn_to(&f.err);
   read_head(rd, m, f);
   read_materials_sections(rd, m, f);
   read_nodes(rd, m, f);
@@ -55,27 +56,48 @@ bool same_file(const std::string& a, const std::string& b) {
   return fs::equivalent(a, b, e3) && !e3;
 }
 
+// The four files of fixed name go beside the report: "casos/REP" puts them in
+// "casos/", a report name without a folder in the working directory. A report
+// sent to a device ("/dev/stdout") leaves them in the working directory too.
+struct Companions {
+  std::string msh, res, mem, vinf;
+  explicit Companions(const std::string& reporte) {
+    namespace fs = std::filesystem;
+    std::error_code e;
+    const fs::file_type type = fs::status(reporte, e).type();
+    const bool device = type == fs::file_type::character || type == fs::file_type::block ||
+                        type == fs::file_type::fifo || type == fs::file_type::socket;
+    const fs::path folder = device ? fs::path() : fs::path(reporte).parent_path();
+    auto beside = [&](const char* name) { return folder.empty() ? std::string(name) : (folder / name).string(); };
+    msh = beside("arch.msh");
+    res = beside("arch.res");
+    mem = beside("MEMORIA");
+    vinf = beside("VALINF");
+  }
+};
+
 // The report and the four files of fixed name are written over: none of them
 // may be the data file, and the report may not be one of the other four (two
 // streams on one file would leave neither whole).
 // The files asked for on the command line may not be any of these either.
-void check_output_names(const std::string& datos, const std::string& reporte, const Views& views) {
-  const char* const fixed[] = {"arch.msh", "arch.res", "MEMORIA", "VALINF"};
+void check_output_names(const std::string& datos, const std::string& reporte, const Companions& c,
+                        const Views& views) {
+  const std::string* const fixed[] = {&c.msh, &c.res, &c.mem, &c.vinf};
   auto refuse = [](const std::string& name, const std::string& why) {
     throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + name + "\": " + why};
   };
   if (same_file(reporte, datos)) refuse(reporte, "es el archivo de datos, que se perdería");
-  for (const char* name : fixed) {
-    if (same_file(name, datos)) refuse(name, "es el archivo de datos, que se perdería; cambie el nombre del archivo de datos");
-    if (same_file(reporte, name))
-      refuse(reporte, std::string("el programa escribe en \"") + name + "\" otros resultados; elija otro nombre para el reporte");
+  for (const std::string* name : fixed) {
+    if (same_file(*name, datos)) refuse(*name, "es el archivo de datos, que se perdería; cambie el nombre del archivo de datos");
+    if (same_file(reporte, *name))
+      refuse(reporte, "el programa escribe en \"" + *name + "\" otros resultados; elija otro nombre para el reporte");
   }
   for (const std::string& name : views.possible_names()) {
     if (same_file(name, datos)) refuse(name, "es el archivo de datos, que se perdería; cambie el nombre del archivo de datos");
     if (same_file(name, reporte)) refuse(name, "es el reporte; elija otro nombre para el reporte");
-    for (const char* fixed_name : fixed)
-      if (same_file(name, fixed_name))
-        refuse(name, std::string("el programa escribe en \"") + fixed_name + "\" otros resultados; elija otro nombre para el reporte");
+    for (const std::string* fixed_name : fixed)
+      if (same_file(name, *fixed_name))
+        refuse(name, "el programa escribe en \"" + *fixed_name + "\" otros resultados; elija otro nombre para el reporte");
   }
 }
 
@@ -101,10 +123,11 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   (void)available_memory();
   rd.open(datos);
   Views views(opts, reporte);
-  check_output_names(datos, reporte, views);
+  const Companions companions(reporte);
+  check_output_names(datos, reporte, companions, views);
   f.rep.open(reporte);
-  f.msh.open("arch.msh");
-  f.res.open("arch.res");
+  f.msh.open(companions.msh);
+  f.res.open(companions.res);
 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
@@ -112,8 +135,8 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
 
   f.mem.keep_detail(f.log == LogLevel::Full);
   if (log_any(f)) {
-    f.mem.open("MEMORIA");
-    f.vinf.open("VALINF");
+    f.mem.open(companions.mem);
+    f.vinf.open(companions.vinf);
     const char* const option = f.log == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
     for (OutFile* o : {&f.mem, &f.vinf})
       o->warn_when_larger(std::uint64_t{1} << 30, f.err,
@@ -122,8 +145,8 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   } else {
     // Without a log, no MEMORIA or VALINF of an earlier run may stay beside
     // the files of this one; removed only once the other files are open.
-    remove_earlier_log("MEMORIA");
-    remove_earlier_log("VALINF");
+    remove_earlier_log(companions.mem);
+    remove_earlier_log(companions.vinf);
   }
 
   input_phase(rd, m, f);

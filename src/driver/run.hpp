@@ -11,7 +11,7 @@
 namespace korvant {
 
 // Runs the whole analysis of the data file `datos`, writing the report `reporte`
-// and the other files in the working directory, and the files of `opts` after
+// and the other four files in the report's folder, and the files of `opts` after
 // each solve. Throws Fatal on an error.
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts = {});
 

@@ -71,7 +71,7 @@ struct Model {
   int NPS = 0;
   float VALNL = 0.0f;
   Tab1<int> NEST;              // by profile
-  // Tables by (profile p, stratum k) are sized (NPS, cap::STRATA); a case that is
+  // Tables by (profile p, stratum k) are sized (NPS, most strata of any profile); a case that is
   // switched off leaves its tables at 0.
   Tab2<int> TIPOEST;           // (p, k)
   Tab2<float> H, GAMA, Z, PROF, PZ, PV;

@@ -341,9 +341,17 @@ struct Kernels {
   void (*pivrow)(float*, float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int, int, float, float*);
 };
 
+// The widest vector code allowed that the processor has: 2 AVX-512, 1 AVX2, 0 SSE2.
+int isa_in_use() {
+  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return 2;
+  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return 1;
+  return 0;
+}
+
 Kernels kernels() {
-  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return {max_avx512, apply_avx512, apply4_avx512, rowp_avx512, pivrow_avx512};
-  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return {max_avx2, apply_avx2, apply4_avx2, rowp_avx2, pivrow_avx2};
+  const int isa = isa_in_use();
+  if (isa == 2) return {max_avx512, apply_avx512, apply4_avx512, rowp_avx512, pivrow_avx512};
+  if (isa == 1) return {max_avx2, apply_avx2, apply4_avx2, rowp_avx2, pivrow_avx2};
   return {max_sse2, apply_sse2, apply4_sse2, rowp_sse2, pivrow_sse2};
 }
 
@@ -1102,6 +1110,11 @@ void gaussj_options(int block, long parallel_min, int isa) {
   g_block = std::clamp(block, 1, 64);
   g_parallel_min = parallel_min;
   g_isa = std::clamp(isa, 0, 2);
+}
+
+const char* gaussj_instruction_set() {
+  static const char* const names[] = {"SSE2", "AVX2", "AVX-512"};
+  return names[isa_in_use()];
 }
 
 void gaussj(float* a, int n, int lda, float* b, OutFile& con) {

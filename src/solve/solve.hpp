@@ -16,6 +16,8 @@ void gaussj(float* a, int n, int lda, float* b, OutFile& con);
 // with the helper thread, and the widest vector code allowed (2 AVX-512,
 // 1 AVX2, 0 SSE2; the processor's own limit still applies).
 void gaussj_options(int block, long parallel_min, int isa);
+// The vector code gaussj uses on this processor: "AVX-512", "AVX2" or "SSE2".
+const char* gaussj_instruction_set();
 
 // Linear interaction solve of one case with its reduced load vector.
 void HUND(Model& m, Files& f, const Tab1<float>& vered);

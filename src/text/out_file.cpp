@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "text/charset.hpp"
 #include "text/fatal.hpp"
 
 namespace korvant {
@@ -39,8 +40,9 @@ void OutFile::flush() {
     return;
   }
   if (!buf_.empty()) {
-    std::size_t want = buf_.size();
-    std::size_t n = std::fwrite(buf_.data(), 1, want, f_);
+    const std::string_view out = encoded();
+    std::size_t want = out.size();
+    std::size_t n = std::fwrite(out.data(), 1, want, f_);
     buf_.clear();
     if (n != want) {
       std::string why = system_reason(errno);
@@ -58,6 +60,13 @@ void OutFile::flush() {
     std::string why = system_reason(errno);
     throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
   }
+}
+
+std::string_view OutFile::encoded() {
+  if (!utf8_) return buf_;
+  utf8_buf_.clear();
+  console_utf8(utf8_buf_, buf_);
+  return utf8_buf_;
 }
 
 void OutFile::close() {
@@ -83,7 +92,10 @@ void OutFile::warn_when_larger(std::uint64_t bytes, OutFile& to, std::string tex
 
 void OutFile::close_quietly() noexcept {
   if (f_ == nullptr) return;
-  if (!buf_.empty()) std::fwrite(buf_.data(), 1, buf_.size(), f_);
+  if (!buf_.empty()) {
+    const std::string_view out = encoded();
+    std::fwrite(out.data(), 1, out.size(), f_);
+  }
   buf_.clear();
   std::fflush(f_);
   if (owned_) std::fclose(f_);

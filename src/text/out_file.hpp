@@ -21,6 +21,8 @@ class OutFile {
   // Writes to an already open stream (standard output or error), never closed here.
   void attach(std::FILE* f, const std::string& name);
   bool is_open() const { return f_ != nullptr; }
+  // A console stream of a UTF-8 terminal: the Latin-1 text is written as UTF-8.
+  void set_utf8(bool on) { utf8_ = on; }
   const std::string& name() const { return name_; }
 
   // Text is appended to the buffer; end_line() adds the newline and writes the
@@ -50,11 +52,16 @@ class OutFile {
   void keep_detail(bool on) { detail_ = on; }
 
  private:
+  // The bytes to write for the buffer (the buffer itself, or its UTF-8 form).
+  std::string_view encoded();
+
   static constexpr std::size_t kFlushAt = 1 << 20;
   std::FILE* f_ = nullptr;
   bool owned_ = false;
+  bool utf8_ = false;
   std::string name_;
   std::string buf_;
+  std::string utf8_buf_;
   std::uint64_t written_ = 0;
   std::uint64_t warn_at_ = 0;
   OutFile* warn_to_ = nullptr;

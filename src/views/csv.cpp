@@ -1,6 +1,7 @@
 // CSV tables of one solve for spreadsheets: comma-separated, decimal point, one
 // header row, every real with the shortest digits that read back as the same
 // single-precision value.
+#include "text/charset.hpp"
 #include "views/views.hpp"
 
 namespace korvant {
@@ -18,12 +19,12 @@ void sep(OutFile& o) { o.put(','); }
 
 void integer(OutFile& o, int v) { o.put(std::to_string(v)); }
 
-// A text field, quoted, with a quote inside doubled.
+// A Latin-1 text as a UTF-8 field, quoted, with a quote inside doubled.
 void text(OutFile& o, std::string_view s) {
   o.put('"');
   for (char c : s) {
     if (c == '"') o.put('"');
-    o.put(c);
+    latin1_to_utf8(o.buf(), std::string_view(&c, 1));
   }
   o.put('"');
 }

@@ -49,17 +49,19 @@ struct Outcome {
 };
 
 // Runs the program in a scratch folder on `datos` (written as datos.txt unless
-// empty) with the given command-line arguments and shell redirections.
+// empty) with the given command-line arguments and shell redirections, the
+// output of the shell command `feed` (when given) on its standard input, and
+// the environment settings `env` ("NAME=value").
 Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "",
-                       const std::string& env = "") {
+                       const std::string& feed = "", const std::string& env = "") {
   char tmpl[] = "/tmp/korvant-bad-XXXXXX";
   const char* dir = mkdtemp(tmpl);
   EXPECT_NE(dir, nullptr);
   Outcome r;
   r.dir = dir;
   if (!datos.empty()) std::ofstream(r.dir / "datos.txt", std::ios::binary) << datos;
-  const std::string cmd = "cd '" + r.dir.string() + "' && " + env + " '" KORVANT_BIN "' " + args +
-                          " > console.out 2> console.err " + redirect;
+  const std::string cmd = "cd '" + r.dir.string() + "' && " + (feed.empty() ? "" : feed + " | ") + env + " '" KORVANT_BIN
+                          "' " + args + " > console.out 2> console.err " + redirect;
   const int rc = std::system(cmd.c_str());
   r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   r.out = slurp(r.dir / "console.out");
@@ -105,7 +107,7 @@ const std::vector<Bad> kBad = {
     {11, "CONTRATRABE CONCRET 0.40 0.90",
      "línea 11, material de la sección CONTRATRABE: \"CONCRET\" no es ninguno de los materiales leídos"},
     {56, " 1      1.8    1.8    0.5      0", "línea 56, nodo de la zapata 1: se leyó 0; debe estar entre 1 y 14 (NN)"},
-    {59, "15    0.0   0.0  -12.0   0.0  0.0  0.0", "línea 59, nodo de la carga: se leyó 15; debe estar entre 1 y 14 (NN)"},
+    {59, "15    0.0   0.0  -12.0   0.0  0.0  0.0", "línea 59, nodo de la carga 1: se leyó 15; debe estar entre 1 y 14 (NN)"},
     {84, "1    1  2  5 40   0.15 CONCRETO  0.25  0.15  0.20   0.10",
      "línea 84, NL de la losa 1: se leyó 40; debe estar entre 1 y 14 (NN)"},
     {90, "2 1 23", "línea 90, barra del eje 1: se leyó 23; debe estar entre 1 y 22 (NB)"},
@@ -158,7 +160,24 @@ const std::vector<Bad> kBad = {
     // The reading itself.
     {14, "14.5", "línea 14, NN (número de nodos): se esperaba un número entero y se encontró \"14.5\""},
     {21, " 6  10.0   6.0   0.0    0  0  0  0  0  0    1    1.2E99",
-     "línea 21, DF del nodo: el número \"1.2E99\" está fuera del intervalo de la precisión simple"},
+     "línea 21, DF del nodo 6: el número \"1.2E99\" está fuera del intervalo de la precisión simple"},
+    // Which entry of a list, and a count larger than the lines typed.
+    {60, "11    0.0   0.0  abc   0.0  0.0  0.0", "línea 60, PZ de la carga 2: se esperaba un número real y se encontró \"abc\""},
+    {73, "   900.  0.40 15.  0.6 x 0.5 1.2",
+     "línea 73, K del estrato 2 del perfil 1: se esperaba un número real y se encontró \"x\""},
+    {14, "15",
+     "línea 31, X del nodo 15: se esperaba un número real y se encontró \"BARRA\"; NN = 15 pero sólo hay 14 renglones "
+     "de nodos antes de «BARRA»"},
+    {54, "2",
+     "línea 58, ANCHO de la zapata 2: se esperaba un número real y se encontró \"NODO\"; NZAP = 2 pero sólo hay 1 "
+     "renglón de zapatas antes de «NODO»"},
+    {63, "4",
+     "línea 83, número del estrato 4 del perfil 1: se esperaba un número entero y se encontró \"LOSA\"; NEST = 4 pero "
+     "sólo hay 3 estratos en el perfil 1 antes de «LOSA»"},
+    // A file in UTF-8 with a character that Latin-1 lacks.
+    {1, "'EDIFICIO \xE2\x82\xAC'",
+     "línea 1, texto: el archivo está escrito en UTF-8 y este renglón tiene un carácter que no existe en Latin-1 (el "
+     "juego de caracteres de los reportes); cámbielo por uno de Latin-1 (letras con acento, ñ, ü)"},
     {92, "", "línea 92, NBEJE (número de barras del eje 2): el archivo termina antes de leer este dato"},
 };
 
@@ -178,7 +197,7 @@ TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
 TEST(BadInput, AModelBeyondTheMemoryAvailableEndsWithStatus1) {
   // The memory available set below what the example needs: refused once the
   // numbering gives its equations, before the large tables are made.
-  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=12320K");
+  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=12320K");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.err),
             "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): el análisis "
@@ -187,7 +206,7 @@ TEST(BadInput, AModelBeyondTheMemoryAvailableEndsWithStatus1) {
             "KORVANT_MEMORIA=64G)");
   fs::remove_all(r.dir);
   // A setting that is no size is a usage error, found before any file is written.
-  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=mucha");
+  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=mucha");
   EXPECT_EQ(u.status, 2);
   EXPECT_EQ(last_line(u.err), "Error: la variable de entorno KORVANT_MEMORIA vale \"mucha\"; debe ser un número de "
                               "bytes, con K, M, G o T si se quiere (por ejemplo 8G)");
@@ -218,6 +237,117 @@ TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
   EXPECT_FALSE(fs::exists(none_dir / "MEMORIA"));
   EXPECT_FALSE(fs::exists(none_dir / "VALINF"));
   for (const fs::path& d : {full.dir, sum.dir, none_dir}) fs::remove_all(d);
+}
+
+// Suspicious data: a warning naming the line, and the run goes on.
+struct Suspicious {
+  int line;
+  std::string text;
+  std::vector<std::string> warnings;  // after " Aviso: archivo de datos "datos.txt", "; none: no warning at all
+};
+
+const std::vector<Suspicious> kSuspicious = {
+    {65, "1  2  2,5   1.6", {"línea 65: ¿coma decimal? «2,5» se lee como dos valores; use punto decimal"}},
+    {16, " 1   0.0   0.0   0.0    1,1,0,0,0,0    1    1.2", {}},
+    {67, "   600.  0.35 10.  6 120. 0.5 1.0",
+     {"línea 67: KO del estrato 1 del perfil 1 = 6: el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el "
+      "análisis sigue"}},
+    // Case 1 switched off with its lines left in place.
+    {5, "0 0 1 1 1",
+     {"línea 66: los datos del caso 2 del estrato 1 ocupan los renglones 66 y 67: ¿sobra el renglón de un caso apagado?",
+      "línea 67: KO del estrato 1 del perfil 1 = 600: el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el "
+      "análisis sigue"}},
+    // NB smaller than the bars typed: the last bar becomes NZAP, NZAP's line the heading.
+    {30, "21",
+     {"línea 54: el renglón 54 se saltó como encabezado pero empieza con un número: ¿el número de barras (NB) es menor "
+      "que las barras escritas?"}},
+};
+
+TEST(BadInput, SuspiciousDataIsWarnedAbout) {
+  for (const Suspicious& c : kSuspicious) {
+    SCOPED_TRACE("línea " + std::to_string(c.line) + ": " + c.text);
+    const Outcome r = run_in_scratch(edited(c.line, c.text), "datos.txt reporte.txt");
+    for (const std::string& w : c.warnings)
+      EXPECT_NE(r.err.find(" Aviso: archivo de datos \"datos.txt\", " + w + "\n"), std::string::npos) << r.err;
+    if (c.warnings.empty()) EXPECT_EQ(r.err.find("Aviso"), std::string::npos) << r.err;
+    fs::remove_all(r.dir);
+  }
+}
+
+// Whole files that are odd bytes or no end: the byte-order mark and lone CR line
+// ends are read as the plain example; the rest is refused at its line, quickly
+// and in bounded memory.
+struct OddFile {
+  const char* what;
+  std::string datos;  // written as datos.txt
+  std::string args, feed;
+  std::string message;  // "" when the run must give the plain example's report
+};
+
+std::string example_text() { return edited(1, example_lines()[0]); }
+
+std::string with_crs(std::string s) {
+  for (char& c : s)
+    if (c == '\n') c = '\r';
+  return s;
+}
+
+TEST(BadInput, OddBytesAndEndlessFiles) {
+  const std::string nul_title = edited(1, std::string("'EDIFICIO") + '\0' + "'");
+  const std::vector<OddFile> odd = {
+      {"byte-order mark", "\xEF\xBB\xBF" + example_text(), "datos.txt reporte.txt", "", ""},
+      {"lone CR line ends", with_crs(example_text()), "datos.txt reporte.txt", "", ""},
+      {"empty file", "", "/dev/null reporte.txt", "",
+       "Error en el archivo de datos \"/dev/null\", línea 1, título: el archivo termina antes de leer este dato"},
+      {"NUL in a text", nul_title, "datos.txt reporte.txt", "",
+       "Error en el archivo de datos \"datos.txt\", línea 1, título: contiene un byte nulo (NUL), que no es un "
+       "carácter de texto"},
+      {"quote never closed", edited(8, "'CONCRETO 2.4 2213594. 0.2"), "datos.txt reporte.txt", "",
+       "Error en el archivo de datos \"datos.txt\", línea 8, nombre del material: el texto abre con un apóstrofo (') "
+       "en esta línea y el archivo termina sin cerrarlo"},
+      {"line of more than 1 MiB", edited(3, std::string((1 << 20) + 1, 'x')), "datos.txt reporte.txt", "",
+       "Error en el archivo de datos \"datos.txt\", línea 3, longitud de la línea: pasa de 1 MiB (1048576 "
+       "caracteres); un archivo de datos no tiene líneas tan largas"},
+      {"endless device", "", "/dev/zero reporte.txt", "",
+       "Error en el archivo de datos \"/dev/zero\", línea 1, longitud de la línea: pasa de 1 MiB (1048576 "
+       "caracteres); un archivo de datos no tiene líneas tan largas"},
+      {"endless pipe", "", "/dev/stdin reporte.txt", "yes",
+       "Error en el archivo de datos \"/dev/stdin\": tamaño del archivo: pasa de 256 MiB (268435456 bytes); un "
+       "archivo de datos no puede ser tan grande"},
+  };
+  const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
+  ASSERT_EQ(plain.status, 0);
+  const std::string plain_report = slurp(plain.dir / "reporte.txt");
+  fs::remove_all(plain.dir);
+  for (const OddFile& o : odd) {
+    SCOPED_TRACE(o.what);
+    const Outcome r = run_in_scratch(o.datos, o.args, "", o.feed);
+    if (o.message.empty()) {
+      EXPECT_EQ(r.status, 0) << r.err;
+      EXPECT_TRUE(slurp(r.dir / "reporte.txt") == plain_report);
+    } else {
+      EXPECT_EQ(r.status, 1);
+      EXPECT_EQ(r.err, o.message + "\n");
+    }
+    fs::remove_all(r.dir);
+  }
+}
+
+// A data file in UTF-8 is read as Latin-1: the report and the fields of 50 and
+// 20 characters count letters; the views write UTF-8 again.
+TEST(BadInput, Utf8DataFileIsReadAsLatin1) {
+  const std::string title48(48, 'X');
+  std::string datos = edited(1, "'" + title48 + "\xC3\x93\xC3\x91'");
+  datos.replace(datos.find("EJE A (Y=0)"), 11, "EJE \xC3\x91 (Y=0)");
+  for (const std::string& d : {datos, "\xEF\xBB\xBF" + datos}) {
+    const Outcome r = run_in_scratch(d, "--csv --svg datos.txt reporte.txt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(slurp(r.dir / "reporte.txt").find(" " + title48 + "ÓÑ\n"), std::string::npos);
+    EXPECT_NE(slurp(r.dir / "reporte.txt").find("EJE Ñ (Y=0)"), std::string::npos);
+    EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio_diagramas.csv").find("\"EJE \xC3\x91 (Y=0)\""), std::string::npos);
+    EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio.svg").find(title48 + "\xC3\x93\xC3\x91"), std::string::npos);
+    fs::remove_all(r.dir);
+  }
 }
 
 TEST(BadInput, TheExampleItselfRunsWithoutWarnings) {

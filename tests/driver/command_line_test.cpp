@@ -9,6 +9,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -28,9 +29,9 @@ struct Scratch {
     return s.str();
   }
   // Runs the program in the folder with the given arguments and standard input.
-  int run(const std::string& args, const std::string& input = "") const {
+  int run(const std::string& args, const std::string& input = "", const std::string& env = "") const {
     std::ofstream(dir / "stdin.txt", std::ios::binary) << input;
-    const std::string cmd = "cd '" + dir.string() + "' && '" KORVANT_BIN "' " + args +
+    const std::string cmd = "cd '" + dir.string() + "' && " + env + " '" KORVANT_BIN "' " + args +
                             " < stdin.txt > out.txt 2> err.txt";
     const int rc = std::system(cmd.c_str());
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -52,15 +53,86 @@ TEST(CommandLine, DialogueAsksForBothNamesOnTheErrorStream) {
   for (const char* f : {"MEMORIA", "VALINF", "arch.msh", "arch.res"}) EXPECT_TRUE(fs::exists(s.dir / f)) << f;
 }
 
-TEST(CommandLine, TwoArgumentsSkipTheDialogueAndHelpPrintsTheUsage) {
+TEST(CommandLine, TwoArgumentsSkipTheDialogue) {
   Scratch s;
   EXPECT_EQ(s.run("'" + kExample + "' rep.txt"), 0);
   EXPECT_EQ(s.read("err.txt").find("ARCHIVO DE DATOS"), std::string::npos);
-  EXPECT_EQ(s.run("--help"), 0);
-  EXPECT_NE(s.read("out.txt").find("Uso: korvant"), std::string::npos);
-  EXPECT_EQ(s.run("uno dos tres"), 2);
-  EXPECT_NE(s.read("err.txt").find("Uso: korvant"), std::string::npos);
-  EXPECT_EQ(s.run("solo-uno"), 2);
+}
+
+// Usage errors name what is wrong, then point to --help; --help and --version
+// write to the standard output.
+struct Usage {
+  std::string args, input;
+  int status;
+  std::string err;  // the whole error stream ("" when the run is not a usage error)
+  std::string out;  // the start of the standard output
+};
+
+const std::string kHelpLine = "\nPara ver el uso y las opciones: korvant --help\n";
+const std::string kAsk = " ARCHIVO DE DATOS DE ENTRADA\n";
+const std::string kAskBoth = kAsk + " ARCHIVO DE RESULTADOS\n";
+
+const std::vector<Usage> kUsage = {
+    {"--pdf a b", "", 2, "Error: opción desconocida: --pdf" + kHelpLine, ""},
+    {"foo.txt", "", 2, "Error: falta el nombre del reporte (después de \"foo.txt\")" + kHelpLine, ""},
+    {"uno dos tres", "", 2, "Error: sobra \"tres\": se esperan sólo el archivo de datos y el reporte" + kHelpLine, ""},
+    {"--help", "", 0, "", "Uso: korvant [opciones]"},
+    {"-h datos.txt", "", 0, "", "Uso: korvant [opciones]"},
+    {"--version", "", 0, "", "korvant "},
+    // The dialogue: an empty answer, or no answer at all.
+    {"", "", 2, kAsk + "Error: la entrada terminó sin el nombre del archivo de datos" + kHelpLine, ""},
+    {"", "  \n", 2, kAsk + "Error: la respuesta quedó vacía: falta el nombre del archivo de datos" + kHelpLine, ""},
+    {"", "datos.txt\n", 2, kAskBoth + "Error: la entrada terminó sin el nombre del reporte" + kHelpLine, ""},
+    {"", "datos.txt\n\n", 2, kAskBoth + "Error: la respuesta quedó vacía: falta el nombre del reporte" + kHelpLine, ""},
+};
+
+TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
+  Scratch s;
+  for (const Usage& u : kUsage) {
+    SCOPED_TRACE("korvant " + u.args + " < \"" + u.input + "\"");
+    EXPECT_EQ(s.run(u.args, u.input), u.status);
+    if (u.status != 0) EXPECT_EQ(s.read("err.txt"), u.err);
+    EXPECT_EQ(s.read("out.txt").rfind(u.out, 0), 0u) << s.read("out.txt");
+  }
+  // The version names the vector code that gaussj chose on this machine.
+  s.run("--version");
+  const std::string v = s.read("out.txt");
+  EXPECT_TRUE(v.find("AVX-512") != std::string::npos || v.find("AVX2") != std::string::npos ||
+              v.find("SSE2") != std::string::npos)
+      << v;
+}
+
+TEST(CommandLine, NamesOfAnyLengthAndCompanionsBesideTheReport) {
+  Scratch s;
+  // 74 characters: the dialogue takes the whole name.
+  const std::string datos(70, 'd');
+  fs::copy_file(kExample, s.dir / (datos + ".txt"));
+  fs::create_directory(s.dir / "casos");
+  EXPECT_EQ(s.run("", datos + ".txt\ncasos/REP\n"), 0) << s.read("err.txt");
+  for (const char* f : {"REP", "MEMORIA", "VALINF", "arch.msh", "arch.res"}) {
+    EXPECT_TRUE(fs::exists(s.dir / "casos" / f)) << f;
+    EXPECT_FALSE(fs::exists(s.dir / f)) << f;
+  }
+}
+
+// Console text in the terminal's character set: UTF-8 under a UTF-8 locale,
+// the Latin-1 bytes otherwise; the files stay Latin-1.
+TEST(CommandLine, ConsoleTextFollowsTheLocale) {
+  Scratch s;
+  std::ifstream in(kExample, std::ios::binary);
+  std::stringstream t;
+  t << in.rdbuf();
+  std::string datos = t.str();
+  datos.replace(datos.find("\n14\n"), 4, "\n14.5\n");
+  std::ofstream(s.dir / "datos.txt", std::ios::binary) << datos;
+  const std::string latin1 = "línea 14, NN (número de nodos)";
+  const std::string utf8 = "l\xC3\xADnea 14, NN (n\xC3\xBAmero de nodos)";
+  EXPECT_EQ(s.run("datos.txt rep"), 1);
+  EXPECT_NE(s.read("err.txt").find(latin1), std::string::npos);
+  EXPECT_EQ(s.run("", "datos.txt\nrep\n", "LC_ALL=C.UTF-8"), 1);
+  EXPECT_NE(s.read("err.txt").find(utf8), std::string::npos) << s.read("err.txt");
+  EXPECT_EQ(s.read("rep").find("\xC3"), std::string::npos);
+  EXPECT_NE(s.read("rep").find("SECCIÓN"), std::string::npos);
 }
 
 TEST(CommandLine, MissingDataFileLeavesThePreviousFilesAlone) {

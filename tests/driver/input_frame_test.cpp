@@ -422,7 +422,7 @@ TEST(InputFrame, ReferencesToMissingNodesSectionsAndMaterialsAreRejected) {
   d = Data();
   d.loads = "2\nC\n3 0 0 -1 0 0 0\n4 0 0 -1 0 0 0\n";
   EXPECT_EQ(rejection_of(d.text()),
-            "Error en el archivo de datos \"datos.txt\", línea 27, nodo de la carga: se leyó 4; debe estar entre 1 "
+            "Error en el archivo de datos \"datos.txt\", línea 27, nodo de la carga 2: se leyó 4; debe estar entre 1 "
             "y 3 (NN)");
 }
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "text_capture.hpp"
+#include "../toolkit/capture.hpp"
 
 using namespace korvant;
 using korvant::testing::Capture;

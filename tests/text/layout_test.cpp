@@ -7,7 +7,7 @@
 #include <cstring>
 #include <limits>
 
-#include "text_capture.hpp"
+#include "../toolkit/capture.hpp"
 
 using namespace korvant;
 using korvant::testing::Capture;

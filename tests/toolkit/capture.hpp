@@ -1,4 +1,4 @@
-// Test helper: an OutFile whose text is captured in memory.
+// Test toolkit: an OutFile whose text is captured in memory.
 #pragma once
 
 #include <unistd.h>

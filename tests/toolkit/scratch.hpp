@@ -1,0 +1,72 @@
+// Test toolkit: the program run as a subprocess in a scratch folder, and the
+// files it leaves there read back.
+#pragma once
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace korvant::testing {
+
+namespace fs = std::filesystem;
+
+// The whole content of a file ("" when it cannot be read).
+inline std::string slurp(const fs::path& p) {
+  std::ifstream in(p, std::ios::binary);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// The lines of a text, without their newlines.
+inline std::vector<std::string> split_lines(const std::string& s) {
+  std::vector<std::string> v;
+  std::string line;
+  std::istringstream in(s);
+  while (std::getline(in, line)) v.push_back(line);
+  return v;
+}
+
+// A folder of its own under /tmp, removed with everything in it at the end.
+struct Scratch {
+  fs::path dir;
+  Scratch() {
+    char tmpl[] = "/tmp/korvant-test-XXXXXX";
+    const char* d = mkdtemp(tmpl);
+    dir = d != nullptr ? d : "/nonexistent";
+  }
+  ~Scratch() {
+    std::error_code ec;
+    fs::remove_all(dir, ec);
+  }
+  Scratch(const Scratch&) = delete;
+  Scratch& operator=(const Scratch&) = delete;
+
+  fs::path path(const std::string& name) const { return dir / name; }
+  void write(const std::string& name, const std::string& text) const {
+    std::ofstream(dir / name, std::ios::binary) << text;
+  }
+  std::string read(const std::string& name) const { return slurp(dir / name); }
+
+  // Runs the program in the folder under the C locale with the given arguments,
+  // standard input and shell redirections (by default the console goes to
+  // console.out and console.err); returns the exit status (-1 when killed).
+  int run(const std::string& args, const std::string& input = "",
+          const std::string& redirect = "> console.out 2> console.err") const {
+    write("stdin.txt", input);
+    const std::string cmd = "cd '" + dir.string() + "' && LC_ALL=C '" KORVANT_BIN "' " + args +
+                            " < stdin.txt " + redirect;
+    const int rc = std::system(cmd.c_str());
+    std::error_code ec;
+    fs::remove(dir / "stdin.txt", ec);
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+  }
+};
+
+}  // namespace korvant::testing
