@@ -5,6 +5,7 @@
 #include <charconv>
 #include <cstring>
 #include <limits>
+#include <memory>
 
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
@@ -58,7 +59,8 @@ void DataReader::open(const std::string& path) {
     throw Fatal{status::BAD_DATA,
                 std::string("Error: no se puede ") + doing + " el archivo de datos \"" + path + "\": " + system_reason(errno)};
   };
-  std::FILE* in = std::fopen(path.c_str(), "rb");
+  const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
+  std::FILE* in = file.get();
   if (in == nullptr) fail("abrir");
   // Read in pieces, so that an endless input (a device, a pipe) is refused at
   // the bound instead of filling the memory: the whole file may not pass
@@ -69,13 +71,10 @@ void DataReader::open(const std::string& path) {
   std::size_t line_len = 0;  // bytes of the line being read
   int lines = 1;             // number of that line
   bool after_cr = false;     // the last byte was a CR (a CR LF pair ends one line)
-  auto refuse = [&](int line, std::string_view item, std::string_view what) {
-    std::fclose(in);
-    reject_data(path, line, item, what);
-  };
   while ((n = std::fread(b, 1, sizeof b, in)) > 0) {
+    stop_if_interrupted();
     if (text.size() + n > kMaxFileBytes)
-      refuse(0, "tamaño del archivo",
+      reject_data(path, 0, "tamaño del archivo",
              "pasa de 256 MiB (268435456 bytes); un archivo de datos no puede ser tan grande");
     for (std::size_t i = 0; i < n; ++i) {
       const char c = b[i];
@@ -83,7 +82,7 @@ void DataReader::open(const std::string& path) {
         if (!(c == '\n' && after_cr)) ++lines;
         line_len = 0;
       } else if (++line_len > kMaxLineBytes) {
-        refuse(lines, "longitud de la línea", kLineTooLong);
+        reject_data(path, lines, "longitud de la línea", kLineTooLong);
       }
       after_cr = c == '\r';
     }
@@ -93,12 +92,7 @@ void DataReader::open(const std::string& path) {
     text.append(b, n);
   }
   const bool bad = std::ferror(in) != 0;
-  const int err = errno;
-  std::fclose(in);
-  if (bad) {
-    errno = err;
-    fail("leer");
-  }
+  if (bad) fail("leer");
   open_text(path, std::move(text));
 }
 

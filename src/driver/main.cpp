@@ -140,6 +140,8 @@ int main(int argc, char** argv) {
       f.err.flush();
       reporte = read_name_line("el nombre del reporte");
     }
+    // From here on an interruption stops the run at its next safe point.
+    catch_interruptions();
     run(datos, reporte, m, f, opts);
     f.con.close();
     f.err.close();

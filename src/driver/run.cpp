@@ -125,29 +125,36 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   Views views(opts, reporte);
   const Companions companions(reporte);
   check_output_names(datos, reporte, companions, views);
-  f.rep.open(reporte);
-  f.msh.open(companions.msh);
-  f.res.open(companions.res);
+  // Every output is opened and locked before any is truncated: a second run in
+  // the same folder, or a file that cannot be written, ends the run with the
+  // files of the earlier one as they were.
+  // Without a log (--memoria=no) MEMORIA and VALINF are neither opened nor
+  // locked; whatever an earlier run left under those names is removed once
+  // every other file is open, locked and checked, so that no file in the
+  // folder describes another run.
+  f.rep.reserve(reporte);
+  f.msh.reserve(companions.msh);
+  f.res.reserve(companions.res);
+  if (log_any(f)) {
+    f.mem.reserve(companions.mem);
+    f.vinf.reserve(companions.vinf);
+  }
+  views.reserve();
+  if (!log_any(f)) {
+    remove_earlier_log(companions.mem);
+    remove_earlier_log(companions.vinf);
+  }
+  for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
+  f.mem.keep_detail(f.log == LogLevel::Full);
+  const char* const option = f.log == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
+  for (OutFile* o : {&f.mem, &f.vinf})
+    o->warn_when_larger(std::uint64_t{1} << 30, f.err,
+                        "Aviso: el archivo " + o->name() + " ya pasa de 1 GB; con " + option + " se escribe menos",
+                        &f.large_log_warned);
 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
       "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
-
-  f.mem.keep_detail(f.log == LogLevel::Full);
-  if (log_any(f)) {
-    f.mem.open(companions.mem);
-    f.vinf.open(companions.vinf);
-    const char* const option = f.log == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
-    for (OutFile* o : {&f.mem, &f.vinf})
-      o->warn_when_larger(std::uint64_t{1} << 30, f.err,
-                          "Aviso: el archivo " + o->name() + " ya pasa de 1 GB; con " + option + " se escribe menos",
-                          &f.large_log_warned);
-  } else {
-    // Without a log, no MEMORIA or VALINF of an earlier run may stay beside
-    // the files of this one; removed only once the other files are open.
-    remove_earlier_log(companions.mem);
-    remove_earlier_log(companions.vinf);
-  }
 
   input_phase(rd, m, f);
 

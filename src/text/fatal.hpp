@@ -18,6 +18,7 @@ constexpr int BAD_DATA = 1;     // data file that cannot be read or is rejected
 constexpr int USAGE = 2;        // wrong command-line use
 constexpr int SINGULAR = 3;     // singular system in gaussj
 constexpr int OUTPUT = 4;       // output file that cannot be created or written
+constexpr int INTERRUPTED = 128;  // plus the number of the signal: 130 SIGINT, 143 SIGTERM
 }  // namespace status
 
 struct Fatal {

@@ -1,5 +1,7 @@
 #include "text/free_format.hpp"
 
+#include <exception>
+
 #include "text/layout.hpp"
 
 namespace korvant {
@@ -11,7 +13,16 @@ void Lst::start() {
   }
 }
 
-Lst::~Lst() { f_.end_line(); }
+Lst::Lst(OutFile& f) : f_(f), unwinding_(std::uncaught_exceptions()) {}
+
+Lst::~Lst() noexcept(false) {
+  // While the run is ending on an error the line is only closed.
+  if (std::uncaught_exceptions() > unwinding_) {
+    f_.put('\n');
+    return;
+  }
+  f_.end_line();
+}
 
 Lst& Lst::operator<<(int v) {
   start();

@@ -14,10 +14,12 @@ namespace korvant {
 
 class Lst {
  public:
-  explicit Lst(OutFile& f) : f_(f) {}
+  explicit Lst(OutFile& f);
   Lst(const Lst&) = delete;
   Lst& operator=(const Lst&) = delete;
-  ~Lst();
+  // Ends the line; may throw (a failed write, an interruption) unless the
+  // stack is already unwinding.
+  ~Lst() noexcept(false);
   Lst& operator<<(int v);
   Lst& operator<<(float v);
   Lst& operator<<(double v);
@@ -29,6 +31,7 @@ class Lst {
   void start();
   OutFile& f_;
   bool any_ = false;
+  int unwinding_;  // exceptions in flight when the write began
 };
 
 template <class... A>

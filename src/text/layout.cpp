@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -601,7 +602,7 @@ void format_g(std::string& out, int w, int d, int e, double v) {
 
 Rec::Rec(OutFile& f, std::string_view layout_text) : Rec(f, layout(layout_text)) {}
 
-Rec::Rec(OutFile& f, const Layout& l) : f_(f), l_(l) {}
+Rec::Rec(OutFile& f, const Layout& l) : f_(f), l_(l), unwinding_(std::uncaught_exceptions()) {}
 
 void Rec::finish_texts() {
   std::string& out = f_.buf();
@@ -657,7 +658,12 @@ const Rec::Field& Rec::next_field() {
 }
 
 // Items have run out: the line ends after the texts that follow the last field.
-Rec::~Rec() {
+Rec::~Rec() noexcept(false) {
+  // While the run is ending on an error the line is only closed.
+  if (std::uncaught_exceptions() > unwinding_) {
+    f_.put('\n');
+    return;
+  }
   finish_texts();
   f_.end_line();
 }

@@ -25,7 +25,9 @@ class Rec {
   Rec(OutFile& f, const Layout& l);
   Rec(const Rec&) = delete;
   Rec& operator=(const Rec&) = delete;
-  ~Rec();
+  // Ends the line; may throw (a failed write, an interruption) unless the
+  // stack is already unwinding.
+  ~Rec() noexcept(false);
 
   Rec& operator<<(int v);
   Rec& operator<<(float v);
@@ -45,6 +47,7 @@ class Rec {
   int pos_ = 0;               // index of the next layout element
   int pending_ = 0;           // blanks from nX, written only if something follows
   bool any_ = false;          // some item written
+  int unwinding_;             // exceptions in flight when the write began
 };
 
 template <class... A>

@@ -2,6 +2,8 @@
 // and the text helpers the VTK, CSV and SVG writers share.
 #include "views/views.hpp"
 
+#include <filesystem>
+
 #include <charconv>
 
 #include "frame/element_matrices.hpp"
@@ -150,11 +152,29 @@ std::vector<std::string> Views::possible_names() const {
   return names;
 }
 
+void Views::reserve() {
+  if (sink_ != nullptr) return;
+  for (const std::string& name : possible_names()) {
+    std::error_code ec;
+    if (!std::filesystem::exists(name, ec)) continue;
+    held_.push_back(std::make_unique<OutFile>());
+    held_.back()->reserve(name);
+  }
+}
+
 void Views::open(OutFile& o, const std::string& name) {
-  if (sink_ != nullptr)
+  if (sink_ != nullptr) {
     o.attach(sink_, name);
-  else
-    o.open(name);
+    return;
+  }
+  for (auto& h : held_) {
+    if (h->is_reserved() && h->name() == name) {
+      o.take(*h);
+      o.start();
+      return;
+    }
+  }
+  o.open(name);
 }
 
 void Views::write(const Model& m, const SolvedCase& c) {

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -92,6 +93,10 @@ class Views {
   // the report or one of the fixed files (checked before anything is written).
   std::vector<std::string> possible_names() const;
 
+  // Reserves (opens and locks, without truncating) those of possible_names()
+  // that exist already; each is truncated only when it is written again.
+  void reserve();
+
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
   void write(const Model& m, const SolvedCase& c);
@@ -106,6 +111,7 @@ class Views {
   std::vector<std::string> vtus_;   // written so far, for the collection
   std::vector<ReactionPoint> rp_;   // scratch, kept for the run
   OutFile file_;                    // the file being written
+  std::vector<std::unique_ptr<OutFile>> held_;  // reserved by reserve(), not yet written
   std::FILE* sink_ = nullptr;
 };
 

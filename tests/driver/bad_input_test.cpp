@@ -3,6 +3,12 @@
 // end with its one message on the console and its exit status.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/ioctl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -407,6 +413,148 @@ TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
               "Error: no se puede escribir el archivo de salida \"consola\": no queda espacio en el disco");
     fs::remove_all(d);
   }
+}
+
+// Starts the program in `dir` (console streams to console.out and console.err),
+// with a limit on the size of the files it writes when fsize > 0.
+pid_t spawn(const fs::path& dir, const std::vector<std::string>& args, rlim_t fsize = 0) {
+  const pid_t pid = fork();
+  if (pid != 0) return pid;
+  if (chdir(dir.c_str()) != 0) _exit(120);
+  const int out = open("console.out", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int err = open("console.err", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  dup2(out, 1);
+  dup2(err, 2);
+  if (fsize > 0) {
+    const rlimit lim{fsize, fsize};
+    setrlimit(RLIMIT_FSIZE, &lim);
+  }
+  std::vector<char*> argv{const_cast<char*>(KORVANT_BIN)};
+  for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  execv(KORVANT_BIN, argv.data());
+  _exit(121);
+}
+
+int exit_status(pid_t pid) {
+  int st = 0;
+  waitpid(pid, &st, 0);
+  return WIFEXITED(st) ? WEXITSTATUS(st) : -1;
+}
+
+TEST(BadInput, FullDiskPartWayThroughTheRun) {
+  {
+    // A generated building whose report passes the write buffer, on a full disk.
+    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
+    const fs::path d = mkdtemp(tmpl);
+    const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 3 --ny 3 --ndiv 400 > '" +
+                            (d / "datos.txt").string() + "'";
+    ASSERT_EQ(std::system(gen.c_str()), 0);
+    EXPECT_EQ(exit_status(spawn(d, {"datos.txt", "/dev/full"})), 4);
+    EXPECT_EQ(last_line(slurp(d / "console.err")),
+              "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco");
+    EXPECT_EQ(slurp(d / "MEMORIA").back(), '\n');
+    fs::remove_all(d);
+  }
+  {
+    // A file-size limit met part-way through MEMORIA: the other files keep
+    // every line written before it.
+    const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
+    const std::string full_report = slurp(plain.dir / "reporte.txt");
+    for (const char* f : {"MEMORIA", "reporte.txt", "console.out", "console.err"}) fs::remove(plain.dir / f);
+    EXPECT_EQ(exit_status(spawn(plain.dir, {"datos.txt", "reporte.txt"}, 2 << 20)), 4);
+    EXPECT_EQ(last_line(slurp(plain.dir / "console.err")),
+              "Error: no se puede escribir el archivo de salida \"MEMORIA\": el archivo es demasiado grande");
+    EXPECT_EQ(fs::file_size(plain.dir / "MEMORIA"), 2u << 20);
+    const std::string report = slurp(plain.dir / "reporte.txt");
+    EXPECT_GT(report.size(), 1000u);
+    EXPECT_EQ(full_report.compare(0, report.size(), report), 0);
+    EXPECT_EQ(report.back(), '\n');
+    fs::remove_all(plain.dir);
+  }
+}
+
+TEST(BadInput, OutputsAreCheckedAndLockedBeforeAnyIsTruncated) {
+  struct Row {
+    const char* what;
+    std::string args, folder;  // folder made where a file should be
+    bool lock_memoria;         // another run holds MEMORIA
+    std::string message;
+  };
+  const std::vector<Row> rows = {
+      {"VALINF is a folder", "datos.txt reporte.txt", "VALINF", false,
+       "Error: no se puede crear el archivo de salida \"VALINF\": es una carpeta"},
+      {"a view file is a folder", "--csv datos.txt reporte.txt", "reporte_caso4_lineal_nodos.csv", false,
+       "Error: no se puede crear el archivo de salida \"reporte_caso4_lineal_nodos.csv\": es una carpeta"},
+      {"another run in the folder", "datos.txt nuevo.txt", "", true,
+       "Error: otra corrida de korvant está escribiendo en esta carpeta: \"<carpeta>\""},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.what);
+    const Outcome first = run_in_scratch(example_text(), "--csv datos.txt reporte.txt");
+    ASSERT_EQ(first.status, 0);
+    if (!row.folder.empty()) {
+      fs::remove(first.dir / row.folder);
+      fs::create_directory(first.dir / row.folder);
+    }
+    std::vector<std::pair<fs::path, std::string>> before;
+    for (const auto& e : fs::directory_iterator(first.dir))
+      if (e.is_regular_file() && e.path().filename().string().rfind("console", 0) != 0)
+        before.emplace_back(e.path(), slurp(e.path()));
+    const int held = open((first.dir / "MEMORIA").c_str(), O_RDONLY);
+    if (row.lock_memoria) {
+      ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
+    }
+    const std::string cmd = "cd '" + first.dir.string() + "' && '" KORVANT_BIN "' " + row.args + " 2> err.txt > out.txt";
+    const int rc = std::system(cmd.c_str());
+    close(held);
+    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 4);
+    std::string message = row.message;
+    if (const std::size_t at = message.find("<carpeta>"); at != std::string::npos)
+      message.replace(at, 9, first.dir.string());
+    EXPECT_EQ(last_line(slurp(first.dir / "err.txt")), message);
+    // Every file of the earlier run as it was; nothing new left behind.
+    for (const auto& [path, text] : before) EXPECT_TRUE(slurp(path) == text) << path;
+    EXPECT_FALSE(fs::exists(first.dir / "nuevo.txt"));
+    fs::remove_all(first.dir);
+  }
+}
+
+TEST(BadInput, AnInterruptedRunStopsAtAWholeLineWithEveryFileFlushed) {
+  const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
+  ASSERT_EQ(plain.status, 0);
+  const std::string valinf = slurp(plain.dir / "VALINF");
+  const std::string full_report = slurp(plain.dir / "reporte.txt");
+  for (const int sig : {SIGINT, SIGTERM}) {
+    SCOPED_TRACE(sig);
+    // MEMORIA is a pipe read only once the run is stuck writing to it: the
+    // signal comes while the influence values are finished and the cases not.
+    fs::remove(plain.dir / "MEMORIA");
+    ASSERT_EQ(mkfifo((plain.dir / "MEMORIA").c_str(), 0644), 0);
+    const int rd = open((plain.dir / "MEMORIA").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(rd, 0);
+    const pid_t pid = spawn(plain.dir, {"datos.txt", "reporte.txt"});
+    for (int waiting = 0, n = 0; n < 65536 && waiting < 2000; ++waiting) {
+      usleep(5000);
+      ioctl(rd, FIONREAD, &n);
+    }
+    kill(pid, sig);
+    fcntl(rd, F_SETFL, O_RDONLY);
+    std::string memoria;
+    char b[65536];
+    for (ssize_t n; (n = read(rd, b, sizeof b)) > 0;) memoria.append(b, static_cast<std::size_t>(n));
+    close(rd);
+    EXPECT_EQ(exit_status(pid), 128 + sig);
+    EXPECT_EQ(last_line(slurp(plain.dir / "console.err")), "corrida interrumpida");
+    EXPECT_GT(memoria.size(), 1u << 20);
+    EXPECT_EQ(memoria.back(), '\n');
+    EXPECT_TRUE(slurp(plain.dir / "VALINF") == valinf);
+    const std::string report = slurp(plain.dir / "reporte.txt");
+    EXPECT_LT(report.size(), full_report.size());
+    EXPECT_EQ(full_report.compare(0, report.size(), report), 0);
+    EXPECT_EQ(report.back(), '\n');
+  }
+  fs::remove_all(plain.dir);
 }
 
 TEST(BadInput, TheDataFileIsNeverOverwritten) {
