@@ -36,8 +36,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   try {
     input_phase(rd, m, f);
     if (m.NGRED + m.NR + m.MR > MAX_EQUATIONS || m.NB > MAX_EQUATIONS) return 0;
-    assemble_frame(m, f);
-    field_moduli(m, f);
+    write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
+    field_moduli(m, f.log);
+    write_field_moduli(m, f.rep, f.err);
     start_results_file(m, f);
     Views views(ViewOptions{true, true, true}, "nulo");
     views.send_all_to(null_stream());

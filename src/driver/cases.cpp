@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "driver/run.hpp"
+#include "model/analysis_passes.hpp"
 #include "text/fatal.hpp"
 #include "frame/frame.hpp"
 #include "text/free_format.hpp"
@@ -43,13 +44,8 @@ void case_heading(Files& f, const char* caso, const char* solucion) {
   lst(f.rep, solucion);
 }
 
-void nonlinear_heading(Files& f, const char* caso) {
-  lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
-  case_heading(f, caso, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
-}
-
 void flexibility_call_line(const Model& m, Files& f, const char* label) {
-  lst(f.mem, label, "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
+  lst(f.log, label, "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
 }
 
 void modulus_source_line(Files& f, int nflag1) {
@@ -62,9 +58,20 @@ void modulus_source_line(Files& f, int nflag1) {
     lst(f.rep, "Usando módulos de laboratorio");
 }
 
+// Scratch space of the diagram walks, kept for the run.
+AxisWalk walk;
+
 void forces_and_diagrams(Model& m, Files& f, int caso) {
-  end_forces(m, f, caso);
-  diagrams(m, f, caso);
+  end_forces(m, f.log, caso);
+  write_end_forces(m, f.rep);
+  log_diagrams(m, f.log, caso, walk);
+  write_diagrams(m, f.rep, caso, walk);
+}
+
+// A linear solve of the interaction and its results.
+void linear_solve(Model& m, Files& f, const Tab1<float>& vered) {
+  HUND(m, f.log, f.con, vered);
+  write_linear_solution(m, f.rep, f.res);
 }
 
 // A solve whose matrix is singular to rounding (a free degree of freedom that
@@ -72,8 +79,6 @@ void forces_and_diagrams(Model& m, Files& f, int caso) {
 // gives displacements and rotations no structure can have, or values that are
 // not numbers. The results are written as they come; the user is warned.
 void check_solution(const Model& m, Files& f, int caso) {
-  static const char* const kNombre[5] = {"", "expansiones", "compresiones", "consolidación primaria",
-                                         "consolidación secundaria"};
   int peor = 0;
   float valor = 0.0f;
   for (int g = 1; g <= m.NGL; ++g) {
@@ -89,48 +94,79 @@ void check_solution(const Model& m, Files& f, int caso) {
   const int nodo = (peor - 1) / 6 + 1;
   const bool giro = (peor - 1) % 6 >= 3;
   std::string que = std::isfinite(valor) ? (giro ? "gira " : "se desplaza ") : "tiene un valor que no es un número en ";
-  lst(f.err, std::string("Aviso: en el análisis de ") + kNombre[caso] + " el nodo " + std::to_string(nodo) + " " + que +
+  lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(caso).name + " el nodo " + std::to_string(nodo) + " " + que +
                  (std::isfinite(valor) ? real_text(valor) + (giro ? " rad" : " m") : std::string(giro ? "su giro" : "su desplazamiento")) +
                  "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
 }
 
-// The files a person looks at, of the solve whose end forces are in VGL.
-void write_views(const Model& m, Views* v, int caso, int nflag1) {
-  if (v != nullptr) v->write(m, solved_case(caso, m.KANAL, nflag1));
+// The files a person looks at, of the solve of pass p whose end forces are in VGL.
+void write_views(const Model& m, Views* v, const AnalysisPass& p) {
+  if (v != nullptr) v->write(m, SolvedCase{p.caso, p.solver == Solver::nonlinear, p.view, p.title});
 }
 
 // Member end forces and diagrams right after a solve, once the solution is
 // checked; then the files asked for on the command line.
-void after_solve(Model& m, Files& f, Views* v, int caso, int nflag1 = 0) {
-  check_solution(m, f, caso);
-  forces_and_diagrams(m, f, caso);
-  write_views(m, v, caso, nflag1);
+void after_solve(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+  check_solution(m, f, p.caso);
+  forces_and_diagrams(m, f, p.caso);
+  write_views(m, v, p);
 }
 
-// Result header of a GiD block: the text in `w` columns, then " 1 vector OnNodes".
-void result_header(Files& f, const char* layout_text, const char* text) {
-  put(f.res, layout_text, text, " 1 vector OnNodes");
-}
+// Result header of a GiD block: the text in its layout, then " 1 vector OnNodes".
+void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p.gid_text, " 1 vector OnNodes"); }
 
-void expansions(Model& m, Files& f, Views* v) {
-  for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
-    clear_solution(m);
-    const Tab2<float>& E = nflag1 == 1 ? m.ECAMPOP1 : nflag1 == 2 ? m.ECAMPO1 : m.E1;
-    FLSC(m, f, E, m.NU1, nflag1);
-    modulus_source_line(f, nflag1);
-    footing_rigidities(m, f, m.E1, m.NU1);
-    case_heading(f, "ANALISIS DE EXPANSIONES", "SOLUCION CASO LINEAL");
-    result_header(f, "(A39, A18)", "Result  \"desplazamientos\" \"Expansiones\"");
-    HUND(m, f, m.vered1);
-    after_solve(m, f, v, 1, nflag1);
+// A linear pass: the flexibility matrix of the case's law, the footing
+// rigidities, one solve.
+void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+  const AnalysisCase& c = analysis_case(p.caso);
+  clear_solution(m);
+  if (p.open_console != nullptr) lst(f.con, p.open_console);
+  if (p.open_log != nullptr) lst(f.log, p.open_log);
+  if (p.flex_line != nullptr) flexibility_call_line(m, f, p.flex_line);
+  if (p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
+  switch (p.law) {
+    case Law::immediate: FLSC(m, f.log, m.*p.flex_E, m.*p.flex_NU, p.nflag1); break;
+    case Law::primary: FLSC_3(m, f.log); break;
+    case Law::secondary: FLSC_4(m, f.log); break;
   }
+  if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
+  if (p.footing_NU != nullptr) {
+    footing_rigidities(m, f.log, m.*p.footing_E, m.*p.footing_NU);
+  } else {
+    // The consolidation cases have no Poisson's ratio: a table of zeros.
+    Tab2<float> ceros;
+    ceros.size_to(m.NPS, strata_width(m));
+    footing_rigidities(m, f.log, m.*p.footing_E, ceros);
+  }
+  if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
+  result_header(f, p);
+  linear_solve(m, f, m.*p.vered);
+  after_solve(m, f, v, p);
+}
+
+// A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
+void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+  lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
+  case_heading(f, analysis_case(p.caso).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
+  if (p.log_lengths) {
+    lst(f.log, "EN CASO " + std::to_string(p.caso));
+    lst(f.log, "N=", m.NR);
+    lst(f.log, "GL DE REACCION   LONGITUD    AREA");
+    for (int g = 1; g <= 6 * m.NR; ++g)
+      if (m.LONGITUD(g) != 0.0f) put(f.log, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
+  }
+  result_header(f, p);
+  const bool converged = SOLNL(m, f.log, f.con, p.caso, m.*p.Adem, m.*p.vered);
+  write_nonlinear_solution(m, f.rep, converged);
+  write_result_values(m, f.res);
+  after_solve(m, f, v, p);
 }
 
 // Compressions with moduli that depend on the reactions: the linear solve is
 // repeated with the moduli of the last reactions until these settle.
-void iterative_compressions(Model& m, Files& f) {
+void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
   const int N = m.NR;
-  case_heading(f, "ANALISIS DE COMPRESIONES", "SOLUCION CASO LINEAL, JAMBU");
+  case_heading(f, analysis_case(p.caso).heading, "SOLUCION CASO LINEAL, JAMBU");
   m.QREAC.fill(1.0f);
   lst(f.rep);
   int k = 0;
@@ -140,7 +176,7 @@ void iterative_compressions(Model& m, Files& f) {
     lst(f.rep, "PUNTO NODAL  ESTRATO  CARGA       E(t/m2)");
     m.DESP.fill(0.0f);
     flexibility_call_line(m, f, "LLAMANDO A FNLCC  ");
-    FNLCC(m, f);
+    FNLCC(m, f.log);
     if (k == 0) {
       put(f.rep, "(//'#REACCION, VALOR DE LA REACCION'/'             (t)')");
       for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, m.QREAC(i));
@@ -152,8 +188,8 @@ void iterative_compressions(Model& m, Files& f) {
         put(f.rep, "(I5, F10.5)", i, m.HUNDIM(i));
       }
     }
-    put(f.res, "(A41, I4, A15)", "Result  \"desplazamientos\" \"Compr.Iterat\"", k + 1, " vector OnNodes");
-    HUND(m, f, m.vered2);
+    put(f.res, p.gid_layout, p.gid_text, k + 1, " vector OnNodes");
+    linear_solve(m, f, m.*p.vered);
     ++k;
     for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));
     bool settled = true;
@@ -170,94 +206,7 @@ void iterative_compressions(Model& m, Files& f) {
     for (int i = 1; i <= N; ++i) m.QREAC(i) = m.DESP(m.NGL + i);
     lst(f.rep, "ITERACION No", k);
   }
-  check_solution(m, f, 2);
-}
-
-void compressions(Model& m, Files& f, Views* v) {
-  if (m.KANAL == 2) {
-    nonlinear_heading(f, "ANALISIS DE COMPRESIONES");
-    lst(f.mem, "EN CASO 2");
-    lst(f.mem, "N=", m.NR);
-    lst(f.mem, "GL DE REACCION   LONGITUD    AREA");
-    for (int g = 1; g <= 6 * m.NR; ++g)
-      if (m.LONGITUD(g) != 0.0f) put(f.mem, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
-    result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Compr.Inm NL\"");
-    SOLNL(m, f, 2, m.A2, m.vered2);
-    write_result_values(m, f);
-    after_solve(m, f, v, 2);
-  } else if (m.KANAL == 0) {
-    for (int nflag1 = 1; nflag1 <= 3; ++nflag1) {
-      clear_solution(m);
-      lst(f.con, "ANALISIS LINEAL");
-      lst(f.mem, "Analisis lineal, compresiones inmediatas");
-      flexibility_call_line(m, f, "LLAMANDO A FLSC");
-      case_heading(f, "ANALISIS DE COMPRESIONES", "SOLUCION CASO LINEAL");
-      const Tab2<float>& E = nflag1 == 1 ? m.ECAMPOP2 : nflag1 == 2 ? m.ECAMPO2 : m.E2;
-      FLSC(m, f, E, m.NU2, nflag1);
-      modulus_source_line(f, nflag1);
-      footing_rigidities(m, f, m.E2, m.NU2);
-      result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Compr.InmLin\"");
-      HUND(m, f, m.vered2);
-      after_solve(m, f, v, 2, nflag1);
-    }
-  } else if (m.KANAL == 1) {
-    iterative_compressions(m, f);
-  }
-  // Whatever the analysis, the end forces and diagrams of the last solution
-  // once more: a repeat for the other analyses, the only ones of the iterative
-  // one, whose files are those of its last pass.
-  forces_and_diagrams(m, f, 2);
-  if (m.KANAL == 1) write_views(m, v, 2, 0);
-}
-
-// Poisson's ratios of the consolidation cases: none (a table of zeros).
-void zero_ratios(const Model& m, Tab2<float>& z) { z.size_to(m.NPS, strata_width(m)); }
-
-void primary_consolidation(Model& m, Files& f, Views* v) {
-  if (m.KANAL == 2) {
-    nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA");
-    result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Prim NL\"");
-    SOLNL(m, f, 3, m.Ap, m.vered3);
-    write_result_values(m, f);
-    after_solve(m, f, v, 3);
-  } else if (m.KANAL == 0) {
-    case_heading(f, "ANALISIS DE CONSOLIDACIÓN PRIMARIA", "SOLUCION CASO LINEAL");
-    flexibility_call_line(m, f, "LLAMANDO A FLSC_3");
-    FLSC_3(m, f);
-    Tab2<float> ceros;
-    zero_ratios(m, ceros);
-    footing_rigidities(m, f, m.Emv, ceros);
-    result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Prim\"");
-    HUND(m, f, m.vered3);
-    after_solve(m, f, v, 3);
-  }
-}
-
-void secondary_consolidation(Model& m, Files& f, Views* v) {
-  if (m.KANAL == 0) {
-    flexibility_call_line(m, f, "LLAMANDO A FLSC");
-    FLSC_4(m, f);
-    Tab2<float> ceros;
-    zero_ratios(m, ceros);
-    footing_rigidities(m, f, m.Emt, ceros);
-    case_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA", "SOLUCION CASO LINEAL");
-    result_header(f, "(A41, A17)", "Result  \"desplazamientos\" \"Consolid Sec\"");
-    HUND(m, f, m.vered4);
-    after_solve(m, f, v, 4);
-  } else if (m.KANAL == 2) {
-    nonlinear_heading(f, "ANALISIS DE CONSOLIDACIÓN SECUNDARIA");
-    result_header(f, "(A41, A17)", "Result \"Desplazamientos\" \"Cons.Sec NL\"");
-    SOLNL(m, f, 4, m.Acs, m.vered4);
-    write_result_values(m, f);
-    after_solve(m, f, v, 4);
-  }
-}
-
-// Opening of a case: its line on the console and in the log, and a clean solution.
-void open_case(Model& m, Files& f, const char* consola, const char* memoria) {
-  lst(f.con, consola);
-  lst(f.mem, memoria);
-  clear_solution(m);
+  check_solution(m, f, p.caso);
 }
 
 }  // namespace
@@ -276,21 +225,28 @@ void run_cases(Model& m, Files& f, Views* v) {
   grow(m.QREAC, NRT);
   grow(m.QCAMBIO, NRT);
 
-  if (m.CASO[1] == 1) {
-    open_case(m, f, "ANALISIS POR EXPANSIONES", "ANALISIS POR EXPANSIONES");
-    expansions(m, f, v);
-  }
-  if (m.CASO[2] == 1) {
-    open_case(m, f, "ANALISIS POR COMPRESIONES", "ANALISIS POR COMPRESIONES");
-    compressions(m, f, v);
-  }
-  if (m.CASO[3] == 1) {
-    open_case(m, f, "ANALISIS POR CONSOLIDACION PRIMARIA", "ANALISIS POR CONSOLIDACIÓN PRIMARIA");
-    primary_consolidation(m, f, v);
-  }
-  if (m.CASO[4] == 1) {
-    open_case(m, f, "ANALISIS POR CONSOLIDACIÓN SECUNDARIA", "ANALISIS POR CONSOLIDACIÓN SECUNDARIA");
-    secondary_consolidation(m, f, v);
+  for (const AnalysisCase& c : analysis_cases()) {
+    if (m.CASO[c.caso] != 1) continue;
+    lst(f.con, c.consola);
+    lst(f.log, c.memoria);
+    clear_solution(m);
+    const AnalysisPass* views_at_close = nullptr;
+    for (const AnalysisPass& p : analysis_passes()) {
+      if (p.caso != c.caso || !runs_under(p, m.KANAL)) continue;
+      switch (p.solver) {
+        case Solver::linear: linear_pass(m, f, v, p); break;
+        case Solver::nonlinear: nonlinear_pass(m, f, v, p); break;
+        case Solver::iterative:
+          // Its end forces, diagrams and views are those of its last pass, when the case closes.
+          iterative_compressions(m, f, p);
+          views_at_close = &p;
+          break;
+      }
+    }
+    // The end forces and diagrams of the last solution once more: a repeat
+    // after the other analyses, the only ones of the iterative one.
+    if (c.forces_again) forces_and_diagrams(m, f, c.caso);
+    if (views_at_close != nullptr) write_views(m, v, *views_at_close);
   }
 }
 

@@ -3,7 +3,7 @@
 
 #include "driver/data_reader.hpp"
 #include "model/model.hpp"
-#include "text/out_file.hpp"
+#include "text/files.hpp"
 
 namespace korvant {
 

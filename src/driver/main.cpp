@@ -105,9 +105,9 @@ int main(int argc, char** argv) {
       else if (a == "--vtk") opts.vtk = true;
       else if (a == "--csv") opts.csv = true;
       else if (a == "--svg") opts.svg = true;
-      else if (a == "--memoria=completa") f.log = LogLevel::Full;
-      else if (a == "--memoria=resumida") f.log = LogLevel::Summary;
-      else if (a == "--memoria=no") f.log = LogLevel::None;
+      else if (a == "--memoria=completa") f.log.set_level(LogLevel::Full);
+      else if (a == "--memoria=resumida") f.log.set_level(LogLevel::Summary);
+      else if (a == "--memoria=no") f.log.set_level(LogLevel::None);
       else if (a.rfind("--memoria", 0) == 0)
         usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
       else if (a.rfind("--", 0) == 0) {

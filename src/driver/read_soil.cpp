@@ -10,6 +10,7 @@
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
 #include "soil/soil.hpp"
+#include "soil/soil_laws.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 
@@ -42,12 +43,12 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
     int caso;
     const char* analysis;
   };
-  const Modulus moduli[] = {
-      {m.CASO[1] == 1, &m.E1, "E1", 1, "el análisis de expansiones"},
-      {m.CASO[2] == 1 && linear, &m.E2, "E2", 2, "el análisis lineal de compresiones"},
-      {m.CASO[3] == 1 && linear, &m.Emv, "Emv", 3, "el análisis lineal de consolidación primaria"},
-      {m.CASO[4] == 1 && linear, &m.Emt, "Emt", 4, "el análisis lineal de consolidación secundaria"},
-  };
+  Modulus moduli[4];
+  for (const SoilLaw& law : soil_laws()) {
+    const LawParameter& e = law.params[law.modulus];
+    moduli[law.caso - 1] = {m.CASO[law.caso] == 1 && (law.modulus_every_kanal || linear), &(m.*e.table), e.name,
+                            law.caso, law.analysis};
+  }
   auto fail = [&](int k, int caso, const char* name, float v, const std::string& why) {
     const int line = lines[static_cast<std::size_t>(k)].caso[caso];
     rd.fail_at(line, stratum_item(name, p, k), "se leyó " + real_text(v) + "; " + why);
@@ -105,30 +106,13 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
 
 // Report of the case properties of stratum (p, k), in case order.
 void report_properties(const Model& m, Files& f, int p, int k) {
-  if (m.CASO[1] == 1) {
-    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 1");
-    put(f.rep, "(6X, A24)", "    E        NU    slab");
-    put(f.rep, "(4X, A16)", "   t/m2      ");
-    put(f.rep, "(8X, 3F8.2)", m.E1(p, k), m.NU1(p, k), m.slab(p, k));
-  }
-  if (m.CASO[2] == 1) {
-    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 2");
-    put(f.rep, "(6X, A56)", "    E       NU    slab  KO       K       N     A");
-    put(f.rep, "(4X, A16)", "   t/m2      ");
-    put(f.rep, "(8X, 7F8.2)", m.E2(p, k), m.NU2(p, k), m.slab(p, k), m.KO(p, k), m.K2(p, k), m.N2(p, k),
-        m.A2(p, k));
-  }
-  if (m.CASO[3] == 1) {
-    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 3");
-    put(f.rep, "(7X, A24)", "   Emv       Ap       T ");
-    put(f.rep, "(4X, A16)", "   m2/t      ");
-    put(f.rep, "(8X, 3F8.2)", m.Emv(p, k), m.Ap(p, k), m.T(p, k));
-  }
-  if (m.CASO[4] == 1) {
-    put(f.rep, "(4X, A18)", "PROPIEDADES CASO 4");
-    put(f.rep, "(7X, A32)", "   Emt      Acs      psi       T ");
-    put(f.rep, "(4X, A16)", "   m2/t      ");
-    put(f.rep, "(8X, 4F8.2)", m.Emt(p, k), m.Acs(p, k), m.psi(p, k), m.T(p, k));
+  for (const SoilLaw& law : soil_laws()) {
+    if (m.CASO[law.caso] != 1) continue;
+    put(f.rep, "(4X, A18)", law.title);
+    put(f.rep, law.header_layout, law.header);
+    put(f.rep, law.units_layout, law.units);
+    Rec r(f.rep, law.values_layout);
+    for (int i = 0; i < law.count; ++i) r << (m.*law.params[i].table)(p, k);
   }
 }
 
@@ -220,32 +204,21 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
                                      (st.last_line() == st.first_line() + 1 ? " y " : " a ") +
                                      std::to_string(st.last_line()) + ": ¿sobra el renglón de un caso apagado?");
       };
-      if (m.CASO[1] == 1) {
+      for (const SoilLaw& law : soil_laws()) {
+        if (m.CASO[law.caso] != 1) continue;
         ReadStmt st = rd.read();
-        st.of(which).r(m.E1(p, k), "E1").r(m.NU1(p, k), "NU1").r(m.slab(p, k), "slab");
-        one_line(1, st);
-      }
-      if (m.CASO[2] == 1) {
-        ReadStmt st = rd.read();
-        st.of(which).r(m.E2(p, k), "E2").r(m.NU2(p, k), "NU2").r(m.slab(p, k), "slab").r(m.KO(p, k), "KO");
-        const int ko_line = st.last_line();
-        st.r(m.K2(p, k), "K").r(m.N2(p, k), "N").r(m.A2(p, k), "A");
-        one_line(2, st);
+        st.of(which);
+        int ko_line = 0;
+        for (int i = 0; i < law.count; ++i) {
+          st.r((m.*law.params[i].table)(p, k), law.params[i].name);
+          if (law.params[i].table == &Model::KO) ko_line = st.last_line();
+        }
+        one_line(law.caso, st);
         // The coefficient of earth pressure at rest only gives the thrusts.
         const float ko = m.KO(p, k);
-        if (!(ko >= 0.2f && ko <= 3.0f))
+        if (ko_line != 0 && !(ko >= 0.2f && ko <= 3.0f))
           rd.warn(ko_line, stratum_item("KO", p, k) + " = " + real_text(ko) +
                                ": el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el análisis sigue");
-      }
-      if (m.CASO[3] == 1) {
-        ReadStmt st = rd.read();
-        st.of(which).r(m.Emv(p, k), "Emv").r(m.Ap(p, k), "Ap").r(m.T(p, k), "T");
-        one_line(3, st);
-      }
-      if (m.CASO[4] == 1) {
-        ReadStmt st = rd.read();
-        st.of(which).r(m.Emt(p, k), "Emt").r(m.Acs(p, k), "Acs").r(m.psi(p, k), "psi").r(m.T(p, k), "T");
-        one_line(4, st);
       }
 
       const float h = m.H(p, k);

@@ -23,12 +23,12 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_nodes(rd, m, f);
   read_bars(rd, m, f);
   read_footings(rd, m, f);
-  number_dofs(m, f);
+  number_dofs(m, f.log);
   // The equations and reactions are known: the largest tables of the run
   // (the frame and solver matrices, FLEX, the influence tables) must fit.
   if (const std::string what = memory_shortfall(m); !what.empty())
     reject_data(m.DATOS, 0, "NGRED + NR + MR (ecuaciones de la interacción)", what);
-  direction_cosines(m, f);
+  direction_cosines(m, f.log);
   read_loads(rd, m, f);
 
   lst(f.mem, "numero de barras", m.NB);
@@ -37,9 +37,10 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_soil(rd, m, f);
   read_slabs(rd, m, f);
   write_control_block(m, f);
-  reaction_areas(m, f);
-  log_reaction_dofs(m, f);
-  influence_values(m, f);
+  reaction_areas(m, f.log);
+  write_reaction_areas(m, f.rep);
+  log_reaction_dofs(m, f.log);
+  influence_values(m, f.log, f.vinf);
   read_axes(rd, m, f);
 }
 
@@ -135,18 +136,17 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   f.rep.reserve(reporte);
   f.msh.reserve(companions.msh);
   f.res.reserve(companions.res);
-  if (log_any(f)) {
+  if (f.log.any()) {
     f.mem.reserve(companions.mem);
     f.vinf.reserve(companions.vinf);
   }
   views.reserve();
-  if (!log_any(f)) {
+  if (!f.log.any()) {
     remove_earlier_log(companions.mem);
     remove_earlier_log(companions.vinf);
   }
   for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
-  f.mem.keep_detail(f.log == LogLevel::Full);
-  const char* const option = f.log == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
+  const char* const option = f.log.level() == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
   for (OutFile* o : {&f.mem, &f.vinf})
     o->warn_when_larger(std::uint64_t{1} << 30, f.err,
                         "Aviso: el archivo " + o->name() + " ya pasa de 1 GB; con " + option + " se escribe menos",
@@ -158,8 +158,11 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
 
   input_phase(rd, m, f);
 
-  assemble_frame(m, f);
-  field_moduli(m, f);
+  write_bar_loads(m, f.rep);
+  assemble_frame(m, f.log);
+  write_total_load(m, f.rep);
+  field_moduli(m, f.log);
+  write_field_moduli(m, f.rep, f.err);
   start_results_file(m, f);
   run_cases(m, f, opts.any() ? &views : nullptr);
 

@@ -5,7 +5,7 @@
 
 #include "driver/data_reader.hpp"
 #include "model/model.hpp"
-#include "text/out_file.hpp"
+#include "text/files.hpp"
 #include "views/views.hpp"
 
 namespace korvant {

@@ -10,13 +10,13 @@ namespace korvant {
 
 namespace {
 
-void log_vec(OutFile& log, std::string_view lay, const Vec12& v) {
-  Rec r(log, layout(lay));
+void log_vec(Log& log, std::string_view lay, const Vec12& v) {
+  Rec r(log.file(), layout(lay));
   for (int i = 1; i <= 12; ++i) r << v(i);
 }
 
-void log_row(OutFile& log, std::string_view lay, const Model& m, int b) {
-  Rec r(log, layout(lay));
+void log_row(Log& log, std::string_view lay, const Model& m, int b) {
+  Rec r(log.file(), layout(lay));
   for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
 }
 
@@ -52,34 +52,51 @@ void add_reaction_column(Model& m, int b, const Vec12& qr, int col) {
   }
 }
 
-void dump_vectors(OutFile& log, const Model& m, int s, const Tab1<float>& red, const Tab1<float>& full) {
+void dump_vectors(Log& log, const Model& m, int s, const Tab1<float>& red, const Tab1<float>& full) {
   const int NC = m.NGRED + m.NR;
   const Layout& head = layout("(5X, 1000I20)");
   const Layout& line = layout("(I5, 1000F20.8)");
+  // Whole vectors are detail of the log; their headings are steps.
+  const bool detail_lines = log.keeps(LogLine::detail);
   lst(log, "VECTOR DE CARGAS REDUCIDO, vered" + std::to_string(s));
-  if (log.detail()) {
-    Rec r(log, head);
+  if (detail_lines) {
+    Rec r(log.file(), head);
     for (int j = 1; j <= NC; ++j) r << j;
   }
-  for (int i = 1; i <= m.NGRED && log.detail(); ++i) {
-    Rec r(log, line);
+  for (int i = 1; i <= m.NGRED && detail_lines; ++i) {
+    Rec r(log.file(), line);
     r << i << red(i);
   }
   lst(log, "VECTOR DE CARGAS completo");
-  if (log.detail()) {
-    Rec r(log, head);
+  if (detail_lines) {
+    Rec r(log.file(), head);
     for (int j = 1; j <= m.NR + m.NGL; ++j) r << j;
   }
-  for (int i = 1; i <= m.NGL && log.detail(); ++i) {
-    Rec r(log, line);
+  for (int i = 1; i <= m.NGL && detail_lines; ++i) {
+    Rec r(log.file(), line);
     r << i << full(i);
   }
 }
 
 }  // namespace
 
-void assemble_frame(Model& m, Files& f) {
-  OutFile& log = f.mem;
+void write_bar_loads(const Model& m, OutFile& rep) {
+  lst(rep, "CARGAS UNIFORMES DETERMINADAS EN CADA BARRA");
+  lst(rep, "  Barra     CVMax       CVMed      CVInst     CMuerta     PPropio          PV");
+  const Layout& load_line = layout("(I6, 6F12.4)");
+  for (int b = 1; b <= m.NB; ++b) {
+    Rec r(rep, load_line);
+    r << b;
+    for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
+  }
+}
+
+void write_total_load(const Model& m, OutFile& rep) {
+  lst(rep, "La carga total de la estructura es", m.CARGATOTAL);
+  lst(rep, "La presión máxima qmax ejercida por la estructura es", m.qmax);
+}
+
+void assemble_frame(Model& m, Log& log) {
   const int ncols = m.NGRED + m.NR + m.MR;
   m.akr.size_to(m.NGRED, ncols);
   m.vered1.size_to(m.NGRED);
@@ -92,8 +109,6 @@ void assemble_frame(Model& m, Files& f) {
   m.vecomp4.size_to(m.NGL);
   m.GLBARRA.size_to(m.NB, 12);
 
-  lst(f.rep, "CARGAS UNIFORMES DETERMINADAS EN CADA BARRA");
-  lst(f.rep, "  Barra     CVMax       CVMed      CVInst     CMuerta     PPropio          PV");
   m.CARGATOTAL = 0.0f;
 
   Element e;
@@ -101,8 +116,8 @@ void assemble_frame(Model& m, Files& f) {
   const Layout& load_line = layout("(I6, 6F12.4)");
   for (int b = 1; b <= m.NB; ++b) {
     const float L = m.LONG(b);
-    for (OutFile* out : {&f.rep, &log}) {
-      Rec r(*out, load_line);
+    {
+      Rec r(log.file(), load_line);
       r << b;
       for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
     }
@@ -161,7 +176,7 @@ void assemble_frame(Model& m, Files& f) {
     add_load(m, b, qr, m.vecomp2, m.vered2);
     lst(log, "EL VECTOR DE CARGAS GLOBAL");
     {
-      Rec r(log, layout("(12F10.4)"));
+      Rec r(log.file(), layout("(12F10.4)"));
       for (int k = 1; k <= 12; ++k) r << m.vecomp2(m.GLBARRA(b, k));
     }
 
@@ -208,8 +223,6 @@ void assemble_frame(Model& m, Files& f) {
   m.vecomp4.v = m.vecomp3.v;
 
   m.qmax = m.CARGATOTAL / m.ACIM;
-  lst(f.rep, "La carga total de la estructura es", m.CARGATOTAL);
-  lst(f.rep, "La presión máxima qmax ejercida por la estructura es", m.qmax);
 
   for (int k = 1; k <= m.MR; ++k) {
     int eq = m.NUMGL(m.NREACN(k));
@@ -219,13 +232,14 @@ void assemble_frame(Model& m, Files& f) {
   const int NC = m.NGRED + m.NR;
   if (NC > 1000) return;
   lst(log, "MATRIZ DE REGIDEZ AMPLIADA");
-  if (log.detail()) {
-    Rec r(log, layout("(5X, 100I20)"));
+  const bool detail_lines = log.keeps(LogLine::detail);  // the matrix, not its heading
+  if (detail_lines) {
+    Rec r(log.file(), layout("(5X, 100I20)"));
     for (int j = 1; j <= NC; ++j) r << j;
   }
   const Layout& line = layout("(I5, 1000F20.8)");
-  for (int i = 1; i <= m.NGRED && log.detail(); ++i) {
-    Rec r(log, line);
+  for (int i = 1; i <= m.NGRED && detail_lines; ++i) {
+    Rec r(log.file(), line);
     r << i;
     for (int j = 1; j <= NC; ++j) r << m.akr(i, j);
   }

@@ -16,63 +16,83 @@ DiagramPoint diagram_point(float V0, float M0, float rr, float rs, float w, floa
           (((V0 - (0.5f * w) * x) * x + (rr * h) * (x - L / 4.0f)) - M0) + (0.5f * rs) * ((x - h) * (x - h))};
 }
 
-void diagrams(Model& m, Files& f, int caso) {
-  OutFile& log = f.mem;
-  { Lst empty(f.rep); }
-  { Lst empty(f.rep); }
-  lst(f.rep, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
+void walk_axis(const Model& m, int a, int caso, int fine, AxisWalk& out) {
+  out.bars.clear();
+  out.points.clear();
+  if (fine < 1) fine = 1;
+  float deje = 0.0f;
+  for (int k = 1; k <= m.NBEJE(a); ++k) {
+    const int b = m.BAREJE(a, k);
+    // An axis naming a bar that does not exist is rejected when the axes are
+    // read; the guard keeps this walk safe on its own.
+    if (b < 1 || b > m.NB) continue;
+    AxisBar ab;
+    ab.bar = b;
+    ab.L = m.LONG(b);
+    ab.dl = ab.L / static_cast<float>(m.NDIV);
+    ab.w = case_load(m, b, caso);
+    ab.pi = area_reaction_position(m, m.GLBARRA(b, 3));
+    ab.pj = area_reaction_position(m, m.GLBARRA(b, 9));
+    if (m.TIPO(b) == 1) {
+      if (ab.pi != 0) ab.rr = m.DESP(m.NGL + ab.pi);
+      if (ab.pj != 0) ab.rs = m.DESP(m.NGL + ab.pj);
+    }
+    ab.deje = deje;
+    ab.first = static_cast<int>(out.points.size());
+    const float V0 = m.VGL(b, 3), M0 = m.VGL(b, 5);
+    const int n = m.NDIV * fine;
+    const float step = fine == 1 ? ab.dl : ab.L / static_cast<float>(n);
+    for (int j = 0; j <= n; ++j) {
+      const float x = static_cast<float>(j) * step;
+      const DiagramPoint pt = diagram_point(V0, M0, ab.rr, ab.rs, ab.w, ab.L, x);
+      out.points.push_back({b, x, x + deje, pt.V, pt.M});
+    }
+    out.bars.push_back(ab);
+    deje = static_cast<float>(m.NDIV) * ab.dl + deje;
+  }
+}
+
+void log_diagrams(const Model& m, Log& log, int caso, AxisWalk& walk) {
   lst(log, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
   lst(log, "caso=", caso);
   if (m.NEJES < 1) return;
-
-  const Layout& rep_line = layout("(I5, 3F12.6)");
   for (int a = 1; a <= m.NEJES; ++a) {
-    lst(f.rep, m.NOMEJE(a));
-    lst(f.rep, "BARRA     X           V           M      ");
-    float deje = 0.0f;
-    for (int k = 1; k <= m.NBEJE(a); ++k) {
-      const int b = m.BAREJE(a, k);
-      // An axis naming a bar that does not exist is rejected when the axes are
-      // read; the guard keeps this pass safe on its own.
-      if (b < 1 || b > m.NB) continue;
-      const float L = m.LONG(b);
-      const float dl = L / static_cast<float>(m.NDIV);
-      const float w = case_load(m, b, caso);
+    walk_axis(m, a, caso, 1, walk);
+    for (const AxisBar& ab : walk.bars) {
+      const int b = ab.bar;
       if (caso == 2) {
         lst(log, "CVMAX+CM+PP+PV");
         lst(log, m.CARGASBARRA(b, 1), m.CARGASBARRA(b, 4), m.CARGASBARRA(b, 5), m.CARGASBARRA(b, 6));
       }
-
-      int pi = 0, pj = 0;
       for (int j = 1; j <= m.NR; ++j) {
         lst(log, "REACCION", m.NREAC(j));
         lst(log, "VGL(NBAR,3)=", m.GLBARRA(b, 3));
         lst(log, "VGL(NBAR,9)=", m.GLBARRA(b, 9));
-        if (m.NREAC(j) == m.GLBARRA(b, 3)) pi = j;
-        if (m.NREAC(j) == m.GLBARRA(b, 9)) pj = j;
       }
       lst(log, "NBAR=", b);
       lst(log, "SU(NBAR)=", m.TIPO(b));
+      lst(log, "rr=", ab.rr, "rs=", ab.rs);
+      lst(log, "WL=", ab.w);
+      lst(log, "al1=", ab.L, "dl=", ab.dl);
+      lst(log, "deje=", ab.deje);
+      for (int j = 0; j <= m.NDIV; ++j) lst(log, "xpos=", walk.points[static_cast<std::size_t>(ab.first + j)].x);
+    }
+  }
+}
 
-      float rr = 0.0f, rs = 0.0f;
-      if (m.TIPO(b) == 1) {
-        if (pi != 0) rr = m.DESP(m.NGL + pi);
-        if (pj != 0) rs = m.DESP(m.NGL + pj);
-      }
-      lst(log, "rr=", rr, "rs=", rs);
-      lst(log, "WL=", w);
-      lst(log, "al1=", L, "dl=", dl);
-      lst(log, "deje=", deje);
-
-      const float V0 = m.VGL(b, 3), M0 = m.VGL(b, 5);
-      for (int j = 0; j <= m.NDIV; ++j) {
-        const float x = static_cast<float>(j) * dl;
-        lst(log, "xpos=", x);
-        const DiagramPoint pt = diagram_point(V0, M0, rr, rs, w, L, x);
-        Rec r(f.rep, rep_line);
-        r << b << x + deje << pt.V << pt.M;
-      }
-      deje = static_cast<float>(m.NDIV) * dl + deje;
+void write_diagrams(const Model& m, OutFile& rep, int caso, AxisWalk& walk) {
+  { Lst empty(rep); }
+  { Lst empty(rep); }
+  lst(rep, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
+  if (m.NEJES < 1) return;
+  const Layout& rep_line = layout("(I5, 3F12.6)");
+  for (int a = 1; a <= m.NEJES; ++a) {
+    lst(rep, m.NOMEJE(a));
+    lst(rep, "BARRA     X           V           M      ");
+    walk_axis(m, a, caso, 1, walk);
+    for (const AxisPoint& p : walk.points) {
+      Rec r(rep, rep_line);
+      r << p.bar << p.X << p.V << p.M;
     }
   }
 }

@@ -16,8 +16,8 @@ const char* const ETIQMEC[13] = {"",
                                  "NORMAL X2           ", "CORTANTE Y2         ", "CORTANTE Z2         ",
                                  "TORSION X2          ", "FLEXIONANTE Y2      ", "FLEXIONANTE Z2      "};
 
-void log_vec(OutFile& log, const Layout& l, const Vec12& v) {
-  Rec r(log, l);
+void log_vec(Log& log, const Layout& l, const Vec12& v) {
+  Rec r(log.file(), l);
   for (int i = 1; i <= 12; ++i) r << v(i);
 }
 
@@ -36,8 +36,7 @@ float case_load(const Model& m, int b, int caso) {
   }
 }
 
-void end_forces(Model& m, Files& f, int caso) {
-  OutFile& log = f.mem;
+void end_forces(Model& m, Log& log, int caso) {
   if (m.VGL.n1 != m.NB || m.VGL.n2 != 12) m.VGL.size_to(m.NB, 12);
   m.VGL.fill(0.0f);
   if (m.GLBARRA.n1 != m.NB || m.GLBARRA.n2 != 12) m.GLBARRA.size_to(m.NB, 12);
@@ -50,12 +49,10 @@ void end_forces(Model& m, Files& f, int caso) {
   // shows the entries past the solution as zeros.
   for (int i = 1; i <= m.NGL + m.NN; ++i) lst(log, i <= m.DESP.size() ? m.DESP(i) : 0.0f);
 
-  { Rec heading(f.rep, "(//2X, 'BARRA', 6X, 'ELEMENTOS', 5X, 'GRADO DE', 12X, 'MAGNITUD'/13X, 'MECANICOS', 5X, 'LIBERTAD'/)"); }
   if (m.NB < 1) return;
 
   const Layout& l4 = layout("(12F10.4)");
   const Layout& l2 = layout("(12F10.2)");
-  const Layout& rep_line = layout("(I5, 7X, A14, I6, 10X, F15.8)");
   Element e;
   Vec12 dg, dl, Kd, VR, FEMP, F, pg, pl;
   for (int b = 1; b <= m.NB; ++b) {
@@ -127,10 +124,17 @@ void end_forces(Model& m, Files& f, int caso) {
     lst(log, "VECTOR DE ELEMENTOS MECANICOS, BARRA", b);
     log_vec(log, l4, F);
 
+    for (int r = 1; r <= 12; ++r) m.VGL(b, r) = F(r);
+  }
+}
+
+void write_end_forces(const Model& m, OutFile& rep) {
+  { Rec heading(rep, "(//2X, 'BARRA', 6X, 'ELEMENTOS', 5X, 'GRADO DE', 12X, 'MAGNITUD'/13X, 'MECANICOS', 5X, 'LIBERTAD'/)"); }
+  const Layout& rep_line = layout("(I5, 7X, A14, I6, 10X, F15.8)");
+  for (int b = 1; b <= m.NB; ++b) {
     for (int r = 1; r <= 12; ++r) {
-      m.VGL(b, r) = F(r);
-      Rec rl(f.rep, rep_line);
-      rl << b << ETIQMEC[r] << m.GLBARRA(b, r) << F(r);
+      Rec rl(rep, rep_line);
+      rl << b << ETIQMEC[r] << m.GLBARRA(b, r) << m.VGL(b, r);
     }
   }
 }

@@ -49,14 +49,14 @@ void check_reactions(const Model& m) {
 
 }  // namespace
 
-void number_dofs(Model& m, Files& f) {
+void number_dofs(Model& m, Log& log) {
   const int NGL = m.NGL;
 
   // Nodes that are the end of no bar are fully restrained.
-  lst(f.mem, "restricciones por gl");
+  lst(log, "restricciones por gl");
   for (int g = 1; g <= NGL; ++g) {
     const int n = (g - 1) / 6 + 1;
-    lst(f.mem, n, g, m.SINBARRA(g));
+    lst(log, n, g, m.SINBARRA(g));
     if (m.SINBARRA(g) == 1)
       for (int k = 1; k <= 6; ++k) m.RESTR(n, k) = 1;
   }
@@ -66,7 +66,7 @@ void number_dofs(Model& m, Files& f) {
   m.NFIJO = 0;
   m.IFIJO.size_to(NGL);
   m.NUMGL.size_to(NGL);
-  lst(f.mem, "nn=", m.NN, " nb=", m.NB);
+  lst(log, "nn=", m.NN, " nb=", m.NB);
 
   // Free vertical displacement at both ends of a foundation bar: area reaction.
   for (int b = 1; b <= m.NB; ++b) {
@@ -74,7 +74,7 @@ void number_dofs(Model& m, Files& f) {
     for (int n : {m.PI(b), m.PJ(b)}) {
       if (m.RESTR(n, 3) == 0) {
         m.RESTR(n, 3) = 2;
-        lst(f.mem, "cambiando la restriccion al nodo", n, 2);
+        lst(log, "cambiando la restriccion al nodo", n, 2);
       }
     }
   }
@@ -86,9 +86,9 @@ void number_dofs(Model& m, Files& f) {
       if (m.RESTR(n, k) == 0) m.RESTR(n, k) = 3;
   }
 
-  lst(f.mem, "RESTRICCIONES adaptadas");
+  lst(log, "RESTRICCIONES adaptadas");
   for (int n = 1; n <= m.NN; ++n)
-    put(f.mem, "(7I5)", n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
+    put(log, "(7I5)", n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
 
   // Classification; the reaction lists are sized to their counts first.
   int nr = 0, mr = 0;
@@ -100,9 +100,9 @@ void number_dofs(Model& m, Files& f) {
   m.NREAC.size_to(nr);
   m.NREACN.size_to(mr);
 
-  lst(f.mem, "RESTRICCIONES POR CIMENTACION");
+  lst(log, "RESTRICCIONES POR CIMENTACION");
   for (int n = 1; n <= m.NN; ++n) {
-    lst(f.mem, n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
+    lst(log, n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
     for (int k = 1; k <= 6; ++k) {
       const int g = (n - 1) * 6 + k;
       const int code = m.RESTR(n, k);
@@ -121,13 +121,13 @@ void number_dofs(Model& m, Files& f) {
 
   m.NCENTRO = m.NR / 2 + 1;
 
-  lst(f.mem, "REACCIONES DE AREA EN INTERACCION");
-  for (int i = 1; i <= m.NR; ++i) lst(f.mem, i, m.NREAC(i));
-  lst(f.mem, "REACCIONES NODALES EN INTERACCION");
-  for (int i = 1; i <= m.MR; ++i) lst(f.mem, i, m.NREACN(i));
+  lst(log, "REACCIONES DE AREA EN INTERACCION");
+  for (int i = 1; i <= m.NR; ++i) lst(log, i, m.NREAC(i));
+  lst(log, "REACCIONES NODALES EN INTERACCION");
+  for (int i = 1; i <= m.MR; ++i) lst(log, i, m.NREACN(i));
 
   // Equation numbers: consecutive in global order, skipping restrained ones.
-  lst(f.mem, "NUEVO VECTOR DE GRADOS DE LIBERTAD");
+  lst(log, "NUEVO VECTOR DE GRADOS DE LIBERTAD");
   int c = 0;
   for (int g = 1; g <= NGL; ++g) {
     if (m.IFIJO(g) == 1) {
@@ -136,11 +136,11 @@ void number_dofs(Model& m, Files& f) {
     } else {
       m.NUMGL(g) = g - c;
     }
-    lst(f.mem, g, m.NUMGL(g));
+    lst(log, g, m.NUMGL(g));
   }
   m.NGRED = NGL - c;
-  lst(f.mem, "GRADOS DE LIBERTAD TOTALES:", NGL);
-  lst(f.mem, "GRADOS DE LIBERTAD EFECTIVOS NGRED:", m.NGRED);
+  lst(log, "GRADOS DE LIBERTAD TOTALES:", NGL);
+  lst(log, "GRADOS DE LIBERTAD EFECTIVOS NGRED:", m.NGRED);
 
   check_reactions(m);
 }

@@ -3,17 +3,18 @@
 #pragma once
 
 #include "model/model.hpp"
-#include "text/out_file.hpp"
+#include "text/log.hpp"
 
 namespace korvant {
 
 // Final restriction codes, IFIJO, NUMGL, NGRED, NREAC/NR, NREACN/MR, NCENTRO.
-void number_dofs(Model& m, Files& f);
+void number_dofs(Model& m, Log& log);
 // COSDIR of every bar.
-void direction_cosines(Model& m, Files& f);
+void direction_cosines(Model& m, Log& log);
 // Bar lengths (LONG, UX, UY), reaction rectangles, LONGITUD, AREA, ACIM, slab
 // load transfer; then the "PROGRAMA PRINCIPAL" list of reaction dofs in the log.
-void reaction_areas(Model& m, Files& f);
-void log_reaction_dofs(const Model& m, Files& f);
+void reaction_areas(Model& m, Log& log);
+void write_reaction_areas(const Model& m, OutFile& rep);
+void log_reaction_dofs(const Model& m, Log& log);
 
 }  // namespace korvant

@@ -5,8 +5,6 @@
 #include <string_view>
 
 #include "model/preprocess.hpp"
-#include "text/free_format.hpp"
-#include "text/layout.hpp"
 
 namespace korvant {
 
@@ -37,11 +35,9 @@ void grow(Model& m, int n, int d, float x0, float x1, float y0, float y1) {
 
 // Lengths and plan direction cosines of every bar, with the class of direction
 // of the foundation bars and the contact length of their ends.
-void bar_lengths(Model& m, Files& f) {
-  lst(f.rep);
-  lst(f.rep, "LONGITUD DE BARRAS");
-  lst(f.mem, "NUMERO DE BARRAS", m.NB);
-  lst(f.mem, "BARRA   LONGITUD       UX        UY");
+void bar_lengths(Model& m, Log& log) {
+  lst(log, "NUMERO DE BARRAS", m.NB);
+  lst(log, "BARRA   LONGITUD       UX        UY");
   for (int b = 1; b <= m.NB; ++b) {
     const int I = m.PI(b), J = m.PJ(b);
     const float dx = m.COORD(J, 1) - m.COORD(I, 1);
@@ -50,19 +46,18 @@ void bar_lengths(Model& m, Files& f) {
     m.LONG(b) = std::sqrt(dx * dx + dy * dy + dz * dz);
     m.UX(b) = dx / m.LONG(b);
     m.UY(b) = dy / m.LONG(b);
-    put(f.rep, "(I6, F10.4)", b, m.LONG(b));
-    put(f.mem, "(I6, 4F10.4)", b, m.LONG(b), m.UX(b), m.UY(b));
+    put(log, "(I6, 4F10.4)", b, m.LONG(b), m.UX(b), m.UY(b));
 
     if (m.TIPO(b) != 1) continue;
-    lst(f.mem, "PRODUCTO PUNTO", m.UX(b) * 1.0f);
+    lst(log, "PRODUCTO PUNTO", m.UX(b) * 1.0f);
     if (m.UX(b) > 0.9999f) {
       m.NDIR(b) = 1;
-      lst(f.mem, "NDIR=", 1);
+      lst(log, "NDIR=", 1);
     } else {
       m.NDIR(b) = 2;
     }
     if (m.NDIR(b) > m.NDIRS) m.NDIRS = m.NDIR(b);
-    lst(f.mem, "NDIR=", m.NDIR(b));
+    lst(log, "NDIR=", m.NDIR(b));
 
     for (int n : {I, J}) {
       const float x = m.COORD(n, 1), y = m.COORD(n, 2);
@@ -107,7 +102,7 @@ void beam_areas(Model& m) {
 
 // Self weight of each slab, its loads spread over the bars on its edges, and
 // the quarter of the slab that each corner carries as contact area.
-void slab_areas(Model& m, Files& f) {
+void slab_areas(Model& m, Log& log) {
   m.NDIRS = 1;
   for (int s = 1; s <= m.NLOS; ++s) {
     const int I = m.NI(s), J = m.NJ(s), K = m.NK(s), L = m.NL(s);
@@ -117,7 +112,7 @@ void slab_areas(Model& m, Files& f) {
       if (same_name(m.MATNOM(t), m.Mat(s))) gama = m.PESOVOL(t);
     const float Pp = gama * m.h(s);
     m.CARGASLOSA(s, 5) = Pp;
-    lst(f.mem, "Pp Losa=", Pp);
+    lst(log, "Pp Losa=", Pp);
 
     // Edge bars: the bars joining two corners, except the diagonals.
     int edge[4] = {0, 0, 0, 0};
@@ -169,8 +164,8 @@ void slab_areas(Model& m, Files& f) {
     }
 
     if (c != 4) continue;
-    lst(f.mem, "SE TIENEN LOSAS DE CIMENTACIÓN");
-    lst(f.mem, "CALCULANDO AREAS DE REACCIÓN");
+    lst(log, "SE TIENEN LOSAS DE CIMENTACIÓN");
+    lst(log, "CALCULANDO AREAS DE REACCIÓN");
     const float a2 = a * 0.5f, b2 = bs * 0.5f;
     const float xI = m.COORD(I, 1), yI = m.COORD(I, 2);
     const float xJ = m.COORD(J, 1), yJ = m.COORD(J, 2);
@@ -184,35 +179,9 @@ void slab_areas(Model& m, Files& f) {
   }
 }
 
-void report_reactions(Model& m, Files& f) {
-  lst(f.rep);
-  lst(f.rep, "               COORDENADAS DE REACCIONES ");
-  lst(f.rep, "              PUNTO       PUNTO INICIAL   PUNTO FINAL");
-  lst(f.rep, "           (X  ,   Y)          (Xi  ,   Yi)        ", "(Xf  ,   Yf)");
-  for (int d = 1; d <= (m.NDIRS == 2 ? 2 : 1); ++d) {
-    lst(f.rep, d == 1 ? "direccion 1" : "direccion 2");
-    for (int i = 1; i <= m.NR; ++i)
-      put(f.rep, "(I6, 6F10.4)", i, m.XR(i), m.YR(i), m.Xi(i, d), m.Yi(i, d), m.Xf(i, d), m.Yf(i, d));
-  }
-
-  lst(f.rep, "GL DE REACCION   LONGITUD    AREA");
-  m.ACIM = 0.0f;
-  for (int g = 1; g <= 6 * m.NN; ++g) {
-    if (m.LONGITUD(g) == 0.0f) continue;
-    put(f.rep, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
-    m.ACIM += m.AREA(g);
-  }
-  lst(f.rep, "Área de la cimentación:", m.ACIM);
-
-  lst(f.rep, "Área tributaria por barra");
-  lst(f.rep, " Barra            LONGITUD    AREA");
-  for (int b = 1; b <= m.NB; ++b)
-    if (m.ATRIB(b) != 0.0f) put(f.rep, "(I6, 9X, 2F10.4)", b, m.LONG(b), m.ATRIB(b));
-}
-
 }  // namespace
 
-void reaction_areas(Model& m, Files& f) {
+void reaction_areas(Model& m, Log& log) {
   m.LONG.size_to(m.NB);
   m.UX.size_to(m.NB);
   m.UY.size_to(m.NB);
@@ -228,19 +197,50 @@ void reaction_areas(Model& m, Files& f) {
   m.AREA.size_to(m.NGL);
   m.NDIRS = 0;
 
-  bar_lengths(m, f);
-  lst(f.mem, "DIRECCIONES ENCONTRADAS", m.NDIRS);
-  lst(f.mem, "CALCULO DE AREAS DE REACCION");
+  bar_lengths(m, log);
+  lst(log, "DIRECCIONES ENCONTRADAS", m.NDIRS);
+  lst(log, "CALCULO DE AREAS DE REACCION");
   if (m.NLOS < 1) beam_areas(m);
-  else slab_areas(m, f);
-  report_reactions(m, f);
+  else slab_areas(m, log);
+
+  // Area of the foundation: the contact areas of the reactions.
+  m.ACIM = 0.0f;
+  for (int g = 1; g <= 6 * m.NN; ++g)
+    if (m.LONGITUD(g) != 0.0f) m.ACIM += m.AREA(g);
 }
 
-void log_reaction_dofs(const Model& m, Files& f) {
-  lst(f.mem, "PROGRAMA PRINCIPAL");
-  lst(f.mem, "GL DE REACCION   LONGITUD    AREA");
+void write_reaction_areas(const Model& m, OutFile& rep) {
+  lst(rep);
+  lst(rep, "LONGITUD DE BARRAS");
+  for (int b = 1; b <= m.NB; ++b) put(rep, "(I6, F10.4)", b, m.LONG(b));
+
+  lst(rep);
+  lst(rep, "               COORDENADAS DE REACCIONES ");
+  lst(rep, "              PUNTO       PUNTO INICIAL   PUNTO FINAL");
+  lst(rep, "           (X  ,   Y)          (Xi  ,   Yi)        ", "(Xf  ,   Yf)");
+  for (int d = 1; d <= (m.NDIRS == 2 ? 2 : 1); ++d) {
+    lst(rep, d == 1 ? "direccion 1" : "direccion 2");
+    for (int i = 1; i <= m.NR; ++i)
+      put(rep, "(I6, 6F10.4)", i, m.XR(i), m.YR(i), m.Xi(i, d), m.Yi(i, d), m.Xf(i, d), m.Yf(i, d));
+  }
+
+  lst(rep, "GL DE REACCION   LONGITUD    AREA");
+  for (int g = 1; g <= 6 * m.NN; ++g)
+    if (m.LONGITUD(g) != 0.0f) put(rep, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
+  lst(rep, "Área de la cimentación:", m.ACIM);
+
+  lst(rep, "Área tributaria por barra");
+  lst(rep, " Barra            LONGITUD    AREA");
+  for (int b = 1; b <= m.NB; ++b)
+    if (m.ATRIB(b) != 0.0f) put(rep, "(I6, 9X, 2F10.4)", b, m.LONG(b), m.ATRIB(b));
+}
+
+
+void log_reaction_dofs(const Model& m, Log& log) {
+  lst(log, "PROGRAMA PRINCIPAL");
+  lst(log, "GL DE REACCION   LONGITUD    AREA");
   for (int g = 1; g <= m.NGL; ++g)
-    if (m.LONGITUD(g) != 0.0f) put(f.mem, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
+    if (m.LONGITUD(g) != 0.0f) put(log, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
 }
 
 }  // namespace korvant

@@ -25,64 +25,67 @@ void size_amz(Model& m, Tab2<float>& amz) {
   if (amz.n1 != m.NPS || amz.n2 != strata_width(m)) amz.size_to(m.NPS, strata_width(m));
 }
 
-void log_matrix(const Model& m, Files& f, int n) {
+// The whole matrix: detail of the log.
+void log_matrix(const Model& m, Log& log, int n) {
+  if (!log.keeps(LogLine::detail)) return;
   const Layout& row = layout("(20F20.8)");
   for (int i = 1; i <= n; ++i) {
-    Rec r(f.mem, row);
+    Rec r(log.file(), row);
     for (int l = 1; l <= n; ++l) r << m.FLEX(i, l);
   }
 }
 
 // The four lines that name the length and area of column l's reaction, on
-// degree of freedom g (reaction j is on node j, so only j = l can hold g).
-void log_column(const Model& m, Files& f, int l, int g) {
-  if (l < 1 || l > m.NR || m.NREAC(l) != g) return;
-  lst(f.mem, "posicion ", g);
-  lst(f.mem, "DO J", l);
-  lst(f.mem, "AREA DE REACCION=", m.AREA(g));
-  lst(f.mem, "LONGITUD DE REACCION=", m.LONGITUD(g));
+// degree of freedom g (reaction j is on node j, so only j = l can hold g);
+// detail of the log.
+void log_column(const Model& m, Log& log, int l, int g) {
+  if (!log.keeps(LogLine::detail) || l < 1 || l > m.NR || m.NREAC(l) != g) return;
+  lst(log, "posicion ", g);
+  lst(log, "DO J", l);
+  lst(log, "AREA DE REACCION=", m.AREA(g));
+  lst(log, "LONGITUD DE REACCION=", m.LONGITUD(g));
 }
 
 // The lines that close the contribution of stratum k to FLEX(I, l): the
 // compressibility, thickness, vertical influences, length and area, then the
 // influence value and the running sum.
-void log_contribution(const Model& m, Files& f, float mc, float h, int I, int k, int l, int g, const char* ainf_label,
+void log_contribution(const Model& m, Log& log, float mc, float h, int I, int k, int l, int g, const char* ainf_label,
                       float ainf, float SUMA) {
+  if (!log.keeps(LogLine::detail)) return;
   {
-    Rec r(f.mem, "(6F10.6, I5)");
+    Rec r(log.file(), "(6F10.6, I5)");
     r << mc << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
   }
-  lst(f.mem, ainf_label, I, l, k, ainf);
-  lst(f.mem, "SUMA=", SUMA);
+  lst(log, ainf_label, I, l, k, ainf);
+  lst(log, "SUMA=", SUMA);
 }
 
 enum class Law { Immediate, Primary, Secondary };
 
 // FLSC, FLSC_3 and FLSC_4: same loops, a different deformation law per stratum.
-void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1) {
+void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1) {
   size_flex(m);
   Tab2<float>& amz = law == Law::Immediate ? m.AMZ : law == Law::Primary ? m.AMZ3 : m.AMZ4;
   size_amz(m, amz);
   const char* label = law == Law::Immediate ? "en flsc, ESTRATO=" : law == Law::Primary ? "en flsc_3, ESTRATO=" : "en flsc_4, ESTRATO=";
 
-  lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
-  if (law == Law::Immediate) lst(f.mem, "nflag1=", nflag1);
-  const bool detail = log_detail(f);  // the lines of each (point, reaction, stratum) and the matrix
+  lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
+  if (law == Law::Immediate) lst(log, "nflag1=", nflag1);
 
   for (int I = 1; I <= m.NR; ++I) {
     const int node = (m.NREAC(I) - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);
-    lst(f.mem, "I=", I, "NREAC(I)=", m.NREAC(I));
-    lst(f.mem, "NODO=", node, " PERFIL", KP);
+    lst(log, "I=", I, "NREAC(I)=", m.NREAC(I));
+    lst(log, "NODO=", node, " PERFIL", KP);
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
-      if (detail) log_column(m, f, l, g);
+      log_column(m, log, l, g);
       float SUMA = 0.0f;
       bool first = true;
       for (int k = 1; k <= m.NEST(KP); ++k) {
-        if (detail) lst(f.mem, label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
+        lst(detail(log), label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
         if (!(D < m.PROF(KP, k))) continue;
 
         float modulus;
@@ -105,47 +108,45 @@ void linear_flex(Model& m, Files& f, Law law, const Tab2<float>& Emod, const Tab
         if (law == Law::Secondary) term = term * std::log10(1.0f + m.psi(KP, k) * m.T(KP, k));
         SUMA = SUMA + term;
 
-        if (!detail) continue;
-        if (law == Law::Immediate) lst(f.mem, "AMZ(KP,J)=", mc);
-        log_contribution(m, f, mc, h, I, k, l, g, "AINF", ainf, SUMA);
+        if (law == Law::Immediate) lst(detail(log), "AMZ(KP,J)=", mc);
+        log_contribution(m, log, mc, h, I, k, l, g, "AINF", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
-      if (detail) lst(f.mem, "almacenando para nudo y reacción", I, l);
+      lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
   }
 
-  lst(f.mem, "MATRIZ DE FLEXIBILIDADES");
-  if (detail) log_matrix(m, f, m.NR);
+  lst(log, "MATRIZ DE FLEXIBILIDADES");
+  log_matrix(m, log, m.NR);
 }
 
 }  // namespace
 
-void FLSC(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1) {
-  linear_flex(m, f, Law::Immediate, Emod, &NU, nflag1);
+void FLSC(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1) {
+  linear_flex(m, log, Law::Immediate, Emod, &NU, nflag1);
 }
 
-void FLSC_3(Model& m, Files& f) { linear_flex(m, f, Law::Primary, m.Emv, nullptr, 0); }
+void FLSC_3(Model& m, Log& log) { linear_flex(m, log, Law::Primary, m.Emv, nullptr, 0); }
 
-void FLSC_4(Model& m, Files& f) { linear_flex(m, f, Law::Secondary, m.Emt, nullptr, 0); }
+void FLSC_4(Model& m, Log& log) { linear_flex(m, log, Law::Secondary, m.Emt, nullptr, 0); }
 
 // Immediate compressions with the modulus of each stratum evaluated at the
 // stress that the current reactions QREAC add to the in-situ mean pressure.
-void FNLCC(Model& m, Files& f) {
+void FNLCC(Model& m, Log& log) {
   size_flex(m);
   m.FLEX.fill(0.0f);
 
-  lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES");
-  const bool detail = log_detail(f);  // the lines of each (point, reaction, stratum) and the matrix
+  lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   for (int I = 1; I <= m.NR; ++I) {
     const int node = (m.NREAC(I) - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);
-    lst(f.mem, "I=", I, "NREAC(I)=", m.NREAC(I));
-    lst(f.mem, "NODO=", node, " PERFIL", KP);
+    lst(log, "I=", I, "NREAC(I)=", m.NREAC(I));
+    lst(log, "NODO=", node, " PERFIL", KP);
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
-      if (detail) log_column(m, f, l, g);
+      log_column(m, log, l, g);
       float SUMA = 0.0f;
       for (int k = 1; k <= m.NEST(KP); ++k) {
         if (!(D < m.PROF(KP, k))) continue;
@@ -158,19 +159,18 @@ void FNLCC(Model& m, Files& f) {
         const float inv = 1.0f / E;
         SUMA = SUMA + m.LONGITUD(g) * h * inv * ainf / m.AREA(g);
 
-        if (!detail) continue;
-        lst(f.mem, 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
-        lst(f.mem, sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
-        lst(f.mem, "EL MODULO E ES", E);
-        log_contribution(m, f, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
+        lst(detail(log), 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
+        lst(detail(log), sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
+        lst(detail(log), "EL MODULO E ES", E);
+        log_contribution(m, log, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
-      if (detail) lst(f.mem, "almacenando para nudo y reacción", I, l);
+      lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
   }
 
-  lst(f.mem, "MATRIZ DE FLEXIBILIDADES");
-  if (detail) log_matrix(m, f, m.NR);
+  lst(log, "MATRIZ DE FLEXIBILIDADES");
+  log_matrix(m, log, m.NR);
 }
 
 }  // namespace korvant

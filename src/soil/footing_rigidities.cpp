@@ -19,19 +19,19 @@ float at_or_zero(const Tab2<float>& t, int p, int k) { return p <= t.n1 && k <= 
 
 }  // namespace
 
-void footing_rigidities(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<float>& NU) {
+void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU) {
   const int n = m.NR + m.MR;
   if (m.FLEX.n1 != n || m.FLEX.n2 != n) m.FLEX.size_to(n, n);
   const Layout& strat = layout("(6F10.6)");
 
-  lst(f.mem, "FORMANDO MATRIZ DE FLEXIBILIDADES, ZAPATAS AISLADAS");
+  lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES, ZAPATAS AISLADAS");
   for (int i = 1; i <= m.MR; ++i) {
     const int g = m.NREACN(i);
     const int node = (g - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);
-    lst(f.mem, "INVESTIGANDO REACCIÓN", i, " GL=", g);
-    lst(f.mem, "PERTENECE AL NODO", node);
+    lst(log, "INVESTIGANDO REACCIÓN", i, " GL=", g);
+    lst(log, "PERTENECE AL NODO", node);
 
     // The footing of the node: the last one listed on it.
     int z = 0;
@@ -41,17 +41,17 @@ void footing_rigidities(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<
       reject_model(m, "reacción nodal " + std::to_string(i) + " del nodo " + std::to_string(node),
                    "el nodo no tiene zapata aislada; se esperaba una zapata en el nodo", node);
     }
-    lst(f.mem, "LA ZAPATA", z, " TIENE DIMENSIONES", m.ANCHO(z), m.LARGO(z));
+    lst(log, "LA ZAPATA", z, " TIENE DIMENSIONES", m.ANCHO(z), m.LARGO(z));
     const float A = m.ANCHO(z) * m.LARGO(z);
-    lst(f.mem, "AREA DE LA ZAPATA", A);
+    lst(log, "AREA DE LA ZAPATA", A);
     const float R = std::sqrt(A / 3.1415927f);  // radius of the circle of the same area
 
     float Sv = 0.0f, Sh = 0.0f, Sr = 0.0f;
     for (int l = 1; l <= m.NEST(KP); ++l) {
       const float nu = at_or_zero(NU, KP, l);
-      lst(f.mem, "ESTRATO", l);
-      { Rec r(f.mem, strat); r << m.H(KP, l) << nu; }
-      lst(f.mem, "prof=", m.PROF(KP, l), "  df=", D);
+      lst(log, "ESTRATO", l);
+      { Rec r(log.file(), strat); r << m.H(KP, l) << nu; }
+      lst(log, "prof=", m.PROF(KP, l), "  df=", D);
       if (!(D < m.PROF(KP, l))) continue;
 
       const float E = Emod(KP, l);
@@ -62,30 +62,30 @@ void footing_rigidities(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<
       Sv += 1.0f / Kv;
       Sh += 1.0f / Kh;
       Sr += 1.0f / Kr;
-      lst(f.mem, "RIGIDECES", Kv, Kh, Kr);
-      lst(f.mem, "SUMAS (INVERSOS):", Sv, Sh, Sr);
+      lst(log, "RIGIDECES", Kv, Kh, Kr);
+      lst(log, "SUMAS (INVERSOS):", Sv, Sh, Sr);
     }
 
-    lst(f.mem, "almacenando para la reaccion", i);
+    lst(log, "almacenando para la reaccion", i);
     const int t = g - 6 * (node - 1);
     float flex;
     if (t == 1 || t == 2) {
       flex = Sh;
-      lst(f.mem, "SE TIENE UNA RIGIDEZ HORIZONTAL", "  GL=", t);
+      lst(log, "SE TIENE UNA RIGIDEZ HORIZONTAL", "  GL=", t);
     } else if (t == 3) {
       flex = Sv;
-      lst(f.mem, "SE TIENE UNA RIGIDEZ VERTICAL", "  GL=", t);
+      lst(log, "SE TIENE UNA RIGIDEZ VERTICAL", "  GL=", t);
     } else {
       flex = Sr;
-      lst(f.mem, "SE TIENE UNA RIGIDEZ POR ROTACIÓN", "  GL=", t);
+      lst(log, "SE TIENE UNA RIGIDEZ POR ROTACIÓN", "  GL=", t);
     }
     m.FLEX(m.NR + i, m.NR + i) = flex;
   }
 
-  lst(f.mem, "MATRIZ DE FLEXIBILIDADES, ZAPATAS CORRIDAS+AISLADAS");
+  lst(log, "MATRIZ DE FLEXIBILIDADES, ZAPATAS CORRIDAS+AISLADAS");
   const Layout& row = layout("(20F20.8)");
   for (int r = 1; r <= n; ++r) {
-    Rec rec(f.mem, row);
+    Rec rec(log.file(), row);
     for (int c = 1; c <= n; ++c) rec << m.FLEX(r, c);
   }
 }

@@ -66,7 +66,7 @@ void check_model(const Model& m) {
 
 }  // namespace
 
-void influence_values(Model& m, Files& f) {
+void influence_values(Model& m, Log& log, OutFile& vinf) {
   check_model(m);
 
   const int NR = m.NR;
@@ -79,32 +79,32 @@ void influence_values(Model& m, Files& f) {
   m.AINF.size_to(NR, nest_max, NR, ndirs);
   m.SUM_AINF.size_to(NR, nest_max);
 
-  { Rec title(f.vinf, "(//15X, 'VALORES DE INFLUENCIA'/)"); }
-  lst(f.vinf, m.NDIRS, "DIRECCIONES");
+  { Rec title(vinf, "(//15X, 'VALORES DE INFLUENCIA'/)"); }
+  lst(vinf, m.NDIRS, "DIRECCIONES");
 
   const Layout& bousi_args = layout("(7F10.4)");
   const Layout& values = layout("(3I8, 3X, 4F10.7)");
 
   for (int d = 1; d <= m.NDIRS; ++d) {
-    lst(f.vinf, "EN LA DIRECCIÓN", d);
-    lst(f.vinf, "PUNTO ESTRATO REACCION      IX        IY        IZ");
-    lst(f.mem, "EN LA DIRECCIÓN", d);
+    lst(vinf, "EN LA DIRECCIÓN", d);
+    lst(vinf, "PUNTO ESTRATO REACCION      IX        IY        IZ");
+    lst(log, "EN LA DIRECCIÓN", d);
 
     for (int j = 1; j <= NR; ++j) {
       const int n = (m.NREAC(j) - 1) / 6 + 1;
       const int p = m.PERFCIM(n);
       const float D = m.DF(n);
-      lst(f.mem, "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
-      lst(f.mem, "NODO:", n);
-      lst(f.mem, "PERFIL ASIGNADO AL NODO:", p);
-      lst(f.mem, "ESTRATOS DEL PERFIL:", m.NEST(p));
+      lst(log, "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
+      lst(log, "NODO:", n);
+      lst(log, "PERFIL ASIGNADO AL NODO:", p);
+      lst(log, "ESTRATOS DEL PERFIL:", m.NEST(p));
       int k0 = 0;  // first stratum whose bottom lies below the foundation level
 
       for (int k = 1; k <= m.NEST(p); ++k) {
         float z = m.Z(p, k);
-        lst(f.mem, "Z1 ORIGINAL:", z);
-        lst(f.mem, "PROF=", m.PROF(p, k));
-        lst(f.mem, "Df=", D);
+        lst(log, "Z1 ORIGINAL:", z);
+        lst(log, "PROF=", m.PROF(p, k));
+        lst(log, "Df=", D);
         if (!(D < m.PROF(p, k))) continue;
 
         if (k0 == 0) k0 = k;
@@ -115,15 +115,15 @@ void influence_values(Model& m, Files& f) {
         } else if (m.PROF(p, k) > m.PROF(p, k0)) {
           z = (m.PROF(p, k) - D) - (m.PROF(p, k) - m.PROF(p, k - 1)) * 0.5f;
         }
-        lst(f.mem, "Z1 AJUSTADO:", z);
+        lst(log, "Z1 AJUSTADO:", z);
 
         const float nu = m.NU2(p, k);
-        // The lines of each (point, stratum, reaction) are the detail of the log.
-        const bool detail = log_detail(f), values_file = log_any(f);
+        // The lines of each (point, stratum, reaction) are detail of the log.
+        const bool detail_lines = log.keeps(LogLine::detail), values_file = log.any();
         for (int l = 1; l <= NR; ++l) {
-          if (detail) {
-            lst(f.mem, "antes de llamar a bousi");
-            Rec r(f.mem, bousi_args);
+          if (detail_lines) {
+            lst(log, "antes de llamar a bousi");
+            Rec r(log.file(), bousi_args);
             r << m.XR(j) << m.YR(j) << z << m.Xi(l, d) << m.Yi(l, d) << m.Xf(l, d) << m.Yf(l, d);
           }
           float sx = 0.0f, sy = 0.0f, sz = 0.0f;
@@ -134,10 +134,10 @@ void influence_values(Model& m, Files& f) {
           const float ainf = sz - (sx + sy) * nu;
           m.AINF(j, k, l, d) = ainf;
           m.SUM_AINF(j, k) += ainf;
-          if (values_file) { Rec r(f.vinf, values); r << j << k << l << sx << sy << sz << ainf; }
-          if (detail) {
-            { Rec r(f.mem, values); r << j << k << l << sx << sy << sz << ainf; }
-            lst(f.mem, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+          if (values_file) { Rec r(vinf, values); r << j << k << l << sx << sy << sz << ainf; }
+          if (detail_lines) {
+            { Rec r(log.file(), values); r << j << k << l << sx << sy << sz << ainf; }
+            lst(log, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
           }
         }
       }

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "model/model.hpp"
-#include "text/out_file.hpp"
+#include "text/log.hpp"
 
 namespace korvant {
 
@@ -35,27 +35,30 @@ void bousi(float nu, float x, float y, float z, float x1, float y1, float x2, fl
 
 // IX, IY, IZ, AINF, SUM_AINF and the file VALINF. Checks first that the
 // reaction points fit the influence tables (Fatal{status::BAD_DATA} otherwise).
-void influence_values(Model& m, Files& f);
+void influence_values(Model& m, Log& log, OutFile& vinf);
 
 // Entry d of an influence table (IX, IY, IZ, AINF); the tables hold only the
 // directions the model has, so a direction beyond them reads as +0.
 inline float dir_part(const Tab4<float>& t, int i, int k, int l, int d) { return d <= t.n4 ? t(i, k, l, d) : 0.0f; }
 
 // ECAMPO1, ECAMPO2, ECAMPOP1, ECAMPOP2 (needs qmax from the frame assembly).
-void field_moduli(Model& m, Files& f);
+void field_moduli(Model& m, Log& log);
+// Their report, and a warning on the error stream for each field modulus that a
+// solved case would divide by and that is zero, infinite or not a number.
+void write_field_moduli(const Model& m, OutFile& rep, OutFile& err);
 
 // Flexibility matrices: FLEX(1..NR, 1..NR). FLEX is sized (NR + MR) square on
 // the first call and kept. FLSC takes the modulus table chosen by nflag1 (by
 // profile for 1 and 3, by reaction point for 2); FLSC_3 uses Emv, FLSC_4 Emt,
 // psi and T, FNLCC the stress-dependent modulus under the reactions QREAC.
-void FLSC(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1);
-void FLSC_3(Model& m, Files& f);
-void FLSC_4(Model& m, Files& f);
-void FNLCC(Model& m, Files& f);
+void FLSC(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1);
+void FLSC_3(Model& m, Log& log);
+void FLSC_4(Model& m, Log& log);
+void FNLCC(Model& m, Log& log);
 
 // Isolated-footing rigidities on the diagonal of FLEX after the NR area reactions.
 // NU is a (profile, stratum) table; the consolidation cases pass a table of zeros
 // (an empty table reads as zeros).
-void footing_rigidities(Model& m, Files& f, const Tab2<float>& Emod, const Tab2<float>& NU);
+void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU);
 
 }  // namespace korvant

@@ -21,6 +21,7 @@ constexpr float RIGIDEZ_INICIAL = -2500.0f;  // starting displacement = R / this
 constexpr float DELTA = 0.001f;      // reaction increment of the finite differences
 constexpr float TOLERANCIA = 0.01f;  // largest change of a reaction at convergence (%)
 constexpr int MAX_ITER = 20;
+constexpr const char* kSinConvergencia = "SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES";
 constexpr int MAX_IMPRESION = 500;   // largest system whose matrices are logged
 
 // Working store, sized to the Newton system on first need and reused.
@@ -29,11 +30,11 @@ std::vector<float> bv;                  // right-hand side of the frame rows
 std::vector<double> ERRPC;
 Tab1<float> DEFS, BASE, HINC;
 
-void log_reaction_lengths(const Model& m, Files& f) {
-  lst(f.mem, "GL DE REACCION   LONGITUD    AREA");
-  if (!log_detail(f)) return;
+void log_reaction_lengths(const Model& m, Log& log) {
+  lst(log, "GL DE REACCION   LONGITUD    AREA");
+  if (!log.keeps(LogLine::detail)) return;
   for (int i = 1; i <= 6 * m.NR; ++i)
-    if (m.LONGITUD(i) != 0.0f) put(f.mem, "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
+    if (m.LONGITUD(i) != 0.0f) put(log, "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
 }
 
 // Influence value in direction d; the tables hold only the directions of the
@@ -45,127 +46,122 @@ int profile_of(const Model& m, int i) { return m.PERFIL((m.NREAC(i) - 1) / 6 + 1
 
 }  // namespace
 
-float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC_,
+float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC_,
           int KP) {
   const int NR = m.NR, NGRED = m.NGRED;
-  // Every line of a call is detail of the log: skipped, arguments and all, without it.
-  const bool detail = log_detail(f);
-  auto log = [&](const auto&... a) {
-    if (detail) lst(f.mem, a...);
-  };
-  log("en def, ii=", ii, " jj=", jj);
-  log("en Def ng=", m.NGL, " ngred=", NGRED);
+  // Every line of a call is detail of the log.
+  lst(detail(log), "en def, ii=", ii, " jj=", jj);
+  lst(detail(log), "en Def ng=", m.NGL, " ngred=", NGRED);
   float sx = 0.0f, sy = 0.0f, sz = 0.0f;
   if (caso == 2) {
-    log("ng=", m.NGL, " NGRED", NGRED);
+    lst(detail(log), "ng=", m.NGL, " NGRED", NGRED);
     for (int k = 1; k <= NR; ++k) {
       const int g = 6 * k - 3;
       const int npr = NGRED + k;
-      log("NPOS=", g, " NPR=", npr);
-      log("i=", ii, "j=", jj, "k=", k);
-      log("aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
-      log("AR(k)=", m.AREA(g));
-      log("r(k)=", m.RNL(npr));
-      log("LR(k)=", m.LONGITUD(g));
-      log("h(k)=", HINC_(k));
+      lst(detail(log), "NPOS=", g, " NPR=", npr);
+      lst(detail(log), "i=", ii, "j=", jj, "k=", k);
+      lst(detail(log), "aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
+      lst(detail(log), "AR(k)=", m.AREA(g));
+      lst(detail(log), "r(k)=", m.RNL(npr));
+      lst(detail(log), "LR(k)=", m.LONGITUD(g));
+      lst(detail(log), "h(k)=", HINC_(k));
       const float r = m.RNL(npr) + HINC_(k);
-      log("r+h=", r);
+      lst(detail(log), "r+h=", r);
       const float L = m.LONGITUD(g), A = m.AREA(g);
       sx = sx + (inf(m.IX, ii, jj, k, 1) + inf(m.IX, ii, jj, k, 2)) * L * r / A;
       sy = sy + r * (inf(m.IY, ii, jj, k, 1) + inf(m.IY, ii, jj, k, 2)) * L / A;
       sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * L / A;
     }
-    log("sigmax(i,j)", ii, jj, sx);
-    log("sigmaY(i,j)", ii, jj, sy);
-    log("sigmaZ(i,j)", ii, jj, sz);
+    lst(detail(log), "sigmax(i,j)", ii, jj, sx);
+    lst(detail(log), "sigmaY(i,j)", ii, jj, sy);
+    lst(detail(log), "sigmaZ(i,j)", ii, jj, sz);
     const float PZ = m.PZ(KP, jj), NU = m.NU2(KP, jj), Ad = Adem(KP, jj);
-    log("Pz(kp,jj)", PZ);
-    log("Anu(KP,jj)=", NU);
+    lst(detail(log), "Pz(kp,jj)", PZ);
+    lst(detail(log), "Anu(KP,jj)=", NU);
     const float p0 = (2.0f * m.KO(KP, jj) + 1.0f) * PZ / 3.0f;
     const float s = (sx + sy) / sz;
-    log("ssigmas=", s);
+    lst(detail(log), "ssigmas=", s);
     const float c = 0.33333334f + 0.33333334f * s;
-    log("A_Dem=", Ad);
+    lst(detail(log), "A_Dem=", Ad);
     const float Q = (1.0f - NU * s) * (std::sqrt(sz * c + p0) - std::sqrt(p0)) /
                     (std::sqrt(m.VALNL) * 0.5f * Ad * c);
     const float def = (1.0f - std::exp(-Q)) * m.H(KP, jj);
-    log("DEF=", def);
+    lst(detail(log), "DEF=", def);
     return def;
   }
   if ((caso == 3 || caso == 4) && m.TIPOEST(KP, jj) == 2) {
-    log(caso == 3 ? "caso 3" : "caso 4");
+    lst(detail(log), caso == 3 ? "caso 3" : "caso 4");
     for (int k = 1; k <= NR; ++k) {
       const int g = 6 * k - 3;
       const float r = m.RNL(NGRED + k) + HINC_(k);
       sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * m.LONGITUD(g) / m.AREA(g);
     }
-    log("sigmax(i,j)", ii, jj, sx);
-    log("sigmaY(i,j)", ii, jj, sy);
-    log("sigmaZ(i,j)", ii, jj, sz);
-    log("Pz(kp,jj)", m.PZ(KP, jj));
-    log("Anu(KP,jj)=", m.NU2(KP, jj));
+    lst(detail(log), "sigmax(i,j)", ii, jj, sx);
+    lst(detail(log), "sigmaY(i,j)", ii, jj, sy);
+    lst(detail(log), "sigmaZ(i,j)", ii, jj, sz);
+    lst(detail(log), "Pz(kp,jj)", m.PZ(KP, jj));
+    lst(detail(log), "Anu(KP,jj)=", m.NU2(KP, jj));
     const float Ad = Adem(KP, jj);
-    log("A_Dem=", Ad);
+    lst(detail(log), "A_Dem=", Ad);
     const float expo = std::exp(sz / (-m.VALNL * Ad));
     float def;
     if (caso == 3) {
-      log("expo=", expo);
+      lst(detail(log), "expo=", expo);
       def = (1.0f - expo) * m.H(KP, jj);
     } else {
-      log("psi=", m.psi(KP, jj));
-      log("T=", m.T(KP, jj));
-      log("expo=", expo);
+      lst(detail(log), "psi=", m.psi(KP, jj));
+      lst(detail(log), "T=", m.T(KP, jj));
+      lst(detail(log), "expo=", expo);
       const float ct = (1.0f - expo) * m.H(KP, jj);
-      log("ct=", ct);
+      lst(detail(log), "ct=", ct);
       const float res = m.psi(KP, jj) * m.T(KP, jj);
-      log("res=", res);
+      lst(detail(log), "res=", res);
       def = std::log10(1.0f + res) * ct;
     }
-    log("DEF=", def);
+    lst(detail(log), "DEF=", def);
     return def;
   }
   return 0.0f;
 }
 
-void CalcDefNL(const Model& m, Files& f, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS_,
+void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS_,
                const Tab1<float>& HINC_) {
-  const bool detail = log_detail(f);  // all but the heading of a call
-  lst(f.mem, "EN CalcDefNL");
-  if (detail) lst(f.mem, "N=", m.NR);
-  log_reaction_lengths(m, f);
+  lst(log, "EN CalcDefNL");
+  lst(detail(log), "N=", m.NR);
+  log_reaction_lengths(m, log);
   for (int i = 1; i <= m.NR; ++i) DEFS_(i) = 0.0f;
   for (int i = 1; i <= m.NR; ++i) {
     const int KP = profile_of(m, i);
     assert(KP >= 1);
-    DEFS_(i) = Def(m, f, caso, i, 1, Adem, HINC_, KP);
-    if (detail) lst(f.mem, "Reaccion:", i, " estrato", 1, DEFS_(i));
+    DEFS_(i) = Def(m, log, caso, i, 1, Adem, HINC_, KP);
+    lst(detail(log), "Reaccion:", i, " estrato", 1, DEFS_(i));
     for (int jj = 2; jj <= m.NEST(KP); ++jj) {
-      const float d = Def(m, f, caso, i, jj, Adem, HINC_, KP);
+      const float d = Def(m, log, caso, i, jj, Adem, HINC_, KP);
       DEFS_(i) = DEFS_(i) + d;
-      if (detail) lst(f.mem, "Reaccion:", i, "en estrato:", jj, d);
+      lst(detail(log), "Reaccion:", i, "en estrato:", jj, d);
     }
-    if (detail) put(f.mem, "(A30, I5, F20.10)", "def total nodo", i, DEFS_(i));
+    put(detail(log), "(A30, I5, F20.10)", "def total nodo", i, DEFS_(i));
   }
 }
 
-bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<float>& vered) {
+bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, const Tab1<float>& vered) {
   const int NGRED = m.NGRED, NR = m.NR, NGL = m.NGL, NN = m.NN;
   const int NT = NGRED + NR;
   const std::size_t n = static_cast<std::size_t>(NT);
   const auto& Kc = m.akr;  // the frame rows of the coupled system are those of akr
   auto at = [](int i) { return static_cast<std::size_t>(i); };
 
-  lst(f.mem);
-  lst(f.mem);
-  lst(f.mem, "////////////////////////////////////////");
-  lst(f.mem);
-  lst(f.mem, "dentro de SOLNL, NGRED=", NGRED);
-  lst(f.mem, "EN SolNLDem");
-  lst(f.mem, "N=", NR);
-  log_reaction_lengths(m, f);
-  // Matrices, vectors and the lines of each reaction in an iteration are the
-  // detail of the log; the headings and the lines of each iteration stay.
-  const bool detail = log_detail(f);
+  lst(log);
+  lst(log);
+  lst(log, "////////////////////////////////////////");
+  lst(log);
+  lst(log, "dentro de SOLNL, NGRED=", NGRED);
+  lst(log, "EN SolNLDem");
+  lst(log, "N=", NR);
+  log_reaction_lengths(m, log);
+  // Matrices, vectors and the lines of each reaction in an iteration are
+  // detail of the log; the headings and the lines of each iteration are steps.
+  const bool detail_lines = log.keeps(LogLine::detail);
 
   // Jacobian, inverted in place by gaussj.
   float* const Jac = solver_matrix(NT);
@@ -185,42 +181,40 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
   if (m.RNL.size() < NT) m.RNL.size_to(NT);
   auto J = [&](int r, int c) -> float& { return Jac[at(c - 1) * n + at(r - 1)]; };
 
-  lst(f.mem, "ANTES DE MODIFICAR CR");
-  lst(f.mem, "CR DESPUÉS DE AÑADIR AKR");
-  if (detail && NGRED <= MAX_IMPRESION)
+  lst(log, "ANTES DE MODIFICAR CR");
+  lst(log, "CR DESPUÉS DE AÑADIR AKR");
+  if (detail_lines && NGRED <= MAX_IMPRESION)
     for (int r = 1; r <= NGRED; ++r) {
       {
-        Rec rec(f.mem, "(500F20.8)");
+        Rec rec(log.file(), "(500F20.8)");
         for (int c = 1; c <= NGRED; ++c) rec << m.akr(r, c);
       }
-      Rec rec(f.mem, "(500F20.8)");
+      Rec rec(log.file(), "(500F20.8)");
       for (int c = 1; c <= NT; ++c) rec << Kc(r, c);
     }
   if (bv.size() < at(NGRED) + 1) bv.resize(at(NGRED) + 1);
   // Right-hand side of the frame rows.
-  lst(f.mem, "FORMACION DE B");
+  lst(log, "FORMACION DE B");
   for (int r = 1; r <= NGRED; ++r) {
     const float ve = r <= vered.size() ? vered(r) : 0.0f;
     const float pr = r <= m.PRED.size() ? m.PRED(r) : 0.0f;
     bv[at(r)] = ve + pr;
-    if (detail) lst(f.mem, ve, pr, bv[at(r)]);
+    lst(detail(log), ve, pr, bv[at(r)]);
   }
-  if (detail)
-    for (int r = 1; r <= NGRED; ++r) lst(f.mem, r, bv[at(r)]);
+  for (int r = 1; r <= NGRED; ++r) lst(detail(log), r, bv[at(r)]);
 
   // Starting point: every reaction 10 t, its degree of freedom settled by R/2500.
   m.RNL.fill(0.0f);
   std::fill(prev.begin(), prev.end(), 0.0f);
   for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = R_INICIAL;
   for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / RIGIDEZ_INICIAL;
-  lst(f.mem, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
-  if (detail)
-    for (int i = 1; i <= NT; ++i) put(f.mem, "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
+  lst(log, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
+  for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
 
   bool converged = false;
   for (int it = 1; it <= MAX_ITER; ++it) {
-    lst(f.mem, "Iteración:", it);
-    lst(f.con, "Iteracion:", it);
+    lst(log, "Iteración:", it);
+    lst(con, "Iteracion:", it);
     for (int k = 1; k <= NR; ++k) {
       BASE(k) = 0.0f;
       DEFS(k) = 0.0f;
@@ -229,7 +223,7 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     std::fill(Fv.begin(), Fv.end(), 0.0f);
 
     // Frame rows of the functional: K x - b, each sum from +0 over the columns in order.
-    lst(f.mem, "VECTOR FUNCIONAL, PARTE LINEAL");
+    lst(log, "VECTOR FUNCIONAL, PARTE LINEAL");
     std::fill(acc.begin(), acc.end(), 0.0f);
     for (int c = 1; c <= NT; ++c) {
       const float xc = m.RNL(c);
@@ -237,76 +231,76 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
     }
     for (int r = 1; r <= NGRED; ++r) {
       Fv[at(r)] = acc[at(r)] - bv[at(r)];
-      if (detail) put(f.mem, "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
+      put(detail(log), "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
     }
 
     // Compatibility rows: soil settlement plus frame displacement at each reaction.
-    lst(f.mem, "calculo de vector funcional, PARTE NO LINEAL");
+    lst(log, "calculo de vector funcional, PARTE NO LINEAL");
     for (int k = 1; k <= HINC.size(); ++k) HINC(k) = 0.0f;
-    CalcDefNL(m, f, caso, Adem, DEFS, HINC);
-    lst(f.mem, "deformaciones calculadas CON H=", HINC(1));
-    if (detail) {
-      Lst l(f.mem);
+    CalcDefNL(m, log, caso, Adem, DEFS, HINC);
+    lst(log, "deformaciones calculadas CON H=", HINC(1));
+    if (detail_lines) {
+      Lst l(log.file());
       for (int k = 1; k <= NR; ++k) l << DEFS(k);
     }
     for (int k = 1; k <= NR; ++k) {
       BASE(k) = -DEFS(k);
       Fv[at(NGRED + k)] = DEFS(k) + m.RNL(m.NUMGL(m.NREAC(k)));
-      if (detail) put(f.mem, "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
+      put(detail(log), "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
     }
 
     for (int c = 1; c <= NT; ++c)
       for (int r = 1; r <= NGRED; ++r) J(r, c) = Kc(r, c);
-    if (detail && NGRED <= MAX_IMPRESION)
+    if (detail_lines && NGRED <= MAX_IMPRESION)
       for (int r = 1; r <= NGRED; ++r) {
-        Rec rec(f.mem, "(I5, 500F20.8)");
+        Rec rec(log.file(), "(I5, 500F20.8)");
         rec << r;
         for (int c = 1; c <= NT; ++c) rec << J(r, c);
       }
 
     // Soil columns by forward differences.
-    lst(f.mem, "CÁLCULANDO JACOBIANO, INCREMENTOS DE H");
+    lst(log, "CÁLCULANDO JACOBIANO, INCREMENTOS DE H");
     for (int k = 1; k <= NR; ++k) {
       for (int i = 1; i <= HINC.size(); ++i) HINC(i) = 0.0f;
       HINC(k) = DELTA;
-      CalcDefNL(m, f, caso, Adem, DEFS, HINC);
+      CalcDefNL(m, log, caso, Adem, DEFS, HINC);
       for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, NGRED + k) = (BASE(mm) + DEFS(mm)) / DELTA;
-      if (!detail) continue;
-      lst(f.mem, "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
+      if (!detail_lines) continue;
+      lst(log, "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
       {
-        Lst l(f.mem);
+        Lst l(log.file());
         for (int i = 1; i <= NR; ++i) l << DEFS(i);
       }
-      Lst l(f.mem);
+      Lst l(log.file());
       for (int i = 1; i <= NR; ++i) l << BASE(i);
     }
     for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, m.NUMGL(m.NREAC(mm))) = 1.0f;
-    lst(f.mem, "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
-    if (detail && NT >= 1 && NT <= MAX_IMPRESION)
+    lst(log, "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
+    if (detail_lines && NT >= 1 && NT <= MAX_IMPRESION)
       for (int r = 1; r <= NT; ++r) {
-        Rec rec(f.mem, "(I5, 500F20.8)");
+        Rec rec(log.file(), "(I5, 500F20.8)");
         rec << r;
         for (int c = 1; c <= NT; ++c) rec << J(r, c);
       }
 
-    lst(f.mem, "IMPRESION DE -F");
+    lst(log, "IMPRESION DE -F");
     for (int i = 1; i <= NT; ++i) {
       rhs[at(i)] = -Fv[at(i)];
-      if (detail) lst(f.mem, "F[", i, "]", rhs[at(i)]);
+      lst(detail(log), "F[", i, "]", rhs[at(i)]);
     }
-    gaussj(Jac, NT, NT, rhs.data() + 1, f.con);
+    gaussj(Jac, NT, NT, rhs.data() + 1, con);
 
-    lst(f.mem, "JACOBIANO INVERSO");
+    lst(log, "JACOBIANO INVERSO");
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = m.RNL(i);
       m.RNL(i) = m.RNL(i) + rhs[at(i)];
-      if (!detail) continue;
+      if (!detail_lines) continue;
       if (NT <= MAX_IMPRESION) {
-        Rec rec(f.mem, "(500F20.8)");
+        Rec rec(log.file(), "(500F20.8)");
         for (int c = 1; c <= NT; ++c) rec << J(i, c);
         rec << rhs[at(i)];
       }
-      put(f.mem, "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
+      put(log, "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
     }
     // The soil takes no tension.
     for (int k = 1; k <= NR; ++k)
@@ -316,20 +310,20 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
       ERRPC[at(k)] = std::fabs(rn - rp) / std::fabs(rp) * 100.0;
     }
 
-    lst(f.mem, "VALORES ANTERIORES DE R");
-    if (detail && NT <= MAX_IMPRESION) {
-      Rec rec(f.mem, "(500F20.8)");
+    lst(log, "VALORES ANTERIORES DE R");
+    if (detail_lines && NT <= MAX_IMPRESION) {
+      Rec rec(log.file(), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << prev[at(i)];
     }
-    lst(f.mem, "NUEVOS VALORES DE R");
-    if (detail && NT <= MAX_IMPRESION) {
-      Rec rec(f.mem, "(500F20.8)");
+    lst(log, "NUEVOS VALORES DE R");
+    if (detail_lines && NT <= MAX_IMPRESION) {
+      Rec rec(log.file(), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << m.RNL(i);
     }
-    lst(f.mem, "ERROR EN LAS REACCIONES");
-    lst(f.con, "ERROR");
-    for (OutFile* o : {&f.mem, &f.con}) {
-      if (o == &f.mem && !detail) continue;
+    lst(log, "ERROR EN LAS REACCIONES");
+    lst(con, "ERROR");
+    for (OutFile* o : {&log.file(), &con}) {
+      if (o != &con && !detail_lines) continue;
       if (NT <= MAX_IMPRESION) {
         Rec rec(*o, "(500E10.2)");
         for (int k = 1; k <= NR; ++k) rec << ERRPC[at(k)];
@@ -354,25 +348,24 @@ bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<flo
   for (int i = 1; i <= NGL; ++i) {
     const int e = m.NUMGL(i);
     m.DESP(i) = e != 0 ? m.RNL(e) : 0.0f;
-    if (detail) lst(f.mem, "I=", i, "  NGL=", e);
+    lst(detail(log), "I=", i, "  NGL=", e);
   }
-  lst(f.mem, "desplazamientos nodales");
-  if (detail)
-    for (int k = 1; k <= NN; ++k) lst(f.mem, k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+  lst(log, "desplazamientos nodales");
+  for (int k = 1; k <= NN; ++k) lst(detail(log), k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
 
-  lst(f.rep, "REACCIONES, t/m");
-  for (int k = 1; k <= NR; ++k) put(f.rep, "(I6, F20.8)", k, m.DESP(NGL + k));
-  lst(f.rep, "HUNDIMIENTOS, m");
-  for (int k = 1; k <= NR; ++k) put(f.rep, "(I6, F20.8)", k, m.DESP(m.NREAC(k)));
-  lst(f.rep, "GIROS Y DESPLAZAMIENTOS");
-  for (int i = 1; i <= NGL; ++i) put(f.rep, "(I6, F20.8)", i, m.DESP(i));
-  write_node_displacements(m, f);
-
-  if (!converged) {
-    lst(f.con, "SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES");
-    lst(f.rep, "SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES");
-  }
+  if (!converged) lst(con, kSinConvergencia);
   return converged;
+}
+
+void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged) {
+  lst(rep, "REACCIONES, t/m");
+  for (int k = 1; k <= m.NR; ++k) put(rep, "(I6, F20.8)", k, m.DESP(m.NGL + k));
+  lst(rep, "HUNDIMIENTOS, m");
+  for (int k = 1; k <= m.NR; ++k) put(rep, "(I6, F20.8)", k, m.DESP(m.NREAC(k)));
+  lst(rep, "GIROS Y DESPLAZAMIENTOS");
+  for (int i = 1; i <= m.NGL; ++i) put(rep, "(I6, F20.8)", i, m.DESP(i));
+  write_node_displacements(m, rep);
+  if (!converged) lst(rep, kSinConvergencia);
 }
 
 }  // namespace korvant

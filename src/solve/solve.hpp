@@ -2,7 +2,7 @@
 #pragma once
 
 #include "model/model.hpp"
-#include "text/out_file.hpp"
+#include "text/log.hpp"
 
 namespace korvant {
 
@@ -20,18 +20,25 @@ void gaussj_options(int block, long parallel_min, int isa);
 const char* gaussj_instruction_set();
 
 // Linear interaction solve of one case with its reduced load vector.
-void HUND(Model& m, Files& f, const Tab1<float>& vered);
+// The solve writes the log; gaussj writes to `con` the line of a zero pivot.
+void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered);
+// Its results: reactions, settlements and node displacements in the report,
+// the values block of the GiD results file.
+void write_linear_solution(const Model& m, OutFile& rep, OutFile& res);
 
 // Nonlinear (Demeneghi) interaction solve of case 2, 3 or 4 with the case's
 // parameter table (A2, Ap or Acs) and reduced load vector. Returns false when
 // the Newton iteration ended without meeting its convergence test.
-bool SOLNL(Model& m, Files& f, int caso, const Tab2<float>& Adem, const Tab1<float>& vered);
+// The progress of the iteration goes to `con`.
+bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, const Tab1<float>& vered);
+// Its results in the report, with the line of an iteration that did not converge.
+void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged);
 
 // Settlement (m) of stratum jj under reaction ii in case `caso`, for the reactions
 // RNL(NGRED + k) + HINC(k); KP is the soil profile of the reaction's node.
-float Def(const Model& m, Files& f, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC, int KP);
+float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC, int KP);
 // DEFS(1..NR): settlement under every reaction, summed over the strata of its profile.
-void CalcDefNL(const Model& m, Files& f, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS, const Tab1<float>& HINC);
+void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS, const Tab1<float>& HINC);
 
 // The square work matrix of the solvers (the coupled matrix of HUND, the
 // Jacobian of SOLNL): n x n, column by column, grown on first need and kept for
@@ -40,7 +47,7 @@ float* solver_matrix(int n);
 
 // Lines shared by the solvers: the nodal displacement table of the report and
 // the values of a GiD result block (after its header line) from DESP.
-void write_node_displacements(const Model& m, Files& f);
-void write_result_values(const Model& m, Files& f);
+void write_node_displacements(const Model& m, OutFile& rep);
+void write_result_values(const Model& m, OutFile& res);
 
 }  // namespace korvant

@@ -69,12 +69,6 @@ class OutFile {
   // `*done` is already set (one flag shared by the files that warn once in all).
   void warn_when_larger(std::uint64_t bytes, OutFile& to, std::string text, bool* done);
 
-  // Whether a log takes its detail: the lines that grow faster than the model
-  // (matrices, the vectors of each solve and iteration, the lines of each
-  // reaction, stratum and call). Writers test it and skip those lines whole.
-  bool detail() const { return detail_; }
-  void keep_detail(bool on) { detail_ = on; }
-
  private:
   // The bytes to write for the buffer (the buffer itself, or its UTF-8 form).
   std::string_view encoded();
@@ -94,30 +88,6 @@ class OutFile {
   OutFile* warn_to_ = nullptr;
   std::string warn_text_;
   bool* warned_ = nullptr;
-  bool detail_ = true;
 };
-
-// How much of the computation log a run writes: all of it; the headings and
-// the lines written once per case or pass, without the lines that grow faster
-// than the model; or no MEMORIA and no VALINF at all.
-enum class LogLevel { Full, Summary, None };
-
-// The files of one run.
-struct Files {
-  OutFile rep;   // the results report (name given by the user)
-  OutFile msh;   // "arch.msh"
-  OutFile res;   // "arch.res"
-  OutFile mem;   // "MEMORIA"
-  OutFile vinf;  // "VALINF"
-  OutFile con;   // console output (standard output)
-  OutFile err;   // console error stream (standard error)
-  LogLevel log = LogLevel::Full;
-  bool large_log_warned = false;  // the warning of a large MEMORIA or VALINF was given
-};
-
-// Whether MEMORIA takes its detail (set from the level when the run starts).
-inline bool log_detail(const Files& f) { return f.mem.detail(); }
-// Whether MEMORIA and VALINF are written at all.
-inline bool log_any(const Files& f) { return f.log != LogLevel::None; }
 
 }  // namespace korvant

@@ -86,11 +86,11 @@ void write_csv_bars(const Model& m, OutFile& o) {
 
 void write_csv_diagrams(const Model& m, int caso, OutFile& o) {
   line(o, "eje,nombre,barra,x,v,m");
-  std::vector<AxisPoint> pts;
+  AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
-    axis_points(m, a, caso, 1, pts);
+    walk_axis(m, a, caso, 1, walk);
     const std::string name = trimmed(m.NOMEJE(a));
-    for (const AxisPoint& p : pts) {
+    for (const AxisPoint& p : walk.points) {
       integer(o, a);
       sep(o);
       text(o, name);

@@ -517,11 +517,11 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
 
   g.text(MARGIN, diagrams_top + 10, "Diagramas de elementos mecánicos por eje", "font-size=\"15\" font-weight=\"bold\"");
   if (axes == 0) g.text(MARGIN, diagrams_top + 36, "(el modelo no tiene ejes)", "font-size=\"13\" fill=\"#555555\"");
-  std::vector<AxisPoint> pts;
+  AxisWalk walk;
   for (int a = 1; a <= axes; ++a) {
     const int fine = m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV;
-    axis_points(m, a, c.caso, fine, pts);
-    draw_axis(g, m, a, pts, diagrams_top + 24 + (a - 1) * AXIS_H);
+    walk_axis(m, a, c.caso, fine, walk);
+    draw_axis(g, m, a, walk.points, diagrams_top + 24 + (a - 1) * AXIS_H);
   }
   g << "</svg>";
   g.end();

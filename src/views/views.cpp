@@ -8,45 +8,15 @@
 
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
+#include "model/analysis_passes.hpp"
 
 namespace korvant {
 
 namespace {
 
-struct PassName {
-  int caso, KANAL, nflag1;
-  const char* pass;
-  const char* title;
-};
-
-// Every solve a run can make. KANAL -1: whatever KANAL (expansions).
-const PassName kPasses[] = {
-    {1, -1, 1, "caso1_campo-centro", "Expansiones, módulos de campo en el nodo central"},
-    {1, -1, 2, "caso1_campo-nodo", "Expansiones, módulos de campo en cada nodo"},
-    {1, -1, 3, "caso1_laboratorio", "Expansiones, módulos de laboratorio"},
-    {2, 0, 1, "caso2_campo-centro", "Compresiones, módulos de campo en el nodo central"},
-    {2, 0, 2, "caso2_campo-nodo", "Compresiones, módulos de campo en cada nodo"},
-    {2, 0, 3, "caso2_laboratorio", "Compresiones, módulos de laboratorio"},
-    {2, 1, 0, "caso2_iterativo", "Compresiones, análisis iterativo (última pasada)"},
-    {2, 2, 0, "caso2_no-lineal", "Compresiones, ecuación no lineal de Demeneghi"},
-    {3, 0, 0, "caso3_lineal", "Consolidación primaria, análisis lineal"},
-    {3, 2, 0, "caso3_no-lineal", "Consolidación primaria, ecuación no lineal de Demeneghi"},
-    {4, 0, 0, "caso4_lineal", "Consolidación secundaria, análisis lineal"},
-    {4, 2, 0, "caso4_no-lineal", "Consolidación secundaria, ecuación no lineal de Demeneghi"},
-};
-
 const char* const kSuffixes[] = {".vtu", "_reacciones.csv", "_nodos.csv", "_barras.csv", "_diagramas.csv", ".svg"};
 
 }  // namespace
-
-SolvedCase solved_case(int caso, int KANAL, int nflag1) {
-  for (const PassName& p : kPasses) {
-    const bool kanal = p.KANAL == -1 || p.KANAL == KANAL;
-    if (p.caso == caso && kanal && (p.nflag1 == 0 || p.nflag1 == nflag1))
-      return {caso, caso != 1 && KANAL == 2, p.pass, p.title};
-  }
-  return {caso, false, "caso", ""};
-}
 
 void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>& out) {
   out.clear();
@@ -69,35 +39,6 @@ void node_settlements(const Model& m, const std::vector<ReactionPoint>& rp, std:
   for (int n = 1; n <= m.NN; ++n) out[static_cast<std::size_t>(n)] = m.DESP(6 * n - 3);
   for (const ReactionPoint& p : rp)
     if (p.comp == 3) out[static_cast<std::size_t>(p.node)] = p.s;
-}
-
-void axis_points(const Model& m, int a, int caso, int fine, std::vector<AxisPoint>& out) {
-  out.clear();
-  if (fine < 1) fine = 1;
-  float deje = 0.0f;
-  for (int k = 1; k <= m.NBEJE(a); ++k) {
-    const int b = m.BAREJE(a, k);
-    if (b < 1 || b > m.NB) continue;
-    const float L = m.LONG(b);
-    const float dl = L / static_cast<float>(m.NDIV);
-    const float w = case_load(m, b, caso);
-    float rr = 0.0f, rs = 0.0f;
-    if (m.TIPO(b) == 1) {
-      const int pi = area_reaction_position(m, m.GLBARRA(b, 3));
-      const int pj = area_reaction_position(m, m.GLBARRA(b, 9));
-      if (pi != 0) rr = m.DESP(m.NGL + pi);
-      if (pj != 0) rs = m.DESP(m.NGL + pj);
-    }
-    const float V0 = m.VGL(b, 3), M0 = m.VGL(b, 5);
-    const int n = m.NDIV * fine;
-    const float step = fine == 1 ? dl : L / static_cast<float>(n);
-    for (int j = 0; j <= n; ++j) {
-      const float x = static_cast<float>(j) * step;
-      const DiagramPoint pt = diagram_point(V0, M0, rr, rs, w, L, x);
-      out.push_back({b, x + deje, pt.V, pt.M});
-    }
-    deje = static_cast<float>(m.NDIV) * dl + deje;
-  }
 }
 
 void put_real(OutFile& o, float v) {
@@ -143,11 +84,11 @@ Views::Views(ViewOptions opts, const std::string& reporte) : opts_(opts), base_(
 std::vector<std::string> Views::possible_names() const {
   std::vector<std::string> names;
   if (opts_.vtk) names.push_back(base_ + ".pvd");
-  for (const PassName& p : kPasses)
+  for (const AnalysisPass& p : analysis_passes())
     for (const char* suffix : kSuffixes) {
       const std::string s = suffix;
       const bool want = s == ".vtu" ? opts_.vtk : s == ".svg" ? opts_.svg : opts_.csv;
-      if (want) names.push_back(base_ + "_" + p.pass + s);
+      if (want) names.push_back(base_ + "_" + p.view + s);
     }
   return names;
 }

@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "frame/frame.hpp"
 #include "model/model.hpp"
 #include "text/out_file.hpp"
 
@@ -31,9 +32,6 @@ struct SolvedCase {
   const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
 };
 
-// The solve of case `caso` (1..4) under analysis KANAL; nflag1 (1..3) names
-// the modulus source of the three linear passes of cases 1 and 2.
-SolvedCase solved_case(int caso, int KANAL, int nflag1);
 
 // A reaction point of a solve: area reaction k of node k (DZ), or nodal
 // reaction k - NR of an isolated footing (one of the six components).
@@ -51,16 +49,6 @@ void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>&
 // Settlement of each node 1..NN: that of its vertical reaction point where it
 // has one, otherwise its vertical displacement DESP(6n - 3).
 void node_settlements(const Model& m, const std::vector<ReactionPoint>& rp, std::vector<float>& out);
-
-// Abscissa along the axis, shear and moment of one printed diagram point.
-struct AxisPoint {
-  int bar = 0;
-  float X = 0.0f, V = 0.0f, M = 0.0f;
-};
-// The NDIV + 1 points of every bar of axis a for case `caso`, exactly as the
-// report prints them. With `fine` > 1 each division is cut into `fine` parts
-// (for drawing; the points are then not those of the report).
-void axis_points(const Model& m, int a, int caso, int fine, std::vector<AxisPoint>& out);
 
 // The writers, each to one open file.
 void write_vtu(const Model& m, const std::vector<ReactionPoint>& rp, OutFile& o);

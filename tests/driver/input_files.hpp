@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "text/fatal.hpp"
-#include "text/out_file.hpp"
+#include "text/files.hpp"
 
 namespace korvant::testing {
 

@@ -57,7 +57,7 @@ void read_frame(const std::string& text, Model& m, RunFiles& io) {
   read_nodes(rd, m, io.f);
   read_bars(rd, m, io.f);
   read_footings(rd, m, io.f);
-  number_dofs(m, io.f);
+  number_dofs(m, io.f.log);
   read_loads(rd, m, io.f);
 }
 

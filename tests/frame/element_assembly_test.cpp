@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame/element_matrices.hpp"
+#include "text/files.hpp"
 #include "frame/frame.hpp"
 #include "frame_fixture.hpp"
 
@@ -17,7 +18,7 @@ Element element_of(Model& m, int b) {
   Files f;
   m.GLBARRA.size_to(m.NB, 12);
   Element e;
-  element_matrices(m, f.mem, b, ElementPass::Assembly, e);
+  element_matrices(m, f.log, b, ElementPass::Assembly, e);
   return e;
 }
 
@@ -109,10 +110,10 @@ TEST(ElementMatrices, MultmatWithOneColumnFillsOnlyTheVector) {
     for (int j = 1; j <= 12; ++j) a(i, j) = (i == j) ? 2.0f : (j == i + 1 ? 1.0f : 0.0f);
   }
   Files f;
-  MULTMAT(f.mem, a, x, y);
+  MULTMAT(f.log, a, x, y);
   for (int i = 1; i <= 12; ++i) EXPECT_EQ(y(i), 2.0f * static_cast<float>(i) + (i < 12 ? static_cast<float>(i + 1) : 0.0f));
   Mat12 c;
-  MULTMAT(f.mem, a, a, c);
+  MULTMAT(f.log, a, a, c);
   EXPECT_EQ(c(1, 1), 4.0f);
   EXPECT_EQ(c(1, 2), 4.0f);
   EXPECT_EQ(c(1, 3), 1.0f);
@@ -127,7 +128,9 @@ TEST(Assembly, CantileverEndDeflections) {
   fb.fix(n1);
   Model m = fb.build();
   Files f;
-  assemble_frame(m, f);
+  write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
   ASSERT_EQ(m.NGRED, 6);
   ASSERT_EQ(m.akr.n1, 6);
   ASSERT_EQ(m.akr.n2, 6);
@@ -165,7 +168,9 @@ TEST(Assembly, FixedFixedBeamLoadVectors) {
   m.CARGASBARRA(1, 4) = 1.0f;  // CMUERTA
   m.CARGASBARRA(1, 6) = 0.25f; // PV
   Files f;
-  assemble_frame(m, f);
+  write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
   EXPECT_EQ(m.NGRED, 0);
   const float w2 = 3.25f, w3 = 1.75f, L = 6.0f;
   EXPECT_FLOAT_EQ(m.vecomp2(3), -w2 * L / 2);
@@ -193,7 +198,9 @@ TEST(Assembly, ReducedVectorsFollowTheEquationNumbers) {
   Model m = fb.build();
   m.CARGASBARRA(1, 2) = 3.0f;
   Files f;
-  assemble_frame(m, f);
+  write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
   ASSERT_EQ(m.NUMGL(9), 3);
   EXPECT_FLOAT_EQ(m.vered3(3), -6.0f);
   EXPECT_FLOAT_EQ(m.vered3(5), 4.0f);
@@ -211,7 +218,9 @@ TEST(Assembly, SelfWeight) {
   for (int n : {a, b, c, d2}) fb.fix(n);
   Model m = fb.build();
   Files f;
-  assemble_frame(m, f);
+  write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
   const float gA = 2.4f * 0.18f;
   EXPECT_FLOAT_EQ(m.CARGASBARRA(1, 5), gA);
   EXPECT_EQ(m.CARGASBARRA(2, 5), 0.0f);
@@ -239,7 +248,9 @@ TEST(Assembly, AreaAndNodalReactionColumns) {
   fb.restrained = {1, 2, 4, 6, 7};
   Model m = fb.build();
   Files f;
-  assemble_frame(m, f);
+  write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
   ASSERT_EQ(m.NGRED, 7);
   ASSERT_EQ(m.akr.n2, 7 + 2 + 1);
   const int z1 = m.NUMGL(3), ry1 = m.NUMGL(5), z2 = m.NUMGL(9), ry2 = m.NUMGL(11);
@@ -264,6 +275,8 @@ TEST(Assembly, OneEndOnAReactionAddsNoReactionLoads) {
   fb.restrained = {1, 2, 4, 6, 7};
   Model m = fb.build();
   Files f;
-  assemble_frame(m, f);
+  write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
   for (int i = 1; i <= m.NGRED; ++i) EXPECT_EQ(m.akr(i, m.NGRED + 1), 0.0f);
 }

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame/element_matrices.hpp"
+#include "text/files.hpp"
 #include "frame/frame.hpp"
 #include "frame_fixture.hpp"
 
@@ -38,7 +39,8 @@ TEST(EndForces, RestrainedEndsGiveTheFixedEndForces) {
   Files f;
   const float L = 6.0f;
   for (int caso : {1, 2, 3, 4}) {
-    end_forces(m, f, caso);
+    end_forces(m, f.log, caso);
+    write_end_forces(m, f.rep);
     const float w = caso == 1 ? 0.25f : caso == 2 ? 3.0f : 2.0f;
     EXPECT_FLOAT_EQ(m.VGL(1, 3), w * L / 2) << caso;
     EXPECT_FLOAT_EQ(m.VGL(1, 9), w * L / 2) << caso;
@@ -46,7 +48,8 @@ TEST(EndForces, RestrainedEndsGiveTheFixedEndForces) {
     EXPECT_FLOAT_EQ(m.VGL(1, 11), -w * L * L / 12) << caso;
     EXPECT_EQ(m.VGL(1, 1), 0.0f);
   }
-  end_forces(m, f, 7);  // unknown case: no load
+  end_forces(m, f.log, 7);
+    write_end_forces(m, f.rep);  // unknown case: no load
   for (int r = 1; r <= 12; ++r) EXPECT_EQ(m.VGL(1, r), 0.0f);
 }
 
@@ -56,7 +59,8 @@ TEST(EndForces, EqualReactionsUnderAFoundationBeam) {
   m.DESP(m.NGL + 1) = r;
   m.DESP(m.NGL + 2) = r;
   Files f;
-  end_forces(m, f, 1);  // no load in the expansion case here: F = -VR
+  end_forces(m, f.log, 1);
+    write_end_forces(m, f.rep);  // no load in the expansion case here: F = -VR
   EXPECT_FLOAT_EQ(-m.VGL(1, 3), r * L / 2);
   EXPECT_FLOAT_EQ(-m.VGL(1, 9), r * L / 2);
   EXPECT_FLOAT_EQ(-m.VGL(1, 5), r * L * L / 12);
@@ -64,7 +68,8 @@ TEST(EndForces, EqualReactionsUnderAFoundationBeam) {
 
   // A reaction equal to the load leaves no end forces at all.
   m.CARGASBARRA(1, 6) = r;
-  end_forces(m, f, 1);
+  end_forces(m, f.log, 1);
+    write_end_forces(m, f.rep);
   for (int k = 1; k <= 12; ++k) EXPECT_NEAR(m.VGL(1, k), 0.0f, 1e-5f) << k;
 }
 
@@ -72,7 +77,8 @@ TEST(EndForces, OneEndOnAReactionGetsNoReactionLoads) {
   Model m = restrained_beam(4.0f, false);
   m.DESP(m.NGL + 1) = 5.0f;
   Files f;
-  end_forces(m, f, 2);
+  end_forces(m, f.log, 2);
+    write_end_forces(m, f.rep);
   for (int k = 1; k <= 12; ++k) EXPECT_EQ(m.VGL(1, k), 0.0f) << k;
 }
 
@@ -86,9 +92,12 @@ TEST(EndForces, CantileverUnderUniformLoad) {
   Model m = fb.build();
   m.CARGASBARRA(1, 4) = 2.0f;
   Files f;
-  assemble_frame(m, f);
+  write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
   korvant::test::solve_frame(m, m.vered2);
-  end_forces(m, f, 2);
+  end_forces(m, f.log, 2);
+    write_end_forces(m, f.rep);
   const float w = 2.0f, L = 3.0f;
   EXPECT_NEAR(m.VGL(1, 3), w * L, 1e-3f);
   EXPECT_NEAR(m.VGL(1, 5), w * L * L / 2, 1e-3f);
@@ -111,7 +120,8 @@ TEST(Diagrams, FarEndMatchesTheEndForces) {
   m.DESP(m.NGL + 1) = ri;
   m.DESP(m.NGL + 2) = rj;
   Files f;
-  end_forces(m, f, 2);
+  end_forces(m, f.log, 2);
+    write_end_forces(m, f.rep);
   DiagramPoint start = diagram_point(m.VGL(1, 3), m.VGL(1, 5), ri, rj, 3.4f, L, 0.0f);
   EXPECT_EQ(start.V, m.VGL(1, 3));
   EXPECT_EQ(start.M, -m.VGL(1, 5));

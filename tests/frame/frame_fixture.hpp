@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/model.hpp"
-#include "text/out_file.hpp"
+#include "text/files.hpp"
 
 namespace korvant::test {
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "frame/frame.hpp"
+#include "text/files.hpp"
 #include "frame_fixture.hpp"
 
 using namespace korvant;
@@ -53,7 +54,9 @@ std::string read_file(const std::string& path) {
 TEST(DiagramsReport, AbscissasRunAlongTheAxis) {
   Model m = two_bar_axis();
   Files f;
-  diagrams(m, f, 1);  // no load in the expansion case: V stays V0, M = V0 x - M0
+  AxisWalk walk;
+  log_diagrams(m, f.log, 1, walk);
+  write_diagrams(m, f.rep, 1, walk);  // no load in the expansion case: V stays V0, M = V0 x - M0
   EXPECT_EQ(f.rep.buf(),
             "\n\n DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE\n"
             " EJE A               \n"
@@ -73,7 +76,9 @@ TEST(DiagramsReport, NoAxesWritesOnlyTheHeading) {
   Model m = two_bar_axis();
   m.NEJES = 0;
   Files f;
-  diagrams(m, f, 2);
+  AxisWalk walk;
+  log_diagrams(m, f.log, 2, walk);
+  write_diagrams(m, f.rep, 2, walk);
   EXPECT_EQ(f.rep.buf(), "\n\n DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE\n");
 }
 
@@ -81,7 +86,8 @@ TEST(EndForcesReport, TableLines) {
   Model m = two_bar_axis();
   m.CARGASBARRA(1, 6) = 2.0f;  // PV on bar 1, length 3
   Files f;
-  end_forces(m, f, 1);
+  end_forces(m, f.log, 1);
+    write_end_forces(m, f.rep);
   const std::string expected =
       "\n\n  BARRA      ELEMENTOS     GRADO DE            MAGNITUD\n"
       "             MECANICOS     LIBERTAD\n"
@@ -122,7 +128,9 @@ TEST(AssemblyLog, DumpBoundedBySize) {
     Files f;
     const std::string path = testing::TempDir() + "korvant_frame_memoria";
     f.mem.open(path);
-    assemble_frame(m, f);
+    write_bar_loads(m, f.rep);
+    assemble_frame(m, f.log);
+    write_total_load(m, f.rep);
     f.mem.close();
     const std::string mem = read_file(path);
     const bool dumped = mem.find(" MATRIZ DE REGIDEZ AMPLIADA\n") != std::string::npos;

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "model/preprocess.hpp"
+#include "text/files.hpp"
 
 using namespace korvant;
 
@@ -31,7 +32,7 @@ struct Bars {
         m.COORD(2 * b, k) = e[static_cast<std::size_t>(k + 2)];
       }
     }
-    direction_cosines(m, f);
+    direction_cosines(m, f.log);
   }
   void expect_rows(int b, std::array<float, 9> r) {
     for (int i = 1; i <= 3; ++i)
@@ -92,7 +93,7 @@ TEST(DirectionCosines, LogOfEachCase) {
   m.COORD(3, 3) = -3.0f;  // node 3 at (0, 0, -3)
   m.PI(1) = 1, m.PJ(1) = 2;
   m.PI(2) = 1, m.PJ(2) = 3;  // vertical, from top to bottom
-  direction_cosines(m, f);
+  direction_cosines(m, f.log);
   f.mem.flush();
   std::string s;
   std::rewind(tmp);

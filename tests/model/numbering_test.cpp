@@ -54,7 +54,7 @@ struct Numbered {
     m.NODZAP.size_to(m.NZAP);
     for (int z = 1; z <= m.NZAP; ++z) m.NODZAP(z) = footings[static_cast<std::size_t>(z - 1)];
   }
-  void run() { number_dofs(m, io.f); }
+  void run() { number_dofs(m, io.f.log); }
   std::array<int, 6> codes(int n) const {
     return {m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6)};
   }

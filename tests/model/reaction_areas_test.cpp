@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "model/preprocess.hpp"
+#include "text/files.hpp"
 
 using namespace korvant;
 
@@ -85,7 +86,8 @@ void expect_rect(const Model& m, int n, int d, float xi, float yi, float xf, flo
 
 TEST(ReactionAreas, BarLengthsAndPlanCosines) {
   Frame t({{1, 1, 0}, {4, 5, 0}, {4, 5, 12}}, {{1, 2, 0, "VIGA"}, {2, 3, 0, "VIGA"}});
-  reaction_areas(t.m, t.f);
+  reaction_areas(t.m, t.f.log);
+  write_reaction_areas(t.m, t.f.rep);
   EXPECT_FLOAT_EQ(t.m.LONG(1), 5.0f);
   EXPECT_FLOAT_EQ(t.m.UX(1), 0.6f);
   EXPECT_FLOAT_EQ(t.m.UY(1), 0.8f);
@@ -100,7 +102,8 @@ TEST(ReactionAreas, PerpendicularBeamsAddBothHalfAreas) {
   // Beams 1-2 along +X (4 m) and 1-3 along +Y (5 m), width 0.3; a column on node 1.
   Frame t({{0, 0, 0}, {4, 0, 0}, {0, 5, 0}, {0, 0, 3}},
           {{1, 2, 1, "VIGA"}, {1, 3, 1, "VIGA"}, {1, 4, 0, "COLUMNA"}});
-  reaction_areas(t.m, t.f);
+  reaction_areas(t.m, t.f.log);
+  write_reaction_areas(t.m, t.f.rep);
   EXPECT_EQ(t.m.NDIR(1), 1);
   EXPECT_EQ(t.m.NDIR(2), 2);
   EXPECT_EQ(t.m.NDIRS, 2);
@@ -121,7 +124,8 @@ TEST(ReactionAreas, PerpendicularBeamsAddBothHalfAreas) {
 
 TEST(ReactionAreas, BeamWithUnknownSectionHasNoWidth) {
   Frame t({{0, 0, 0}, {4, 0, 0}}, {{1, 2, 1, "OTRA"}});
-  reaction_areas(t.m, t.f);
+  reaction_areas(t.m, t.f.log);
+  write_reaction_areas(t.m, t.f.rep);
   EXPECT_FLOAT_EQ(t.longitud(1), 2.0f);
   EXPECT_EQ(t.area(1), 0.0f);
   expect_rect(t.m, 1, 1, 0.0f, 0.0f, 2.0f, 0.0f);
@@ -148,7 +152,8 @@ float total_atrib(const Model& m) {
 
 TEST(SlabLoads, SquareSlabGivesEachEdgeAQuarter) {
   SlabFrame t(4, 4);
-  reaction_areas(t.m, t.f);
+  reaction_areas(t.m, t.f.log);
+  write_reaction_areas(t.m, t.f.rep);
   EXPECT_EQ(t.m.NDIRS, 1);
   EXPECT_FLOAT_EQ(t.m.CARGASLOSA(1, 5), 0.24f);
   for (int b = 1; b <= 4; ++b) {
@@ -172,7 +177,8 @@ TEST(SlabLoads, RectangularSlabTrianglesOnShortEdgesTrapezoidsOnLongOnes) {
   for (bool long_in_x : {true, false}) {
     SlabFrame t(long_in_x ? 6.0f : 4.0f, long_in_x ? 4.0f : 6.0f);
     t.m.CARGASBARRA(1, 1) = 0.5f;  // a typed bar load stays
-    reaction_areas(t.m, t.f);
+    reaction_areas(t.m, t.f.log);
+    write_reaction_areas(t.m, t.f.rep);
     // Bars 1 and 3 run along X, bars 2 and 4 along Y.
     const int shorts[2] = {long_in_x ? 2 : 1, long_in_x ? 4 : 3};
     const int longs[2] = {long_in_x ? 1 : 2, long_in_x ? 3 : 4};
@@ -196,7 +202,8 @@ TEST(SlabLoads, EdgeLengthIsComparedExactlyWithTheShortSide) {
   Frame t({{0, y1, 0}, {6, y2, 0}, {6, y3, 0}, {0, y4, 0}},
           {{1, 2, 1, "VIGA"}, {2, 3, 1, "VIGA"}, {4, 3, 1, "VIGA"}, {1, 4, 1, "VIGA"}});
   t.slab(1, 2, 3, 4);
-  reaction_areas(t.m, t.f);
+  reaction_areas(t.m, t.f.log);
+  write_reaction_areas(t.m, t.f.rep);
   const float b = y3 - y2;
   ASSERT_NE(t.m.LONG(4), b);
   const float a = t.m.LONG(1);
@@ -209,7 +216,8 @@ TEST(SlabLoads, DiagonalsAreNoEdgesAndMissingEdgesGiveNoArea) {
   Frame t({{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {0, 4, 0}},
           {{1, 3, 0, "VIGA"}, {1, 2, 1, "VIGA"}, {2, 3, 1, "VIGA"}, {4, 3, 1, "VIGA"}});
   t.slab(1, 2, 3, 4);
-  reaction_areas(t.m, t.f);
+  reaction_areas(t.m, t.f.log);
+  write_reaction_areas(t.m, t.f.rep);
   EXPECT_EQ(t.m.ATRIB(1), 0.0f);
   EXPECT_EQ(t.m.CARGASBARRA(1, 1), 0.0f);
   for (int b = 2; b <= 4; ++b) EXPECT_FLOAT_EQ(t.m.ATRIB(b), 4.0f);
@@ -236,8 +244,9 @@ std::pair<std::string, std::string> run_texts(Frame& t) {
   std::FILE* mem = std::tmpfile();
   t.f.rep.attach(rep, "reporte");
   t.f.mem.attach(mem, "MEMORIA");
-  reaction_areas(t.m, t.f);
-  log_reaction_dofs(t.m, t.f);
+  reaction_areas(t.m, t.f.log);
+  write_reaction_areas(t.m, t.f.rep);
+  log_reaction_dofs(t.m, t.f.log);
   std::pair<std::string, std::string> r{captured(t.f.rep, rep), captured(t.f.mem, mem)};
   t.f.rep.close_quietly();
   t.f.mem.close_quietly();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "soil/soil.hpp"
+#include "text/files.hpp"
 #include "soil_model.hpp"
 
 namespace {
@@ -33,7 +34,7 @@ TEST(SoilLogs, InfluenceFileWithoutDirections) {
   Files f;
   soiltest::foundation(m, 1, 1.0f, {2.0f});
   m.NDIRS = 0;
-  korvant::influence_values(m, f);
+  korvant::influence_values(m, f.log, f.vinf);
   EXPECT_EQ(f.vinf.buf(), "\n\n               VALORES DE INFLUENCIA\n\n            0DIRECCIONES\n");
   EXPECT_EQ(f.mem.buf(), "");
 }
@@ -42,7 +43,7 @@ TEST(SoilLogs, InfluenceValuesOfOnePoint) {
   Model m;
   Files f;
   soiltest::foundation(m, 1, 1.0f, {2.0f, 3.0f});
-  korvant::influence_values(m, f);
+  korvant::influence_values(m, f.log, f.vinf);
   auto row = [&](int k) {
     return "       1       " + std::to_string(k) + "       1   " + f10_7(m.IX(1, k, 1, 1)) + f10_7(m.IY(1, k, 1, 1)) +
            f10_7(m.IZ(1, k, 1, 1)) + f10_7(m.AINF(1, k, 1, 1));
@@ -87,7 +88,7 @@ TEST(SoilLogs, FlexibilityOfOneReaction) {
   m.IX(1, 2, 1, 1) = 0.5f;
   m.E2(1, 2) = 1000.0f;
   m.NU2(1, 2) = 0.5f;
-  korvant::FLSC(m, f, m.E2, m.NU2, 3);
+  korvant::FLSC(m, f.log, m.E2, m.NU2, 3);
   // SUMA = 2 * 0.001 * 3 * (0.25 - 0.5*0.5) / 1 = 0.
   const std::vector<std::string> mem = {
       " FORMANDO MATRIZ DE FLEXIBILIDADES",
@@ -112,7 +113,7 @@ TEST(SoilLogs, FlexibilityOfOneReaction) {
 
   f.mem.buf().clear();
   m.Emt(1, 2) = 100.0f;
-  korvant::FLSC_4(m, f);  // no time: nothing settles
+  korvant::FLSC_4(m, f.log);  // no time: nothing settles
   const auto l4 = lines(f.mem);
   ASSERT_EQ(l4.size(), 15u);
   EXPECT_EQ(l4[1], " I=           1NREAC(I)=           3");
@@ -139,7 +140,7 @@ TEST(SoilLogs, FootingRigidities) {
   m.NODZAP.size_to(1, 2);
   m.E2(1, 2) = 1000.0f;
   m.NU2(1, 1) = 0.35f;
-  korvant::footing_rigidities(m, f, m.E2, m.NU2);
+  korvant::footing_rigidities(m, f.log, m.E2, m.NU2);
   const auto l = lines(f.mem);
   const std::vector<std::string> head = {
       " FORMANDO MATRIZ DE FLEXIBILIDADES, ZAPATAS AISLADAS",
@@ -173,7 +174,8 @@ TEST(SoilLogs, FieldModuliReport) {
   m.PvCentro = 0.0f;  // no relief: the expansion stress is zero
   m.qmax = 10.0f;
   m.SUM_AINF.size_to(1, 1, 1.0f);
-  korvant::field_moduli(m, f);
+  korvant::field_moduli(m, f.log);
+    write_field_moduli(m, f.rep, f.err);
   const std::vector<std::string> rep = {
       " Pv=   0.000000    ",
       " qneta=   10.00000    ",
@@ -204,7 +206,8 @@ TEST(SoilLogs, FieldModuliReport) {
   Model none;  // no reaction points: an empty heading line and no rows
   Files g;
   soiltest::foundation(none, 0, 1.0f, {2.0f});
-  korvant::field_moduli(none, g);
+  korvant::field_moduli(none, g.log);
+    write_field_moduli(none, g.rep, g.err);
   const auto r = lines(g.rep);
   ASSERT_EQ(r.size(), 11u);
   EXPECT_EQ(r[4], "");  // heading of no columns

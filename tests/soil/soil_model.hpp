@@ -2,7 +2,7 @@
 #pragma once
 
 #include "model/model.hpp"
-#include "text/out_file.hpp"
+#include "text/files.hpp"
 
 namespace soiltest {
 

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "solve/solve.hpp"
+#include "text/files.hpp"
 
 namespace {
 
@@ -41,7 +42,8 @@ TEST(Hund, FrameAloneSolvesStiffnessAgainstLoads) {
   m.DESP.fill(9.0f);  // anything left over is cleared
 
   Files f;
-  HUND(m, f, vered);
+  HUND(m, f.log, f.con, vered);
+    write_linear_solution(m, f.rep, f.res);
   EXPECT_NEAR(m.DESP(3), 4.0f / 11.0f, 1e-6f);
   EXPECT_NEAR(m.DESP(5), 6.0f / 11.0f, 1e-6f);
   for (int i : {1, 2, 4, 6, 7}) EXPECT_EQ(m.DESP(i), 0.0f) << i;
@@ -110,7 +112,8 @@ TEST(Hund, ReactionsBalanceTheLoadAndMatchTheSettlements) {
   SpringModel s;
   Model& m = s.m;
   Files f;
-  HUND(m, f, s.vered);
+  HUND(m, f.log, f.con, s.vered);
+    write_linear_solution(m, f.rep, f.res);
   const float R1 = m.DESP(13), R2 = m.DESP(14), Rn = m.DESP(15);
   // Equilibrium: the area reactions carry the vertical load.
   EXPECT_NEAR(R1 + R2, 20.0f, 1e-4f);
@@ -131,9 +134,9 @@ TEST(Hund, ReactionsBalanceTheLoadAndMatchTheSettlements) {
 TEST(Hund, RepeatedSolvesStartClean) {
   SpringModel s;
   Files f;
-  HUND(s.m, f, s.vered);
+  HUND(s.m, f.log, f.con, s.vered);
   const float R1 = s.m.DESP(13);
-  HUND(s.m, f, s.vered);
+  HUND(s.m, f.log, f.con, s.vered);
   EXPECT_EQ(s.m.DESP(13), R1);
 }
 

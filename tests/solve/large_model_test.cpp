@@ -34,7 +34,7 @@ TEST(LargeModel, ManyFoundationNodesAndEquationsSolveInEquilibrium) {
   Files f;
   f.con.attach(null, "consola");
   f.err.attach(null, "consola de errores");
-  f.log = LogLevel::None;
+  f.log.set_level(LogLevel::None);
   run("datos.txt", "REPORTE", m, f);
   f.con.flush();
   f.err.flush();

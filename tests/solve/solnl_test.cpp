@@ -4,6 +4,7 @@
 #include <string>
 
 #include "model/model.hpp"
+#include "text/files.hpp"
 #include "solve/solve.hpp"
 
 namespace {
@@ -101,13 +102,13 @@ TEST(Def, CompressionFollowsDemeneghisLaw) {
   const double s = 2.4 / 6.0, c = (1.0 + s) / 3.0, p0 = (2.0 * 0.5 + 1.0) * 5.0 / 3.0;
   const double Q = (1.0 - 0.3 * s) * (std::sqrt(6.0 * c + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
   const double expected = (1.0 - std::exp(-Q)) * 2.0;
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f, 2, 1, 1, b.m.A2, h, 1)), expected, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), expected, 1e-6);
   // An increment of reaction 2 adds its influence only.
   h(2) = 1.0f;
   const double sz = 6.0 + 0.1, sxy = 2.4 + 0.04;
   const double s2 = sxy / sz, c2 = (1.0 + s2) / 3.0;
   const double Q2 = (1.0 - 0.3 * s2) * (std::sqrt(sz * c2 + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c2);
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
 }
 
 TEST(Def, MissingSecondDirectionCountsAsZero) {
@@ -117,15 +118,15 @@ TEST(Def, MissingSecondDirectionCountsAsZero) {
   Tab1<float> h;
   h.size_to(2);
   Files f;
-  const float two = Def(b.m, f, 2, 1, 1, b.m.A2, h, 1);
+  const float two = Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1);
   for (auto* t : {&b.m.IX, &b.m.IY, &b.m.IZ}) {
     auto old = *t;
     t->size_to(2, 1, 2, 1);
     for (int i = 1; i <= 2; ++i)
       for (int j = 1; j <= 2; ++j) (*t)(i, 1, j, 1) = old(i, 1, j, 1);
   }
-  EXPECT_EQ(Def(b.m, f, 2, 1, 1, b.m.A2, h, 1), two);
-  EXPECT_EQ(Def(b.m, f, 3, 1, 1, b.m.Ap, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f);
+  EXPECT_EQ(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1), two);
+  EXPECT_EQ(Def(b.m, f.log, 3, 1, 1, b.m.Ap, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f);
 }
 
 TEST(Def, ConsolidationOnlyInClay) {
@@ -135,17 +136,17 @@ TEST(Def, ConsolidationOnlyInClay) {
   h.size_to(2);
   Files f;
   // Primary: (1 - exp(-6 / (10 * 0.6))) * 2.
-  EXPECT_NEAR(Def(b.m, f, 3, 1, 1, b.m.Ap, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  EXPECT_NEAR(Def(b.m, f.log, 3, 1, 1, b.m.Ap, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   // Secondary: log10(1 + 0.1 * 5) times the same.
-  EXPECT_NEAR(Def(b.m, f, 4, 1, 1, b.m.Acs, h, 1), std::log10(1.5f) * (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  EXPECT_NEAR(Def(b.m, f.log, 4, 1, 1, b.m.Acs, h, 1), std::log10(1.5f) * (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   b.m.T(1, 1) = 0.0f;
-  EXPECT_EQ(Def(b.m, f, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
   // Sand: nothing in either consolidation, nor in an unknown case.
   b.m.TIPOEST(1, 1) = 1;
   b.m.T(1, 1) = 5.0f;
-  EXPECT_EQ(Def(b.m, f, 3, 1, 1, b.m.Ap, h, 1), 0.0f);
-  EXPECT_EQ(Def(b.m, f, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
-  EXPECT_EQ(Def(b.m, f, 5, 1, 1, b.m.A2, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, 3, 1, 1, b.m.Ap, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, 5, 1, 1, b.m.A2, h, 1), 0.0f);
 }
 
 TEST(Def, StrataOfTheProfileAddUp) {
@@ -166,17 +167,21 @@ TEST(Def, StrataOfTheProfileAddUp) {
   h.size_to(2);
   defs.size_to(2);
   Files f;
-  CalcDefNL(b.m, f, 3, b.m.Ap, defs, h);
+  CalcDefNL(b.m, f.log, 3, b.m.Ap, defs, h);
   EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   b.m.TIPOEST(1, 2) = 2;
-  CalcDefNL(b.m, f, 3, b.m.Ap, defs, h);
+  CalcDefNL(b.m, f.log, 3, b.m.Ap, defs, h);
   EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 5.0f, 1e-5f);
 }
 
 TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
   Beam b;
   Files f;
-  ASSERT_TRUE(SOLNL(b.m, f, 2, b.m.A2, b.vered));
+  {
+    const bool converged = SOLNL(b.m, f.log, f.con, 2, b.m.A2, b.vered);
+    write_nonlinear_solution(b.m, f.rep, converged);
+    ASSERT_TRUE(converged);
+  }
   const Model& m = b.m;
   const float R1 = m.DESP(13), R2 = m.DESP(14);
   EXPECT_NEAR(R1 + R2, 20.0f, 1e-3f);
@@ -185,7 +190,7 @@ TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
   Tab1<float> h, defs;
   h.size_to(2);
   defs.size_to(2);
-  CalcDefNL(m, f, 2, m.A2, defs, h);
+  CalcDefNL(m, f.log, 2, m.A2, defs, h);
   EXPECT_NEAR(m.DESP(3), -defs(1), 1e-5f);
   EXPECT_NEAR(m.DESP(9), -defs(2), 1e-5f);
   EXPECT_LT(m.DESP(3), 0.0f);
@@ -195,7 +200,11 @@ TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
 TEST(Solnl, SymmetricModelGivesEqualReactions) {
   Beam b(-10.0f, -10.0f);
   Files f;
-  ASSERT_TRUE(SOLNL(b.m, f, 3, b.m.Ap, b.vered));
+  {
+    const bool converged = SOLNL(b.m, f.log, f.con, 3, b.m.Ap, b.vered);
+    write_nonlinear_solution(b.m, f.rep, converged);
+    ASSERT_TRUE(converged);
+  }
   EXPECT_NEAR(b.m.DESP(13), 10.0f, 1e-4f);
   EXPECT_EQ(b.m.DESP(13), b.m.DESP(14));
   EXPECT_EQ(b.m.DESP(3), b.m.DESP(9));
@@ -219,7 +228,11 @@ TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
   m.AREA.size_to(6);
   Tab2<float> A;
   Files f;
-  EXPECT_TRUE(SOLNL(m, f, 2, A, vered));
+  {
+    const bool converged = SOLNL(m, f.log, f.con, 2, A, vered);
+    write_nonlinear_solution(m, f.rep, converged);
+    EXPECT_TRUE(converged);
+  }
   EXPECT_EQ(m.DESP(3), 2.0f);
   // Each iteration writes "Iteracion:", "ERROR" and the (empty) line of changes.
   EXPECT_EQ(f.con.buf(), " Iteracion:           1\n ERROR\n\n Iteracion:           2\n ERROR\n\n");
@@ -243,7 +256,11 @@ TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
   // be a tension, is held at 0, and its change can never be measured.
   Beam b(-20.0f, 15.0f);
   Files f;
-  EXPECT_FALSE(SOLNL(b.m, f, 2, b.m.A2, b.vered));
+  {
+    const bool converged = SOLNL(b.m, f.log, f.con, 2, b.m.A2, b.vered);
+    write_nonlinear_solution(b.m, f.rep, converged);
+    EXPECT_FALSE(converged);
+  }
   EXPECT_EQ(b.m.DESP(14), 0.0f);
   EXPECT_GT(b.m.DESP(13), 0.0f);
   // 20 iterations of three lines, then the message.

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "text/out_file.hpp"
+#include "text/files.hpp"
 
 namespace korvant::testing {
 

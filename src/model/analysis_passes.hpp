@@ -1,0 +1,79 @@
+// The analysis cases and their passes, in one table: what a run solves for
+// each case switched on and each KANAL, with the tables each pass takes and
+// the names and headers its results carry. The driver walks this table; the
+// views and the messages take their names from it. A new pass is one row.
+#pragma once
+
+#include <span>
+
+#include "model/model.hpp"
+
+namespace korvant {
+
+// How a pass solves the interaction.
+enum class Solver {
+  linear,     // one linear solve with the case's flexibility matrix
+  iterative,  // linear solves repeated with stress-dependent moduli until the reactions settle
+  nonlinear,  // Newton iteration on Demeneghi's settlement equation
+};
+
+// The deformation law of a linear pass's flexibility matrix.
+enum class Law {
+  immediate,  // FLSC: modulus and Poisson's ratio
+  primary,    // FLSC_3: Emv
+  secondary,  // FLSC_4: Emt, psi and T
+};
+
+// One analysis case (the index of CASO).
+struct AnalysisCase {
+  int caso;                 // 1..4
+  const char* name;         // for messages: "compresiones"
+  const char* consola;      // its line on the console when it opens
+  const char* memoria;      // its line in the log when it opens
+  const char* heading;      // its heading in the report: "ANALISIS DE COMPRESIONES"
+  bool forces_again;        // the end forces and diagrams of its last solution once more when it closes
+};
+
+struct AnalysisPass {
+  int caso;                 // 1..4
+  int KANAL;                // the analysis it belongs to; -1: every analysis
+  Solver solver;
+  int nflag1;               // source of moduli of a linear pass of cases 1 and 2: 1 field moduli
+                            // of the central node, 2 field moduli of each node, 3 laboratory; 0 otherwise
+  const char* view;         // its part of the view file names: "caso2_campo-nodo"
+  const char* title;        // the title of its views (Latin-1)
+  const char* people;       // its name in messages and summaries: "compresiones (módulos de laboratorio)"
+  const char* gid_layout;   // layout of its GiD result header
+  const char* gid_text;     // text of its GiD result header (" 1 vector OnNodes" follows)
+
+  // A linear pass.
+  Law law = Law::immediate;
+  Tab2<float> Model::*flex_E = nullptr;     // modulus of the flexibility matrix (immediate law)
+  Tab2<float> Model::*flex_NU = nullptr;    // Poisson's ratio of the flexibility matrix (immediate law)
+  Tab2<float> Model::*footing_E = nullptr;  // modulus of the footing rigidities
+  Tab2<float> Model::*footing_NU = nullptr; // their Poisson's ratio; none: zero
+  const char* flex_line = nullptr;          // log line naming the flexibility routine, if any
+  const char* open_console = nullptr;       // console line opening the pass, if any
+  const char* open_log = nullptr;           // log line opening the pass, if any
+  bool heading_first = false;               // the case heading before the flexibility matrix (else after the footings)
+
+  // A nonlinear pass: the case's parameter table of the settlement law, and
+  // whether the log first lists the reaction lengths and areas.
+  Tab2<float> Model::*Adem = nullptr;
+  bool log_lengths = false;
+
+  // Every pass: the reduced load vector of the case.
+  Tab1<float> Model::*vered = nullptr;
+};
+
+// The four cases, in the order a run solves them.
+std::span<const AnalysisCase> analysis_cases();
+// Every pass of every case, in the order a run solves them.
+std::span<const AnalysisPass> analysis_passes();
+// The case of code caso (1..4).
+const AnalysisCase& analysis_case(int caso);
+
+// Whether pass p is solved under analysis KANAL.
+inline bool runs_under(const AnalysisPass& p, int KANAL) { return p.KANAL == -1 || p.KANAL == KANAL; }
+
+}  // namespace korvant
