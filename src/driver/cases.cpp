@@ -74,39 +74,52 @@ void linear_solve(Model& m, Files& f, const Tab1<float>& vered) {
   write_linear_solution(m, f.rep, f.res);
 }
 
+// A solution that is not a number is never presented as a result: once the
+// solve of pass p (pass `pasada` of the iterative analysis) has written its own
+// lines, the run ends naming the first such value.
+void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
+  const int n = m.NGL + m.NR + m.MR;
+  for (int i = 1; i <= n; ++i) {
+    if (std::isfinite(m.DESP(i))) continue;
+    std::string solve = p.nflag1 == 1   ? "módulos de campo en el nodo central"
+                        : p.nflag1 == 2 ? "módulos de campo en cada nodo"
+                        : p.nflag1 == 3 ? "módulos de laboratorio"
+                        : p.solver == Solver::iterative ? "pasada " + std::to_string(pasada) + " del análisis iterativo"
+                        : p.solver == Solver::nonlinear ? "no lineal"
+                                                        : "lineal";
+    const std::string donde =
+        i <= m.NGL ? "el nodo " + std::to_string((i - 1) / 6 + 1) : "la reacción " + std::to_string(i - m.NGL);
+    throw Fatal{status::SINGULAR, std::string("el análisis de ") + analysis_case(p.caso).name + " (" + solve +
+                                      ") dio valores que no son números en " + donde + "; revise los datos"};
+  }
+}
+
 // A solve whose matrix is singular to rounding (a free degree of freedom that
 // no bar, support or reaction holds, such as a missing horizontal support)
-// gives displacements and rotations no structure can have, or values that are
-// not numbers. The results are written as they come; the user is warned.
+// gives displacements and rotations no structure can have. The results are
+// written as they come; the user is warned.
 void check_solution(const Model& m, Files& f, int caso) {
-  int peor = 0;
-  float valor = 0.0f;
   for (int g = 1; g <= m.NGL; ++g) {
-    float d = m.DESP(g);
-    bool giro = (g - 1) % 6 >= 3;
-    if (!std::isfinite(d) || std::fabs(d) > (giro ? 1.0f : 100.0f)) {
-      peor = g;
-      valor = d;
-      break;
-    }
+    const float d = m.DESP(g);
+    const bool giro = (g - 1) % 6 >= 3;
+    if (!(std::fabs(d) > (giro ? 1.0f : 100.0f))) continue;
+    const int nodo = (g - 1) / 6 + 1;
+    lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(caso).name + " el nodo " + std::to_string(nodo) +
+                   " " + (giro ? "gira " : "se desplaza ") + real_text(d) + (giro ? " rad" : " m") +
+                   "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
+    return;
   }
-  if (peor == 0) return;
-  const int nodo = (peor - 1) / 6 + 1;
-  const bool giro = (peor - 1) % 6 >= 3;
-  std::string que = std::isfinite(valor) ? (giro ? "gira " : "se desplaza ") : "tiene un valor que no es un número en ";
-  lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(caso).name + " el nodo " + std::to_string(nodo) + " " + que +
-                 (std::isfinite(valor) ? real_text(valor) + (giro ? " rad" : " m") : std::string(giro ? "su giro" : "su desplazamiento")) +
-                 "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
 }
 
 // The files a person looks at, of the solve of pass p whose end forces are in VGL.
-void write_views(const Model& m, Views* v, const AnalysisPass& p) {
+void write_views(Model& m, Views* v, const AnalysisPass& p) {
   if (v != nullptr) v->write(m, SolvedCase{p.caso, p.solver == Solver::nonlinear, p.view, p.title});
 }
 
 // Member end forces and diagrams right after a solve, once the solution is
 // checked; then the files asked for on the command line.
 void after_solve(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+  refuse_non_finite(m, p);
   check_solution(m, f, p.caso);
   forces_and_diagrams(m, f, p.caso);
   write_views(m, v, p);
@@ -191,6 +204,7 @@ void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
     put(f.res, p.gid_layout, p.gid_text, k + 1, " vector OnNodes");
     linear_solve(m, f, m.*p.vered);
     ++k;
+    refuse_non_finite(m, p, k);
     for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));
     bool settled = true;
     for (int i = 1; i <= N; ++i) {

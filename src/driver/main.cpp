@@ -41,6 +41,12 @@ const char* const kUsage =
     "         _nodos.csv, _barras.csv y _diagramas.csv.\n"
     "  --svg  dibujo .svg: planta de la cimentación coloreada por hundimiento y\n"
     "         diagramas de cortante y momento de cada eje.\n"
+    "  --resumen  resumen de diseño en REPORTE_resumen.txt y en la consola al final:\n"
+    "         equilibrio, hundimientos, inclinación, distorsión angular, presiones,\n"
+    "         zapatas, elementos mecánicos por eje y módulos de reacción (con la tabla\n"
+    "         de resortes _resortes.csv de cada pasada).\n"
+    "  --html  REPORTE.html: una página autónoma con el resumen, los dibujos y los\n"
+    "         valores por nodo de cada caso y pasada; se imprime un caso por hoja.\n"
     "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
     "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
@@ -54,8 +60,9 @@ const char* const kUsage =
     "la variable KORVANT_MEMORIA (por ejemplo 64G) fija la disponible.\n"
     "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
-    "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular;\n"
-    "4 archivo de salida que no se puede crear o escribir.\n";
+    "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular o\n"
+    "solución que no es un número; 4 archivo de salida que no se puede crear o\n"
+    "escribir.\n";
 
 // A usage error: what is wrong, then where to look.
 [[noreturn]] void usage_error(const std::string& what) {
@@ -110,6 +117,8 @@ int main(int argc, char** argv) {
       else if (a == "--memoria=no") f.log.set_level(LogLevel::None);
       else if (a.rfind("--memoria", 0) == 0)
         usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
+      else if (a == "--resumen") opts.resumen = true;
+      else if (a == "--html") opts.html = true;
       else if (a.rfind("--", 0) == 0) {
         if (unknown.empty()) unknown = a;
       } else names.push_back(a);

@@ -89,12 +89,13 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
     for (int k = 1; k <= m.NEST(p); ++k) {
       const bool clay = m.TIPOEST(p, k) == 2;
       const std::string on = "el perfil está bajo la reacción del nodo " + std::to_string(n) + " y ";
-      if (m.CASO[2] == 1 && m.A2(p, k) == 0.0f)
-        fail(k, 2, "A", 0.0f, "debe ser distinto de 0 (" + on + "el análisis no lineal de compresiones divide entre él)");
-      if (m.CASO[3] == 1 && clay && m.Ap(p, k) == 0.0f)
-        fail(k, 3, "Ap", 0.0f, "debe ser distinto de 0 (" + on + "el análisis no lineal de consolidación primaria divide entre él)");
-      if (m.CASO[4] == 1 && clay && m.Acs(p, k) == 0.0f)
-        fail(k, 4, "Acs", 0.0f, "debe ser distinto de 0 (" + on + "el análisis no lineal de consolidación secundaria divide entre él)");
+      for (const SoilLaw& law : soil_laws()) {
+        if (law.demeneghi < 0 || m.CASO[law.caso] != 1 || (law.demeneghi_clay_only && !clay)) continue;
+        const LawParameter& a = law.params[law.demeneghi];
+        if ((m.*a.table)(p, k) == 0.0f)
+          fail(k, law.caso, a.name, 0.0f,
+               "debe ser distinto de 0 (" + on + law.nonlinear_analysis + " divide entre él)");
+      }
     }
   }
   for (int i = 1; i <= m.NREACN.size(); ++i) {

@@ -146,6 +146,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
     remove_earlier_log(companions.vinf);
   }
   for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
+  views.start(f.err);
   const char* const option = f.log.level() == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
   for (OutFile* o : {&f.mem, &f.vinf})
     o->warn_when_larger(std::uint64_t{1} << 30, f.err,
@@ -165,6 +166,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   write_field_moduli(m, f.rep, f.err);
   start_results_file(m, f);
   run_cases(m, f, opts.any() ? &views : nullptr);
+  views.finish(m, f.con);
 
   f.mem.close();
   f.vinf.close();

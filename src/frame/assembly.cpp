@@ -222,7 +222,17 @@ void assemble_frame(Model& m, Log& log) {
   m.vered4.v = m.vered3.v;
   m.vecomp4.v = m.vecomp3.v;
 
-  m.qmax = m.CARGATOTAL / m.ACIM;
+  // The column loads typed on the nodes are part of the total load (downwards
+  // negative in the data file); a load on a restrained vertical never reaches
+  // the structure. The mean pressure spreads the total over the whole
+  // foundation, isolated footings included.
+  for (int n = 1; n <= m.NN; ++n) {
+    const int g = 6 * (n - 1) + 3;
+    if (m.NUMGL(g) != 0) m.CARGATOTAL = m.CARGATOTAL - m.P(g);
+  }
+  float area = m.ACIM;
+  for (int z = 1; z <= m.NZAP; ++z) area = area + m.ANCHO(z) * m.LARGO(z);
+  m.qmax = m.CARGATOTAL / area;
 
   for (int k = 1; k <= m.MR; ++k) {
     int eq = m.NUMGL(m.NREACN(k));

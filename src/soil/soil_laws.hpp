@@ -28,6 +28,9 @@ struct SoilLaw {
   int modulus;                 // the parameter a linear solve divides by
   bool modulus_every_kanal;    // the case is solved linearly under every KANAL (else only KANAL 0)
   const char* analysis;        // "el análisis lineal de compresiones", in messages
+  int demeneghi;               // the parameter the nonlinear settlement law divides by (-1: none)
+  bool demeneghi_clay_only;    // the nonlinear law of the case acts on clay strata only
+  const char* nonlinear_analysis;  // "el análisis no lineal de compresiones", in messages
 };
 
 // The laws of the four cases, in case order.

@@ -31,8 +31,8 @@
 //  - the arithmetic is written as a product followed by a difference (never
 //    fused); large block updates are shared with one helper thread, each
 //    element being computed by exactly one of them.
-// A pass that finds no usable candidate (only values that are not numbers) ends
-// the fast path: the rest of the elimination runs pivot by pivot as written.
+// A search that finds no usable candidate (every open element is not a
+// number) means a singular system, ended like a zero pivot.
 #include <algorithm>
 #include <atomic>
 #include <cmath>
@@ -432,7 +432,6 @@ Helper& helper() {
 // ---- Work arrays (grown on first need, kept for the run) --------------------
 struct Work {
   std::vector<int> ipiv, indxr, indxc;
-  std::vector<float> dum;                 // multipliers of the pass (index from 1)
   std::vector<float> d0;                  // multipliers, index from 0, pivot row 0
   std::vector<std::int32_t> rowmask;      // all ones for rows open to the search
   std::vector<unsigned char> unsafe;      // column may hold -0 or a signalling NaN
@@ -455,7 +454,6 @@ struct Work {
     const std::size_t un = static_cast<std::size_t>(n) + 1;
     if (ipiv.size() < un) {
       for (auto* v : {&ipiv, &indxr, &indxc, &col_stamp, &row_stamp, &special_mark}) v->assign(un, 0);
-      dum.assign(un, 0.0f);
       d0.assign(un + 8, 0.0f);
       rowmask.assign(un + 8, 0);
       unsafe.assign(un, 0);
@@ -483,86 +481,6 @@ bool is_snan(float x) {
   std::uint32_t u;
   std::memcpy(&u, &x, sizeof u);
   return (u & 0x7f800000u) == 0x7f800000u && (u & 0x007fffffu) != 0 && (u & 0x00400000u) == 0;
-}
-
-// The straightforward pass (search, exchange, normalisation, reduction), used
-// once a search has found no usable candidate.
-void plain_pass(float* a, std::size_t ld, int n, float* b, OutFile& con, int i, int& irow, int& icol) {
-  auto A = [a, ld](int j, int k) -> float& {
-    return a[static_cast<std::size_t>(k - 1) * ld + static_cast<std::size_t>(j - 1)];
-  };
-  auto use = [](int k) -> int& { return W.ipiv[static_cast<std::size_t>(k)]; };
-  int rows_open = 0;
-  for (int j = 1; j <= n; ++j)
-    if (use(j) != 1) ++rows_open;
-  bool found = false;
-  float big = 0.0f;
-  int brow = 0, bcol = 0, over_used = 0;
-  for (int k = 1; k <= n; ++k) {
-    if (use(k) > 1) {
-      ++over_used;
-      continue;
-    }
-    if (use(k) != 0) continue;
-    const float* colk = &A(1, k);
-    bool cfound = false;
-    float cbig = 0.0f;
-    int crow = 0;
-    for (int j = 1; j <= n; ++j) {
-      if (use(j) == 1) continue;
-      const float v = std::fabs(colk[j - 1]);
-      if (v >= cbig) {
-        cbig = v;
-        crow = j;
-        cfound = true;
-      }
-    }
-    if (!cfound) continue;
-    if (!found || cbig > big || (cbig == big && crow >= brow)) {
-      big = cbig;
-      brow = crow;
-      bcol = k;
-      found = true;
-    }
-  }
-  // The row-by-row search meets every over-used column once in each open row.
-  for (int c = 0; c < rows_open * over_used; ++c) singular_line(con);
-  if (found) {
-    irow = brow;
-    icol = bcol;
-  }
-  ++use(icol);
-  if (irow != icol) {
-    for (int l = 1; l <= n; ++l) std::swap(A(irow, l), A(icol, l));
-    std::swap(b[irow - 1], b[icol - 1]);
-  }
-  W.indxr[static_cast<std::size_t>(i)] = irow;
-  W.indxc[static_cast<std::size_t>(i)] = icol;
-  if (A(icol, icol) == 0.0f) {
-    singular_line(con);
-    throw Fatal{status::SINGULAR, ""};
-  }
-  const float pivinv = 1.0f / A(icol, icol);
-  A(icol, icol) = 1.0f;
-  for (int l = 1; l <= n; ++l) A(icol, l) = A(icol, l) * pivinv;
-  b[icol - 1] = b[icol - 1] * pivinv;
-  float* dm = W.dum.data();
-  for (int ll = 1; ll <= n; ++ll) {
-    if (ll == icol) continue;
-    dm[ll] = A(ll, icol);
-    A(ll, icol) = 0.0f;
-  }
-  for (int l = 1; l <= n; ++l) {
-    float* coll = &A(1, l);
-    const float piv = coll[icol - 1];
-    for (int ll = 1; ll < icol; ++ll) coll[ll - 1] = coll[ll - 1] - piv * dm[ll];
-    for (int ll = icol + 1; ll <= n; ++ll) coll[ll - 1] = coll[ll - 1] - piv * dm[ll];
-  }
-  const float bp = b[icol - 1];
-  for (int ll = 1; ll <= n; ++ll) {
-    if (ll == icol) continue;
-    b[ll - 1] = b[ll - 1] - bp * dm[ll];
-  }
 }
 
 // ---- The elimination with held-back updates -----------------------------------
@@ -936,7 +854,7 @@ struct Elim {
     }
   }
 
-  // Returns the pass at which the fast path had to stop (n + 1 when it did not).
+  // Returns the pass whose search found no usable candidate (n + 1 when none).
   int run(int& irow, int& icol) {
     for (int k = 1; k <= n; ++k) {
       use(k) = 0;
@@ -1124,10 +1042,10 @@ void gaussj(float* a, int n, int lda, float* b, OutFile& con) {
   const std::size_t ld = static_cast<std::size_t>(lda);
   int irow = 1, icol = 1;
   Elim e{a, ld, n, b, con, kernels(), K};
-  const int from = e.run(irow, icol);
-  // When a pass finds no usable candidate (only values that are not numbers),
-  // the pivot of the pass before is taken again, pass by pass as written.
-  for (int i = from; i <= n; ++i) plain_pass(a, ld, n, b, con, i, irow, icol);
+  if (e.run(irow, icol) <= n) {
+    singular_line(con);
+    throw Fatal{status::SINGULAR, ""};
+  }
 
   // Unscramble the inverse: undo the row exchanges by column exchanges.
   for (int l = n; l >= 1; --l) {

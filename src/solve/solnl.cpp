@@ -79,11 +79,16 @@ float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>&
     lst(detail(log), "Pz(kp,jj)", PZ);
     lst(detail(log), "Anu(KP,jj)=", NU);
     const float p0 = (2.0f * m.KO(KP, jj) + 1.0f) * PZ / 3.0f;
-    const float s = (sx + sy) / sz;
+    // A stratum that no reaction loads (above the foundation level, or under
+    // reactions held at 0) has no stress ratio and settles nothing.
+    const float s = sz == 0.0f ? 0.0f : (sx + sy) / sz;
     lst(detail(log), "ssigmas=", s);
     const float c = 0.33333334f + 0.33333334f * s;
     lst(detail(log), "A_Dem=", Ad);
-    const float Q = (1.0f - NU * s) * (std::sqrt(sz * c + p0) - std::sqrt(p0)) /
+    // The mean stress under load never goes below zero.
+    float arg = sz * c + p0;
+    if (arg < 0.0f) arg = 0.0f;
+    const float Q = (1.0f - NU * s) * (std::sqrt(arg) - std::sqrt(p0)) /
                     (std::sqrt(m.VALNL) * 0.5f * Ad * c);
     const float def = (1.0f - std::exp(-Q)) * m.H(KP, jj);
     lst(detail(log), "DEF=", def);
@@ -302,12 +307,18 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
       }
       put(log, "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
     }
-    // The soil takes no tension.
+    // The soil takes no tension. The Newton step does not know this rule, so an
+    // iteration that holds a reaction at 0 is a repeated state, never the end.
+    bool held = false;
     for (int k = 1; k <= NR; ++k)
-      if (m.RNL(NGRED + k) < 0.0f) m.RNL(NGRED + k) = 0.0f;
+      if (m.RNL(NGRED + k) < 0.0f) {
+        m.RNL(NGRED + k) = 0.0f;
+        held = true;
+      }
     for (int k = 1; k <= NR; ++k) {
       const double rn = static_cast<double>(m.RNL(NGRED + k)), rp = static_cast<double>(prev[at(NGRED + k)]);
-      ERRPC[at(k)] = std::fabs(rn - rp) / std::fabs(rp) * 100.0;
+      // A reaction that stays at 0 has not changed; one that leaves 0 has changed infinitely.
+      ERRPC[at(k)] = rn == 0.0 && rp == 0.0 ? 0.0 : std::fabs(rn - rp) / std::fabs(rp) * 100.0;
     }
 
     lst(log, "VALORES ANTERIORES DE R");
@@ -332,7 +343,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
       }
     }
 
-    if (it >= 2) {
+    if (it >= 2 && !held) {
       bool all = true;
       for (int k = 1; k <= NR; ++k)
         if (!(ERRPC[at(k)] <= static_cast<double>(TOLERANCIA))) all = false;

@@ -8,8 +8,9 @@ namespace korvant {
 
 // Gauss-Jordan elimination with full pivoting on the n x n column-major matrix
 // a (leading dimension lda) and the right-hand side b: b becomes the solution,
-// a the inverse. A zero pivot writes "singular matrix in gaussj" to `con` and
-// ends the run (Fatal{status::SINGULAR}).
+// a the inverse. A zero pivot, or a pivot search that finds only values that
+// are not numbers, writes "singular matrix in gaussj" to `con` and ends the
+// run (Fatal{status::SINGULAR}).
 void gaussj(float* a, int n, int lda, float* b, OutFile& con);
 // Tests and benchmarks only: pivots whose updates are held back together
 // (1..64, 24 by default), the smallest piece of work (in element updates) shared

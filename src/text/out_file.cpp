@@ -128,6 +128,7 @@ void OutFile::attach(std::FILE* f, const std::string& name) {
 }
 
 void OutFile::flush() {
+  if (copy_ != nullptr) copy_->append(buf_);
   if (f_ == nullptr) {
     buf_.clear();
     return;
@@ -185,6 +186,7 @@ void OutFile::warn_when_larger(std::uint64_t bytes, OutFile& to, std::string tex
 }
 
 void OutFile::close_quietly() noexcept {
+  if (copy_ != nullptr) copy_->append(buf_);
   if (fd_ >= 0) {
     if (created_) ::unlink(name_.c_str());
     ::close(fd_);
@@ -192,7 +194,10 @@ void OutFile::close_quietly() noexcept {
     created_ = false;
     owned_ = false;
   }
-  if (f_ == nullptr) return;
+  if (f_ == nullptr) {
+    buf_.clear();
+    return;
+  }
   if (!buf_.empty()) {
     const std::string_view out = encoded();
     std::fwrite(out.data(), 1, out.size(), f_);

@@ -64,6 +64,9 @@ class OutFile {
   // error); a file reserved and never started is left as it was, or removed
   // when the reservation created it.
   void close_quietly() noexcept;
+  // Every text flushed from here on is also appended to `copy` (the warnings of
+  // the run, kept for a page); with no file open, it goes only there.
+  void copy_to(std::string* copy) { copy_ = copy; }
 
   // Once this file has taken `bytes`, the line `text` goes to `to`, unless
   // `*done` is already set (one flag shared by the files that warn once in all).
@@ -83,6 +86,7 @@ class OutFile {
   std::string name_;
   std::string buf_;
   std::string utf8_buf_;
+  std::string* copy_ = nullptr;
   std::uint64_t written_ = 0;
   std::uint64_t warn_at_ = 0;
   OutFile* warn_to_ = nullptr;

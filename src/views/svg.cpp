@@ -113,6 +113,8 @@ class Svg {
     return *this;
   }
   void end() { o_.end_line(); }
+  // Put before every id, so that several pictures can share one page.
+  std::string pre;
   // A text element; `attrs` holds anything besides position and font.
   void text(double x, double y, std::string_view latin1, const char* attrs = "") {
     *this << "<text x=\"" << x << "\" y=\"" << y << "\" " << attrs << ">";
@@ -210,7 +212,7 @@ double plan_height(const Plan& p) { return p.any ? std::max(p.h, PLAN_MIN_H) + 2
 void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<ReactionPoint>& rp, const std::vector<float>& sn,
                double top) {
   const auto S = [&](int n) { return static_cast<double>(sn[static_cast<std::size_t>(n)]); };
-  g << "<g id=\"planta\">";
+  g << "<g id=\"" << g.pre << "planta\">";
   g.end();
   g.text(MARGIN, top, "Planta de la cimentación, coloreada por el hundimiento",
          "font-size=\"15\" font-weight=\"bold\"");
@@ -267,7 +269,7 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
   for (int b = 1; b <= m.NB; ++b) {
     if (!on_plan(m, b)) continue;
     const int i = m.PI(b), j = m.PJ(b);
-    g << "<linearGradient id=\"b" << b << "\" gradientUnits=\"userSpaceOnUse\" x1=\"" << p.X(cx(m, i)) << "\" y1=\""
+    g << "<linearGradient id=\"" << g.pre << "b" << b << "\" gradientUnits=\"userSpaceOnUse\" x1=\"" << p.X(cx(m, i)) << "\" y1=\""
       << p.Y(cy(m, i)) << "\" x2=\"" << p.X(cx(m, j)) << "\" y2=\"" << p.Y(cy(m, j)) << "\"><stop offset=\"0\" stop-color=\""
       << colour(p.t(S(i))) << "\"/><stop offset=\"1\" stop-color=\"" << colour(p.t(S(j))) << "\"/></linearGradient>";
     g.end();
@@ -283,7 +285,7 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
       if (pass == 0)
         g << "stroke=\"#222222\" stroke-width=\"13\"/>";
       else
-        g << "stroke=\"url(#b" << b << ")\" stroke-width=\"9\"/>";
+        g << "stroke=\"url(#" << g.pre << "b" << b << ")\" stroke-width=\"9\"/>";
       g.end();
     }
 
@@ -314,13 +316,13 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
 
   // Colour legend, largest value on top.
   const double lx = PAGE_W - MARGIN - LEGEND_W + 40, ly = top + 40, lh = 220, lw = 20;
-  g << "<defs><linearGradient id=\"escala\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
+  g << "<defs><linearGradient id=\"" << g.pre << "escala\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
   for (int k = 0; k <= 10; ++k) g << "<stop offset=\"" << k / 10.0 << "\" stop-color=\"" << hex(kScale[k]) << "\"/>";
   g << "</linearGradient></defs>";
   g.end();
   g.text(lx - 10, top + 20, "Hundimiento (mm)", "font-size=\"13\" font-weight=\"bold\"");
   g << "<rect x=\"" << lx << "\" y=\"" << ly << "\" width=\"" << lw << "\" height=\"" << lh
-    << "\" fill=\"url(#escala)\" stroke=\"#333333\"/>";
+    << "\" fill=\"url(#" << g.pre << "escala)\" stroke=\"#333333\"/>";
   g.end();
   for (int k = 0; k <= 4; ++k) {
     const double v = p.smax + (p.smin - p.smax) * k / 4.0, y = ly + lh * k / 4.0;
@@ -466,7 +468,7 @@ void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double t
 }
 
 void draw_axis(Svg& g, const Model& m, int a, const std::vector<AxisPoint>& pts, double top) {
-  g << "<g class=\"diagrama\" id=\"eje-" << a << "\">";
+  g << "<g class=\"diagrama\" id=\"" << g.pre << "eje-" << a << "\">";
   g.end();
   g.text(MARGIN, top + 14, trimmed(m.NOMEJE(a)) + ": cortante V y momento M a lo largo del eje",
          "font-size=\"14\" font-weight=\"bold\"");
@@ -493,7 +495,8 @@ void draw_axis(Svg& g, const Model& m, int a, const std::vector<AxisPoint>& pts,
 
 }  // namespace
 
-void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o) {
+void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
+               std::string_view ids) {
   std::vector<float> sn;
   node_settlements(m, rp, sn);
   const double plan_top = 90;
@@ -503,8 +506,11 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
   const double height = diagrams_top + 30 + (axes > 0 ? axes * AXIS_H : 30) + 10;
 
   Svg g(o);
-  g << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-  g.end();
+  g.pre = ids;
+  if (ids.empty()) {
+    g << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
+    g.end();
+  }
   g << "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << height << "\" viewBox=\"0 0 "
     << PAGE_W << " " << height << "\" " << kFont << ">";
   g.end();

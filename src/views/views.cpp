@@ -9,6 +9,7 @@
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
 #include "model/analysis_passes.hpp"
+#include "views/summary.hpp"
 
 namespace korvant {
 
@@ -84,6 +85,10 @@ Views::Views(ViewOptions opts, const std::string& reporte) : opts_(opts), base_(
 std::vector<std::string> Views::possible_names() const {
   std::vector<std::string> names;
   if (opts_.vtk) names.push_back(base_ + ".pvd");
+  if (opts_.resumen) names.push_back(base_ + "_resumen.txt");
+  if (opts_.html) names.push_back(base_ + ".html");
+  if (opts_.resumen)
+    for (const AnalysisPass& p : analysis_passes()) names.push_back(base_ + "_" + p.view + "_resortes.csv");
   for (const AnalysisPass& p : analysis_passes())
     for (const char* suffix : kSuffixes) {
       const std::string s = suffix;
@@ -118,7 +123,7 @@ void Views::open(OutFile& o, const std::string& name) {
   o.open(name);
 }
 
-void Views::write(const Model& m, const SolvedCase& c) {
+void Views::write(Model& m, const SolvedCase& c) {
   if (!opts_.any()) return;
   reaction_points(m, c.nonlinear, rp_);
   const std::string stem = base_ + "_" + c.pass;
@@ -153,6 +158,82 @@ void Views::write(const Model& m, const SolvedCase& c) {
     open(o, stem + ".svg");
     write_svg(m, c, rp_, o);
     o.close();
+  }
+  if (opts_.resumen || opts_.html) {
+    Summary s;
+    compute_summary(m, c, s);
+    if (opts_.resumen) {
+      summary_text(m, s, resumen_);
+      open(o, stem + "_resortes.csv");
+      write_springs_csv(s, o);
+      o.close();
+    }
+    if (opts_.html) {
+      std::string svg;
+      OutFile capture;
+      capture.copy_to(&svg);
+      write_svg(m, c, rp_, capture, std::string(c.pass) + "-");
+      capture.flush();
+      std::string section;
+      html_section(m, s, svg, section);
+      sections_.push_back(std::move(section));
+      titles_.emplace_back(c.title);
+      ids_.emplace_back(c.pass);
+    }
+    // Rewritten after every pass, so that they are whole even when a later case ends the run.
+    write_summary_files(m);
+  }
+}
+
+namespace {
+
+void summary_heading(const Model& m, std::string& out) {
+  out += "RESUMEN DE RESULTADOS: " + trimmed(m.TITULO) + "\n";
+  out += "Signos: hundimientos negativos hacia abajo; reacciones y presiones positivas en compresión.\n\n";
+}
+
+}  // namespace
+
+void Views::write_summary_files(const Model& m) {
+  OutFile& o = file_;
+  if (opts_.resumen) {
+    std::string text;
+    summary_heading(m, text);
+    open(o, base_ + "_resumen.txt");
+    put_utf8(o, text);
+    put_utf8(o, resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
+    o.close();
+  }
+  if (opts_.html) {
+    open(o, base_ + ".html");
+    write_html(m, sections_, titles_, ids_, warnings_, o);
+    o.close();
+  }
+}
+
+Views::~Views() {
+  if (err_ != nullptr) err_->copy_to(nullptr);
+}
+
+void Views::start(OutFile& err) {
+  if (!opts_.html) return;
+  err_ = &err;
+  err_->copy_to(&warnings_);
+}
+
+void Views::finish(const Model& m, OutFile& con) {
+  if (err_ != nullptr) {
+    err_->flush();
+    err_->copy_to(nullptr);
+    err_ = nullptr;
+  }
+  if (opts_.resumen || opts_.html) write_summary_files(m);
+  if (opts_.resumen) {
+    std::string text;
+    summary_heading(m, text);
+    con.put(text);
+    con.put(resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
+    con.flush();
   }
 }
 

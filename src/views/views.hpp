@@ -20,7 +20,8 @@ namespace korvant {
 
 struct ViewOptions {
   bool vtk = false, csv = false, svg = false;
-  bool any() const { return vtk || csv || svg; }
+  bool resumen = false, html = false;  // the summary (text, console, springs) and the HTML page
+  bool any() const { return vtk || csv || svg || resumen || html; }
 };
 
 // One solved case and pass, as DESP, HUNDIM and VGL hold it right after its
@@ -57,7 +58,10 @@ void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o);
 void write_csv_nodes(const Model& m, OutFile& o);
 void write_csv_bars(const Model& m, OutFile& o);
 void write_csv_diagrams(const Model& m, int caso, OutFile& o);
-void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o);
+// `ids` prefixes every id of the picture; a picture with a prefix is one of
+// several on a page and has no XML declaration.
+void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
+               std::string_view ids = "");
 
 // Text helpers shared by the writers.
 // The shortest decimal text that reads back as the same float ("0.1", "-2.5e-05").
@@ -75,6 +79,7 @@ class Views {
   Views(const Views&) = delete;
   Views& operator=(const Views&) = delete;
   Views(ViewOptions opts, const std::string& reporte);
+  ~Views();
   const ViewOptions& options() const { return opts_; }
 
   // Every name these options may write, so that none can be the data file,
@@ -87,7 +92,14 @@ class Views {
 
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
-  void write(const Model& m, const SolvedCase& c);
+  void write(Model& m, const SolvedCase& c);
+
+  // From the start of the run the text of the error stream `err` is kept for
+  // the page's warnings (when the page is asked for); at its end, the summary
+  // of every pass goes to the console `con`, and the page is written once more
+  // with every warning of the run.
+  void start(OutFile& err);
+  void finish(const Model& m, OutFile& con);
 
   // Tests and fuzzing: every file goes to this stream instead of its own file.
   void send_all_to(std::FILE* sink) { sink_ = sink; }
@@ -101,6 +113,12 @@ class Views {
   OutFile file_;                    // the file being written
   std::vector<std::unique_ptr<OutFile>> held_;  // reserved by reserve(), not yet written
   std::FILE* sink_ = nullptr;
+  // Summary and page: the text of the passes so far (Latin-1), the page's sections.
+  std::string resumen_;
+  std::vector<std::string> sections_, titles_, ids_;
+  std::string warnings_;
+  OutFile* err_ = nullptr;  // copying its text to warnings_
+  void write_summary_files(const Model& m);
 };
 
 }  // namespace korvant

@@ -19,7 +19,7 @@ namespace fs = std::filesystem;
 
 struct RunOutput {
   int status = -1;
-  std::string console, report, res;
+  std::string console, err, report, res;
 };
 
 std::string slurp(const fs::path& p) {
@@ -49,6 +49,7 @@ RunOutput run_program(const std::string& datos) {
   RunOutput r;
   r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   r.console = slurp(d / "console.out");
+  r.err = slurp(d / "console.err");
   r.report = slurp(d / "reporte.txt");
   r.res = slurp(d / "arch.res");
   fs::remove_all(d);
@@ -296,6 +297,25 @@ TEST(Cases, SingularSystemEndsTheRunWithStatus3) {
   EXPECT_EQ(lines.back(), " Usando m\xf3" "dulos de campo calculados en el nodo central");
   EXPECT_EQ(r.res, "\"GiD Post Results File 1.0\"\n#VIGA DE CIMENTACION CON C\n"
                    " Result  \"desplazamientos\" \"Compr.InmLin\" 1 vector OnNodes\n");
+}
+
+TEST(Cases, SolutionThatIsNotANumberEndsTheRunWithStatus3) {
+  // An expansion load whose end forces overflow (3E38 t/m over 5 m) loads the
+  // foundation node 1 without limit: its settlement cannot be a number. The
+  // solve's own lines are written, then one message and no end forces.
+  std::string datos = beam(0, 1, 0, 0, 0);
+  const std::string bar = "1 V30X60 1 2 0.0 0 1.0 0.5 0.2 2.0 0.0\n";
+  ASSERT_NE(datos.find(bar), std::string::npos);
+  datos.replace(datos.find(bar), bar.size(), "1 V30X60 1 2 0.0 0 1.0 0.5 0.2 2.0 3.0E38\n");
+  const RunOutput r = run_program(datos);
+  EXPECT_EQ(r.status, 3);
+  EXPECT_EQ(r.console, " ANALISIS POR EXPANSIONES\n");
+  EXPECT_EQ(split_lines(r.err).back(),
+            "el an\xe1lisis de expansiones (m\xf3" "dulos de campo en el nodo central) dio valores que no son "
+            "n\xfameros en el nodo 1; revise los datos");
+  EXPECT_EQ(count(r.report, " REACCIONES ESTIMADAS:"), 1);
+  EXPECT_EQ(count(r.report, kForces), 0);
+  EXPECT_EQ(count(r.res, "end values"), 1);
 }
 
 }  // namespace

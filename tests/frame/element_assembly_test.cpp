@@ -237,6 +237,50 @@ TEST(Assembly, SelfWeight) {
   EXPECT_FLOAT_EQ(m.qmax, gA * 10);
 }
 
+// The total load adds the vertical loads typed on free nodes (downwards
+// negative) to the bar loads; the mean pressure spreads it over the strips and
+// the isolated footings together.
+TEST(Assembly, TotalLoadAndMeanPressure) {
+  struct Row {
+    const char* what;
+    float p_restrained, p_up, p_horizontal, acim;
+    int footings;  // 1.5 x 2 and 1 x 1
+    float total, qmax;
+  };
+  const Row rows[] = {
+      {"column loads", 0.0f, 0.0f, 0.0f, 2.0f, 0, 8.0f + 30.0f + 12.0f, 50.0f / 2.0f},
+      {"restrained, upward and horizontal loads", -50.0f, 6.0f, 5.0f, 2.0f, 0, 50.0f - 6.0f, 44.0f / 2.0f},
+      {"footings only", 0.0f, 0.0f, 0.0f, 0.0f, 2, 50.0f, 50.0f / 4.0f},
+      {"strips and footings", 0.0f, 0.0f, 0.0f, 2.0f, 2, 50.0f, 50.0f / 6.0f},
+  };
+  for (const Row& r : rows) {
+    SCOPED_TRACE(r.what);
+    FrameBuilder fb;
+    const int n1 = fb.node(0, 0, 0), n2 = fb.node(4, 0, 0), n3 = fb.node(0, 0, 3), n4 = fb.node(4, 0, 3);
+    fb.bar(n1, n2);
+    fb.bar(n1, n3);
+    fb.fix(n4);
+    Model m = fb.build();
+    m.CARGASBARRA(1, 4) = 2.0f;         // 8 t of dead load on the beam
+    m.P(6 * (n3 - 1) + 3) = -30.0f;     // column load
+    m.P(6 * (n2 - 1) + 3) = -12.0f;
+    m.P(6 * (n4 - 1) + 3) = r.p_restrained;
+    m.P(6 * (n1 - 1) + 3) = r.p_up;
+    m.P(6 * (n3 - 1) + 1) = r.p_horizontal;
+    m.ACIM = r.acim;
+    m.NZAP = r.footings;
+    m.ANCHO.size_to(2);
+    m.LARGO.size_to(2);
+    m.ANCHO(1) = 1.5f;
+    m.LARGO(1) = 2.0f;
+    m.ANCHO(2) = m.LARGO(2) = 1.0f;
+    Files f;
+    assemble_frame(m, f.log);
+    EXPECT_FLOAT_EQ(m.CARGATOTAL, r.total);
+    EXPECT_FLOAT_EQ(m.qmax, r.qmax);
+  }
+}
+
 // A foundation beam on two area reactions: each reaction column holds the end
 // loads of a unit reaction over the half of the beam next to it.
 TEST(Assembly, AreaAndNodalReactionColumns) {

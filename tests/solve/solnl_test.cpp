@@ -111,6 +111,29 @@ TEST(Def, CompressionFollowsDemeneghisLaw) {
   EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
 }
 
+TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
+  Beam b;
+  b.start_reactions();
+  Tab1<float> h;
+  h.size_to(2);
+  {
+    // No reaction loads the stratum: no stress ratio, no settlement.
+    Files f;
+    b.m.RNL(3) = b.m.RNL(4) = 0.0f;
+    EXPECT_EQ(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1), 0.0f);
+    EXPECT_NE(f.mem.buf().find(" ssigmas=   0.000000    \n"), std::string::npos) << f.mem.buf();
+  }
+  // Horizontal stresses of -10 against a vertical one of 6: the mean stress
+  // 6(1 + s)/3 + p0 = -14/3 + 1 is below zero and counts as zero.
+  b.start_reactions();
+  b.m.PZ(1, 1) = 1.5f;  // p0 = 1
+  for (int j = 1; j <= 2; ++j) b.m.IX(1, 1, j, 1) = b.m.IY(1, 1, j, 1) = -0.5f;
+  const double s = -20.0 / 6.0, c = (1.0 + s) / 3.0;
+  const double Q = (1.0 - 0.3 * s) * (0.0 - 1.0) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
+  Files f;
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q)) * 2.0, 1e-6);
+}
+
 TEST(Def, MissingSecondDirectionCountsAsZero) {
   // Influence tables of a model whose reactions spread in one direction only.
   Beam b;
@@ -253,7 +276,9 @@ TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
 
 TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
   // Node 2 is pulled up harder than node 1 is pushed down: its reaction would
-  // be a tension, is held at 0, and its change can never be measured.
+  // be a tension and is held at 0 in every iteration, a state the Newton step
+  // keeps repeating, never an equilibrium. A reaction that stays at 0 has not
+  // changed (0 per cent); the iteration still never ends.
   Beam b(-20.0f, 15.0f);
   Files f;
   {
@@ -264,7 +289,18 @@ TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
   EXPECT_EQ(b.m.DESP(14), 0.0f);
   EXPECT_GT(b.m.DESP(13), 0.0f);
   // 20 iterations of three lines, then the message.
-  EXPECT_EQ(lines(f.con.buf()), 61);
+  const std::string con = f.con.buf();
+  EXPECT_EQ(lines(con), 61);
+  EXPECT_EQ(con.find("NaN"), std::string::npos);
+  std::size_t at = con.find(" Iteracion:           2\n");
+  for (int it = 2; it <= 20; ++it) {
+    at = con.find(" ERROR\n", at);
+    ASSERT_NE(at, std::string::npos);
+    const std::size_t eol = con.find('\n', at + 7);
+    EXPECT_EQ(con.substr(eol - 10, 10), "  0.00E+00") << it;
+    at = eol;
+  }
+  EXPECT_EQ(con.substr(con.size() - 63), " SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES\n");
 }
 
 }  // namespace

@@ -1,0 +1,301 @@
+// REPORTE.html: one self-contained page with the verdict of every solved case
+// and pass, its drawings inline, and the values of every foundation node. No
+// file, script or font is loaded from outside; printed, each pass starts a page.
+// The page is XHTML-compatible HTML5 (it parses as XML), in UTF-8.
+#include <cmath>
+
+#include "views/summary.hpp"
+
+namespace korvant {
+
+namespace {
+
+const char* const kStyle = R"(
+body { font-family: "DejaVu Sans", Verdana, Arial, sans-serif; font-size: 10.5pt; color: #111; margin: 1.5em auto; max-width: 1050px; padding: 0 1em; }
+h1 { font-size: 1.5em; margin-bottom: 0.2em; }
+h2 { font-size: 1.25em; border-bottom: 2px solid #446; padding-bottom: 0.2em; margin-top: 1.6em; }
+h3 { font-size: 1.05em; margin: 1.1em 0 0.3em; }
+table { border-collapse: collapse; margin: 0.3em 0 0.6em; }
+th, td { border: 1px solid #bbb; padding: 0.15em 0.5em; }
+th { background: #eef0f5; text-align: left; }
+td.n { text-align: right; font-variant-numeric: tabular-nums; }
+.malo { color: #a00; font-weight: bold; }
+.bien { color: #060; }
+.nota { color: #444; font-size: 0.92em; }
+.pase-nombre { font-weight: normal; color: #555; font-size: 0.8em; }
+figure { margin: 0.8em 0; }
+figure svg { width: 100%; height: auto; display: block; }
+tr.excede td { background: #fde8e8; }
+ul.avisos li { color: #840; }
+@page { size: A4; margin: 12mm; }
+@media print {
+  body { max-width: none; margin: 0; padding: 0; font-size: 9pt; }
+  section.pase { break-before: page; page-break-before: always; }
+  figure, table, h3 { break-inside: avoid; page-break-inside: avoid; }
+  h3 { break-after: avoid; page-break-after: avoid; }
+}
+)";
+
+// Builds UTF-8 markup: tags are written as they are, texts (Latin-1, the
+// program's own character set) escaped.
+struct Html {
+  std::string& out;
+  Html& r(std::string_view ascii) {
+    out += ascii;
+    return *this;
+  }
+  Html& t(std::string_view latin1) {
+    for (const char ch : latin1) {
+      const unsigned char c = static_cast<unsigned char>(ch);
+      switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        case '"': out += "&quot;"; break;
+        default:
+          if (c < 0x20 && c != '\n') {
+            out += '?';
+          } else if (c < 0x80) {
+            out += ch;
+          } else {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+          }
+      }
+    }
+    return *this;
+  }
+  // One table row: a label and a value cell.
+  Html& row(std::string_view label, const std::string& value, const char* cls = nullptr) {
+    r("<tr><th>").t(label).r("</th><td class=\"n");
+    if (cls != nullptr) r(" ").r(cls);
+    return r("\">").t(value).r("</td></tr>\n");
+  }
+  Html& head(std::initializer_list<const char*> cols) {
+    r("<tr>");
+    for (const char* c : cols) r("<th>").t(c).r("</th>");
+    return r("</tr>\n");
+  }
+  Html& cell(const std::string& v) { return r("<td class=\"n\">").t(v).r("</td>"); }
+};
+
+void equilibrium_table(Html& h, const Summary& s) {
+  const Equilibrium& e = s.eq;
+  h.r("<h3>").t("Equilibrio vertical").r("</h3>\n<table>\n");
+  h.row(std::string("Cargas verticales (") + load_set_words(e.load_set) +
+            "; barras con peso propio y cargas concentradas en nodos libres), t",
+        num(e.load, 4));
+  h.row("Reacciones del suelo (reacción × longitud de contacto), t", num(e.soil, 4));
+  if (e.footings_modelled)
+    h.row("Reacciones verticales de las zapatas aisladas, t", num(e.footings, 4));
+  else
+    h.row("Reacciones verticales de las zapatas aisladas", "el análisis no lineal no las modela");
+  h.row("Fuerza vertical en los apoyos restringidos, t", num(e.supports, 4));
+  if (e.restrained_loads != 0.0)
+    h.row("Cargas en verticales restringidas (las toma el apoyo; fuera de la suma), t", num(e.restrained_loads, 4));
+  const std::string diff = e.relative ? num(e.diff, 4) + " t = " + num(e.diff_pct, 4) + " %" : num(e.diff, 4) + " t";
+  const std::string tol = e.relative ? num(EQUILIBRIO_TOL_PCT, 2) + " %" : num(EQUILIBRIO_TOL_T, 4) + " t";
+  h.row("Diferencia", diff + (e.ok ? ": cumple (tolerancia " + tol + ")" : ": NO CUMPLE EQUILIBRIO (tolerancia " + tol + ")"),
+        e.ok ? "bien" : "malo");
+  h.r("</table>\n");
+}
+
+void settlement_tables(Html& h, const Summary& s) {
+  h.r("<h3>").t("Hundimientos (m; negativo hacia abajo)").r("</h3>\n");
+  if (s.nodes.empty()) {
+    h.r("<p>").t("El modelo no tiene nodos de cimentación.").r("</p>\n");
+    return;
+  }
+  h.r("<table>\n");
+  h.row("Mayor (el más hacia abajo), nodo " + std::to_string(s.s_max_node), num(s.s_max, 6));
+  h.row("Menor, nodo " + std::to_string(s.s_min_node), num(s.s_min, 6));
+  h.row("Medio, " + std::to_string(s.nodes.size()) + " nodos", num(s.s_mean, 6));
+  h.r("</table>\n");
+
+  const Tilt& t = s.tilt;
+  h.r("<h3>").t("Inclinación (plano de mínimos cuadrados)").r("</h3>\n<table>\n");
+  if (!t.defined) {
+    h.row("Inclinación", "se necesitan dos nodos en planta");
+  } else {
+    h.row("Inclinación, rad", fmt("%.3e", t.rad) + " = " + one_in(t.rad));
+    if (t.rad > 0) h.row("Se hunde más hacia", num(t.dir_deg, 1) + "° desde +X (" + direction_words(t.dir_deg) + ")");
+    h.row("Frente a 1/250 (inclinación visible, Bjerrum)", t.rad > TILT_LIMIT ? "MAYOR" : "menor",
+          t.rad > TILT_LIMIT ? "malo" : "bien");
+  }
+  h.r("</table>\n");
+
+  h.r("<h3>").t("Asentamiento diferencial y distorsión angular").r("</h3>\n");
+  if (s.bars.empty()) {
+    h.r("<p>").t("Ninguna barra une dos nodos de cimentación.").r("</p>\n");
+    return;
+  }
+  h.r("<table>\n");
+  const BarDistortion& b = s.bars[static_cast<std::size_t>(s.beta_max_bar)];
+  h.row("Mayor distorsión angular, barra " + std::to_string(b.bar), one_in(b.beta));
+  static const char* const kLimit[3] = {"(sin grietas admitidas)", "(primeras grietas en muros)", "(daño estructural)"};
+  for (int k = 0; k < 3; ++k)
+    h.row("Barras con distorsión > " + one_in(BETA_LIMITS[k]) + " " + kLimit[k], std::to_string(s.beta_over[k]),
+          s.beta_over[k] > 0 ? "malo" : "bien");
+  h.r("</table>\n<table>\n");
+  h.r("<tr><th>barra</th><th>nodo i</th><th>nodo j</th><th>L (m)</th><th>&#916;s (m)</th><th>|&#916;s|/L</th>"
+      "<th>&#946; = |&#916;s - &#916;s<sub>plano</sub>|/L</th></tr>\n");
+  for (const BarDistortion& d : s.bars) {
+    h.r(d.beta > BETA_LIMITS[0] ? "<tr class=\"excede\">" : "<tr>");
+    h.cell(std::to_string(d.bar)).cell(std::to_string(d.ni)).cell(std::to_string(d.nj));
+    h.cell(num(d.L, 3)).cell(num(d.ds, 6)).cell(one_in(d.apparent)).cell(one_in(d.beta));
+    h.r("</tr>\n");
+  }
+  h.r("</table>\n");
+}
+
+void pressure_tables(Html& h, const Summary& s) {
+  h.r("<h3>").t("Presiones de contacto (t/m²; positiva en compresión)").r("</h3>\n");
+  if (s.contact.empty()) {
+    h.r("<p>").t("El modelo no tiene reacciones de área.").r("</p>\n");
+  } else {
+    h.r("<table>\n");
+    if (s.p_max >= 0) {
+      const ContactPoint &hi = s.contact[static_cast<std::size_t>(s.p_max)], &lo = s.contact[static_cast<std::size_t>(s.p_min)];
+      h.row("Mayor, nodo " + std::to_string(hi.node), num(hi.pressure, 3));
+      h.row("Menor, nodo " + std::to_string(lo.node), num(lo.pressure, 3));
+    }
+    if (s.linear)
+      h.row("Reacciones en tensión", s.tension == 0 ? std::string("ninguna") : "REACCIONES EN TENSIÓN: " + std::to_string(s.tension),
+            s.tension == 0 ? "bien" : "malo");
+    if (s.k_min >= 0) {
+      const ContactPoint &lo = s.contact[static_cast<std::size_t>(s.k_min)], &hi = s.contact[static_cast<std::size_t>(s.k_max)];
+      h.row("Módulo de reacción k = presión / -hundimiento, t/m³",
+            num(lo.k_soil, 1) + " (nodo " + std::to_string(lo.node) + ") a " + num(hi.k_soil, 1) + " (nodo " +
+                std::to_string(hi.node) + ")");
+    }
+    if (s.springs_missing > 0)
+      h.row("Sin resorte (hundimiento nulo, o sube en compresión o baja en tensión)", std::to_string(s.springs_missing));
+    h.r("</table>\n");
+  }
+  if (s.footings.empty()) return;
+  h.r("<h3>").t("Zapatas aisladas").r("</h3>\n<table>\n");
+  h.head({"zapata", "nodo", "ANCHO × LARGO (m)", "reacción vertical (t)", "presión (t/m²)", "hundimiento (m)",
+          "resorte vertical (t/m)", "horizontal (t/m)", "rotación (t·m/rad)"});
+  auto k = [](double v, bool rigid) { return rigid ? std::string("rígido") : v > 0 ? num(v, 1) : std::string("-"); };
+  for (const FootingResult& z : s.footings) {
+    h.r("<tr>").cell(std::to_string(z.z)).cell(std::to_string(z.node)).cell(num(z.ancho, 2) + " × " + num(z.largo, 2));
+    if (z.has_vertical)
+      h.cell(num(z.Rv, 3)).cell(num(z.pressure, 3)).cell(num(z.s, 6));
+    else
+      h.cell("-").cell("-").cell("-");
+    if (s.linear)
+      h.cell(k(z.kv, z.rigid_v)).cell(k(z.kh, z.rigid_h)).cell(k(z.kr, z.rigid_r));
+    else
+      h.cell("-").cell("-").cell("-");
+    h.r("</tr>\n");
+  }
+  h.r("</table>\n");
+}
+
+void axis_table(Html& h, const Summary& s) {
+  if (s.axes.empty()) return;
+  h.r("<h3>").t("Elementos mecánicos por eje (mayores valores absolutos)").r("</h3>\n<table>\n");
+  h.head({"eje", "M (t·m)", "barra", "x (m)", "V (t)", "barra", "x (m)"});
+  for (const AxisExtremes& a : s.axes) {
+    h.r("<tr><td>").t(a.name).r("</td>");
+    if (a.any)
+      h.cell(num(a.Mmax.M, 3)).cell(std::to_string(a.Mmax.bar)).cell(num(a.Mmax.X, 3))
+          .cell(num(a.Vmax.V, 3)).cell(std::to_string(a.Vmax.bar)).cell(num(a.Vmax.X, 3));
+    else
+      h.r("<td colspan=\"6\">").t("sin barras").r("</td>");
+    h.r("</tr>\n");
+  }
+  h.r("</table>\n");
+}
+
+// Settlement, pressure, reaction and spring of every foundation node.
+void node_table(Html& h, const Summary& s) {
+  h.r("<h3>").t("Valores por nodo de cimentación").r("</h3>\n<table>\n");
+  h.head({"nodo", "x (m)", "y (m)", "hundimiento (m)", "reacción", "presión (t/m²)", "k (t/m³)", "k·área (t/m)"});
+  for (const FoundationNode& n : s.nodes) {
+    h.r("<tr>").cell(std::to_string(n.node)).cell(num(n.x, 3)).cell(num(n.y, 3)).cell(num(n.s, 6));
+    const ContactPoint* c = nullptr;
+    for (const ContactPoint& p : s.contact)
+      if (p.node == n.node) c = &p;
+    const FootingResult* z = nullptr;
+    for (const FootingResult& f : s.footings)
+      if (f.node == n.node && f.has_vertical) z = &f;
+    if (c != nullptr) {
+      h.cell(num(c->R, 4) + " t/m").cell(c->has_pressure ? num(c->pressure, 3) : "-");
+      h.cell(c->has_spring ? num(c->k_soil, 1) : "-").cell(c->has_spring ? num(c->k_node, 1) : "-");
+    } else if (z != nullptr) {
+      h.cell(num(z->Rv, 4) + " t").cell(num(z->pressure, 3)).cell("-").cell("-");
+    } else {
+      h.cell("-").cell("-").cell("-").cell("-");
+    }
+    h.r("</tr>\n");
+  }
+  h.r("</table>\n");
+}
+
+}  // namespace
+
+void html_section(const Model& m, const Summary& s, const std::string& svg, std::string& out) {
+  (void)m;
+  Html h{out};
+  h.r("<section class=\"pase\" id=\"").t(s.c.pass).r("\">\n<h2>").t(s.c.title).r(" <span class=\"pase-nombre\">[")
+      .t(s.c.pass).r("]</span></h2>\n");
+  equilibrium_table(h, s);
+  settlement_tables(h, s);
+  pressure_tables(h, s);
+  axis_table(h, s);
+  h.r("<figure>\n").r(svg).r("</figure>\n");
+  node_table(h, s);
+  h.r("</section>\n");
+}
+
+void write_html(const Model& m, const std::vector<std::string>& sections, const std::vector<std::string>& titles,
+                const std::vector<std::string>& ids, const std::string& warnings, OutFile& o) {
+  std::string out;
+  Html h{out};
+  const std::string title = trimmed(m.TITULO);
+  h.r("<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"es\">\n<head>\n<meta charset=\"utf-8\"/>\n");
+  h.r("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>").t(title).r("</title>\n");
+  h.r("<style>").r(kStyle).r("</style>\n</head>\n<body>\n");
+  h.r("<header>\n<h1>").t(title).r("</h1>\n<p>");
+  h.t(fmt("%d nodos, %d barras, %d losas, %d zapatas aisladas; %d reacciones de área y %d de zapatas; %d ejes.", m.NN,
+          m.NB, m.NLOS, m.NZAP, m.NR, m.MR, m.NEJES));
+  static const char* const kKanal[3] = {"lineal", "iterativo (módulos que dependen de las reacciones)",
+                                        "no lineal (ecuación de Demeneghi)"};
+  h.r(" ").t(std::string("Análisis ") + (m.KANAL >= 0 && m.KANAL <= 2 ? kKanal[m.KANAL] : "?") + ".").r("</p>\n");
+  h.r("<h3>").t("Avisos de la corrida").r("</h3>\n");
+  {
+    int shown = 0;
+    std::string items;
+    Html li{items};
+    std::size_t at = 0;
+    while (at < warnings.size()) {
+      std::size_t end = warnings.find('\n', at);
+      if (end == std::string::npos) end = warnings.size();
+      const std::string_view w(warnings.data() + at, end - at);
+      // The error stream also holds the console dialogue; the warnings begin with "Aviso".
+      const std::size_t first = w.find_first_not_of(' ');
+      if (first != std::string_view::npos && w.substr(first).rfind("Aviso", 0) == 0) {
+        li.r("<li>").t(w.substr(first)).r("</li>\n");
+        ++shown;
+      }
+      at = end + 1;
+    }
+    if (shown == 0)
+      h.r("<p class=\"nota\">").t("Sin avisos.").r("</p>\n");
+    else
+      h.r("<ul class=\"avisos\">\n").r(items).r("</ul>\n");
+  }
+  h.r("<h3>").t("Casos y pasadas resueltos").r("</h3>\n<ol>\n");
+  for (std::size_t i = 0; i < sections.size(); ++i) h.r("<li><a href=\"#").t(ids[i]).r("\">").t(titles[i]).r("</a></li>\n");
+  h.r("</ol>\n");
+  h.r("<p class=\"nota\">").t("Signos: hundimientos negativos hacia abajo; reacciones y presiones positivas en compresión. "
+                                "Límites citados: inclinación 1/250 (Bjerrum); distorsión angular 1/500, 1/300 y 1/150 "
+                                "(Bjerrum; Skempton y MacDonald). Véase el manual.").r("</p>\n</header>\n");
+  o.put(out);
+  for (const std::string& s : sections) o.put(s);
+  o.put("</body>\n</html>");
+  o.end_line();
+}
+
+}  // namespace korvant
