@@ -12,8 +12,10 @@ namespace korvant {
 // The counts of the data file are bounded by the memory the run needs (see
 // model/memory.hpp), checked as each count is read, and by what 32-bit counts
 // hold: the equations of the interaction (NGRED + NR + MR) are at most 12·NN.
+// A count that multiplies the output keeps a capacity.
 namespace cap {
 constexpr int NODES = 0x7fffffff / 12;  // NN
+constexpr int DIVISIONS = 1000;  // NDIV: each one adds a line per bar of an axis to every diagram block
 }  // namespace cap
 
 struct Model {
