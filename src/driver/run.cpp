@@ -34,7 +34,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   reaction_areas(m, f.log);
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
-  influence_values(m, f.log, f.vinf);
+  influence_values(m, f.log);
+  write_influence_values(m, f.vinf);
   read_axes(rd, m, f);
 }
 
