@@ -1,5 +1,4 @@
-// Checks made while the data file is read: counts within the capacities of the
-// model store, references to nodes, bars, sections and materials that exist,
+// Checks made while the data file is read: counts that fit the memory, references to nodes, bars, sections and materials that exist,
 // and values that the computations would divide by. A failed check ends the run
 // through the reader, naming the line, the item, the value and what is allowed.
 #pragma once
@@ -8,6 +7,8 @@
 #include <string_view>
 
 #include "driver/data_reader.hpp"
+#include "model/memory.hpp"
+#include "model/model.hpp"
 #include "text/fatal.hpp"
 
 namespace korvant {
@@ -32,6 +33,21 @@ inline void check_not_negative(const DataReader& rd, int v, std::string_view ite
   rd.fail(item, "se leyó " + std::to_string(v) + "; no puede ser negativo");
 }
 
+// The run's peak memory, estimated from the counts read so far (the last of
+// them `item`), must fit the memory available: checked before the tables of a
+// count are made.
+inline void check_memory(const DataReader& rd, const Model& m, std::string_view item, std::uint64_t extra = 0) {
+  const std::string what = memory_shortfall(m, extra);
+  if (!what.empty()) rd.fail(item, what);
+}
+
+// A count bounded only by memory: not negative, and the model with it must fit
+// the memory available.
+inline void check_count_memory(const DataReader& rd, const Model& m, int v, std::string_view item) {
+  check_not_negative(rd, v, item);
+  check_memory(rd, m, item);
+}
+
 // A reference to an entry of a table of n entries (a node, a bar) must lie in
 // 1..n; count_name names n in the messages ("NN", "NB").
 inline void check_ref(const DataReader& rd, int v, int n, std::string_view item, std::string_view count_name) {
@@ -42,6 +58,12 @@ inline void check_ref(const DataReader& rd, int v, int n, std::string_view item,
   else
     what += "debe estar entre 1 y " + std::to_string(n) + " (" + std::string(count_name) + ")";
   rd.fail(item, what);
+}
+
+// A real that no material or soil has negative (a unit weight).
+inline void check_not_negative_real(const DataReader& rd, float v, std::string_view item, int line = 0) {
+  if (v >= 0.0f) return;
+  rd.fail_at(line > 0 ? line : rd.line(), item, "se leyó " + real_text(v) + "; no puede ser negativo");
 }
 
 // A size (a width, a depth) that areas and stiffnesses are made of must be

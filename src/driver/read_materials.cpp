@@ -15,7 +15,7 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
   // Materials.
   lst(f.rep, "MATERIALES");
   rd.read().i(m.NMAT, "NMAT (número de materiales)");
-  check_count(rd, m.NMAT, cap::MATERIALS, "NMAT (número de materiales)");
+  check_count_memory(rd, m, m.NMAT, "NMAT (número de materiales)");
   rd.skip();
   put(f.rep, "(A15, 5X, 3(A15))", "MATERIAL", "PESO VOL", "MOD ELAST", "R POISSON");
   put(f.rep, "(20X, 2(10X, A4))", m.UNIDADES[5], m.UNIDADES[4]);
@@ -32,10 +32,13 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
         .r(m.PESOVOL(i), "peso volumétrico del material")
         .r(m.MODELAST(i), "módulo de elasticidad del material")
         .r(m.RPOISSON(i), "relación de Poisson del material");
-    // The shear modulus of the bars is E / (2·(1 + ν)).
-    if (m.RPOISSON(i) == -1.0f)
-      rd.fail("relación de Poisson del material " + trimmed(m.MATNOM(i)),
-              "se leyó -1; debe ser distinta de -1 (el módulo de cortante E / (2·(1 + NU)) sería infinito)");
+    // Values no material has.
+    const std::string which = " del material " + trimmed(m.MATNOM(i));
+    check_not_negative_real(rd, m.PESOVOL(i), "peso volumétrico" + which);
+    check_positive(rd, m.MODELAST(i), "módulo de elasticidad" + which);
+    if (!(m.RPOISSON(i) >= 0.0f && m.RPOISSON(i) < 0.5f))
+      rd.fail("relación de Poisson" + which,
+              "se leyó " + real_text(m.RPOISSON(i)) + "; debe estar entre 0 y 0.5 (0 admitido, 0.5 no)");
     put(f.rep, "(A20, 2F15.2, F10.2)", m.MATNOM(i), m.PESOVOL(i), m.MODELAST(i), m.RPOISSON(i));
   }
 
@@ -43,7 +46,7 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
   lst(f.rep);
   lst(f.rep, "SECCIONES");
   rd.read().i(m.NSEC, "NSEC (número de secciones)");
-  check_count(rd, m.NSEC, cap::SECTIONS, "NSEC (número de secciones)");
+  check_count_memory(rd, m, m.NSEC, "NSEC (número de secciones)");
   rd.skip("¿el número de materiales (NMAT) es menor que los materiales escritos?");
   put(f.rep, "(A10, A17, 13X, 2(A10), 4(A15))", "SECCIÓN", "MATERIAL", "BASE", "ALTURA", "ÁREA", "Iy", "Iz", "IRot");
   const std::string& len = m.UNIDADES[2];
