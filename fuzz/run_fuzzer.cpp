@@ -42,9 +42,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     field_moduli(m, f.log);
     write_field_moduli(m, f.rep, f.err);
     start_results_file(m, f);
-    Views views(ViewOptions{true, true, true}, "nulo");
+    Views views(ViewOptions{true, true, true, true, true}, "nulo");
     views.send_all_to(null_stream());
+    views.start(f.err);
     run_cases(m, f, &views);
+    views.finish(m, f.con);
     for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf, &f.con, &f.err}) o->flush();
   } catch (const Fatal& e) {
     const bool data = e.status == status::BAD_DATA && e.message.rfind("Error en el archivo de datos \"datos.txt\"", 0) == 0;
