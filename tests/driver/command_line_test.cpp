@@ -1,42 +1,18 @@
 // The console dialogue and the command line of the program, run as a subprocess.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "../toolkit/scratch.hpp"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct Scratch {
-  fs::path dir;
-  Scratch() {
-    char tmpl[] = "/tmp/korvant-cli-XXXXXX";
-    dir = mkdtemp(tmpl);
-  }
-  ~Scratch() { fs::remove_all(dir); }
-  std::string read(const std::string& name) const {
-    std::ifstream in(dir / name, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  // Runs the program in the folder with the given arguments and standard input.
-  int run(const std::string& args, const std::string& input = "", const std::string& env = "") const {
-    std::ofstream(dir / "stdin.txt", std::ios::binary) << input;
-    const std::string cmd = "cd '" + dir.string() + "' && " + env + " '" KORVANT_BIN "' " + args +
-                            " < stdin.txt > out.txt 2> err.txt";
-    const int rc = std::system(cmd.c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  }
-};
+using korvant::testing::Scratch;
 
 const std::string kExample = std::string(KORVANT_SOURCE_DIR) + "/examples/edificio.txt";
 
@@ -47,7 +23,7 @@ TEST(CommandLine, DialogueAsksForBothNamesOnTheErrorStream) {
   fs::copy_file(kExample, s.dir / "datos.txt");
   // A name is a 50-character field; trailing blanks are not part of it.
   EXPECT_EQ(s.run("", "datos.txt   \nreporte.txt\n"), 0);
-  const std::string err = s.read("err.txt");
+  const std::string err = s.read("console.err");
   EXPECT_EQ(err.rfind(" ARCHIVO DE DATOS DE ENTRADA\n ARCHIVO DE RESULTADOS\n No. nodos          14\n", 0), 0u) << err;
   EXPECT_NE(s.read("reporte.txt").find("PROGRAMA KORVANT"), std::string::npos);
   for (const char* f : {"MEMORIA", "VALINF", "arch.msh", "arch.res"}) EXPECT_TRUE(fs::exists(s.dir / f)) << f;
@@ -56,7 +32,7 @@ TEST(CommandLine, DialogueAsksForBothNamesOnTheErrorStream) {
 TEST(CommandLine, TwoArgumentsSkipTheDialogue) {
   Scratch s;
   EXPECT_EQ(s.run("'" + kExample + "' rep.txt"), 0);
-  EXPECT_EQ(s.read("err.txt").find("ARCHIVO DE DATOS"), std::string::npos);
+  EXPECT_EQ(s.read("console.err").find("ARCHIVO DE DATOS"), std::string::npos);
 }
 
 // Usage errors name what is wrong, then point to --help; --help and --version
@@ -91,12 +67,14 @@ TEST(CommandLine, UsageErrorsSayWhatIsWrong) {
   for (const Usage& u : kUsage) {
     SCOPED_TRACE("korvant " + u.args + " < \"" + u.input + "\"");
     EXPECT_EQ(s.run(u.args, u.input), u.status);
-    if (u.status != 0) EXPECT_EQ(s.read("err.txt"), u.err);
-    EXPECT_EQ(s.read("out.txt").rfind(u.out, 0), 0u) << s.read("out.txt");
+    if (u.status != 0) {
+      EXPECT_EQ(s.read("console.err"), u.err);
+    }
+    EXPECT_EQ(s.read("console.out").rfind(u.out, 0), 0u) << s.read("console.out");
   }
   // The version names the vector code that gaussj chose on this machine.
   s.run("--version");
-  const std::string v = s.read("out.txt");
+  const std::string v = s.read("console.out");
   EXPECT_TRUE(v.find("AVX-512") != std::string::npos || v.find("AVX2") != std::string::npos ||
               v.find("SSE2") != std::string::npos)
       << v;
@@ -108,7 +86,7 @@ TEST(CommandLine, NamesOfAnyLengthAndCompanionsBesideTheReport) {
   const std::string datos(70, 'd');
   fs::copy_file(kExample, s.dir / (datos + ".txt"));
   fs::create_directory(s.dir / "casos");
-  EXPECT_EQ(s.run("", datos + ".txt\ncasos/REP\n"), 0) << s.read("err.txt");
+  EXPECT_EQ(s.run("", datos + ".txt\ncasos/REP\n"), 0) << s.read("console.err");
   for (const char* f : {"REP", "MEMORIA", "VALINF", "arch.msh", "arch.res"}) {
     EXPECT_TRUE(fs::exists(s.dir / "casos" / f)) << f;
     EXPECT_FALSE(fs::exists(s.dir / f)) << f;
@@ -128,9 +106,9 @@ TEST(CommandLine, ConsoleTextFollowsTheLocale) {
   const std::string latin1 = "línea 14, NN (número de nodos)";
   const std::string utf8 = "l\xC3\xADnea 14, NN (n\xC3\xBAmero de nodos)";
   EXPECT_EQ(s.run("datos.txt rep"), 1);
-  EXPECT_NE(s.read("err.txt").find(latin1), std::string::npos);
+  EXPECT_NE(s.read("console.err").find(latin1), std::string::npos);
   EXPECT_EQ(s.run("", "datos.txt\nrep\n", "LC_ALL=C.UTF-8"), 1);
-  EXPECT_NE(s.read("err.txt").find(utf8), std::string::npos) << s.read("err.txt");
+  EXPECT_NE(s.read("console.err").find(utf8), std::string::npos) << s.read("console.err");
   EXPECT_EQ(s.read("rep").find("\xC3"), std::string::npos);
   EXPECT_NE(s.read("rep").find("SECCIÓN"), std::string::npos);
 }
@@ -140,7 +118,7 @@ TEST(CommandLine, MissingDataFileLeavesThePreviousFilesAlone) {
   std::ofstream(s.dir / "reporte.txt") << "reporte anterior\n";
   std::ofstream(s.dir / "MEMORIA") << "memoria anterior\n";
   EXPECT_EQ(s.run("no-existe.txt reporte.txt"), 1);
-  EXPECT_NE(s.read("err.txt").find("no-existe.txt"), std::string::npos);
+  EXPECT_NE(s.read("console.err").find("no-existe.txt"), std::string::npos);
   EXPECT_EQ(s.read("reporte.txt"), "reporte anterior\n");
   EXPECT_EQ(s.read("MEMORIA"), "memoria anterior\n");
   EXPECT_FALSE(fs::exists(s.dir / "arch.msh"));

@@ -1,18 +1,13 @@
 // A model that lacks a support solves to rounding noise: the run warns.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
+
+#include "../toolkit/scratch.hpp"
 
 namespace {
 
-namespace fs = std::filesystem;
+using korvant::testing::Scratch;
 
 // Two foundation beams in a line along X. `dy3` is the DY code of node 3; `py2`
 // a horizontal load across the beams at node 2.
@@ -56,17 +51,10 @@ EJES
 }
 
 std::string warnings_of(const std::string& datos, int& status) {
-  char tmpl[] = "/tmp/korvant-unstable-XXXXXX";
-  const fs::path dir = mkdtemp(tmpl);
-  std::ofstream(dir / "datos.txt") << datos;
-  const std::string cmd = "cd '" + dir.string() + "' && '" KORVANT_BIN "' datos.txt reporte.txt > /dev/null 2> err.txt";
-  const int rc = std::system(cmd.c_str());
-  status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  std::ifstream in(dir / "err.txt", std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  fs::remove_all(dir);
-  return ss.str();
+  Scratch s;
+  s.write("datos.txt", datos);
+  status = s.run("datos.txt reporte.txt");
+  return s.read("console.err");
 }
 
 }  // namespace

@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <fstream>
 #include <map>
 #include <sstream>
 #include <string>
 #include <tuple>
+
+#include "../toolkit/scratch.hpp"
 
 namespace {
 
@@ -27,13 +26,9 @@ struct Row {
 };
 
 TEST(ExampleBuilding, InfluenceFile) {
-  char dir[] = "/tmp/korvant-ejemplo-XXXXXX";
-  ASSERT_NE(mkdtemp(dir), nullptr);
-  const std::string cmd = std::string("cd ") + dir + " && " + KORVANT_BIN + " " + KORVANT_SOURCE_DIR +
-                          "/examples/edificio.txt REPORTE >/dev/null 2>&1";
-  (void)std::system(cmd.c_str());
-  std::ifstream in(std::string(dir) + "/VALINF");
-  ASSERT_TRUE(in.good());
+  korvant::testing::Scratch s;
+  ASSERT_EQ(s.run("'" KORVANT_SOURCE_DIR "/examples/edificio.txt' REPORTE"), 0);
+  std::istringstream in(s.read("VALINF"));
 
   std::map<std::tuple<int, int, int>, Row> t;
   std::string line;
@@ -69,7 +64,6 @@ TEST(ExampleBuilding, InfluenceFile) {
     EXPECT_GE(r.ix, 0.0);
     EXPECT_GE(r.iy, 0.0);
   }
-  std::system((std::string("rm -rf ") + dir).c_str());
 }
 
 }  // namespace

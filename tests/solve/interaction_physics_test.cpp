@@ -3,20 +3,14 @@
 // balances the applied load.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
-namespace {
+#include "../toolkit/scratch.hpp"
 
-namespace fs = std::filesystem;
+namespace {
 
 // Three nodes 4 m apart; 20 t at the middle node; uniform loads of 1 (CVMax),
 // 0.5 (CVMed), 2 (CMUERTA) and 0.25 (PV) t/m on both bars; no self weight.
@@ -94,18 +88,10 @@ std::vector<Solve> solves_in(const std::string& report) {
 }  // namespace
 
 TEST(InteractionPhysics, SymmetricBeamBalancesTheLoadInEverySolve) {
-  char tmpl[] = "/tmp/korvant-phys-XXXXXX";
-  const fs::path dir = mkdtemp(tmpl);
-  std::ofstream(dir / "datos.txt") << kBeam;
-  const std::string cmd = "cd '" + dir.string() + "' && '" KORVANT_BIN "' datos.txt reporte.txt > /dev/null 2>&1";
-  const int rc = std::system(cmd.c_str());
-  ASSERT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0);
-  std::ifstream in(dir / "reporte.txt", std::ios::binary);
-  std::stringstream ss;
-  ss << in.rdbuf();
-  fs::remove_all(dir);
-
-  const std::vector<Solve> solves = solves_in(ss.str());
+  korvant::testing::Scratch dir;
+  dir.write("datos.txt", kBeam);
+  ASSERT_EQ(dir.run("datos.txt reporte.txt"), 0);
+  const std::vector<Solve> solves = solves_in(dir.read("reporte.txt"));
   ASSERT_EQ(solves.size(), 8u);  // 3 expansion passes, 3 compression passes, 2 consolidations
   for (const Solve& s : solves) {
     ASSERT_EQ(s.r.size(), 3u) << s.heading;

@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -53,15 +54,22 @@ struct Scratch {
     std::ofstream(dir / name, std::ios::binary) << text;
   }
   std::string read(const std::string& name) const { return slurp(dir / name); }
+  // The names of the files in the folder, sorted.
+  std::vector<std::string> files() const {
+    std::vector<std::string> v;
+    for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
+    std::sort(v.begin(), v.end());
+    return v;
+  }
 
-  // Runs the program in the folder under the C locale with the given arguments,
-  // standard input and shell redirections (by default the console goes to
-  // console.out and console.err); returns the exit status (-1 when killed).
-  int run(const std::string& args, const std::string& input = "",
-          const std::string& redirect = "> console.out 2> console.err") const {
+  // Runs the program in the folder with the given arguments and standard
+  // input, its console to console.out and console.err, under the C locale
+  // unless `env` says otherwise ("LC_ALL=C.UTF-8"); returns the exit status
+  // (-1 when killed).
+  int run(const std::string& args, const std::string& input = "", const std::string& env = "LC_ALL=C") const {
     write("stdin.txt", input);
-    const std::string cmd = "cd '" + dir.string() + "' && LC_ALL=C '" KORVANT_BIN "' " + args +
-                            " < stdin.txt " + redirect;
+    const std::string cmd = "cd '" + dir.string() + "' && " + env + " '" KORVANT_BIN "' " + args +
+                            " < stdin.txt > console.out 2> console.err";
     const int rc = std::system(cmd.c_str());
     std::error_code ec;
     fs::remove(dir / "stdin.txt", ec);

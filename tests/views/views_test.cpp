@@ -20,6 +20,7 @@
 
 #include "views/views.hpp"
 #include "../toolkit/capture.hpp"
+#include "../toolkit/scratch.hpp"
 
 namespace {
 
@@ -27,13 +28,6 @@ namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 
 const std::string kExample = std::string(KORVANT_SOURCE_DIR) + "/examples/edificio.txt";
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
 
 Lines lines_of(const std::string& text) {
   Lines v;
@@ -146,29 +140,8 @@ std::vector<Solve> report_solves(const std::string& report) {
   return out;
 }
 
-// A scratch folder in which the program runs.
-struct Scratch {
-  fs::path dir;
-  Scratch() {
-    char tmpl[] = "/tmp/korvant-views-XXXXXX";
-    dir = mkdtemp(tmpl);
-  }
-  ~Scratch() { fs::remove_all(dir); }
-  int run(const std::string& args, const std::string& input = "") const {
-    std::ofstream(dir / "stdin.txt", std::ios::binary) << input;
-    const std::string cmd =
-        "cd '" + dir.string() + "' && '" KORVANT_BIN "' " + args + " < stdin.txt > out.txt 2> err.txt";
-    const int rc = std::system(cmd.c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  }
-  std::string read(const std::string& name) const { return slurp(dir / name); }
-  std::vector<std::string> files() const {
-    std::vector<std::string> v;
-    for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
-    std::sort(v.begin(), v.end());
-    return v;
-  }
-};
+using korvant::testing::Scratch;
+using korvant::testing::slurp;
 
 // The example with another KANAL.
 void write_example(const fs::path& p, int kanal) {
@@ -207,7 +180,7 @@ class ExampleViews : public ::testing::Test {
   static std::vector<Solve> solves;
   static void SetUpTestSuite() {
     s = new Scratch;
-    ASSERT_EQ(s->run("--vtk --csv --svg '" + kExample + "' REPORTE"), 0) << s->read("err.txt");
+    ASSERT_EQ(s->run("--vtk --csv --svg '" + kExample + "' REPORTE"), 0) << s->read("console.err");
     solves = report_solves(s->read("REPORTE"));
   }
   static void TearDownTestSuite() {
@@ -240,10 +213,10 @@ TEST_F(ExampleViews, OneSetOfFilesPerSolveAndTheSixFilesUnchanged) {
   // Without the flags: the same six files, byte for byte, and nothing else.
   Scratch plain;
   ASSERT_EQ(plain.run("'" + kExample + "' REPORTE"), 0);
-  for (const char* f : {"REPORTE", "MEMORIA", "VALINF", "arch.msh", "arch.res", "out.txt"})
+  for (const char* f : {"REPORTE", "MEMORIA", "VALINF", "arch.msh", "arch.res", "console.out"})
     EXPECT_TRUE(plain.read(f) == s->read(f)) << f;
   EXPECT_EQ(plain.files(), (std::vector<std::string>{"MEMORIA", "REPORTE", "VALINF", "arch.msh", "arch.res",
-                                                     "err.txt", "out.txt", "stdin.txt"}));
+                                                     "console.err", "console.out"}));
 }
 
 TEST_F(ExampleViews, CsvValuesAreTheReportsToItsPrintedDigits) {
@@ -384,8 +357,8 @@ TEST(Views, IterativeAndNonlinearAnalysesNameTheirSolves) {
   write_example(s.dir / "iterativo.txt", 1);
   write_example(s.dir / "no-lineal.txt", 2);
   // The dialogue form takes the flags too.
-  ASSERT_EQ(s.run("--csv", "iterativo.txt\nit.txt\n"), 0) << s.read("err.txt");
-  ASSERT_EQ(s.run("no-lineal.txt nl --csv"), 0) << s.read("err.txt");
+  ASSERT_EQ(s.run("--csv", "iterativo.txt\nit.txt\n"), 0) << s.read("console.err");
+  ASSERT_EQ(s.run("no-lineal.txt nl --csv"), 0) << s.read("console.err");
   std::vector<std::string> it, nl;
   for (const std::string& f : s.files()) {
     if (f.rfind("it_", 0) == 0 && f.size() > 15 && f.compare(f.size() - 15, 15, "_reacciones.csv") == 0) it.push_back(f);
@@ -432,9 +405,9 @@ TEST(Views, CommandLineNamesAndRefusals) {
   fs::copy_file(kExample, s.dir / "datos.txt");
   // --help documents the flags; an unknown flag is a usage error.
   EXPECT_EQ(s.run("--help"), 0);
-  for (const char* flag : {"--vtk", "--csv", "--svg"}) EXPECT_NE(s.read("out.txt").find(flag), std::string::npos) << flag;
+  for (const char* flag : {"--vtk", "--csv", "--svg"}) EXPECT_NE(s.read("console.out").find(flag), std::string::npos) << flag;
   EXPECT_EQ(s.run("--vtu datos.txt rep"), 2);
-  EXPECT_NE(s.read("err.txt").find("--vtu"), std::string::npos);
+  EXPECT_NE(s.read("console.err").find("--vtu"), std::string::npos);
   EXPECT_EQ(s.run("--svg datos.txt"), 2);
 
   // The report's extension is not part of the names, its folder is.
@@ -445,11 +418,11 @@ TEST(Views, CommandLineNamesAndRefusals) {
   // A name the views would write over: the data file or the report. Nothing is written.
   fs::copy_file(kExample, s.dir / "r_caso3_lineal_nodos.csv");
   EXPECT_EQ(s.run("--csv r_caso3_lineal_nodos.csv r"), 4);
-  EXPECT_NE(s.read("err.txt").find("\"r_caso3_lineal_nodos.csv\": es el archivo de datos"), std::string::npos);
+  EXPECT_NE(s.read("console.err").find("\"r_caso3_lineal_nodos.csv\": es el archivo de datos"), std::string::npos);
   EXPECT_EQ(slurp(s.dir / "r_caso3_lineal_nodos.csv"), slurp(kExample));
   EXPECT_FALSE(fs::exists(s.dir / "r"));
   EXPECT_EQ(s.run("--vtk datos.txt x.pvd"), 4);
-  EXPECT_NE(s.read("err.txt").find("\"x.pvd\": es el reporte"), std::string::npos);
+  EXPECT_NE(s.read("console.err").find("\"x.pvd\": es el reporte"), std::string::npos);
   EXPECT_FALSE(fs::exists(s.dir / "x.pvd"));
 }
 
