@@ -32,8 +32,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Files f;
   for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf, &f.con, &f.err}) o->attach(null_stream(), "nulo");
   DataReader rd;
-  rd.open_text("datos.txt", std::string(reinterpret_cast<const char*>(data), size));
   try {
+    // The reading of the text itself may refuse it (a NUL byte, a line too long).
+    rd.open_text("datos.txt", std::string(reinterpret_cast<const char*>(data), size));
     input_phase(rd, m, f);
     if (m.NGRED + m.NR + m.MR > MAX_EQUATIONS || m.NB > MAX_EQUATIONS) return 0;
     write_bar_loads(m, f.rep);
