@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "../driver/input_files.hpp"
 #include "../toolkit/scratch.hpp"
@@ -212,6 +213,25 @@ TEST(Summary, AngularDistortionOfABeamByHand) {
   // CVMax + CMUERTA = 3 t/m on 8 m plus 20 t, all on the soil.
   EXPECT_NEAR(s.eq.load, 44.0, 1e-4);
   EXPECT_TRUE(s.eq.ok);
+
+  // Two nodes (the beam's first bar alone, node 2 on the softer soil): the
+  // fitted plane passes through both ends, so the whole difference is tilt,
+  // beta is zero and the apparent distortion |s2 - s1| / 4 is the tilt.
+  std::string two = kBeam;
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"3\nNODOS", "2\nNODOS"},
+                                 {"2 4.0 0.0 0.0 0 1 0 1 0 1 1 0.0", "2 4.0 0.0 0.0 0 1 0 1 0 1 2 0.0"},
+                                 {"3 8.0 0.0 0.0 0 1 0 1 0 1 2 0.0\n", ""},
+                                 {"2\nBARRAS", "1\nBARRAS"},
+                                 {"2 V40X80 2 3 0.0 0 1.0 0.5 0.3 2.0 0.0\n", ""}})
+    two.replace(two.find(from), from.size(), to);
+  const Summary t = solve(two);
+  ASSERT_EQ(t.bars.size(), 1u);
+  const double d = settlement(t, 2) - settlement(t, 1);
+  EXPECT_LT(d, 0.0);  // the softer end goes down more
+  EXPECT_NEAR(t.bars[0].apparent, -d / 4.0, 1e-12);
+  EXPECT_NEAR(t.tilt.rad, -d / 4.0, 1e-12);
+  EXPECT_LT(t.bars[0].beta, 1e-12);
+  EXPECT_NEAR(t.tilt.dir_deg, 0.0, 1e-9);
 }
 
 TEST(Summary, SpringsOfAUniformlyLoadedSlabOnOneStratum) {
