@@ -53,7 +53,8 @@ const char* const kUsage =
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
     "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular o\n"
     "solución que no es un número; 4 archivo de salida que no se puede crear o\n"
-    "escribir.\n";
+    "escribir, u otra corrida en la misma carpeta; 130 o 143 corrida interrumpida\n"
+    "(Ctrl-C o SIGTERM).\n";
 
 // A usage error: what is wrong, then where to look.
 [[noreturn]] void usage_error(const std::string& what) {

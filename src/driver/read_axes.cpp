@@ -16,8 +16,11 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
   rd.skip("¿el número de losas (NLOS) es menor que las losas escritas?");
   rd.read().i(m.NEJES, "NEJES (número de ejes)").i(m.NDIV, "NDIV (divisiones por barra)");
   check_count(rd, m.NEJES, cap::AXES, "NEJES (número de ejes)");
+  // Every division adds a line per bar of every axis to each diagram block.
   if (m.NEJES >= 1 && m.NDIV < 1)
     rd.fail("NDIV (divisiones por barra)", "se leyó " + std::to_string(m.NDIV) + "; debe ser al menos 1");
+  if (m.NDIV > cap::DIVISIONS)
+    rd.fail("NDIV (divisiones por barra)", out_of_range(m.NDIV, 1, cap::DIVISIONS));
   lst(f.rep, "No. DE EJES PARA ELEMENTOS MECÁNICOS:", m.NEJES);
 
   m.NOMEJE.size_to(m.NEJES, std::string(20, ' '));

@@ -3,6 +3,7 @@
 // the degrees of freedom of the nodes that carry bars are marked, and the bars
 // become the line elements of the GiD mesh.
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,15 @@ std::string orientation_fault(const Model& m, int b) {
   const float dz = m.COORD(J, 3) - m.COORD(I, 3);
   if (dx == 0.0f && dy == 0.0f) {
     if (dz == 0.0f) return "sus dos extremos PI y PJ están en el mismo punto (barra de longitud cero); corrija PI o PJ";
+  }
+  // A shorter bar is a typing slip, and its stiffness (1/L³) has no value.
+  const double len = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy + static_cast<double>(dz) * dz);
+  if (len < 0.001) {
+    char b[32];
+    std::snprintf(b, sizeof b, "%.3g", len);
+    return std::string("mide ") + b + " m, menos de 1 mm; revise las coordenadas de PI y PJ";
+  }
+  if (dx == 0.0f && dy == 0.0f) {
     if (dz < 0.0f) return "barra vertical definida de arriba hacia abajo; intercambie PI y PJ";
   } else if (dy < 0.0f || (dy == 0.0f && dx < 0.0f)) {
     return "barra orientada hacia -Y (o a lo largo de -X); intercambie PI y PJ";

@@ -44,6 +44,12 @@ inline void check_ref(const DataReader& rd, int v, int n, std::string_view item,
   rd.fail(item, what);
 }
 
+// A real that no material or soil has negative (a unit weight).
+inline void check_not_negative_real(const DataReader& rd, float v, std::string_view item, int line = 0) {
+  if (v >= 0.0f) return;
+  rd.fail_at(line > 0 ? line : rd.line(), item, "se leyó " + real_text(v) + "; no puede ser negativo");
+}
+
 // A size (a width, a depth) that areas and stiffnesses are made of must be
 // greater than zero.
 inline void check_positive(const DataReader& rd, float v, std::string_view item) {

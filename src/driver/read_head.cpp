@@ -32,14 +32,19 @@ void read_head(DataReader& rd, Model& m, Files& f) {
 
   // Analysis switches.
   rd.skip();
-  rd.read()
-      .i(m.KANAL, "KANAL")
-      .i(m.CASO[1], "CASO(1)")
-      .i(m.CASO[2], "CASO(2)")
-      .i(m.CASO[3], "CASO(3)")
-      .i(m.CASO[4], "CASO(4)");
+  {
+    ReadStmt s = rd.read();
+    s.i(m.KANAL, "KANAL");
+    const int line = rd.line();
+    s.i(m.CASO[1], "CASO(1)").i(m.CASO[2], "CASO(2)").i(m.CASO[3], "CASO(3)").i(m.CASO[4], "CASO(4)");
+    // Any other kind of analysis would solve nothing in most cases.
+    if (m.KANAL < 0 || m.KANAL > 2)
+      rd.fail_at(line, "KANAL (tipo de análisis)",
+                 "se leyó " + std::to_string(m.KANAL) +
+                     "; debe ser 0 (lineal), 1 (lineal iterativo) o 2 (no lineal, ecuación de Demeneghi)");
+  }
 
-  // The kind of analysis, as the report names it (nothing for an unknown KANAL).
+  // The kind of analysis, as the report names it.
   switch (m.KANAL) {
     case 0: lst(f.rep, "ANALISIS LINEAL SIN CONFINAMIENTO"); break;
     case 1: lst(f.rep, "ANALISIS LINEAL ITERATIVO", "C/CONFINAMIENTO"); break;

@@ -30,6 +30,12 @@ void read_loads(DataReader& rd, Model& m, Files& f) {
         .r(m.P(g0 + 4), "MX de la carga")
         .r(m.P(g0 + 5), "MY de la carga")
         .r(m.P(g0 + 6), "MZ de la carga");
+    // A node that no bar reaches is fixed: its load would vanish unseen.
+    bool loaded = false;
+    for (int k = 1; k <= 6; ++k) loaded = loaded || m.P(g0 + k) != 0.0f;
+    if (loaded && m.SINBARRA(g0 + 1) == 1)
+      rd.warn(rd.line(), "la carga" + which + " está en el nodo " + std::to_string(n) +
+                             ", al que no llega ninguna barra; el nodo queda fijo y la carga no actúa");
   }
 
   for (int g = 1; g <= m.NGL; ++g) {

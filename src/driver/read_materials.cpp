@@ -32,10 +32,13 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
         .r(m.PESOVOL(i), "peso volumétrico del material")
         .r(m.MODELAST(i), "módulo de elasticidad del material")
         .r(m.RPOISSON(i), "relación de Poisson del material");
-    // The shear modulus of the bars is E / (2·(1 + ν)).
-    if (m.RPOISSON(i) == -1.0f)
-      rd.fail("relación de Poisson del material " + trimmed(m.MATNOM(i)),
-              "se leyó -1; debe ser distinta de -1 (el módulo de cortante E / (2·(1 + NU)) sería infinito)");
+    // Values no material has.
+    const std::string which = " del material " + trimmed(m.MATNOM(i));
+    check_not_negative_real(rd, m.PESOVOL(i), "peso volumétrico" + which);
+    check_positive(rd, m.MODELAST(i), "módulo de elasticidad" + which);
+    if (!(m.RPOISSON(i) >= 0.0f && m.RPOISSON(i) < 0.5f))
+      rd.fail("relación de Poisson" + which,
+              "se leyó " + real_text(m.RPOISSON(i)) + "; debe estar entre 0 y 0.5 (0 admitido, 0.5 no)");
     put(f.rep, "(A20, 2F15.2, F10.2)", m.MATNOM(i), m.PESOVOL(i), m.MODELAST(i), m.RPOISSON(i));
   }
 

@@ -1,6 +1,9 @@
 // Slabs: corner nodes, thickness, material and uniform loads of each slab, their
 // quadrilateral elements in the GiD mesh; and the echo of the control block.
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <map>
 #include <string>
 #include <tuple>
 
@@ -35,6 +38,9 @@ void read_slabs(DataReader& rd, Model& m, Files& f) {
   put(f.rep, "(A38, A20, A64)", "    LOSA   NI    NJ   NK    NL       h", "   Mat  ",
       "CVMáx     CVMed     CVInst   CMUERTA    Pprop     PV");
 
+  // Slabs by their four corners, in any order: one typed twice would count its
+  // area and its loads twice.
+  std::map<std::array<int, 4>, std::pair<int, int>> slab_at;  // corners -> slab, line
   for (int i = 1; i <= m.NLOS; ++i) {
     rd.read()
         .of(" " + std::to_string(i))
@@ -55,6 +61,13 @@ void read_slabs(DataReader& rd, Model& m, Files& f) {
     check_ref(rd, m.NJ(i), m.NN, "NJ" + which, "NN");
     check_ref(rd, m.NK(i), m.NN, "NK" + which, "NN");
     check_ref(rd, m.NL(i), m.NN, "NL" + which, "NN");
+    std::array<int, 4> corners{m.NI(i), m.NJ(i), m.NK(i), m.NL(i)};
+    std::sort(corners.begin(), corners.end());
+    const auto [at, fresh] = slab_at.try_emplace(corners, i, rd.line());
+    if (!fresh)
+      rd.fail("losa " + std::to_string(i), "tiene las mismas cuatro esquinas que la losa " + std::to_string(at->second.first) +
+                                  " (línea " + std::to_string(at->second.second) +
+                                  "); una losa escrita dos veces contaría dos veces su área y sus cargas");
 
     // The loads and areas of the slab are spread by the lengths of its sides
     // NI-NJ and NJ-NK.

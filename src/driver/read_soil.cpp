@@ -51,6 +51,11 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
     const int line = lines[static_cast<std::size_t>(k)].caso[caso];
     rd.fail_at(line, stratum_item(name, p, k), "se leyó " + real_text(v) + "; " + why);
   };
+  // A parameter the run divides by: zero has no value, a negative one no meaning.
+  auto positive = [&](int k, int caso, const char* name, float v, const std::string& why) {
+    if (v > 0.0f) return;
+    fail(k, caso, name, v, (v == 0.0f ? "debe ser distinto de 0 (" : "no puede ser negativo (") + why + ")");
+  };
 
   auto check_node = [&](int n, bool footing) {
     const float D = m.DF(n);
@@ -61,20 +66,15 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
         if (e.used && (*e.t)(p, k) == 0.0f)
           fail(k, e.caso, e.name, 0.0f, "debe ser distinto de 0 (" + below + e.analysis + " divide entre él)");
       }
-      // The rigidities of a footing divide by 1 - ν², 1 + ν and 1 - ν.
-      if (footing) {
-        const Modulus* nus[] = {&moduli[0], &moduli[1]};
-        for (const Modulus* e : nus) {
-          if (!e->used) continue;
-          const float nu = e->caso == 1 ? m.NU1(p, k) : m.NU2(p, k);
-          if (nu == 1.0f || nu == -1.0f)
-            fail(k, e->caso, e->caso == 1 ? "NU1" : "NU2", nu,
-                 "debe ser distinta de 1 y de -1 (" + below + "las rigideces de la zapata dividen entre 1 - NU²)");
-        }
-      }
       // The iterative analysis: E = K·VALNL·(sigma/VALNL)^N.
-      if (!footing && m.CASO[2] == 1 && m.KANAL == 1 && m.K2(p, k) == 0.0f)
-        fail(k, 2, "K", 0.0f, "debe ser distinto de 0 (" + below + "el análisis iterativo divide entre el módulo K·VALNL·(sigma/VALNL)^N)");
+      if (!footing && m.CASO[2] == 1 && m.KANAL == 1)
+        positive(k, 2, "K", m.K2(p, k), below + "el análisis iterativo divide entre el módulo K·VALNL·(sigma/VALNL)^N");
+      // The field moduli of an area reaction, E·(slab/S)^0.43, used by the
+      // expansions and by the linear compressions.
+      const bool field = m.CASO[1] == 1 || (m.CASO[2] == 1 && m.KANAL == 0);
+      if (!footing && field && !(m.slab(p, k) > 0.0f))
+        fail(k, m.CASO[2] == 1 ? 2 : 1, "slab", m.slab(p, k),
+             "debe ser mayor que 0 (" + below + "los módulos de campo se calculan con el esfuerzo de laboratorio slab)");
     }
   };
 
@@ -90,9 +90,7 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
       for (const SoilLaw& law : soil_laws()) {
         if (law.demeneghi < 0 || m.CASO[law.caso] != 1 || (law.demeneghi_clay_only && !clay)) continue;
         const LawParameter& a = law.params[law.demeneghi];
-        if ((m.*a.table)(p, k) == 0.0f)
-          fail(k, law.caso, a.name, 0.0f,
-               "debe ser distinto de 0 (" + on + law.nonlinear_analysis + " divide entre él)");
+        positive(k, law.caso, a.name, (m.*a.table)(p, k), on + law.nonlinear_analysis + " divide entre él");
       }
     }
   }
@@ -100,6 +98,35 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
     const int n = (m.NREACN(i) - 1) / 6 + 1;
     if (n < 1 || n > m.PERFCIM.size() || m.PERFCIM(n) != p) continue;
     check_node(n, true);
+  }
+}
+
+// Values no soil has, in the cases switched on: a negative modulus or
+// compressibility, a Poisson's ratio outside [0, 0.5], and psi·T at or below
+// -1, whose logarithm log10(1 + psi·T) has no value.
+void check_case_values(const DataReader& rd, const Model& m, int p, int k, const StratumLines& ln) {
+  auto not_negative = [&](int caso, const char* name, float v) {
+    check_not_negative_real(rd, v, stratum_item(name, p, k), ln.caso[caso]);
+  };
+  auto ratio = [&](int caso, const char* name, float nu) {
+    if (nu >= 0.0f && nu <= 0.5f) return;
+    rd.fail_at(ln.caso[caso], stratum_item(name, p, k), "se leyó " + real_text(nu) + "; debe estar entre 0 y 0.5");
+  };
+  if (m.CASO[1] == 1) {
+    not_negative(1, "E1", m.E1(p, k));
+    ratio(1, "NU1", m.NU1(p, k));
+  }
+  if (m.CASO[2] == 1) {
+    not_negative(2, "E2", m.E2(p, k));
+    ratio(2, "NU2", m.NU2(p, k));
+  }
+  if (m.CASO[3] == 1) not_negative(3, "Emv", m.Emv(p, k));
+  if (m.CASO[4] == 1) {
+    not_negative(4, "Emt", m.Emt(p, k));
+    const float res = m.psi(p, k) * m.T(p, k);
+    if (!(res > -1.0f))
+      rd.fail_at(ln.caso[4], stratum_item("psi", p, k),
+                 "psi·T = " + real_text(res) + "; debe ser mayor que -1 (el logaritmo de 1 + psi·T no tiene valor)");
   }
 }
 
@@ -156,8 +183,6 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
   // The stratum number typed on each stratum line is only echoed; a null value
   // keeps the one of the previous line.
   int numest = 0;
-  // Type text of the last stratum line written (a type other than 1 or 2 repeats it).
-  std::string tipo = "       ";
 
   for (int p = 1; p <= np; ++p) {
     lst(f.mem, "PERFIL ", p);
@@ -185,6 +210,10 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
       ln.head = rd.line();
       if (m.H(p, k) < 0.0f)
         rd.fail(stratum_item("H", p, k), "se leyó " + real_text(m.H(p, k)) + "; el espesor no puede ser negativo");
+      if (m.TIPOEST(p, k) != 1 && m.TIPOEST(p, k) != 2)
+        rd.fail(stratum_item("TIPO", p, k),
+                "se leyó " + std::to_string(m.TIPOEST(p, k)) + "; debe ser 1 (arena) o 2 (arcilla)");
+      check_not_negative_real(rd, m.GAMA(p, k), stratum_item("GAMA", p, k));
       // The properties of one case are one line; values taken from the next
       // line are nearly always a line left over from a case switched off.
       auto one_line = [&](int caso, const ReadStmt& st) {
@@ -212,6 +241,7 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
           rd.warn(ko_line, stratum_item("KO", p, k) + " = " + real_text(ko) +
                                ": el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el análisis sigue");
       }
+      check_case_values(rd, m, p, k, ln);
 
       const float h = m.H(p, k);
       const float g = m.GAMA(p, k);
@@ -227,8 +257,7 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
 
       put(f.rep,
           "(' PERFIL  ESTRATO  TIPO MAT   z        H        PESO '/'                            (m)      (m)      t/m3')");
-      if (m.TIPOEST(p, k) == 1) tipo = " ARENA ";
-      else if (m.TIPOEST(p, k) == 2) tipo = "ARCILLA";
+      const char* tipo = m.TIPOEST(p, k) == 1 ? " ARENA " : "ARCILLA";
       put(f.rep, "(I5, 3X, I5, A11, 2F8.2, F12.4)", p, numest, tipo, m.Z(p, k), h, g);
       report_properties(m, f, p, k);
     }

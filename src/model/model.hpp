@@ -24,6 +24,7 @@ constexpr int REACTIONS = 140;     // NR (influence tables)
 constexpr int REACTIONS_ALL = 2500;  // NR + MR
 constexpr int AXES = 100;          // NEJES
 constexpr int AXIS_BARS = 100;     // NBEJE(a)
+constexpr int DIVISIONS = 1000;    // NDIV: each one adds a line per bar of an axis to every diagram block
 }  // namespace cap
 
 struct Model {

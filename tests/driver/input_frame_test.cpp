@@ -143,8 +143,8 @@ TEST(InputFrame, ReportMeshAndConsoleEcho) {
 }
 
 TEST(InputFrame, HeadTitleUnitsAndKanalLine) {
-  // Unquoted, the title keeps its first word only; other KANAL values.
-  for (int kanal : {1, 2, 7}) {
+  // Unquoted, the title keeps its first word only; each KANAL line.
+  for (int kanal : {0, 1, 2}) {
     Data d;
     d.head = "EDIFICIO DE PRUEBA\nU\nt, m, rad, t/m2, t/m3\nK\n" + std::to_string(kanal) + " 1 0 2 1\n";
     Model m;
@@ -167,8 +167,8 @@ TEST(InputFrame, HeadTitleUnitsAndKanalLine) {
     } else if (kanal == 2) {
       EXPECT_EQ(l[5], " ANALISIS NO LINEAL METODO DEMENEGHI");
     } else {
-      EXPECT_EQ(l[5], "");  // no KANAL line, only the empty line
-      EXPECT_EQ(l[6], " MATERIALES");
+      EXPECT_EQ(l[5], " ANALISIS LINEAL SIN CONFINAMIENTO");
+      EXPECT_EQ(l[7], " MATERIALES");
     }
   }
   // A title longer than 30 characters is cut in the mesh file.

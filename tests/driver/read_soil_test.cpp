@@ -190,15 +190,6 @@ TEST(SoilProfiles, WithoutCompressionsThereIsNoEarthPressure) {
   EXPECT_FALSE(std::signbit(s.m.PvCentro));
 }
 
-TEST(SoilProfiles, UnknownStratumTypeRepeatsThePreviousText) {
-  Soil s(0, 0, 0, 0, 9.0f);
-  s.read("2 0.0\n2\n-\n1 7 1.0 1.0\n-\n2 1 1.0 1.0\n1\n-\n1 3 1.0 1.0\n");
-  const std::string rep = s.rep();
-  EXPECT_NE(rep.find("    1       1               0.50    1.00      1.0000\n"), std::string::npos);
-  EXPECT_NE(rep.find("    1       2     ARENA     1.50    1.00      1.0000\n"), std::string::npos);
-  EXPECT_NE(rep.find("    2       1     ARENA     0.50    1.00      1.0000\n"), std::string::npos);
-}
-
 TEST(SoilProfiles, CountsBeyondTheCapacitiesAreRejected) {
   auto message = [](const std::string& text, int perfil) {
     Soil s(0, 0, 0, 0, 1.0f);
