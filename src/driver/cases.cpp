@@ -148,7 +148,7 @@ void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   } else {
     // The consolidation cases have no Poisson's ratio: a table of zeros.
     Tab2<float> ceros;
-    ceros.size_to(m.NPS, cap::STRATA);
+    ceros.size_to(m.NPS, strata_width(m));
     footing_rigidities(m, f.log, m.*p.footing_E, ceros);
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");

@@ -50,6 +50,15 @@ const char* const kUsage =
     "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
     "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
+    "Bitácora del cálculo:\n"
+    "  --memoria=completa  MEMORIA y VALINF completos (lo normal).\n"
+    "  --memoria=resumida  MEMORIA sin matrices, vectores de cada solución e\n"
+    "                      iteración ni renglones por reacción, estrato y llamada;\n"
+    "                      VALINF completo.\n"
+    "  --memoria=no        ni MEMORIA ni VALINF (se borran los de una corrida anterior).\n"
+    "Memoria: el programa estima la que necesita el modelo y se detiene si no cabe;\n"
+    "la variable KORVANT_MEMORIA (por ejemplo 64G) fija la disponible.\n"
+    "\n"
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
     "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular o\n"
     "solución que no es un número; 4 archivo de salida que no se puede crear o\n"
@@ -104,6 +113,11 @@ int main(int argc, char** argv) {
       else if (a == "--vtk") opts.vtk = true;
       else if (a == "--csv") opts.csv = true;
       else if (a == "--svg") opts.svg = true;
+      else if (a == "--memoria=completa") f.log.set_level(LogLevel::Full);
+      else if (a == "--memoria=resumida") f.log.set_level(LogLevel::Summary);
+      else if (a == "--memoria=no") f.log.set_level(LogLevel::None);
+      else if (a.rfind("--memoria", 0) == 0)
+        usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
       else if (a == "--resumen") opts.resumen = true;
       else if (a == "--html") opts.html = true;
       else if (a.rfind("--", 0) == 0) {

@@ -1,6 +1,7 @@
 // Axes along which the shear and moment diagrams are drawn: a name and the list
 // of its bars, and the number of divisions per bar.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -15,10 +16,10 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
   rd.skip("¿el número de losas (NLOS) es menor que las losas escritas?");
   rd.skip("¿el número de losas (NLOS) es menor que las losas escritas?");
   rd.read().i(m.NEJES, "NEJES (número de ejes)").i(m.NDIV, "NDIV (divisiones por barra)");
-  check_count(rd, m.NEJES, cap::AXES, "NEJES (número de ejes)");
-  // Every division adds a line per bar of every axis to each diagram block.
+  check_count_memory(rd, m, m.NEJES, "NEJES (número de ejes)");
   if (m.NEJES >= 1 && m.NDIV < 1)
     rd.fail("NDIV (divisiones por barra)", "se leyó " + std::to_string(m.NDIV) + "; debe ser al menos 1");
+  // Every division adds a line per bar of every axis to each diagram block.
   if (m.NDIV > cap::DIVISIONS)
     rd.fail("NDIV (divisiones por barra)", out_of_range(m.NDIV, 1, cap::DIVISIONS));
   lst(f.rep, "No. DE EJES PARA ELEMENTOS MECÁNICOS:", m.NEJES);
@@ -27,6 +28,7 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
   m.NBEJE.size_to(m.NEJES);
   // The bar lists are gathered first: the table is sized to the longest one.
   std::vector<std::vector<int>> bars(static_cast<std::size_t>(m.NEJES) + 1);
+  std::uint64_t axis_bars = 0, widest = 0;
   for (int a = 1; a <= m.NEJES; ++a) {
     m.NOMEJE(a) = rd.read_fixed(20, "nombre del eje");
     put(f.rep, "(A20)", m.NOMEJE(a));
@@ -35,8 +37,11 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
     ReadStmt s = rd.read();
     s.i(m.NBEJE(a), "NBEJE (número de barras" + which + ")");
     // A negative count reads no bar numbers.
-    if (m.NBEJE(a) > cap::AXIS_BARS)
-      check_count(rd, m.NBEJE(a), cap::AXIS_BARS, "NBEJE (número de barras" + which + ")");
+    // The bar lists as read, and the table of the axes, as wide as the longest.
+    axis_bars += static_cast<std::uint64_t>(std::max(m.NBEJE(a), 0));
+    widest = std::max(widest, static_cast<std::uint64_t>(std::max(m.NBEJE(a), 0)));
+    check_memory(rd, m, "NBEJE (número de barras" + which + ")",
+                 4 * axis_bars + 4 * widest * static_cast<std::uint64_t>(m.NEJES));
     std::vector<int>& list = bars[static_cast<std::size_t>(a)];
     list.assign(static_cast<std::size_t>(std::max(m.NBEJE(a), 0)), 0);
     for (int& b : list) s.i(b, "barra" + which);

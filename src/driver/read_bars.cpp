@@ -63,7 +63,7 @@ void read_bars(DataReader& rd, Model& m, Files& f) {
   m.SINBARRA.size_to(m.NGL, 1);
 
   rd.read().i(m.NB, "NB (número de barras)");
-  check_count(rd, m.NB, cap::BARS, "NB (número de barras)");
+  check_count_memory(rd, m, m.NB, "NB (número de barras)");
   rd.skip("¿el número de nodos (NN) es menor que los nodos escritos?");
 
   put(f.rep, "(///25X, 'PROPIEDADES DE LAS BARRAS'//A19, 9X, A24, A57, A58)", "   No       SECCIÓN",

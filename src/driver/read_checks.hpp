@@ -1,5 +1,4 @@
-// Checks made while the data file is read: counts within the capacities of the
-// model store, references to nodes, bars, sections and materials that exist,
+// Checks made while the data file is read: counts that fit the memory, references to nodes, bars, sections and materials that exist,
 // and values that the computations would divide by. A failed check ends the run
 // through the reader, naming the line, the item, the value and what is allowed.
 #pragma once
@@ -8,6 +7,8 @@
 #include <string_view>
 
 #include "driver/data_reader.hpp"
+#include "model/memory.hpp"
+#include "model/model.hpp"
 #include "text/fatal.hpp"
 
 namespace korvant {
@@ -30,6 +31,21 @@ inline void check_count(const DataReader& rd, int v, int cap, std::string_view i
 inline void check_not_negative(const DataReader& rd, int v, std::string_view item) {
   if (v >= 0) return;
   rd.fail(item, "se leyó " + std::to_string(v) + "; no puede ser negativo");
+}
+
+// The run's peak memory, estimated from the counts read so far (the last of
+// them `item`), must fit the memory available: checked before the tables of a
+// count are made.
+inline void check_memory(const DataReader& rd, const Model& m, std::string_view item, std::uint64_t extra = 0) {
+  const std::string what = memory_shortfall(m, extra);
+  if (!what.empty()) rd.fail(item, what);
+}
+
+// A count bounded only by memory: not negative, and the model with it must fit
+// the memory available.
+inline void check_count_memory(const DataReader& rd, const Model& m, int v, std::string_view item) {
+  check_not_negative(rd, v, item);
+  check_memory(rd, m, item);
 }
 
 // A reference to an entry of a table of n entries (a node, a bar) must lie in

@@ -8,7 +8,7 @@ namespace korvant {
 
 void read_footings(DataReader& rd, Model& m, Files& f) {
   rd.read().i(m.NZAP, "NZAP (número de zapatas aisladas)");
-  check_count(rd, m.NZAP, cap::FOOTINGS, "NZAP (número de zapatas aisladas)");
+  check_count_memory(rd, m, m.NZAP, "NZAP (número de zapatas aisladas)");
   rd.skip("¿el número de barras (NB) es menor que las barras escritas?");
   lst(f.rep);
   lst(f.rep, "Número de zapatas aisladas", m.NZAP);

@@ -15,7 +15,7 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
   // Materials.
   lst(f.rep, "MATERIALES");
   rd.read().i(m.NMAT, "NMAT (número de materiales)");
-  check_count(rd, m.NMAT, cap::MATERIALS, "NMAT (número de materiales)");
+  check_count_memory(rd, m, m.NMAT, "NMAT (número de materiales)");
   rd.skip();
   put(f.rep, "(A15, 5X, 3(A15))", "MATERIAL", "PESO VOL", "MOD ELAST", "R POISSON");
   put(f.rep, "(20X, 2(10X, A4))", m.UNIDADES[5], m.UNIDADES[4]);
@@ -46,7 +46,7 @@ void read_materials_sections(DataReader& rd, Model& m, Files& f) {
   lst(f.rep);
   lst(f.rep, "SECCIONES");
   rd.read().i(m.NSEC, "NSEC (número de secciones)");
-  check_count(rd, m.NSEC, cap::SECTIONS, "NSEC (número de secciones)");
+  check_count_memory(rd, m, m.NSEC, "NSEC (número de secciones)");
   rd.skip("¿el número de materiales (NMAT) es menor que los materiales escritos?");
   put(f.rep, "(A10, A17, 13X, 2(A10), 4(A15))", "SECCIÓN", "MATERIAL", "BASE", "ALTURA", "ÁREA", "Iy", "Iz", "IRot");
   const std::string& len = m.UNIDADES[2];

@@ -10,8 +10,9 @@ namespace korvant {
 
 void read_nodes(DataReader& rd, Model& m, Files& f) {
   rd.read().i(m.NN, "NN (número de nodos)");
-  // Six degrees of freedom per node must fit the tables by degree of freedom.
-  check_count(rd, m.NN, cap::DOF / 6, "NN (número de nodos)", "6·NN no puede pasar de 5000 grados de libertad");
+  check_count_memory(rd, m, m.NN, "NN (número de nodos)");
+  // Degrees of freedom (6·NN) and equations (at most 12·NN) are counted in 32-bit integers.
+  check_count(rd, m.NN, cap::NODES, "NN (número de nodos)", "los grados de libertad y las ecuaciones se cuentan con enteros de 32 bits");
   lst(f.rep, "Número de Nodos:", m.NN);
   rd.skip("¿el número de secciones (NSEC) es menor que las secciones escritas?");
   lst(f.rep, "COORDENADAS DE LOS NODOS              RESTRICCIONES", "   PERFIL   DF");

@@ -16,7 +16,7 @@ namespace korvant {
 
 void read_slabs(DataReader& rd, Model& m, Files& f) {
   rd.read().i(m.NLOS, "NLOS (número de losas)");
-  check_count(rd, m.NLOS, cap::SLABS, "NLOS (número de losas)");
+  check_count_memory(rd, m, m.NLOS, "NLOS (número de losas)");
   rd.skip();
 
   m.LOSA.size_to(m.NLOS);

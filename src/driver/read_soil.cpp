@@ -2,6 +2,8 @@
 // the cases switched on, echoed to the report with the depths and in-situ
 // pressures that the soil model computes as each stratum is read, and the
 // earth pressures and thrusts of each profile.
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -147,7 +149,7 @@ void report_properties(const Model& m, Files& f, int p, int k) {
 void read_soil(DataReader& rd, Model& m, Files& f) {
   rd.read().i(m.NPS, "NPS (número de perfiles)").r(m.VALNL, "VALNL");
   const int line_nps = rd.line();
-  check_count(rd, m.NPS, cap::PROFILES, "NPS (número de perfiles)");
+  check_count_memory(rd, m, m.NPS, "NPS (número de perfiles)");
 
   // Every node that points to a profile must point to one of the profiles read.
   for (int n = 1; n <= m.PERFIL.size(); ++n)
@@ -168,10 +170,13 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
 
   const int np = m.NPS;
   m.NEST.size_to(np);
-  m.TIPOEST.size_to(np, cap::STRATA);
-  for (Tab2<float>* t : {&m.H, &m.GAMA, &m.Z, &m.PROF, &m.PZ, &m.PV, &m.E1, &m.NU1, &m.slab, &m.E2, &m.NU2,
-                         &m.KO, &m.K2, &m.N2, &m.A2, &m.Emv, &m.Ap, &m.Emt, &m.Acs, &m.psi, &m.T})
-    t->size_to(np, cap::STRATA);
+  // The tables by (profile, stratum) grow to the most strata of any profile
+  // as the profiles are read.
+  const std::initializer_list<Tab2<float>*> by_stratum = {&m.H,  &m.GAMA, &m.Z,  &m.PROF, &m.PZ,  &m.PV,  &m.E1,
+                                                          &m.NU1, &m.slab, &m.E2, &m.NU2, &m.KO,  &m.K2,  &m.N2,
+                                                          &m.A2, &m.Emv,  &m.Ap, &m.Emt, &m.Acs, &m.psi, &m.T};
+  m.TIPOEST.size_to(np, 0);
+  for (Tab2<float>* t : by_stratum) t->size_to(np, 0);
   m.PvCentro = 0.0f;
 
   // Depth of foundation at the central node (a model without nodes has none).
@@ -179,7 +184,6 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
 
   // Earth pressures and thrusts of the current profile.
   std::vector<Thrust> thrust;
-  thrust.reserve(cap::STRATA + 1);
   // The stratum number typed on each stratum line is only echoed; a null value
   // keeps the one of the previous line.
   int numest = 0;
@@ -188,7 +192,12 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
     lst(f.mem, "PERFIL ", p);
     const std::string nest = "NEST (número de estratos del perfil " + std::to_string(p) + ")";
     rd.read().i(m.NEST(p), nest);
-    check_count(rd, m.NEST(p), cap::STRATA, nest);
+    check_not_negative(rd, m.NEST(p), nest);
+    if (m.NEST(p) > strata_width(m)) {
+      check_memory(rd, m, nest, 160 * static_cast<std::uint64_t>(m.NPS + m.NR) * static_cast<std::uint64_t>(m.NEST(p)));
+      m.TIPOEST.widen_to(m.NEST(p));
+      for (Tab2<float>* t : by_stratum) t->widen_to(m.NEST(p));
+    }
     std::vector<StratumLines> lines(static_cast<std::size_t>(m.NEST(p)) + 1);
 
     float d = 0.0f;  // depth of the bottom of the last stratum

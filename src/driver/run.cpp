@@ -1,11 +1,13 @@
 #include "driver/run.hpp"
 
+#include <cstdint>
 #include <filesystem>
 #include <system_error>
 
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
 #include "frame/frame.hpp"
+#include "model/memory.hpp"
 #include "text/fatal.hpp"
 #include "model/preprocess.hpp"
 #include "text/free_format.hpp"
@@ -22,6 +24,10 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_bars(rd, m, f);
   read_footings(rd, m, f);
   number_dofs(m, f.log);
+  // The equations and reactions are known: the largest tables of the run
+  // (the frame and solver matrices, FLEX, the influence tables) must fit.
+  if (const std::string what = memory_shortfall(m); !what.empty())
+    reject_data(m.DATOS, 0, "NGRED + NR + MR (ecuaciones de la interacción)", what);
   direction_cosines(m, f.log);
   read_loads(rd, m, f);
 
@@ -96,12 +102,26 @@ void check_output_names(const std::string& datos, const std::string& reporte, co
   }
 }
 
+// A file of fixed name left by an earlier run (a file or a link; a folder of
+// that name is no file of ours). Throws Fatal{status::OUTPUT} when it stays.
+void remove_earlier_log(const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code ec;
+  const fs::file_status st = fs::symlink_status(name, ec);
+  if (ec || !(fs::is_regular_file(st) || fs::is_symlink(st))) return;
+  if (!fs::remove(name, ec) || ec)
+    throw Fatal{status::OUTPUT, "Error: no se puede borrar el archivo \"" + name + "\" de una corrida anterior: " +
+                                    system_reason(ec.value()) + "; sin --memoria=no lo reemplazaría esta corrida"};
+}
+
 }  // namespace
 
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts) {
   // The data file is opened first: a run that cannot even start must not wipe
   // the files of the previous run.
   DataReader rd;
+  // A memory setting that is not a size is refused before any file is touched.
+  (void)available_memory();
   rd.open(datos);
   Views views(opts, reporte);
   const Companions companions(reporte);
@@ -109,14 +129,29 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   // Every output is opened and locked before any is truncated: a second run in
   // the same folder, or a file that cannot be written, ends the run with the
   // files of the earlier one as they were.
+  // Without a log (--memoria=no) MEMORIA and VALINF are neither opened nor
+  // locked; whatever an earlier run left under those names is removed once
+  // every other file is open, locked and checked, so that no file in the
+  // folder describes another run.
   f.rep.reserve(reporte);
   f.msh.reserve(companions.msh);
   f.res.reserve(companions.res);
-  f.mem.reserve(companions.mem);
-  f.vinf.reserve(companions.vinf);
+  if (f.log.any()) {
+    f.mem.reserve(companions.mem);
+    f.vinf.reserve(companions.vinf);
+  }
   views.reserve();
+  if (!f.log.any()) {
+    remove_earlier_log(companions.mem);
+    remove_earlier_log(companions.vinf);
+  }
   for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
   views.start(f.err);
+  const char* const option = f.log.level() == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
+  for (OutFile* o : {&f.mem, &f.vinf})
+    o->warn_when_larger(std::uint64_t{1} << 30, f.err,
+                        "Aviso: el archivo " + o->name() + " ya pasa de 1 GB; con " + option + " se escribe menos",
+                        &f.large_log_warned);
 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "

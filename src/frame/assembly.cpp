@@ -56,21 +56,23 @@ void dump_vectors(Log& log, const Model& m, int s, const Tab1<float>& red, const
   const int NC = m.NGRED + m.NR;
   const Layout& head = layout("(5X, 1000I20)");
   const Layout& line = layout("(I5, 1000F20.8)");
+  // Whole vectors are detail of the log; their headings are steps.
+  const bool detail_lines = log.keeps(LogLine::detail);
   lst(log, "VECTOR DE CARGAS REDUCIDO, vered" + std::to_string(s));
-  {
+  if (detail_lines) {
     Rec r(log.file(), head);
     for (int j = 1; j <= NC; ++j) r << j;
   }
-  for (int i = 1; i <= m.NGRED; ++i) {
+  for (int i = 1; i <= m.NGRED && detail_lines; ++i) {
     Rec r(log.file(), line);
     r << i << red(i);
   }
   lst(log, "VECTOR DE CARGAS completo");
-  {
+  if (detail_lines) {
     Rec r(log.file(), head);
     for (int j = 1; j <= m.NR + m.NGL; ++j) r << j;
   }
-  for (int i = 1; i <= m.NGL; ++i) {
+  for (int i = 1; i <= m.NGL && detail_lines; ++i) {
     Rec r(log.file(), line);
     r << i << full(i);
   }
@@ -240,12 +242,13 @@ void assemble_frame(Model& m, Log& log) {
   const int NC = m.NGRED + m.NR;
   if (NC > 1000) return;
   lst(log, "MATRIZ DE REGIDEZ AMPLIADA");
-  {
+  const bool detail_lines = log.keeps(LogLine::detail);  // the matrix, not its heading
+  if (detail_lines) {
     Rec r(log.file(), layout("(5X, 100I20)"));
     for (int j = 1; j <= NC; ++j) r << j;
   }
   const Layout& line = layout("(I5, 1000F20.8)");
-  for (int i = 1; i <= m.NGRED; ++i) {
+  for (int i = 1; i <= m.NGRED && detail_lines; ++i) {
     Rec r(log.file(), line);
     r << i;
     for (int j = 1; j <= NC; ++j) r << m.akr(i, j);

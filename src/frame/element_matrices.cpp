@@ -7,7 +7,9 @@ namespace korvant {
 
 namespace {
 
+// A whole matrix: detail of the log.
 void dump_rows(Log& log, const Mat12& a, std::string_view lay) {
+  if (!log.keeps(LogLine::detail)) return;
   const Layout& l = layout(lay);
   for (int i = 1; i <= 12; ++i) {
     Rec r(log.file(), l);
@@ -60,7 +62,7 @@ void MULTMAT(Log& log, const Mat12& A, const Vec12& B, Vec12& C) {
   log_a(log, A);
   lst(log, "MATRIZ B");
   const Layout& l = layout("(12F10.5)");
-  for (int i = 1; i <= 12; ++i) {
+  for (int i = 1; i <= 12 && log.keeps(LogLine::detail); ++i) {
     Rec r(log.file(), l);
     r << B(i);
   }

@@ -1,6 +1,6 @@
 // The model store: every table of one run, named as in the engineering notation
 // of the program's messages. Tables are sized to the model when their counts are
-// read (the capacities below are limits checked on input, never allocations).
+// read.
 #pragma once
 
 #include <string>
@@ -9,22 +9,13 @@
 
 namespace korvant {
 
-// Capacities of the model store: every count of the data file must respect them.
+// The counts of the data file are bounded by the memory the run needs (see
+// model/memory.hpp), checked as each count is read, and by what 32-bit counts
+// hold: the equations of the interaction (NGRED + NR + MR) are at most 12·NN.
+// A count that multiplies the output keeps a capacity.
 namespace cap {
-constexpr int NODES = 2500;        // NN
-constexpr int DOF = 5000;          // NGL = 6*NN, and NGRED + NR + MR
-constexpr int BARS = 2500;         // NB
-constexpr int SLABS = 2500;        // NLOS
-constexpr int FOOTINGS = 100;      // NZAP
-constexpr int MATERIALS = 100;     // NMAT
-constexpr int SECTIONS = 100;      // NSEC
-constexpr int PROFILES = 100;      // NPS
-constexpr int STRATA = 50;         // NEST(p)
-constexpr int REACTIONS = 140;     // NR (influence tables)
-constexpr int REACTIONS_ALL = 2500;  // NR + MR
-constexpr int AXES = 100;          // NEJES
-constexpr int AXIS_BARS = 100;     // NBEJE(a)
-constexpr int DIVISIONS = 1000;    // NDIV: each one adds a line per bar of an axis to every diagram block
+constexpr int NODES = 0x7fffffff / 12;  // NN
+constexpr int DIVISIONS = 1000;  // NDIV: each one adds a line per bar of an axis to every diagram block
 }  // namespace cap
 
 struct Model {
@@ -82,7 +73,7 @@ struct Model {
   int NPS = 0;
   float VALNL = 0.0f;
   Tab1<int> NEST;              // by profile
-  // Tables by (profile p, stratum k) are sized (NPS, cap::STRATA); a case that is
+  // Tables by (profile p, stratum k) are sized (NPS, most strata of any profile); a case that is
   // switched off leaves its tables at 0.
   Tab2<int> TIPOEST;           // (p, k)
   Tab2<float> H, GAMA, Z, PROF, PZ, PV;
@@ -143,5 +134,8 @@ struct Model {
   Tab2<float> VGL;             // (bar, 1..12)
   Tab1<float> RNL;             // NGRED + NR
 };
+
+// Width of the tables by (profile, stratum): the most strata of any profile read.
+inline int strata_width(const Model& m) { return m.H.n2; }
 
 }  // namespace korvant

@@ -37,6 +37,13 @@ struct Tab2 {
     v.assign(static_cast<std::size_t>(n1) * static_cast<std::size_t>(n2), init);
   }
   void fill(T x) { for (auto& e : v) e = x; }
+  // Columns up to b, the new ones all `init`; the entries already there keep
+  // their places (the store is column by column).
+  void widen_to(int b, T init = T{}) {
+    if (b <= n2) return;
+    v.resize(static_cast<std::size_t>(n1) * static_cast<std::size_t>(b), init);
+    n2 = b;
+  }
   T& operator()(int i, int j) {
     assert(i >= 1 && i <= n1 && j >= 1 && j <= n2);
     return v[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n1) + static_cast<std::size_t>(i - 1)];

@@ -60,9 +60,9 @@ void field_moduli(Model& m, Log& log) {
   // By reaction point: start from the laboratory moduli of profile number i
   // (zero beyond the profiles read). Row NCENTRO exists even without reactions.
   const int rows = std::max(m.NR, m.NCENTRO);
-  m.ECAMPO1.size_to(rows, cap::STRATA);
-  m.ECAMPO2.size_to(rows, cap::STRATA);
-  for (int k = 1; k <= cap::STRATA; ++k) {
+  m.ECAMPO1.size_to(rows, strata_width(m));
+  m.ECAMPO2.size_to(rows, strata_width(m));
+  for (int k = 1; k <= strata_width(m); ++k) {
     for (int i = 1; i <= rows; ++i) {
       m.ECAMPO1(i, k) = i <= m.E1.n1 && k <= m.E1.n2 ? m.E1(i, k) : 0.0f;
       m.ECAMPO2(i, k) = i <= m.E2.n1 && k <= m.E2.n2 ? m.E2(i, k) : 0.0f;
@@ -71,9 +71,9 @@ void field_moduli(Model& m, Log& log) {
   // Central-node moduli by profile. Only profile 1 gets field moduli (below);
   // the other profiles keep their laboratory moduli, so that a reaction point
   // on them is not left with a zero modulus (an infinite compressibility).
-  m.ECAMPOP1.size_to(std::max(m.NPS, 1), cap::STRATA);
-  m.ECAMPOP2.size_to(std::max(m.NPS, 1), cap::STRATA);
-  for (int k = 1; k <= cap::STRATA; ++k) {
+  m.ECAMPOP1.size_to(std::max(m.NPS, 1), strata_width(m));
+  m.ECAMPOP2.size_to(std::max(m.NPS, 1), strata_width(m));
+  for (int k = 1; k <= strata_width(m); ++k) {
     for (int p = 2; p <= m.NPS; ++p) {
       m.ECAMPOP1(p, k) = p <= m.E1.n1 && k <= m.E1.n2 ? m.E1(p, k) : 0.0f;
       m.ECAMPOP2(p, k) = p <= m.E2.n1 && k <= m.E2.n2 ? m.E2(p, k) : 0.0f;

@@ -22,10 +22,12 @@ void size_flex(Model& m) {
 }
 
 void size_amz(Model& m, Tab2<float>& amz) {
-  if (amz.n1 != m.NPS || amz.n2 != cap::STRATA) amz.size_to(m.NPS, cap::STRATA);
+  if (amz.n1 != m.NPS || amz.n2 != strata_width(m)) amz.size_to(m.NPS, strata_width(m));
 }
 
+// The whole matrix: detail of the log.
 void log_matrix(const Model& m, Log& log, int n) {
+  if (!log.keeps(LogLine::detail)) return;
   const Layout& row = layout("(20F20.8)");
   for (int i = 1; i <= n; ++i) {
     Rec r(log.file(), row);
@@ -33,15 +35,15 @@ void log_matrix(const Model& m, Log& log, int n) {
   }
 }
 
-// The four lines that name the length and area of column l's reaction.
-void log_column(const Model& m, Log& log, int g) {
-  for (int j = 1; j <= m.NR; ++j) {
-    if (m.NREAC(j) != g) continue;
-    lst(log, "posicion ", g);
-    lst(log, "DO J", j);
-    lst(log, "AREA DE REACCION=", m.AREA(g));
-    lst(log, "LONGITUD DE REACCION=", m.LONGITUD(g));
-  }
+// The four lines that name the length and area of column l's reaction, on
+// degree of freedom g (reaction j is on node j, so only j = l can hold g);
+// detail of the log.
+void log_column(const Model& m, Log& log, int l, int g) {
+  if (!log.keeps(LogLine::detail) || l < 1 || l > m.NR || m.NREAC(l) != g) return;
+  lst(log, "posicion ", g);
+  lst(log, "DO J", l);
+  lst(log, "AREA DE REACCION=", m.AREA(g));
+  lst(log, "LONGITUD DE REACCION=", m.LONGITUD(g));
 }
 
 // The lines that close the contribution of stratum k to FLEX(I, l): the
@@ -49,6 +51,7 @@ void log_column(const Model& m, Log& log, int g) {
 // influence value and the running sum.
 void log_contribution(const Model& m, Log& log, float mc, float h, int I, int k, int l, int g, const char* ainf_label,
                       float ainf, float SUMA) {
+  if (!log.keeps(LogLine::detail)) return;
   {
     Rec r(log.file(), "(6F10.6, I5)");
     r << mc << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
@@ -78,11 +81,11 @@ void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
-      log_column(m, log, g);
+      log_column(m, log, l, g);
       float SUMA = 0.0f;
       bool first = true;
       for (int k = 1; k <= m.NEST(KP); ++k) {
-        lst(log, label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
+        lst(detail(log), label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
         if (!(D < m.PROF(KP, k))) continue;
 
         float modulus;
@@ -105,11 +108,11 @@ void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab
         if (law == Law::Secondary) term = term * std::log10(1.0f + m.psi(KP, k) * m.T(KP, k));
         SUMA = SUMA + term;
 
-        if (law == Law::Immediate) lst(log, "AMZ(KP,J)=", mc);
+        if (law == Law::Immediate) lst(detail(log), "AMZ(KP,J)=", mc);
         log_contribution(m, log, mc, h, I, k, l, g, "AINF", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
-      lst(log, "almacenando para nudo y reacción", I, l);
+      lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
   }
 
@@ -143,7 +146,7 @@ void FNLCC(Model& m, Log& log) {
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
-      log_column(m, log, g);
+      log_column(m, log, l, g);
       float SUMA = 0.0f;
       for (int k = 1; k <= m.NEST(KP); ++k) {
         if (!(D < m.PROF(KP, k))) continue;
@@ -156,13 +159,13 @@ void FNLCC(Model& m, Log& log) {
         const float inv = 1.0f / E;
         SUMA = SUMA + m.LONGITUD(g) * h * inv * ainf / m.AREA(g);
 
-        lst(log, 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
-        lst(log, sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
-        lst(log, "EL MODULO E ES", E);
+        lst(detail(log), 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
+        lst(detail(log), sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
+        lst(detail(log), "EL MODULO E ES", E);
         log_contribution(m, log, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
-      lst(log, "almacenando para nudo y reacción", I, l);
+      lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
   }
 

@@ -27,21 +27,12 @@ void check_profile(const Model& m, int node, const char* kind) {
     reject_model(m, std::string("perfil de suelo del nodo ") + num(node) + " (" + kind + ")",
                  "se leyó " + num(p) + "; debe estar entre 1 y " + num(m.NPS) + " (NPS)", node);
   }
-  if (m.NEST(p) > cap::STRATA) {
-    reject_model(m, "número de estratos del perfil " + num(p),
-                 out_of_range(m.NEST(p), 0, cap::STRATA));
-  }
 }
 
-// The influence, flexibility and footing computations need: at most 140 area
-// reactions; reaction i on the vertical displacement of node i (foundation nodes
+// The influence, flexibility and footing computations need: reaction i on the vertical displacement of node i (foundation nodes
 // numbered first); a soil profile for every foundation node; a footing on the
 // node of every nodal reaction.
 void check_model(const Model& m) {
-  if (m.NR > cap::REACTIONS) {
-    reject_model(m, "NR (reacciones de área: nodos de cimentación)",
-                 "resultan " + num(m.NR) + "; debe estar entre 0 y " + num(cap::REACTIONS));
-  }
   for (int i = 1; i <= m.NR; ++i) {
     if (m.NREAC(i) != 6 * i - 3) {
       const int n = (m.NREAC(i) - 1) / 6 + 1;
@@ -127,9 +118,11 @@ void influence_values(Model& m, Log& log, OutFile& vinf) {
         lst(log, "Z1 AJUSTADO:", z);
 
         const float nu = m.NU2(p, k);
+        // The lines of each (point, stratum, reaction) are detail of the log.
+        const bool detail_lines = log.keeps(LogLine::detail), values_file = log.any();
         for (int l = 1; l <= NR; ++l) {
-          lst(log, "antes de llamar a bousi");
-          {
+          if (detail_lines) {
+            lst(log, "antes de llamar a bousi");
             Rec r(log.file(), bousi_args);
             r << m.XR(j) << m.YR(j) << z << m.Xi(l, d) << m.Yi(l, d) << m.Xf(l, d) << m.Yf(l, d);
           }
@@ -141,9 +134,11 @@ void influence_values(Model& m, Log& log, OutFile& vinf) {
           const float ainf = sz - (sx + sy) * nu;
           m.AINF(j, k, l, d) = ainf;
           m.SUM_AINF(j, k) += ainf;
-          { Rec r(vinf, values); r << j << k << l << sx << sy << sz << ainf; }
-          { Rec r(log.file(), values); r << j << k << l << sx << sy << sz << ainf; }
-          lst(log, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+          if (values_file) { Rec r(vinf, values); r << j << k << l << sx << sy << sz << ainf; }
+          if (detail_lines) {
+            { Rec r(log.file(), values); r << j << k << l << sx << sy << sz << ainf; }
+            lst(log, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+          }
         }
       }
     }

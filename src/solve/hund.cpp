@@ -83,20 +83,22 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
   // akr has NGRED rows; the rows below it are zero.
   auto akr = [&](int r, int c) { return r <= NGRED ? m.akr(r, c) : 0.0f; };
 
+  // Matrices and vectors are detail of the log; their headings are steps.
+  const bool detail_lines = log.keeps(LogLine::detail);
   lst(log, "MATRIZ DE FLEXIBILIDADES");
-  if (NR >= 1 && NR <= 200)
+  if (detail_lines && NR >= 1 && NR <= 200)
     for (int i = 1; i <= NR; ++i) {
       Rec r(log.file(), "(200F10.5)");
       for (int j = 1; j <= NR; ++j) r << m.FLEX(i, j);
     }
   lst(log, "matriz akr");
-  if (NTOT <= 200)
+  if (detail_lines && NTOT <= 200)
     for (int i = 1; i <= NTOT; ++i) {
       Rec r(log.file(), "(200F18.5)");
       for (int j = 1; j <= NTOT; ++j) r << akr(i, j);
     }
   lst(log, "Matriz Cr");
-  if (NTOT <= 200)
+  if (detail_lines && NTOT <= 200)
     for (int i = 1; i <= NTOT; ++i) {
       Rec r(log.file(), "(200F18.5)");
       for (int j = 1; j <= NTOT; ++j) r << C(i, j);
@@ -122,7 +124,7 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
     for (int j = 1; j <= MR; ++j) C(NGRED + NR + i, NGRED + NR + j) += m.FLEX(NR + i, NR + j);
   }
   lst(log, "Matriz Cr + FLEXIBILIDADES");
-  if (NTOT <= 200)
+  if (detail_lines && NTOT <= 200)
     for (int i = 1; i <= NTOT; ++i) {
       Rec r(log.file(), "(200F10.5)");
       for (int j = 1; j <= NTOT; ++j) r << C(i, j);
@@ -132,14 +134,14 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
   for (int i = 1; i <= NTOT; ++i) {
     const float ve = eq_entry(vered, i), pr = eq_entry(m.PRED, i);
     Bv[static_cast<std::size_t>(i)] = ve + pr;
-    put(log, "(I5, 3F12.6)", i, ve, pr, Bv[static_cast<std::size_t>(i)]);
+    put(detail(log), "(I5, 3F12.6)", i, ve, pr, Bv[static_cast<std::size_t>(i)]);
   }
 
   if (NGRED >= 1)
     for (int c = 1; c <= NTOT; ++c)
       for (int r = 1; r <= NGRED; ++r) C(r, c) += m.akr(r, c);
   lst(log, "FORMACION DE CR TOTAL");
-  if (NTOT <= 2000) {
+  if (detail_lines && NTOT <= 2000) {
     // Rows sixteen at a time, copied out of the column-by-column store.
     constexpr std::size_t T = 16;
     if (row_tile.size() < T * n) row_tile.resize(T * n);
@@ -162,7 +164,7 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
   gaussj(Cr, NTOT, NTOT, x.data() + 1, con);
 
   lst(log, "IMPRESION DE VECTOR SOLUCION");
-  for (int i = 1; i <= NTOT; ++i) lst(log, i, x[static_cast<std::size_t>(i)]);
+  for (int i = 1; i <= NTOT; ++i) lst(detail(log), i, x[static_cast<std::size_t>(i)]);
 
   for (int k = 1; k <= NRT; ++k) m.DESP(NGL + k) = x[static_cast<std::size_t>(NGRED + k)];
   for (int i = 1; i <= NGL; ++i) {
@@ -176,9 +178,9 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
   }
 
   put(log, "(/'GRADO DE LIBERTAD, REACCION (t) HASTA N=', I5, '    ,  Y GIROS (rad) LOS SIGUIENTES '/)", NR);
-  for (int i = 1; i <= NGL; ++i) lst(log, i, m.DESP(i));
+  for (int i = 1; i <= NGL; ++i) lst(detail(log), i, m.DESP(i));
   lst(log, "desplazamientos nodales");
-  for (int k = 1; k <= NN; ++k) lst(log, k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+  for (int k = 1; k <= NN; ++k) lst(detail(log), k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
 }
 
 void write_linear_solution(const Model& m, OutFile& rep, OutFile& res) {

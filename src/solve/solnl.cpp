@@ -32,6 +32,7 @@ Tab1<float> DEFS, BASE, HINC;
 
 void log_reaction_lengths(const Model& m, Log& log) {
   lst(log, "GL DE REACCION   LONGITUD    AREA");
+  if (!log.keeps(LogLine::detail)) return;
   for (int i = 1; i <= 6 * m.NR; ++i)
     if (m.LONGITUD(i) != 0.0f) put(log, "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
 }
@@ -48,80 +49,81 @@ int profile_of(const Model& m, int i) { return m.PERFIL((m.NREAC(i) - 1) / 6 + 1
 float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC_,
           int KP) {
   const int NR = m.NR, NGRED = m.NGRED;
-  lst(log, "en def, ii=", ii, " jj=", jj);
-  lst(log, "en Def ng=", m.NGL, " ngred=", NGRED);
+  // Every line of a call is detail of the log.
+  lst(detail(log), "en def, ii=", ii, " jj=", jj);
+  lst(detail(log), "en Def ng=", m.NGL, " ngred=", NGRED);
   float sx = 0.0f, sy = 0.0f, sz = 0.0f;
   if (caso == 2) {
-    lst(log, "ng=", m.NGL, " NGRED", NGRED);
+    lst(detail(log), "ng=", m.NGL, " NGRED", NGRED);
     for (int k = 1; k <= NR; ++k) {
       const int g = 6 * k - 3;
       const int npr = NGRED + k;
-      lst(log, "NPOS=", g, " NPR=", npr);
-      lst(log, "i=", ii, "j=", jj, "k=", k);
-      lst(log, "aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
-      lst(log, "AR(k)=", m.AREA(g));
-      lst(log, "r(k)=", m.RNL(npr));
-      lst(log, "LR(k)=", m.LONGITUD(g));
-      lst(log, "h(k)=", HINC_(k));
+      lst(detail(log), "NPOS=", g, " NPR=", npr);
+      lst(detail(log), "i=", ii, "j=", jj, "k=", k);
+      lst(detail(log), "aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
+      lst(detail(log), "AR(k)=", m.AREA(g));
+      lst(detail(log), "r(k)=", m.RNL(npr));
+      lst(detail(log), "LR(k)=", m.LONGITUD(g));
+      lst(detail(log), "h(k)=", HINC_(k));
       const float r = m.RNL(npr) + HINC_(k);
-      lst(log, "r+h=", r);
+      lst(detail(log), "r+h=", r);
       const float L = m.LONGITUD(g), A = m.AREA(g);
       sx = sx + (inf(m.IX, ii, jj, k, 1) + inf(m.IX, ii, jj, k, 2)) * L * r / A;
       sy = sy + r * (inf(m.IY, ii, jj, k, 1) + inf(m.IY, ii, jj, k, 2)) * L / A;
       sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * L / A;
     }
-    lst(log, "sigmax(i,j)", ii, jj, sx);
-    lst(log, "sigmaY(i,j)", ii, jj, sy);
-    lst(log, "sigmaZ(i,j)", ii, jj, sz);
+    lst(detail(log), "sigmax(i,j)", ii, jj, sx);
+    lst(detail(log), "sigmaY(i,j)", ii, jj, sy);
+    lst(detail(log), "sigmaZ(i,j)", ii, jj, sz);
     const float PZ = m.PZ(KP, jj), NU = m.NU2(KP, jj), Ad = Adem(KP, jj);
-    lst(log, "Pz(kp,jj)", PZ);
-    lst(log, "Anu(KP,jj)=", NU);
+    lst(detail(log), "Pz(kp,jj)", PZ);
+    lst(detail(log), "Anu(KP,jj)=", NU);
     const float p0 = (2.0f * m.KO(KP, jj) + 1.0f) * PZ / 3.0f;
     // A stratum that no reaction loads (above the foundation level, or under
     // reactions held at 0) has no stress ratio and settles nothing.
     const float s = sz == 0.0f ? 0.0f : (sx + sy) / sz;
-    lst(log, "ssigmas=", s);
+    lst(detail(log), "ssigmas=", s);
     const float c = 0.33333334f + 0.33333334f * s;
-    lst(log, "A_Dem=", Ad);
+    lst(detail(log), "A_Dem=", Ad);
     // The mean stress under load never goes below zero.
     float arg = sz * c + p0;
     if (arg < 0.0f) arg = 0.0f;
     const float Q = (1.0f - NU * s) * (std::sqrt(arg) - std::sqrt(p0)) /
                     (std::sqrt(m.VALNL) * 0.5f * Ad * c);
     const float def = (1.0f - std::exp(-Q)) * m.H(KP, jj);
-    lst(log, "DEF=", def);
+    lst(detail(log), "DEF=", def);
     return def;
   }
   if ((caso == 3 || caso == 4) && m.TIPOEST(KP, jj) == 2) {
-    lst(log, caso == 3 ? "caso 3" : "caso 4");
+    lst(detail(log), caso == 3 ? "caso 3" : "caso 4");
     for (int k = 1; k <= NR; ++k) {
       const int g = 6 * k - 3;
       const float r = m.RNL(NGRED + k) + HINC_(k);
       sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * m.LONGITUD(g) / m.AREA(g);
     }
-    lst(log, "sigmax(i,j)", ii, jj, sx);
-    lst(log, "sigmaY(i,j)", ii, jj, sy);
-    lst(log, "sigmaZ(i,j)", ii, jj, sz);
-    lst(log, "Pz(kp,jj)", m.PZ(KP, jj));
-    lst(log, "Anu(KP,jj)=", m.NU2(KP, jj));
+    lst(detail(log), "sigmax(i,j)", ii, jj, sx);
+    lst(detail(log), "sigmaY(i,j)", ii, jj, sy);
+    lst(detail(log), "sigmaZ(i,j)", ii, jj, sz);
+    lst(detail(log), "Pz(kp,jj)", m.PZ(KP, jj));
+    lst(detail(log), "Anu(KP,jj)=", m.NU2(KP, jj));
     const float Ad = Adem(KP, jj);
-    lst(log, "A_Dem=", Ad);
+    lst(detail(log), "A_Dem=", Ad);
     const float expo = std::exp(sz / (-m.VALNL * Ad));
     float def;
     if (caso == 3) {
-      lst(log, "expo=", expo);
+      lst(detail(log), "expo=", expo);
       def = (1.0f - expo) * m.H(KP, jj);
     } else {
-      lst(log, "psi=", m.psi(KP, jj));
-      lst(log, "T=", m.T(KP, jj));
-      lst(log, "expo=", expo);
+      lst(detail(log), "psi=", m.psi(KP, jj));
+      lst(detail(log), "T=", m.T(KP, jj));
+      lst(detail(log), "expo=", expo);
       const float ct = (1.0f - expo) * m.H(KP, jj);
-      lst(log, "ct=", ct);
+      lst(detail(log), "ct=", ct);
       const float res = m.psi(KP, jj) * m.T(KP, jj);
-      lst(log, "res=", res);
+      lst(detail(log), "res=", res);
       def = std::log10(1.0f + res) * ct;
     }
-    lst(log, "DEF=", def);
+    lst(detail(log), "DEF=", def);
     return def;
   }
   return 0.0f;
@@ -130,20 +132,20 @@ float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>&
 void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS_,
                const Tab1<float>& HINC_) {
   lst(log, "EN CalcDefNL");
-  lst(log, "N=", m.NR);
+  lst(detail(log), "N=", m.NR);
   log_reaction_lengths(m, log);
   for (int i = 1; i <= m.NR; ++i) DEFS_(i) = 0.0f;
   for (int i = 1; i <= m.NR; ++i) {
     const int KP = profile_of(m, i);
     assert(KP >= 1);
     DEFS_(i) = Def(m, log, caso, i, 1, Adem, HINC_, KP);
-    lst(log, "Reaccion:", i, " estrato", 1, DEFS_(i));
+    lst(detail(log), "Reaccion:", i, " estrato", 1, DEFS_(i));
     for (int jj = 2; jj <= m.NEST(KP); ++jj) {
       const float d = Def(m, log, caso, i, jj, Adem, HINC_, KP);
       DEFS_(i) = DEFS_(i) + d;
-      lst(log, "Reaccion:", i, "en estrato:", jj, d);
+      lst(detail(log), "Reaccion:", i, "en estrato:", jj, d);
     }
-    put(log, "(A30, I5, F20.10)", "def total nodo", i, DEFS_(i));
+    put(detail(log), "(A30, I5, F20.10)", "def total nodo", i, DEFS_(i));
   }
 }
 
@@ -162,6 +164,9 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
   lst(log, "EN SolNLDem");
   lst(log, "N=", NR);
   log_reaction_lengths(m, log);
+  // Matrices, vectors and the lines of each reaction in an iteration are
+  // detail of the log; the headings and the lines of each iteration are steps.
+  const bool detail_lines = log.keeps(LogLine::detail);
 
   // Jacobian, inverted in place by gaussj.
   float* const Jac = solver_matrix(NT);
@@ -183,7 +188,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
 
   lst(log, "ANTES DE MODIFICAR CR");
   lst(log, "CR DESPUÉS DE AÑADIR AKR");
-  if (NGRED <= MAX_IMPRESION)
+  if (detail_lines && NGRED <= MAX_IMPRESION)
     for (int r = 1; r <= NGRED; ++r) {
       {
         Rec rec(log.file(), "(500F20.8)");
@@ -199,9 +204,9 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     const float ve = r <= vered.size() ? vered(r) : 0.0f;
     const float pr = r <= m.PRED.size() ? m.PRED(r) : 0.0f;
     bv[at(r)] = ve + pr;
-    lst(log, ve, pr, bv[at(r)]);
+    lst(detail(log), ve, pr, bv[at(r)]);
   }
-  for (int r = 1; r <= NGRED; ++r) lst(log, r, bv[at(r)]);
+  for (int r = 1; r <= NGRED; ++r) lst(detail(log), r, bv[at(r)]);
 
   // Starting point: every reaction 10 t, its degree of freedom settled by R/2500.
   m.RNL.fill(0.0f);
@@ -209,7 +214,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
   for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = R_INICIAL;
   for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / RIGIDEZ_INICIAL;
   lst(log, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
-  for (int i = 1; i <= NT; ++i) put(log, "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
+  for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
 
   bool converged = false;
   for (int it = 1; it <= MAX_ITER; ++it) {
@@ -231,7 +236,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     }
     for (int r = 1; r <= NGRED; ++r) {
       Fv[at(r)] = acc[at(r)] - bv[at(r)];
-      put(log, "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
+      put(detail(log), "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
     }
 
     // Compatibility rows: soil settlement plus frame displacement at each reaction.
@@ -239,19 +244,19 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     for (int k = 1; k <= HINC.size(); ++k) HINC(k) = 0.0f;
     CalcDefNL(m, log, caso, Adem, DEFS, HINC);
     lst(log, "deformaciones calculadas CON H=", HINC(1));
-    {
+    if (detail_lines) {
       Lst l(log.file());
       for (int k = 1; k <= NR; ++k) l << DEFS(k);
     }
     for (int k = 1; k <= NR; ++k) {
       BASE(k) = -DEFS(k);
       Fv[at(NGRED + k)] = DEFS(k) + m.RNL(m.NUMGL(m.NREAC(k)));
-      put(log, "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
+      put(detail(log), "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
     }
 
     for (int c = 1; c <= NT; ++c)
       for (int r = 1; r <= NGRED; ++r) J(r, c) = Kc(r, c);
-    if (NGRED <= MAX_IMPRESION)
+    if (detail_lines && NGRED <= MAX_IMPRESION)
       for (int r = 1; r <= NGRED; ++r) {
         Rec rec(log.file(), "(I5, 500F20.8)");
         rec << r;
@@ -265,6 +270,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
       HINC(k) = DELTA;
       CalcDefNL(m, log, caso, Adem, DEFS, HINC);
       for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, NGRED + k) = (BASE(mm) + DEFS(mm)) / DELTA;
+      if (!detail_lines) continue;
       lst(log, "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
       {
         Lst l(log.file());
@@ -275,7 +281,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     }
     for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, m.NUMGL(m.NREAC(mm))) = 1.0f;
     lst(log, "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
-    if (NT >= 1 && NT <= MAX_IMPRESION)
+    if (detail_lines && NT >= 1 && NT <= MAX_IMPRESION)
       for (int r = 1; r <= NT; ++r) {
         Rec rec(log.file(), "(I5, 500F20.8)");
         rec << r;
@@ -285,7 +291,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     lst(log, "IMPRESION DE -F");
     for (int i = 1; i <= NT; ++i) {
       rhs[at(i)] = -Fv[at(i)];
-      lst(log, "F[", i, "]", rhs[at(i)]);
+      lst(detail(log), "F[", i, "]", rhs[at(i)]);
     }
     gaussj(Jac, NT, NT, rhs.data() + 1, con);
 
@@ -293,6 +299,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = m.RNL(i);
       m.RNL(i) = m.RNL(i) + rhs[at(i)];
+      if (!detail_lines) continue;
       if (NT <= MAX_IMPRESION) {
         Rec rec(log.file(), "(500F20.8)");
         for (int c = 1; c <= NT; ++c) rec << J(i, c);
@@ -315,18 +322,19 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     }
 
     lst(log, "VALORES ANTERIORES DE R");
-    if (NT <= MAX_IMPRESION) {
+    if (detail_lines && NT <= MAX_IMPRESION) {
       Rec rec(log.file(), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << prev[at(i)];
     }
     lst(log, "NUEVOS VALORES DE R");
-    if (NT <= MAX_IMPRESION) {
+    if (detail_lines && NT <= MAX_IMPRESION) {
       Rec rec(log.file(), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << m.RNL(i);
     }
     lst(log, "ERROR EN LAS REACCIONES");
     lst(con, "ERROR");
     for (OutFile* o : {&log.file(), &con}) {
+      if (o != &con && !detail_lines) continue;
       if (NT <= MAX_IMPRESION) {
         Rec rec(*o, "(500E10.2)");
         for (int k = 1; k <= NR; ++k) rec << ERRPC[at(k)];
@@ -351,10 +359,10 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
   for (int i = 1; i <= NGL; ++i) {
     const int e = m.NUMGL(i);
     m.DESP(i) = e != 0 ? m.RNL(e) : 0.0f;
-    lst(log, "I=", i, "  NGL=", e);
+    lst(detail(log), "I=", i, "  NGL=", e);
   }
   lst(log, "desplazamientos nodales");
-  for (int k = 1; k <= NN; ++k) lst(log, k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+  for (int k = 1; k <= NN; ++k) lst(detail(log), k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
 
   if (!converged) lst(con, kSinConvergencia);
   return converged;

@@ -16,6 +16,7 @@ struct Files {
   OutFile con;   // console output (standard output)
   OutFile err;   // console error stream (standard error)
   Log log{mem};  // the sink the computations write the log through
+  bool large_log_warned = false;  // the warning of a MEMORIA or VALINF past 1 GB was given
 };
 
 }  // namespace korvant

@@ -5,9 +5,9 @@
 //
 // A line is either a step line (headings, once per case, pass or computation
 // step) or a detail line (repeated per reaction, stratum, bar, iteration or
-// matrix row: write those as lst(detail(log), ...)). Today the log is always
-// complete; a level of detail chosen by the user would be decided in keeps()
-// and nowhere else.
+// matrix row: write those as lst(detail(log), ...)). The level chosen by the
+// user (--memoria) is decided in keeps() and nowhere else; a loop that only
+// writes detail lines may ask keeps(LogLine::detail) once and skip itself.
 #pragma once
 
 #include <string_view>
@@ -20,6 +20,11 @@ namespace korvant {
 
 enum class LogLine { step, detail };
 
+// How much of the log a run writes: all of it; only the step lines (the
+// detail lines are those that grow faster than the model); or no log at all
+// (neither MEMORIA nor VALINF).
+enum class LogLevel { Full, Summary, None };
+
 class Log {
  public:
   explicit Log(OutFile& out) : out_(out) {}
@@ -28,13 +33,17 @@ class Log {
 
   // Whether a line of this kind goes to the log.
   bool keeps(LogLine kind = LogLine::step) const {
-    (void)kind;
-    return true;
+    return level_ == LogLevel::Full || (level_ == LogLevel::Summary && kind == LogLine::step);
   }
+  // Whether the run writes its logs (MEMORIA and VALINF) at all.
+  bool any() const { return level_ != LogLevel::None; }
+  LogLevel level() const { return level_; }
+  void set_level(LogLevel l) { level_ = l; }
   OutFile& file() { return out_; }
 
  private:
   OutFile& out_;
+  LogLevel level_ = LogLevel::Full;
 };
 
 // A detail line of the log: lst(detail(log), ...).

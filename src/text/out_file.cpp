@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
@@ -53,6 +54,7 @@ OutFile::~OutFile() {
 void OutFile::reserve(const std::string& path) {
   close();
   name_ = path;
+  written_ = 0;
   // Opened without truncation: an existing file keeps its bytes until start().
   // Non-blocking only while opening, so that a pipe without a reader fails
   // instead of waiting.
@@ -140,6 +142,13 @@ void OutFile::flush() {
       std::string why = system_reason(errno);
       throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
     }
+    written_ += n;
+    if (warn_to_ != nullptr && written_ >= warn_at_ && !*warned_) {
+      *warned_ = true;
+      warn_to_->put(warn_text_);
+      warn_to_->end_line();
+      warn_to_->flush();
+    }
   }
   if (std::fflush(f_) != 0) {
     std::string why = system_reason(errno);
@@ -167,6 +176,13 @@ void OutFile::close() {
     }
   }
   f_ = nullptr;
+}
+
+void OutFile::warn_when_larger(std::uint64_t bytes, OutFile& to, std::string text, bool* done) {
+  warn_at_ = bytes;
+  warn_to_ = &to;
+  warn_text_ = std::move(text);
+  warned_ = done;
 }
 
 void OutFile::close_quietly() noexcept {

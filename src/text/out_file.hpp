@@ -2,6 +2,7 @@
 // and the console all go through one of these.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -67,6 +68,10 @@ class OutFile {
   // the run, kept for a page); with no file open, it goes only there.
   void copy_to(std::string* copy) { copy_ = copy; }
 
+  // Once this file has taken `bytes`, the line `text` goes to `to`, unless
+  // `*done` is already set (one flag shared by the files that warn once in all).
+  void warn_when_larger(std::uint64_t bytes, OutFile& to, std::string text, bool* done);
+
  private:
   // The bytes to write for the buffer (the buffer itself, or its UTF-8 form).
   std::string_view encoded();
@@ -82,6 +87,11 @@ class OutFile {
   std::string buf_;
   std::string utf8_buf_;
   std::string* copy_ = nullptr;
+  std::uint64_t written_ = 0;
+  std::uint64_t warn_at_ = 0;
+  OutFile* warn_to_ = nullptr;
+  std::string warn_text_;
+  bool* warned_ = nullptr;
 };
 
 }  // namespace korvant

@@ -55,18 +55,19 @@ struct Outcome {
 };
 
 // Runs the program in a scratch folder on `datos` (written as datos.txt unless
-// empty) with the given command-line arguments and shell redirections, and the
-// output of the shell command `feed` (when given) on its standard input.
+// empty) with the given command-line arguments and shell redirections, the
+// output of the shell command `feed` (when given) on its standard input, and
+// the environment settings `env` ("NAME=value").
 Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "",
-                       const std::string& feed = "") {
+                       const std::string& feed = "", const std::string& env = "") {
   char tmpl[] = "/tmp/korvant-bad-XXXXXX";
   const char* dir = mkdtemp(tmpl);
   EXPECT_NE(dir, nullptr);
   Outcome r;
   r.dir = dir;
   if (!datos.empty()) std::ofstream(r.dir / "datos.txt", std::ios::binary) << datos;
-  const std::string cmd = "cd '" + r.dir.string() + "' && " + (feed.empty() ? "" : feed + " | ") +
-                          "'" KORVANT_BIN "' " + args + " > console.out 2> console.err " + redirect;
+  const std::string cmd = "cd '" + r.dir.string() + "' && " + (feed.empty() ? "" : feed + " | ") + env + " '" KORVANT_BIN
+                          "' " + args + " > console.out 2> console.err " + redirect;
   const int rc = std::system(cmd.c_str());
   r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   r.out = slurp(r.dir / "console.out");
@@ -105,21 +106,18 @@ const std::string kErr = "Error en el archivo de datos \"datos.txt\", ";
 
 // One row per rejection: the line of the example replaced, and the message.
 const std::vector<Bad> kBad = {
-    // Counts beyond the capacities of the model store, or negative.
-    {6, "101", "línea 6, NMAT (número de materiales): se leyó 101; debe estar entre 0 y 100"},
-    {9, "-1", "línea 9, NSEC (número de secciones): se leyó -1; debe estar entre 0 y 100"},
-    {14, "834",
-     "línea 14, NN (número de nodos): se leyó 834; debe estar entre 0 y 833 (6·NN no puede pasar de 5000 grados de "
-     "libertad)"},
-    {30, "2501", "línea 30, NB (número de barras): se leyó 2501; debe estar entre 0 y 2500"},
-    {54, "101", "línea 54, NZAP (número de zapatas aisladas): se leyó 101; debe estar entre 0 y 100"},
+    // Negative counts (a count is otherwise bounded only by memory).
+    {6, "-1", "línea 6, NMAT (número de materiales): se leyó -1; no puede ser negativo"},
+    {9, "-1", "línea 9, NSEC (número de secciones): se leyó -1; no puede ser negativo"},
+    {14, "-834", "línea 14, NN (número de nodos): se leyó -834; no puede ser negativo"},
+    {30, "-2", "línea 30, NB (número de barras): se leyó -2; no puede ser negativo"},
+    {54, "-1", "línea 54, NZAP (número de zapatas aisladas): se leyó -1; no puede ser negativo"},
     {57, "-3", "línea 57, NCARGAS (número de renglones de cargas): se leyó -3; no puede ser negativo"},
-    {62, "101 10.0", "línea 62, NPS (número de perfiles): se leyó 101; debe estar entre 0 y 100"},
-    {63, "51", "línea 63, NEST (número de estratos del perfil 1): se leyó 51; debe estar entre 0 y 50"},
-    {82, "2501", "línea 82, NLOS (número de losas): se leyó 2501; debe estar entre 0 y 2500"},
-    {88, "101 4", "línea 88, NEJES (número de ejes): se leyó 101; debe estar entre 0 y 100"},
+    {62, "-1 10.0", "línea 62, NPS (número de perfiles): se leyó -1; no puede ser negativo"},
+    {63, "-1", "línea 63, NEST (número de estratos del perfil 1): se leyó -1; no puede ser negativo"},
+    {82, "-1", "línea 82, NLOS (número de losas): se leyó -1; no puede ser negativo"},
+    {88, "-1 4", "línea 88, NEJES (número de ejes): se leyó -1; no puede ser negativo"},
     {88, "2 0", "línea 88, NDIV (divisiones por barra): se leyó 0; debe ser al menos 1"},
-    {90, "101 1 2", "línea 90, NBEJE (número de barras del eje 1): se leyó 101; debe estar entre 0 y 100"},
     {88, "2 1001", "línea 88, NDIV (divisiones por barra): se leyó 1001; debe estar entre 1 y 1000"},
     // Codes out of their range.
     {5, "99 1 1 1 1",
@@ -248,6 +246,51 @@ TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
     EXPECT_EQ(slurp(r.dir / "datos.txt"), edited(b));
     fs::remove_all(r.dir);
   }
+}
+
+TEST(BadInput, AModelBeyondTheMemoryAvailableEndsWithStatus1) {
+  // The memory available set below what the example needs: refused once the
+  // numbering gives its equations, before the large tables are made.
+  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=12320K");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(last_line(r.err),
+            "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): el análisis "
+            "necesita unos 12,1 MB de memoria y hay 12,0 MB (la variable KORVANT_MEMORIA); reduzca el modelo o, si "
+            "sabe que la máquina tiene más, dé la memoria en la variable de entorno KORVANT_MEMORIA (por ejemplo "
+            "KORVANT_MEMORIA=64G)");
+  fs::remove_all(r.dir);
+  // A setting that is no size is a usage error, found before any file is written.
+  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=mucha");
+  EXPECT_EQ(u.status, 2);
+  EXPECT_EQ(last_line(u.err), "Error: la variable de entorno KORVANT_MEMORIA vale \"mucha\"; debe ser un número de "
+                              "bytes, con K, M, G o T si se quiere (por ejemplo 8G)");
+  EXPECT_FALSE(fs::exists(u.dir / "reporte.txt"));
+  fs::remove_all(u.dir);
+}
+
+TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
+  const std::string datos = edited(1, example_lines()[0]);
+  const Outcome full = run_in_scratch(datos, "datos.txt reporte.txt");
+  const Outcome sum = run_in_scratch(datos, "--memoria=resumida datos.txt reporte.txt");
+  // An earlier run's log is removed by a run without one.
+  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
+  const fs::path none_dir = mkdtemp(tmpl);
+  std::ofstream(none_dir / "MEMORIA") << "otra corrida\n";
+  std::ofstream(none_dir / "VALINF") << "otra corrida\n";
+  std::ofstream(none_dir / "datos.txt", std::ios::binary) << datos;
+  const int rc = std::system(("cd '" + none_dir.string() + "' && '" KORVANT_BIN
+                              "' datos.txt reporte.txt --memoria=no > console.out 2> console.err").c_str());
+  EXPECT_EQ(rc, 0);
+  for (const Outcome* r : {&full, &sum}) EXPECT_EQ(r->status, 0);
+  for (const char* name : {"reporte.txt", "arch.msh", "arch.res", "console.out", "console.err"}) {
+    EXPECT_EQ(slurp(sum.dir / name), slurp(full.dir / name)) << name;
+    EXPECT_EQ(slurp(none_dir / name), slurp(full.dir / name)) << name;
+  }
+  EXPECT_EQ(slurp(sum.dir / "VALINF"), slurp(full.dir / "VALINF"));
+  EXPECT_LT(fs::file_size(sum.dir / "MEMORIA") * 5, fs::file_size(full.dir / "MEMORIA"));
+  EXPECT_FALSE(fs::exists(none_dir / "MEMORIA"));
+  EXPECT_FALSE(fs::exists(none_dir / "VALINF"));
+  for (const fs::path& d : {full.dir, sum.dir, none_dir}) fs::remove_all(d);
 }
 
 // Suspicious data: a warning naming the line, and the run goes on.

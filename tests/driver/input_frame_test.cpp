@@ -356,33 +356,37 @@ TEST(InputFrame, LoadsReplaceEarlierLinesAndRestrainedOnesStayOutOfTheReducedVec
       << rep;
 }
 
-TEST(InputFrame, CountsBeyondCapacityOrNegativeAreRejected) {
+TEST(InputFrame, CountsBeyondTheMemoryOrNegativeAreRejected) {
+  // The memory available, as a user who knows better sets it.
+  struct Available {
+    Available() { setenv("KORVANT_MEMORIA", "64M", 1); }
+    ~Available() { unsetenv("KORVANT_MEMORIA"); }
+  } available;
   Data d;
-  d.nodes = "834\nN\n";
+  d.nodes = "1000000\nN\n";
   EXPECT_EQ(rejection_of(d.text()),
-            "Error en el archivo de datos \"datos.txt\", línea 13, NN (número de nodos): se leyó 834; debe estar "
-            "entre 0 y 833 (6·NN no puede pasar de 5000 grados de libertad)");
+            "Error en el archivo de datos \"datos.txt\", línea 13, NN (número de nodos): el análisis necesita unos "
+            "500 MB de memoria y hay 64,0 MB (la variable KORVANT_MEMORIA); reduzca el modelo o, si sabe que la máquina "
+            "tiene más, dé la memoria en la variable de entorno KORVANT_MEMORIA (por ejemplo KORVANT_MEMORIA=64G)");
   d.nodes = "-1\nN\n";
-  EXPECT_NE(rejection_of(d.text()).find("NN (número de nodos): se leyó -1"), std::string::npos);
+  EXPECT_NE(rejection_of(d.text()).find("NN (número de nodos): se leyó -1; no puede ser negativo"), std::string::npos);
 
   d = Data();
-  d.materials = "101\nM\n";
-  EXPECT_EQ(rejection_of(d.text()),
-            "Error en el archivo de datos \"datos.txt\", línea 6, NMAT (número de materiales): se leyó 101; debe "
-            "estar entre 0 y 100");
-  d.materials = "1\nM\nCONCRETO 2.4 2213594. 0.2\n101\nS\n";
-  EXPECT_NE(rejection_of(d.text()).find("línea 9, NSEC (número de secciones): se leyó 101"), std::string::npos);
-
-  d = Data();
-  d.bars = "2501\nB\n";
-  EXPECT_NE(rejection_of(d.text()).find("NB (número de barras): se leyó 2501; debe estar entre 0 y 2500"),
+  d.materials = "-1\nM\n";
+  EXPECT_NE(rejection_of(d.text()).find("línea 6, NMAT (número de materiales): se leyó -1"), std::string::npos);
+  d.materials = "1\nM\nCONCRETO 2.4 2213594. 0.2\n1000000\nS\n";
+  EXPECT_NE(rejection_of(d.text()).find("línea 9, NSEC (número de secciones): el análisis necesita unos 165 MB"),
             std::string::npos);
+
+  d = Data();
+  d.bars = "1000000\nB\n";
+  EXPECT_NE(rejection_of(d.text()).find("NB (número de barras): el análisis necesita unos 317 MB"), std::string::npos);
   d.bars = "-2\nB\n";
   EXPECT_NE(rejection_of(d.text()).find("NB (número de barras): se leyó -2"), std::string::npos);
 
   d = Data();
-  d.footings = "101\nZ\n";
-  EXPECT_NE(rejection_of(d.text()).find("NZAP (número de zapatas aisladas): se leyó 101"), std::string::npos);
+  d.footings = "-1\nZ\n";
+  EXPECT_NE(rejection_of(d.text()).find("NZAP (número de zapatas aisladas): se leyó -1"), std::string::npos);
   d.footings = "0\nZ\n";
   d.loads = "-1\nC\n";
   EXPECT_NE(rejection_of(d.text()).find("NCARGAS (número de renglones de cargas): se leyó -1; no puede ser negativo"),

@@ -202,13 +202,3 @@ TEST(Numbering, ReactionsMustBeOnTheFirstNodesOnSoilAndFootings) {
   EXPECT_EQ(ok.m.MR, 5);
 }
 
-TEST(Numbering, ModelTooLargeForTheInteractionSolveIsRejected) {
-  // 800 foundation nodes in a row: 4800 equations and 800 reactions.
-  std::vector<Node> nodes(800, Node{FREE, 1});
-  std::vector<std::array<int, 2>> bars;
-  for (int n = 1; n < 800; ++n) bars.push_back({n, n + 1});
-  Numbered big(nodes, bars);
-  EXPECT_EQ(rejection([&] { big.run(); }),
-            "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): resultan "
-            "5600; debe estar entre 0 y 5000");
-}

@@ -46,7 +46,7 @@ inline void foundation(Model& m, int NR, float D, std::initializer_list<float> t
   m.NEST(1) = static_cast<int>(thick.size());
   for (auto* t : {&m.H, &m.GAMA, &m.Z, &m.PROF, &m.PZ, &m.PV, &m.E1, &m.NU1, &m.slab, &m.E2, &m.NU2, &m.KO, &m.K2,
                   &m.N2, &m.A2, &m.Emv, &m.Ap, &m.Emt, &m.Acs, &m.psi, &m.T})
-    t->size_to(1, korvant::cap::STRATA);
+    t->size_to(1, 50);
   float d = 0.0f;
   int k = 0;
   for (float h : thick) {
