@@ -40,7 +40,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   reaction_areas(m, f.log);
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
-  influence_values(m, f.log, f.vinf);
+  influence_values(m, f.log);
+  if (f.log.any()) write_influence_values(m, f.vinf);  // VALINF goes with the log
   read_axes(rd, m, f);
 }
 
