@@ -139,8 +139,7 @@ float self_weight(Model& m, Log& log, int b, const Element& e) {
 void add_load_sets(Model& m, Log& log, int b, const Element& e, float pN, Vec12& q, Vec12& qr) {
   const float L = m.LONG(b), L2 = e.L2;
   const float u1z = m.COSDIR(b, 1, 3);
-  const float CVMax = m.CARGASBARRA(b, 1), CVMed = m.CARGASBARRA(b, 2), CM = m.CARGASBARRA(b, 4),
-              PP = m.CARGASBARRA(b, 5), PV = m.CARGASBARRA(b, 6);
+  const float PV = m.CARGASBARRA(b, 6);
 
   // Set 1, expansion: end forces of PV only.
   lst(log, "Elemento:", b);
@@ -154,7 +153,7 @@ void add_load_sets(Model& m, Log& log, int b, const Element& e, float pN, Vec12&
   add_load(m, b, qr, m.vecomp1, m.vered1);
 
   // Set 2, immediate compression.
-  float w = ((CVMax + CM) + PP) + PV;
+  float w = case_load(m, b, 2);  // CVMax + CM + PP + PV
   lst(log, "Elemento:", b);
   lst(log, "Compresión inmediata, CARGA UNIFORME", w);
   log_row(log, "(6F10.3)", m, b);
@@ -173,7 +172,7 @@ void add_load_sets(Model& m, Log& log, int b, const Element& e, float pN, Vec12&
   }
 
   // Set 3, deferred compression.
-  w = ((CM + CVMed) + PP) + PV;
+  w = case_load(m, b, 3);  // CVMed + CM + PP + PV
   lst(log, "Elemento:", b);
   lst(log, "Compresión diferida, CARGA UNIFORME", w);
   log_row(log, "(6F10.3)", m, b);
