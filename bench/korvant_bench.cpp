@@ -67,14 +67,16 @@ std::string generated_model(const std::string& name, const std::string& args) {
   return file.string();
 }
 
-// One whole run of a data file in the working folder; console lines to /dev/null.
-void run_model(const std::string& datos) {
+// One whole run of a data file in the working folder, with the log level of
+// --memoria; console lines to /dev/null.
+void run_model(const std::string& datos, LogLevel level = LogLevel::Full) {
   std::filesystem::current_path(work_dir());
   static std::FILE* null = std::fopen("/dev/null", "wb");
   Model m;
   Files f;
   f.con.attach(null, "consola");
   f.err.attach(null, "consola de errores");
+  f.log.set_level(level);
   run(datos, "REPORTE", m, f);
   f.con.flush();
   f.err.flush();
@@ -260,6 +262,41 @@ BENCHMARK_CAPTURE(BM_run, edificio_5x5x2_losas, "g5x5x2", "--nx 5 --ny 5 --store
 BENCHMARK_CAPTURE(BM_run, edificio_10x10x3_losas, "g10x10x3", "--nx 10 --ny 10 --storeys 3 --slabs")
     ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
+// Big buildings, one run each (minutes): 20 x 20 nodes, 2 storeys, slabs, all
+// four cases, KANAL 0, no log (--memoria=no), with the widest vector code
+// allowed (2 AVX-512, 1 AVX2); and the 10 x 10 x 3 building with the nonlinear
+// analysis and the summary log (--memoria=resumida). Registered only when the
+// filter names them:
+//   build-bench/korvant_bench --benchmark_filter=grande
+
+void BM_run_grande_no_lineal(benchmark::State& st) {
+  const std::string datos = generated_model("g10x10x3k2", "--nx 10 --ny 10 --storeys 3 --slabs --kanal 2");
+  for (auto _ : st) run_model(datos, LogLevel::Summary);
+  st.counters["MEMORIA_MB"] = static_cast<double>(std::filesystem::file_size(work_dir() / "MEMORIA")) / 1e6;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  bool grande = false;
+  for (int i = 1; i < argc; ++i) grande = grande || std::string(argv[i]).find("grande") != std::string::npos;
+  if (grande) {
+    for (int isa : {2, 1})
+      benchmark::RegisterBenchmark(("BM_run_grande/isa:" + std::to_string(isa)).c_str(),
+                                   [isa](benchmark::State& st) {
+                                     st.SetLabel(isa == 2 ? "AVX-512" : "AVX2");
+                                     gaussj_options(24, 200000, isa);
+                                     const std::string datos =
+                                         generated_model("g20x20x2", "--nx 20 --ny 20 --storeys 2 --slabs");
+                                     for (auto _ : st) run_model(datos, LogLevel::None);
+                                     gaussj_options(24, 200000, 2);
+                                   })
+          ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+    benchmark::RegisterBenchmark("BM_run_grande_no_lineal", BM_run_grande_no_lineal)
+        ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

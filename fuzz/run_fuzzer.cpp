@@ -32,19 +32,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Files f;
   for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf, &f.con, &f.err}) o->attach(null_stream(), "nulo");
   DataReader rd;
-  rd.open_text("datos.txt", std::string(reinterpret_cast<const char*>(data), size));
   try {
+    // The reading of the text itself may refuse it (a NUL byte, a line too long).
+    rd.open_text("datos.txt", std::string(reinterpret_cast<const char*>(data), size));
     input_phase(rd, m, f);
     if (m.NGRED + m.NR + m.MR > MAX_EQUATIONS || m.NB > MAX_EQUATIONS) return 0;
-    write_bar_loads(m, f.rep);
-    assemble_frame(m, f.log);
-    write_total_load(m, f.rep);
-    field_moduli(m, f.log);
-    write_field_moduli(m, f.rep, f.err);
-    start_results_file(m, f);
-    Views views(ViewOptions{true, true, true}, "nulo");
+    Views views(ViewOptions{true, true, true, true, true}, "nulo");
     views.send_all_to(null_stream());
-    run_cases(m, f, &views);
+    views.start(f.err);
+    analysis_phase(m, f, &views);
+    views.finish(m, f.con);
     for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf, &f.con, &f.err}) o->flush();
   } catch (const Fatal& e) {
     const bool data = e.status == status::BAD_DATA && e.message.rfind("Error en el archivo de datos \"datos.txt\"", 0) == 0;

@@ -132,6 +132,78 @@ void check_case_values(const DataReader& rd, const Model& m, int p, int k, const
   }
 }
 
+// The lines of stratum k of profile p: its head (number, type, thickness,
+// unit weight) and the properties of each case switched on, checked as they
+// are read; `ln` gets their line numbers.
+void read_stratum(DataReader& rd, Model& m, int p, int k, int& numest, StratumLines& ln) {
+  if (k == 1 && p == 1) rd.skip("¿el número de cargas (NCARGAS) es menor que las cargas escritas?");
+  else if (k == 1) rd.skip("¿el número de estratos del perfil anterior es menor que los estratos escritos?");
+  else rd.skip("¿NEST es mayor que los estratos escritos, o sobra un renglón en el estrato anterior?");
+  const std::string which = stratum_item("", p, k);
+  const std::string strata_lines = "estratos en el perfil " + std::to_string(p);
+  rd.read()
+      .of(which)
+      .counted("NEST", m.NEST(p), k, strata_lines)
+      .i(numest, "número")
+      .i(m.TIPOEST(p, k), "TIPO")
+      .r(m.H(p, k), "H")
+      .r(m.GAMA(p, k), "GAMA");
+  ln.head = rd.line();
+  if (m.H(p, k) < 0.0f)
+    rd.fail(stratum_item("H", p, k), "se leyó " + real_text(m.H(p, k)) + "; el espesor no puede ser negativo");
+  if (m.TIPOEST(p, k) != 1 && m.TIPOEST(p, k) != 2)
+    rd.fail(stratum_item("TIPO", p, k),
+            "se leyó " + std::to_string(m.TIPOEST(p, k)) + "; debe ser 1 (arena) o 2 (arcilla)");
+  check_not_negative_real(rd, m.GAMA(p, k), stratum_item("GAMA", p, k));
+  // The properties of one case are one line; values taken from the next
+  // line are nearly always a line left over from a case switched off.
+  auto one_line = [&](int caso, const ReadStmt& st) {
+    ln.caso[caso] = rd.line();
+    if (st.first_line() == 0 || st.last_line() == st.first_line()) return;
+    rd.warn(st.first_line(), "los datos del caso " + std::to_string(caso) + " del estrato " + std::to_string(k) +
+                                 (m.NPS > 1 ? " del perfil " + std::to_string(p) : std::string()) +
+                                 " ocupan los renglones " + std::to_string(st.first_line()) +
+                                 (st.last_line() == st.first_line() + 1 ? " y " : " a ") +
+                                 std::to_string(st.last_line()) + ": ¿sobra el renglón de un caso apagado?");
+  };
+  for (const SoilLaw& law : soil_laws()) {
+    if (m.CASO[law.caso] != 1) continue;
+    ReadStmt st = rd.read();
+    st.of(which);
+    int ko_line = 0;
+    for (int i = 0; i < law.count; ++i) {
+      st.r((m.*law.params[i].table)(p, k), law.params[i].name);
+      if (law.params[i].table == &Model::KO) ko_line = st.last_line();
+    }
+    one_line(law.caso, st);
+    // The coefficient of earth pressure at rest only gives the thrusts.
+    const float ko = m.KO(p, k);
+    if (ko_line != 0 && !(ko >= 0.2f && ko <= 3.0f))
+      rd.warn(ko_line, stratum_item("KO", p, k) + " = " + real_text(ko) +
+                           ": el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el análisis sigue");
+  }
+  check_case_values(rd, m, p, k, ln);
+}
+
+// The earth pressure at rest and the thrust down to the bottom of each stratum
+// of profile p, in the report and the log.
+void write_thrusts(const Model& m, Files& f, int p, std::vector<Thrust>& thrust) {
+  lst(f.rep);
+  lst(f.rep);
+  lst(f.rep, "PRESIONES EN PERFIL", p);
+  lst(f.rep, "ESTRATO  PROFUNDIDAD      Pv            PhEMPUJE POR     EMPUJE ");
+  lst(f.rep, "               m         t/m2          t/m2      ESTRATO (t)  ACUMULADO (t)");
+  lst(f.mem, "PRESIONES EN PERFIL", p);
+  lst(f.mem, "ESTRATO  PROFUNDIDAD      PV       EMPUJE POR  EMPUJE ");
+  lst(f.mem, "               m         t/m2      ESTRATO (t)  ACUMULADO (t)");
+  earth_pressures(m, p, thrust);
+  for (int k = 1; k <= m.NEST(p); ++k) {
+    const Thrust& t = thrust[static_cast<std::size_t>(k)];
+    put(f.mem, "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+    put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+  }
+}
+
 // Report of the case properties of stratum (p, k), in case order.
 void report_properties(const Model& m, Files& f, int p, int k) {
   for (const SoilLaw& law : soil_laws()) {
@@ -194,63 +266,19 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
     rd.read().i(m.NEST(p), nest);
     check_not_negative(rd, m.NEST(p), nest);
     if (m.NEST(p) > strata_width(m)) {
+      // First the tables by profile and stratum about to grow, then, with
+      // them, the influence tables that every stratum adds to.
       check_memory(rd, m, nest, 160 * static_cast<std::uint64_t>(m.NPS + m.NR) * static_cast<std::uint64_t>(m.NEST(p)));
       m.TIPOEST.widen_to(m.NEST(p));
       for (Tab2<float>* t : by_stratum) t->widen_to(m.NEST(p));
+      check_memory(rd, m, nest);
     }
     std::vector<StratumLines> lines(static_cast<std::size_t>(m.NEST(p)) + 1);
 
     float d = 0.0f;  // depth of the bottom of the last stratum
     float v = 0.0f;  // vertical pressure there
-    const std::string strata_lines = "estratos en el perfil " + std::to_string(p);
     for (int k = 1; k <= m.NEST(p); ++k) {
-      if (k == 1 && p == 1) rd.skip("¿el número de cargas (NCARGAS) es menor que las cargas escritas?");
-      else if (k == 1) rd.skip("¿el número de estratos del perfil anterior es menor que los estratos escritos?");
-      else rd.skip("¿NEST es mayor que los estratos escritos, o sobra un renglón en el estrato anterior?");
-      StratumLines& ln = lines[static_cast<std::size_t>(k)];
-      const std::string which = stratum_item("", p, k);
-      rd.read()
-          .of(which)
-          .counted("NEST", m.NEST(p), k, strata_lines)
-          .i(numest, "número")
-          .i(m.TIPOEST(p, k), "TIPO")
-          .r(m.H(p, k), "H")
-          .r(m.GAMA(p, k), "GAMA");
-      ln.head = rd.line();
-      if (m.H(p, k) < 0.0f)
-        rd.fail(stratum_item("H", p, k), "se leyó " + real_text(m.H(p, k)) + "; el espesor no puede ser negativo");
-      if (m.TIPOEST(p, k) != 1 && m.TIPOEST(p, k) != 2)
-        rd.fail(stratum_item("TIPO", p, k),
-                "se leyó " + std::to_string(m.TIPOEST(p, k)) + "; debe ser 1 (arena) o 2 (arcilla)");
-      check_not_negative_real(rd, m.GAMA(p, k), stratum_item("GAMA", p, k));
-      // The properties of one case are one line; values taken from the next
-      // line are nearly always a line left over from a case switched off.
-      auto one_line = [&](int caso, const ReadStmt& st) {
-        ln.caso[caso] = rd.line();
-        if (st.first_line() == 0 || st.last_line() == st.first_line()) return;
-        rd.warn(st.first_line(), "los datos del caso " + std::to_string(caso) + " del estrato " + std::to_string(k) +
-                                     (m.NPS > 1 ? " del perfil " + std::to_string(p) : std::string()) +
-                                     " ocupan los renglones " + std::to_string(st.first_line()) +
-                                     (st.last_line() == st.first_line() + 1 ? " y " : " a ") +
-                                     std::to_string(st.last_line()) + ": ¿sobra el renglón de un caso apagado?");
-      };
-      for (const SoilLaw& law : soil_laws()) {
-        if (m.CASO[law.caso] != 1) continue;
-        ReadStmt st = rd.read();
-        st.of(which);
-        int ko_line = 0;
-        for (int i = 0; i < law.count; ++i) {
-          st.r((m.*law.params[i].table)(p, k), law.params[i].name);
-          if (law.params[i].table == &Model::KO) ko_line = st.last_line();
-        }
-        one_line(law.caso, st);
-        // The coefficient of earth pressure at rest only gives the thrusts.
-        const float ko = m.KO(p, k);
-        if (ko_line != 0 && !(ko >= 0.2f && ko <= 3.0f))
-          rd.warn(ko_line, stratum_item("KO", p, k) + " = " + real_text(ko) +
-                               ": el coeficiente de empuje en reposo suele estar entre 0.2 y 3; el análisis sigue");
-      }
-      check_case_values(rd, m, p, k, ln);
+      read_stratum(rd, m, p, k, numest, lines[static_cast<std::size_t>(k)]);
 
       const float h = m.H(p, k);
       const float g = m.GAMA(p, k);
@@ -273,21 +301,7 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
 
     check_divisors(rd, m, p, lines);
 
-    // Earth pressure at rest and the thrust down to the bottom of each stratum.
-    lst(f.rep);
-    lst(f.rep);
-    lst(f.rep, "PRESIONES EN PERFIL", p);
-    lst(f.rep, "ESTRATO  PROFUNDIDAD      Pv            PhEMPUJE POR     EMPUJE ");
-    lst(f.rep, "               m         t/m2          t/m2      ESTRATO (t)  ACUMULADO (t)");
-    lst(f.mem, "PRESIONES EN PERFIL", p);
-    lst(f.mem, "ESTRATO  PROFUNDIDAD      PV       EMPUJE POR  EMPUJE ");
-    lst(f.mem, "               m         t/m2      ESTRATO (t)  ACUMULADO (t)");
-    earth_pressures(m, p, thrust);
-    for (int k = 1; k <= m.NEST(p); ++k) {
-      const Thrust& t = thrust[static_cast<std::size_t>(k)];
-      put(f.mem, "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
-      put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
-    }
+    write_thrusts(m, f, p, thrust);
   }
 }
 

@@ -40,8 +40,19 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   reaction_areas(m, f.log);
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
-  influence_values(m, f.log, f.vinf);
+  influence_values(m, f.log);
+  if (f.log.any()) write_influence_values(m, f.vinf);  // VALINF goes with the log
   read_axes(rd, m, f);
+}
+
+void analysis_phase(Model& m, Files& f, Views* views) {
+  write_bar_loads(m, f.rep);
+  assemble_frame(m, f.log);
+  write_total_load(m, f.rep);
+  field_moduli(m, f.log);
+  write_field_moduli(m, f.rep, f.err);
+  start_results_file(m, f);
+  run_cases(m, f, views);
 }
 
 namespace {
@@ -159,13 +170,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
 
   input_phase(rd, m, f);
 
-  write_bar_loads(m, f.rep);
-  assemble_frame(m, f.log);
-  write_total_load(m, f.rep);
-  field_moduli(m, f.log);
-  write_field_moduli(m, f.rep, f.err);
-  start_results_file(m, f);
-  run_cases(m, f, opts.any() ? &views : nullptr);
+  analysis_phase(m, f, opts.any() ? &views : nullptr);
   views.finish(m, f.con);
 
   f.mem.close();

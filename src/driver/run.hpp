@@ -15,14 +15,19 @@ namespace korvant {
 // each solve. Throws Fatal on an error.
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts = {});
 
-// Steps 5 to 20: the whole data file read and echoed, with the preprocessing
+// The whole data file read and echoed, with the preprocessing
 // in between, up to the influence values and the diagram axes. The files of
 // `f` must be open. Throws Fatal on a rejected data file.
 void input_phase(DataReader& rd, Model& m, Files& f);
 
-// Step 23: head of the GiD results file.
+// Everything after the input: the frame assembled once (with the report of
+// its loads), the field moduli, the head of the GiD results file and the
+// analysis cases, with the files of `views` after each solve when given.
+void analysis_phase(Model& m, Files& f, Views* views = nullptr);
+
+// The head of the GiD results file.
 void start_results_file(const Model& m, Files& f);
-// Step 24: the analysis cases switched on; after each solve, the files of
+// The analysis cases switched on; after each solve, the files of
 // `views` when given.
 void run_cases(Model& m, Files& f, Views* views = nullptr);
 

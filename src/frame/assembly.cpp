@@ -96,132 +96,124 @@ void write_total_load(const Model& m, OutFile& rep) {
   lst(rep, "La presión máxima qmax ejercida por la estructura es", m.qmax);
 }
 
-void assemble_frame(Model& m, Log& log) {
-  const int ncols = m.NGRED + m.NR + m.MR;
-  m.akr.size_to(m.NGRED, ncols);
-  m.vered1.size_to(m.NGRED);
-  m.vered2.size_to(m.NGRED);
-  m.vered3.size_to(m.NGRED);
-  m.vered4.size_to(m.NGRED);
-  m.vecomp1.size_to(m.NGL);
-  m.vecomp2.size_to(m.NGL);
-  m.vecomp3.size_to(m.NGL);
-  m.vecomp4.size_to(m.NGL);
-  m.GLBARRA.size_to(m.NB, 12);
-
-  m.CARGATOTAL = 0.0f;
-
-  Element e;
-  Vec12 q, qr;
+// The element of bar b: its load line in the log, its matrices, its stiffness
+// added to akr by equation numbers (restrained degrees of freedom get nothing).
+void add_stiffness(Model& m, Log& log, int b, Element& e) {
   const Layout& load_line = layout("(I6, 6F12.4)");
-  for (int b = 1; b <= m.NB; ++b) {
-    const float L = m.LONG(b);
-    {
-      Rec r(log.file(), load_line);
-      r << b;
-      for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
-    }
-
-    element_matrices(m, log, b, ElementPass::Assembly, e);
-    const float L2 = e.L2;
-
-    // Frame stiffness by equation numbers; restrained degrees of freedom get nothing.
-    for (int k = 1; k <= 12; ++k) {
-      int eq = m.NUMGL(m.GLBARRA(b, k));
-      if (eq == 0) continue;
-      for (int r = 1; r <= 12; ++r) {
-        int fq = m.NUMGL(m.GLBARRA(b, r));
-        if (fq != 0) m.akr(eq, fq) += e.KPROY(k, r);
-      }
-    }
-
-    // Self weight: the part perpendicular to the bar joins Pprop, the axial part
-    // goes to the lower end.
-    const float W = (e.gamma * e.A) * L;
-    m.CARGATOTAL = m.CARGATOTAL + ((((m.CARGASBARRA(b, 1) + m.CARGASBARRA(b, 4)) + m.CARGASBARRA(b, 5)) * L) + W);
-    const float u1z = m.COSDIR(b, 1, 3);
-    const float u3z = m.COSDIR(b, 3, 3);
-    const float pperp = (W * u3z) / L;
-    const float pN = (W * u1z) / L;
-    m.CARGASBARRA(b, 5) += pperp;
-    lst(log, "La carga uniforme perpendicular por peso propio es", pperp);
-    lst(log, "La carga uniforme normal por peso propio es", pN);
-
-    const float CVMax = m.CARGASBARRA(b, 1), CVMed = m.CARGASBARRA(b, 2), CM = m.CARGASBARRA(b, 4),
-                PP = m.CARGASBARRA(b, 5), PV = m.CARGASBARRA(b, 6);
-
-    // Set 1, expansion: end forces of PV only.
-    lst(log, "Elemento:", b);
-    lst(log, "Expansión, CARGA UNIFORME", PV);
-    q.clear();
-    q(3) = -((PV * L) / 2.0f);
-    q(9) = -((PV * L) / 2.0f);
-    MULTMAT(log, e.TT, q, qr);
-    lst(log, "Vector de cargas rotadas, PV");
-    log_vec(log, "(12F10.3)", qr);
-    add_load(m, b, qr, m.vecomp1, m.vered1);
-
-    // Set 2, immediate compression.
-    float w = ((CVMax + CM) + PP) + PV;
-    lst(log, "Elemento:", b);
-    lst(log, "Compresión inmediata, CARGA UNIFORME", w);
-    log_row(log, "(6F10.3)", m, b);
-    lst(log, "Vector u1=", m.COSDIR(b, 1, 1), m.COSDIR(b, 1, 2), m.COSDIR(b, 1, 3));
-    uniform_load(q, w, L, L2, pN, u1z);
-    lst(log, "Vector de cargas en coord locales, CVMax+CM+PP+PV");
-    log_vec(log, "(12F10.4)", q);
-    MULTMAT(log, e.TT, q, qr);
-    lst(log, "Vector de cargas rotadas, CVMax+CM+PP+PV");
-    log_vec(log, "(12F10.4)", qr);
-    add_load(m, b, qr, m.vecomp2, m.vered2);
-    lst(log, "EL VECTOR DE CARGAS GLOBAL");
-    {
-      Rec r(log.file(), layout("(12F10.4)"));
-      for (int k = 1; k <= 12; ++k) r << m.vecomp2(m.GLBARRA(b, k));
-    }
-
-    // Set 3, deferred compression.
-    w = ((CM + CVMed) + PP) + PV;
-    lst(log, "Elemento:", b);
-    lst(log, "Compresión diferida, CARGA UNIFORME", w);
-    log_row(log, "(6F10.3)", m, b);
-    uniform_load(q, w, L, L2, pN, u1z);
-    lst(log, "Vector de cargas en coord locales, CVMed+CM+PP+PV");
-    log_vec(log, "(12F10.4)", q);
-    MULTMAT(log, e.TT, q, qr);
-    lst(log, "Vector de cargas rotadas, CVMed+CM+PP+PV");
-    log_vec(log, "(12F10.4)", qr);
-    add_load(m, b, qr, m.vecomp3, m.vered3);
-
-    // A foundation bar with both ends on area reactions: the loads that a unit
-    // reaction spread over each half of the bar puts on its ends.
-    if (m.NR >= 1) {
-      const int ncol1 = area_reaction_position(m, m.GLBARRA(b, 3));
-      const int ncol2 = area_reaction_position(m, m.GLBARRA(b, 9));
-      if (ncol1 != 0 && ncol2 != 0) {
-        q.clear();
-        q(3) = -(HALF_NEAR_L * L);
-        q(5) = -(HALF_NEAR_L2 * L2);
-        q(9) = -(HALF_FAR_L * L);
-        q(11) = HALF_FAR_L2 * L2;
-        MULTMAT(log, e.TT, q, qr);
-        add_reaction_column(m, b, qr, m.NGRED + ncol1);
-        q.clear();
-        q(3) = -(HALF_FAR_L * L);
-        q(5) = -(HALF_FAR_L2 * L2);
-        q(9) = -(HALF_NEAR_L * L);
-        q(11) = HALF_NEAR_L2 * L2;
-        MULTMAT(log, e.TT, q, qr);
-        add_reaction_column(m, b, qr, m.NGRED + ncol2);
-      }
-    }
+  {
+    Rec r(log.file(), load_line);
+    r << b;
+    for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
   }
 
-  // The secondary consolidation acts under the same sustained bar loads as the
-  // primary one (its member forces subtract them as fixed-end loads).
-  m.vered4.v = m.vered3.v;
-  m.vecomp4.v = m.vecomp3.v;
+  element_matrices(m, log, b, ElementPass::Assembly, e);
+  for (int k = 1; k <= 12; ++k) {
+    int eq = m.NUMGL(m.GLBARRA(b, k));
+    if (eq == 0) continue;
+    for (int r = 1; r <= 12; ++r) {
+      int fq = m.NUMGL(m.GLBARRA(b, r));
+      if (fq != 0) m.akr(eq, fq) += e.KPROY(k, r);
+    }
+  }
+}
 
+// Self weight of bar b: the part perpendicular to the bar joins Pprop, the
+// axial part goes to the lower end; the bar's loads join the total load.
+// Returns the axial part per unit length.
+float self_weight(Model& m, Log& log, int b, const Element& e) {
+  const float L = m.LONG(b);
+  const float W = (e.gamma * e.A) * L;
+  m.CARGATOTAL = m.CARGATOTAL + ((((m.CARGASBARRA(b, 1) + m.CARGASBARRA(b, 4)) + m.CARGASBARRA(b, 5)) * L) + W);
+  const float u1z = m.COSDIR(b, 1, 3);
+  const float u3z = m.COSDIR(b, 3, 3);
+  const float pperp = (W * u3z) / L;
+  const float pN = (W * u1z) / L;
+  m.CARGASBARRA(b, 5) += pperp;
+  lst(log, "La carga uniforme perpendicular por peso propio es", pperp);
+  lst(log, "La carga uniforme normal por peso propio es", pN);
+  return pN;
+}
+
+// The fixed-end loads of bar b in the load sets 1 (expansion, PV only), 2
+// (immediate compression) and 3 (deferred compression).
+void add_load_sets(Model& m, Log& log, int b, const Element& e, float pN, Vec12& q, Vec12& qr) {
+  const float L = m.LONG(b), L2 = e.L2;
+  const float u1z = m.COSDIR(b, 1, 3);
+  const float PV = m.CARGASBARRA(b, 6);
+
+  // Set 1, expansion: end forces of PV only.
+  lst(log, "Elemento:", b);
+  lst(log, "Expansión, CARGA UNIFORME", PV);
+  q.clear();
+  q(3) = -((PV * L) / 2.0f);
+  q(9) = -((PV * L) / 2.0f);
+  MULTMAT(log, e.TT, q, qr);
+  lst(log, "Vector de cargas rotadas, PV");
+  log_vec(log, "(12F10.3)", qr);
+  add_load(m, b, qr, m.vecomp1, m.vered1);
+
+  // Set 2, immediate compression.
+  float w = case_load(m, b, 2);  // CVMax + CM + PP + PV
+  lst(log, "Elemento:", b);
+  lst(log, "Compresión inmediata, CARGA UNIFORME", w);
+  log_row(log, "(6F10.3)", m, b);
+  lst(log, "Vector u1=", m.COSDIR(b, 1, 1), m.COSDIR(b, 1, 2), m.COSDIR(b, 1, 3));
+  uniform_load(q, w, L, L2, pN, u1z);
+  lst(log, "Vector de cargas en coord locales, CVMax+CM+PP+PV");
+  log_vec(log, "(12F10.4)", q);
+  MULTMAT(log, e.TT, q, qr);
+  lst(log, "Vector de cargas rotadas, CVMax+CM+PP+PV");
+  log_vec(log, "(12F10.4)", qr);
+  add_load(m, b, qr, m.vecomp2, m.vered2);
+  lst(log, "EL VECTOR DE CARGAS GLOBAL");
+  {
+    Rec r(log.file(), layout("(12F10.4)"));
+    for (int k = 1; k <= 12; ++k) r << m.vecomp2(m.GLBARRA(b, k));
+  }
+
+  // Set 3, deferred compression.
+  w = case_load(m, b, 3);  // CVMed + CM + PP + PV
+  lst(log, "Elemento:", b);
+  lst(log, "Compresión diferida, CARGA UNIFORME", w);
+  log_row(log, "(6F10.3)", m, b);
+  uniform_load(q, w, L, L2, pN, u1z);
+  lst(log, "Vector de cargas en coord locales, CVMed+CM+PP+PV");
+  log_vec(log, "(12F10.4)", q);
+  MULTMAT(log, e.TT, q, qr);
+  lst(log, "Vector de cargas rotadas, CVMed+CM+PP+PV");
+  log_vec(log, "(12F10.4)", qr);
+  add_load(m, b, qr, m.vecomp3, m.vered3);
+}
+
+// A foundation bar with both ends on area reactions: the loads that a unit
+// reaction spread over each half of the bar puts on its ends.
+void add_reaction_columns(Model& m, Log& log, int b, const Element& e, Vec12& q, Vec12& qr) {
+  const float L = m.LONG(b), L2 = e.L2;
+  if (m.NR >= 1) {
+    const int ncol1 = area_reaction_position(m, m.GLBARRA(b, 3));
+    const int ncol2 = area_reaction_position(m, m.GLBARRA(b, 9));
+    if (ncol1 != 0 && ncol2 != 0) {
+      q.clear();
+      q(3) = -(HALF_NEAR_L * L);
+      q(5) = -(HALF_NEAR_L2 * L2);
+      q(9) = -(HALF_FAR_L * L);
+      q(11) = HALF_FAR_L2 * L2;
+      MULTMAT(log, e.TT, q, qr);
+      add_reaction_column(m, b, qr, m.NGRED + ncol1);
+      q.clear();
+      q(3) = -(HALF_FAR_L * L);
+      q(5) = -(HALF_FAR_L2 * L2);
+      q(9) = -(HALF_NEAR_L * L);
+      q(11) = HALF_NEAR_L2 * L2;
+      MULTMAT(log, e.TT, q, qr);
+      add_reaction_column(m, b, qr, m.NGRED + ncol2);
+    }
+  }
+}
+
+// The total load with the column loads, the mean pressure qmax, the nodal
+// reactions' columns of akr.
+void total_load(Model& m) {
   // The column loads typed on the nodes are part of the total load (downwards
   // negative in the data file); a load on a restrained vertical never reaches
   // the structure. The mean pressure spreads the total over the whole
@@ -238,7 +230,10 @@ void assemble_frame(Model& m, Log& log) {
     int eq = m.NUMGL(m.NREACN(k));
     if (eq != 0) m.akr(eq, m.NGRED + m.NR + k) = -1.0f;
   }
+}
 
+// akr and the load vectors in the log, for a system of at most 1000 columns.
+void log_extended_matrix(const Model& m, Log& log) {
   const int NC = m.NGRED + m.NR;
   if (NC > 1000) return;
   lst(log, "MATRIZ DE REGIDEZ AMPLIADA");
@@ -257,6 +252,38 @@ void assemble_frame(Model& m, Log& log) {
   dump_vectors(log, m, 2, m.vered2, m.vecomp2);
   dump_vectors(log, m, 3, m.vered3, m.vecomp3);
   dump_vectors(log, m, 4, m.vered4, m.vecomp4);
+}
+
+void assemble_frame(Model& m, Log& log) {
+  const int ncols = m.NGRED + m.NR + m.MR;
+  m.akr.size_to(m.NGRED, ncols);
+  m.vered1.size_to(m.NGRED);
+  m.vered2.size_to(m.NGRED);
+  m.vered3.size_to(m.NGRED);
+  m.vered4.size_to(m.NGRED);
+  m.vecomp1.size_to(m.NGL);
+  m.vecomp2.size_to(m.NGL);
+  m.vecomp3.size_to(m.NGL);
+  m.vecomp4.size_to(m.NGL);
+  m.GLBARRA.size_to(m.NB, 12);
+
+  m.CARGATOTAL = 0.0f;
+  Element e;
+  Vec12 q, qr;
+  for (int b = 1; b <= m.NB; ++b) {
+    add_stiffness(m, log, b, e);
+    const float pN = self_weight(m, log, b, e);
+    add_load_sets(m, log, b, e, pN, q, qr);
+    add_reaction_columns(m, log, b, e, q, qr);
+  }
+
+  // The secondary consolidation acts under the same sustained bar loads as the
+  // primary one (its member forces subtract them as fixed-end loads).
+  m.vered4.v = m.vered3.v;
+  m.vecomp4.v = m.vecomp3.v;
+
+  total_load(m);
+  log_extended_matrix(m, log);
 }
 
 }  // namespace korvant

@@ -66,7 +66,7 @@ void check_model(const Model& m) {
 
 }  // namespace
 
-void influence_values(Model& m, Log& log, OutFile& vinf) {
+void influence_values(Model& m, Log& log) {
   check_model(m);
 
   const int NR = m.NR;
@@ -79,15 +79,10 @@ void influence_values(Model& m, Log& log, OutFile& vinf) {
   m.AINF.size_to(NR, nest_max, NR, ndirs);
   m.SUM_AINF.size_to(NR, nest_max);
 
-  { Rec title(vinf, "(//15X, 'VALORES DE INFLUENCIA'/)"); }
-  lst(vinf, m.NDIRS, "DIRECCIONES");
-
   const Layout& bousi_args = layout("(7F10.4)");
   const Layout& values = layout("(3I8, 3X, 4F10.7)");
 
   for (int d = 1; d <= m.NDIRS; ++d) {
-    lst(vinf, "EN LA DIRECCIÓN", d);
-    lst(vinf, "PUNTO ESTRATO REACCION      IX        IY        IZ");
     lst(log, "EN LA DIRECCIÓN", d);
 
     for (int j = 1; j <= NR; ++j) {
@@ -119,7 +114,7 @@ void influence_values(Model& m, Log& log, OutFile& vinf) {
 
         const float nu = m.NU2(p, k);
         // The lines of each (point, stratum, reaction) are detail of the log.
-        const bool detail_lines = log.keeps(LogLine::detail), values_file = log.any();
+        const bool detail_lines = log.keeps(LogLine::detail);
         for (int l = 1; l <= NR; ++l) {
           if (detail_lines) {
             lst(log, "antes de llamar a bousi");
@@ -134,11 +129,31 @@ void influence_values(Model& m, Log& log, OutFile& vinf) {
           const float ainf = sz - (sx + sy) * nu;
           m.AINF(j, k, l, d) = ainf;
           m.SUM_AINF(j, k) += ainf;
-          if (values_file) { Rec r(vinf, values); r << j << k << l << sx << sy << sz << ainf; }
           if (detail_lines) {
             { Rec r(log.file(), values); r << j << k << l << sx << sy << sz << ainf; }
             lst(log, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
           }
+        }
+      }
+    }
+  }
+}
+
+void write_influence_values(const Model& m, OutFile& vinf) {
+  { Rec title(vinf, "(//15X, 'VALORES DE INFLUENCIA'/)"); }
+  lst(vinf, m.NDIRS, "DIRECCIONES");
+  const Layout& values = layout("(3I8, 3X, 4F10.7)");
+  for (int d = 1; d <= m.NDIRS; ++d) {
+    lst(vinf, "EN LA DIRECCIÓN", d);
+    lst(vinf, "PUNTO ESTRATO REACCION      IX        IY        IZ");
+    for (int j = 1; j <= m.NR; ++j) {
+      const int n = (m.NREAC(j) - 1) / 6 + 1;
+      const int p = m.PERFCIM(n);
+      for (int k = 1; k <= m.NEST(p); ++k) {
+        if (!(m.DF(n) < m.PROF(p, k))) continue;
+        for (int l = 1; l <= m.NR; ++l) {
+          Rec r(vinf, values);
+          r << j << k << l << m.IX(j, k, l, d) << m.IY(j, k, l, d) << m.IZ(j, k, l, d) << m.AINF(j, k, l, d);
         }
       }
     }

@@ -35,7 +35,9 @@ void bousi(float nu, float x, float y, float z, float x1, float y1, float x2, fl
 
 // IX, IY, IZ, AINF, SUM_AINF and the file VALINF. Checks first that the
 // reaction points fit the influence tables (Fatal{status::BAD_DATA} otherwise).
-void influence_values(Model& m, Log& log, OutFile& vinf);
+void influence_values(Model& m, Log& log);
+// The file VALINF from those tables.
+void write_influence_values(const Model& m, OutFile& vinf);
 
 // Entry d of an influence table (IX, IY, IZ, AINF); the tables hold only the
 // directions the model has, so a direction beyond them reads as +0.

@@ -21,6 +21,52 @@ std::vector<float> row_tile;  // rows of the coupled matrix on their way to the 
 // Entry i of a vector indexed by equation; entries past the table are zero.
 float eq_entry(const Tab1<float>& v, int i) { return i <= v.size() ? v(i) : 0.0f; }
 
+// Rows 1..rows of a matrix given by entry(i, j), one record of `lay` each.
+template <class Entry>
+void log_rows(Log& log, const char* lay, int rows, int cols, Entry entry) {
+  for (int i = 1; i <= rows; ++i) {
+    Rec r(log.file(), lay);
+    for (int j = 1; j <= cols; ++j) r << entry(i, j);
+  }
+}
+
+// The coupled matrix (n x n, column by column) in the log, row by row.
+void log_coupled(Log& log, const float* Cr, int NTOT) {
+  const std::size_t n = static_cast<std::size_t>(NTOT);
+  // Rows sixteen at a time, copied out of the column-by-column store.
+  constexpr std::size_t T = 16;
+  if (row_tile.size() < T * n) row_tile.resize(T * n);
+  const Layout& row_layout = layout("(2000F20.8)");
+  for (int i0 = 1; i0 <= NTOT; i0 += static_cast<int>(T)) {
+    const std::size_t rows = std::min(T, static_cast<std::size_t>(NTOT - i0 + 1));
+    for (int j = 1; j <= NTOT; ++j) {
+      const float* cj = Cr + static_cast<std::size_t>(j - 1) * n + static_cast<std::size_t>(i0 - 1);
+      for (std::size_t q = 0; q < rows; ++q) row_tile[q * n + static_cast<std::size_t>(j - 1)] = cj[q];
+    }
+    for (std::size_t q = 0; q < rows; ++q) {
+      Rec r(log.file(), row_layout);
+      const float* row = row_tile.data() + q * n;
+      for (std::size_t j = 0; j < n; ++j) r << row[j];
+    }
+  }
+}
+
+// The solution x into DESP (displacements by global degree of freedom, then
+// the reactions) and the settlement under each reaction into HUNDIM.
+void store_solution(Model& m) {
+  const int NGRED = m.NGRED, NGL = m.NGL, NRT = m.NR + m.MR;
+  for (int k = 1; k <= NRT; ++k) m.DESP(NGL + k) = x[static_cast<std::size_t>(NGRED + k)];
+  for (int i = 1; i <= NGL; ++i) {
+    const int e = m.NUMGL(i);
+    m.DESP(i) = e != 0 ? x[static_cast<std::size_t>(e)] : 0.0f;
+  }
+  for (int k = 1; k <= NRT; ++k) {
+    float s = 0.0f;
+    for (int j = 1; j <= NRT; ++j) s = s + m.FLEX(k, j) * m.DESP(NGL + j);
+    m.HUNDIM(k) = -s;
+  }
+}
+
 }  // namespace
 
 float* solver_matrix(int n) {
@@ -86,23 +132,11 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
   // Matrices and vectors are detail of the log; their headings are steps.
   const bool detail_lines = log.keeps(LogLine::detail);
   lst(log, "MATRIZ DE FLEXIBILIDADES");
-  if (detail_lines && NR >= 1 && NR <= 200)
-    for (int i = 1; i <= NR; ++i) {
-      Rec r(log.file(), "(200F10.5)");
-      for (int j = 1; j <= NR; ++j) r << m.FLEX(i, j);
-    }
+  if (detail_lines && NR >= 1 && NR <= 200) log_rows(log, "(200F10.5)", NR, NR, [&](int i, int j) { return m.FLEX(i, j); });
   lst(log, "matriz akr");
-  if (detail_lines && NTOT <= 200)
-    for (int i = 1; i <= NTOT; ++i) {
-      Rec r(log.file(), "(200F18.5)");
-      for (int j = 1; j <= NTOT; ++j) r << akr(i, j);
-    }
+  if (detail_lines && NTOT <= 200) log_rows(log, "(200F18.5)", NTOT, NTOT, akr);
   lst(log, "Matriz Cr");
-  if (detail_lines && NTOT <= 200)
-    for (int i = 1; i <= NTOT; ++i) {
-      Rec r(log.file(), "(200F18.5)");
-      for (int j = 1; j <= NTOT; ++j) r << C(i, j);
-    }
+  if (detail_lines && NTOT <= 200) log_rows(log, "(200F18.5)", NTOT, NTOT, C);
 
   lst(log, "FORMACION DE CR CON MATRIZ DE FLEXIBILIDADES");
   lst(log, "SE AMPLIARÁ LA MATRIZ DEBIDO A LAS REACCIONES INCOGNITAS");
@@ -124,11 +158,7 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
     for (int j = 1; j <= MR; ++j) C(NGRED + NR + i, NGRED + NR + j) += m.FLEX(NR + i, NR + j);
   }
   lst(log, "Matriz Cr + FLEXIBILIDADES");
-  if (detail_lines && NTOT <= 200)
-    for (int i = 1; i <= NTOT; ++i) {
-      Rec r(log.file(), "(200F10.5)");
-      for (int j = 1; j <= NTOT; ++j) r << C(i, j);
-    }
+  if (detail_lines && NTOT <= 200) log_rows(log, "(200F10.5)", NTOT, NTOT, C);
 
   lst(log, "FORMACION DE B");
   for (int i = 1; i <= NTOT; ++i) {
@@ -141,24 +171,7 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
     for (int c = 1; c <= NTOT; ++c)
       for (int r = 1; r <= NGRED; ++r) C(r, c) += m.akr(r, c);
   lst(log, "FORMACION DE CR TOTAL");
-  if (detail_lines && NTOT <= 2000) {
-    // Rows sixteen at a time, copied out of the column-by-column store.
-    constexpr std::size_t T = 16;
-    if (row_tile.size() < T * n) row_tile.resize(T * n);
-    const Layout& row_layout = layout("(2000F20.8)");
-    for (int i0 = 1; i0 <= NTOT; i0 += static_cast<int>(T)) {
-      const std::size_t rows = std::min(T, static_cast<std::size_t>(NTOT - i0 + 1));
-      for (int j = 1; j <= NTOT; ++j) {
-        const float* cj = &C(i0, j);
-        for (std::size_t q = 0; q < rows; ++q) row_tile[q * n + static_cast<std::size_t>(j - 1)] = cj[q];
-      }
-      for (std::size_t q = 0; q < rows; ++q) {
-        Rec r(log.file(), row_layout);
-        const float* row = row_tile.data() + q * n;
-        for (std::size_t j = 0; j < n; ++j) r << row[j];
-      }
-    }
-  }
+  if (detail_lines && NTOT <= 2000) log_coupled(log, Cr, NTOT);
 
   for (int i = 1; i <= NTOT; ++i) x[static_cast<std::size_t>(i)] = Bv[static_cast<std::size_t>(i)];
   gaussj(Cr, NTOT, NTOT, x.data() + 1, con);
@@ -166,16 +179,7 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
   lst(log, "IMPRESION DE VECTOR SOLUCION");
   for (int i = 1; i <= NTOT; ++i) lst(detail(log), i, x[static_cast<std::size_t>(i)]);
 
-  for (int k = 1; k <= NRT; ++k) m.DESP(NGL + k) = x[static_cast<std::size_t>(NGRED + k)];
-  for (int i = 1; i <= NGL; ++i) {
-    const int e = m.NUMGL(i);
-    m.DESP(i) = e != 0 ? x[static_cast<std::size_t>(e)] : 0.0f;
-  }
-  for (int k = 1; k <= NRT; ++k) {
-    float s = 0.0f;
-    for (int j = 1; j <= NRT; ++j) s = s + m.FLEX(k, j) * m.DESP(NGL + j);
-    m.HUNDIM(k) = -s;
-  }
+  store_solution(m);
 
   put(log, "(/'GRADO DE LIBERTAD, REACCION (t) HASTA N=', I5, '    ,  Y GIROS (rad) LOS SIGUIENTES '/)", NR);
   for (int i = 1; i <= NGL; ++i) lst(detail(log), i, m.DESP(i));

@@ -149,77 +149,91 @@ void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1
   }
 }
 
-bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, const Tab1<float>& vered) {
-  const int NGRED = m.NGRED, NR = m.NR, NGL = m.NGL, NN = m.NN;
-  const int NT = NGRED + NR;
-  const std::size_t n = static_cast<std::size_t>(NT);
-  const auto& Kc = m.akr;  // the frame rows of the coupled system are those of akr
-  auto at = [](int i) { return static_cast<std::size_t>(i); };
+namespace {
 
-  lst(log);
-  lst(log);
-  lst(log, "////////////////////////////////////////");
-  lst(log);
-  lst(log, "dentro de SOLNL, NGRED=", NGRED);
-  lst(log, "EN SolNLDem");
-  lst(log, "N=", NR);
-  log_reaction_lengths(m, log);
+std::size_t at(int i) { return static_cast<std::size_t>(i); }
+
+// One nonlinear solve: the Newton system of NGRED frame rows and NR settlement
+// rows, and the steps of its iteration, each writing its own log lines.
+struct Newton {
+  Model& m;
+  Log& log;
+  OutFile& con;
+  const int caso;
+  const Tab2<float>& Adem;
+  const int NGRED = m.NGRED, NR = m.NR, NT = m.NGRED + m.NR;
+  const std::size_t n = static_cast<std::size_t>(NT);
+  const Tab2<float>& Kc = m.akr;  // the frame rows of the coupled system are those of akr
   // Matrices, vectors and the lines of each reaction in an iteration are
   // detail of the log; the headings and the lines of each iteration are steps.
   const bool detail_lines = log.keeps(LogLine::detail);
+  float* Jac = nullptr;  // Jacobian, inverted in place by gaussj
 
-  // Jacobian, inverted in place by gaussj.
-  float* const Jac = solver_matrix(NT);
-  if (Fv.size() < n + 1) {
-    Fv.resize(n + 1);
-    rhs.resize(n + 1);
-    prev.resize(n + 1);
-    acc.resize(n + 1);
-  }
-  if (ERRPC.size() < at(NR) + 1) ERRPC.resize(at(NR) + 1);
-  // HINC keeps at least one entry: its first one is logged even without reactions.
-  if (DEFS.size() < NR) {
-    DEFS.size_to(NR);
-    BASE.size_to(NR);
-  }
-  if (HINC.size() < std::max(NR, 1)) HINC.size_to(std::max(NR, 1));
-  if (m.RNL.size() < NT) m.RNL.size_to(NT);
-  auto J = [&](int r, int c) -> float& { return Jac[at(c - 1) * n + at(r - 1)]; };
+  float& J(int r, int c) { return Jac[at(c - 1) * n + at(r - 1)]; }
 
-  lst(log, "ANTES DE MODIFICAR CR");
-  lst(log, "CR DESPUÉS DE AÑADIR AKR");
-  if (detail_lines && NGRED <= MAX_IMPRESION)
-    for (int r = 1; r <= NGRED; ++r) {
-      {
-        Rec rec(log.file(), "(500F20.8)");
-        for (int c = 1; c <= NGRED; ++c) rec << m.akr(r, c);
-      }
-      Rec rec(log.file(), "(500F20.8)");
-      for (int c = 1; c <= NT; ++c) rec << Kc(r, c);
+  // The working store sized, the frame rows and their right-hand side logged,
+  // and the starting point: every reaction 10 t, its degree of freedom
+  // settled by R/2500.
+  void start(const Tab1<float>& vered) {
+    lst(log);
+    lst(log);
+    lst(log, "////////////////////////////////////////");
+    lst(log);
+    lst(log, "dentro de SOLNL, NGRED=", NGRED);
+    lst(log, "EN SolNLDem");
+    lst(log, "N=", NR);
+    log_reaction_lengths(m, log);
+
+    Jac = solver_matrix(NT);
+    if (Fv.size() < n + 1) {
+      Fv.resize(n + 1);
+      rhs.resize(n + 1);
+      prev.resize(n + 1);
+      acc.resize(n + 1);
     }
-  if (bv.size() < at(NGRED) + 1) bv.resize(at(NGRED) + 1);
-  // Right-hand side of the frame rows.
-  lst(log, "FORMACION DE B");
-  for (int r = 1; r <= NGRED; ++r) {
-    const float ve = r <= vered.size() ? vered(r) : 0.0f;
-    const float pr = r <= m.PRED.size() ? m.PRED(r) : 0.0f;
-    bv[at(r)] = ve + pr;
-    lst(detail(log), ve, pr, bv[at(r)]);
+    if (ERRPC.size() < at(NR) + 1) ERRPC.resize(at(NR) + 1);
+    // HINC keeps at least one entry: its first one is logged even without reactions.
+    if (DEFS.size() < NR) {
+      DEFS.size_to(NR);
+      BASE.size_to(NR);
+    }
+    if (HINC.size() < std::max(NR, 1)) HINC.size_to(std::max(NR, 1));
+    if (m.RNL.size() < NT) m.RNL.size_to(NT);
+
+    lst(log, "ANTES DE MODIFICAR CR");
+    lst(log, "CR DESPUÉS DE AÑADIR AKR");
+    if (detail_lines && NGRED <= MAX_IMPRESION)
+      for (int r = 1; r <= NGRED; ++r) {
+        {
+          Rec rec(log.file(), "(500F20.8)");
+          for (int c = 1; c <= NGRED; ++c) rec << m.akr(r, c);
+        }
+        Rec rec(log.file(), "(500F20.8)");
+        for (int c = 1; c <= NT; ++c) rec << Kc(r, c);
+      }
+    if (bv.size() < at(NGRED) + 1) bv.resize(at(NGRED) + 1);
+    // Right-hand side of the frame rows.
+    lst(log, "FORMACION DE B");
+    for (int r = 1; r <= NGRED; ++r) {
+      const float ve = r <= vered.size() ? vered(r) : 0.0f;
+      const float pr = r <= m.PRED.size() ? m.PRED(r) : 0.0f;
+      bv[at(r)] = ve + pr;
+      lst(detail(log), ve, pr, bv[at(r)]);
+    }
+    for (int r = 1; r <= NGRED; ++r) lst(detail(log), r, bv[at(r)]);
+
+    m.RNL.fill(0.0f);
+    std::fill(prev.begin(), prev.end(), 0.0f);
+    for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = R_INICIAL;
+    for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / RIGIDEZ_INICIAL;
+    lst(log, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
+    for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
   }
-  for (int r = 1; r <= NGRED; ++r) lst(detail(log), r, bv[at(r)]);
 
-  // Starting point: every reaction 10 t, its degree of freedom settled by R/2500.
-  m.RNL.fill(0.0f);
-  std::fill(prev.begin(), prev.end(), 0.0f);
-  for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = R_INICIAL;
-  for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / RIGIDEZ_INICIAL;
-  lst(log, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
-  for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
-
-  bool converged = false;
-  for (int it = 1; it <= MAX_ITER; ++it) {
-    lst(log, "Iteración:", it);
-    lst(con, "Iteracion:", it);
+  // The functional at the current reactions: K x - b on the frame rows (each
+  // sum from +0 over the columns in order), soil settlement plus frame
+  // displacement at each reaction on the compatibility rows.
+  void functional() {
     for (int k = 1; k <= NR; ++k) {
       BASE(k) = 0.0f;
       DEFS(k) = 0.0f;
@@ -227,7 +241,6 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
     std::fill(Jac, Jac + n * n, 0.0f);
     std::fill(Fv.begin(), Fv.end(), 0.0f);
 
-    // Frame rows of the functional: K x - b, each sum from +0 over the columns in order.
     lst(log, "VECTOR FUNCIONAL, PARTE LINEAL");
     std::fill(acc.begin(), acc.end(), 0.0f);
     for (int c = 1; c <= NT; ++c) {
@@ -239,7 +252,6 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
       put(detail(log), "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
     }
 
-    // Compatibility rows: soil settlement plus frame displacement at each reaction.
     lst(log, "calculo de vector funcional, PARTE NO LINEAL");
     for (int k = 1; k <= HINC.size(); ++k) HINC(k) = 0.0f;
     CalcDefNL(m, log, caso, Adem, DEFS, HINC);
@@ -253,7 +265,11 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
       Fv[at(NGRED + k)] = DEFS(k) + m.RNL(m.NUMGL(m.NREAC(k)));
       put(detail(log), "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
     }
+  }
 
+  // The Jacobian: the frame rows from akr, the soil columns by forward
+  // differences, 1 for the frame displacement at each reaction.
+  void jacobian() {
     for (int c = 1; c <= NT; ++c)
       for (int r = 1; r <= NGRED; ++r) J(r, c) = Kc(r, c);
     if (detail_lines && NGRED <= MAX_IMPRESION)
@@ -263,7 +279,6 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
         for (int c = 1; c <= NT; ++c) rec << J(r, c);
       }
 
-    // Soil columns by forward differences.
     lst(log, "CÁLCULANDO JACOBIANO, INCREMENTOS DE H");
     for (int k = 1; k <= NR; ++k) {
       for (int i = 1; i <= HINC.size(); ++i) HINC(i) = 0.0f;
@@ -287,7 +302,11 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
         rec << r;
         for (int c = 1; c <= NT; ++c) rec << J(r, c);
       }
+  }
 
+  // The Newton correction solved and added; returns whether a reaction had to
+  // be held at 0 (the soil takes no tension).
+  bool step() {
     lst(log, "IMPRESION DE -F");
     for (int i = 1; i <= NT; ++i) {
       rhs[at(i)] = -Fv[at(i)];
@@ -307,14 +326,20 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
       }
       put(log, "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
     }
-    // The soil takes no tension. The Newton step does not know this rule, so an
-    // iteration that holds a reaction at 0 is a repeated state, never the end.
+    // The Newton step does not know this rule, so an iteration that holds a
+    // reaction at 0 is a repeated state, never the end.
     bool held = false;
     for (int k = 1; k <= NR; ++k)
       if (m.RNL(NGRED + k) < 0.0f) {
         m.RNL(NGRED + k) = 0.0f;
         held = true;
       }
+    return held;
+  }
+
+  // The change of each reaction in per cent, in the log and on the console;
+  // returns whether every one is within the tolerance.
+  bool settled() {
     for (int k = 1; k <= NR; ++k) {
       const double rn = static_cast<double>(m.RNL(NGRED + k)), rp = static_cast<double>(prev[at(NGRED + k)]);
       // A reaction that stays at 0 has not changed; one that leaves 0 has changed infinitely.
@@ -343,27 +368,47 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
       }
     }
 
-    if (it >= 2 && !held) {
-      bool all = true;
-      for (int k = 1; k <= NR; ++k)
-        if (!(ERRPC[at(k)] <= static_cast<double>(TOLERANCIA))) all = false;
-      if (all) {
-        converged = true;
-        break;
-      }
+    bool all = true;
+    for (int k = 1; k <= NR; ++k)
+      if (!(ERRPC[at(k)] <= static_cast<double>(TOLERANCIA))) all = false;
+    return all;
+  }
+
+  // The solution into DESP: displacements by global degree of freedom, then the reactions.
+  void store() {
+    const int NGL = m.NGL;
+    for (int i = 1; i <= NGL + NR; ++i) m.DESP(i) = 0.0f;
+    for (int k = 1; k <= NR; ++k) m.DESP(NGL + k) = m.RNL(NGRED + k);
+    for (int i = 1; i <= NGL; ++i) {
+      const int e = m.NUMGL(i);
+      m.DESP(i) = e != 0 ? m.RNL(e) : 0.0f;
+      lst(detail(log), "I=", i, "  NGL=", e);
+    }
+    lst(log, "desplazamientos nodales");
+    for (int k = 1; k <= m.NN; ++k) lst(detail(log), k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+  }
+};
+
+}  // namespace
+
+bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, const Tab1<float>& vered) {
+  Newton nw{m, log, con, caso, Adem};
+  nw.start(vered);
+  bool converged = false;
+  for (int it = 1; it <= MAX_ITER; ++it) {
+    lst(log, "Iteración:", it);
+    lst(con, "Iteracion:", it);
+    nw.functional();
+    nw.jacobian();
+    const bool held = nw.step();
+    // The errors are computed and written in every iteration; the first one
+    // and one that held a reaction at 0 never end the iteration.
+    if (nw.settled() && it >= 2 && !held) {
+      converged = true;
+      break;
     }
   }
-
-  for (int i = 1; i <= NGL + NR; ++i) m.DESP(i) = 0.0f;
-  for (int k = 1; k <= NR; ++k) m.DESP(NGL + k) = m.RNL(NGRED + k);
-  for (int i = 1; i <= NGL; ++i) {
-    const int e = m.NUMGL(i);
-    m.DESP(i) = e != 0 ? m.RNL(e) : 0.0f;
-    lst(detail(log), "I=", i, "  NGL=", e);
-  }
-  lst(log, "desplazamientos nodales");
-  for (int k = 1; k <= NN; ++k) lst(detail(log), k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
-
+  nw.store();
   if (!converged) lst(con, kSinConvergencia);
   return converged;
 }

@@ -93,7 +93,7 @@ void equilibrium_table(Html& h, const Summary& s) {
   h.row("Fuerza vertical en los apoyos restringidos, t", num(e.supports, 4));
   if (e.restrained_loads != 0.0)
     h.row("Cargas en verticales restringidas (las toma el apoyo; fuera de la suma), t", num(e.restrained_loads, 4));
-  const std::string diff = e.relative ? num(e.diff, 4) + " t = " + num(e.diff_pct, 4) + " %" : num(e.diff, 4) + " t";
+  const std::string diff = e.relative ? num(e.diff, 4) + " t = " + num(e.diff_pct, 5) + " %" : num(e.diff, 4) + " t";
   const std::string tol = e.relative ? num(EQUILIBRIO_TOL_PCT, 2) + " %" : num(EQUILIBRIO_TOL_T, 4) + " t";
   h.row("Diferencia", diff + (e.ok ? ": cumple (tolerancia " + tol + ")" : ": NO CUMPLE EQUILIBRIO (tolerancia " + tol + ")"),
         e.ok ? "bien" : "malo");
@@ -165,7 +165,7 @@ void pressure_tables(Html& h, const Summary& s) {
     if (s.k_min >= 0) {
       const ContactPoint &lo = s.contact[static_cast<std::size_t>(s.k_min)], &hi = s.contact[static_cast<std::size_t>(s.k_max)];
       h.row("Módulo de reacción k = presión / -hundimiento, t/m³",
-            num(lo.k_soil, 1) + " (nodo " + std::to_string(lo.node) + ") a " + num(hi.k_soil, 1) + " (nodo " +
+            spring_text(lo.k_soil) + " (nodo " + std::to_string(lo.node) + ") a " + spring_text(hi.k_soil) + " (nodo " +
                 std::to_string(hi.node) + ")");
     }
     if (s.springs_missing > 0)
@@ -176,7 +176,7 @@ void pressure_tables(Html& h, const Summary& s) {
   h.r("<h3>").t("Zapatas aisladas").r("</h3>\n<table>\n");
   h.head({"zapata", "nodo", "ANCHO × LARGO (m)", "reacción vertical (t)", "presión (t/m²)", "hundimiento (m)",
           "resorte vertical (t/m)", "horizontal (t/m)", "rotación (t·m/rad)"});
-  auto k = [](double v, bool rigid) { return rigid ? std::string("rígido") : v > 0 ? num(v, 1) : std::string("-"); };
+  auto k = [](double v, bool rigid) { return rigid ? std::string("rígido") : v > 0 ? spring_text(v) : std::string("-"); };
   for (const FootingResult& z : s.footings) {
     h.r("<tr>").cell(std::to_string(z.z)).cell(std::to_string(z.node)).cell(num(z.ancho, 2) + " × " + num(z.largo, 2));
     if (z.has_vertical)
@@ -222,7 +222,7 @@ void node_table(Html& h, const Summary& s) {
       if (f.node == n.node && f.has_vertical) z = &f;
     if (c != nullptr) {
       h.cell(num(c->R, 4) + " t/m").cell(c->has_pressure ? num(c->pressure, 3) : "-");
-      h.cell(c->has_spring ? num(c->k_soil, 1) : "-").cell(c->has_spring ? num(c->k_node, 1) : "-");
+      h.cell(c->has_spring ? spring_text(c->k_soil) : "-").cell(c->has_spring ? spring_text(c->k_node) : "-");
     } else if (z != nullptr) {
       h.cell(num(z->Rv, 4) + " t").cell(num(z->pressure, 3)).cell("-").cell("-");
     } else {

@@ -109,7 +109,11 @@ void fit_tilt(const std::vector<FoundationNode>& nodes, Tilt& t) {
     t.bx = slope * ux, t.by = slope * uy;
   }
   t.a = ms - t.bx * mx - t.by * my;
-  t.defined = true;
+  t.defined = std::isfinite(t.a) && std::isfinite(t.bx) && std::isfinite(t.by);
+  if (!t.defined) {
+    t = Tilt{};
+    return;
+  }
   t.rad = std::hypot(t.bx, t.by);
   t.n = t.rad > 0 ? 1.0 / t.rad : 0.0;
   // Settlements are negative downward: the foundation sinks more against the gradient.

@@ -133,6 +133,8 @@ std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string one_in(double v);
 // A value with `dec` decimals, never "-0.000"; "?" when it is not a number.
 std::string num(double v, int dec);
+// A spring or modulus: one decimal from 100 up, four significant digits below.
+std::string spring_text(double v);
 std::string direction_words(double deg);
 const char* load_set_words(int set);
 

@@ -30,8 +30,11 @@ std::string one_in(double v) {
   if (v == 0.0) return "0";
   const double n = 1.0 / v;
   if (n >= 1e7) return "menos de 1/10000000";
+  if (n < 1.5) return fmt("%.3g", v);  // a ratio of one or more: no fraction says it
   return fmt("1/%.0f", n);
 }
+
+std::string spring_text(double v) { return v >= 100.0 ? num(v, 1) : fmt("%.4g", v); }
 
 std::string direction_words(double deg) {
   static const char* const kWords[8] = {"+X", "+X +Y", "+Y", "-X +Y", "-X", "-X -Y", "-Y", "+X -Y"};
@@ -143,7 +146,7 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
       line(out, fmt("  Zapata %d, nodo %d (%.2f x %.2f m): reacción %s t, presión %s t/m², hundimiento %s m", z.z, z.node,
                     z.ancho, z.largo, num(z.Rv, 3).c_str(), num(z.pressure, 3).c_str(), num(z.s, 6).c_str()));
       auto k = [](double v, bool rigid, const char* unit) {
-        return rigid ? std::string("rígido") : v > 0 ? fmt("%.1f %s", v, unit) : std::string("-");
+        return rigid ? std::string("rígido") : v > 0 ? spring_text(v) + " " + unit : std::string("-");
       };
       line(out, "    resortes: vertical " + k(z.kv, z.rigid_v, "t/m") + ", horizontal " + k(z.kh, z.rigid_h, "t/m") +
                     ", rotación " + k(z.kr, z.rigid_r, "t·m/rad"));
@@ -167,8 +170,9 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
     line(out, "Módulos de reacción que implica esta solución (k = presión / -hundimiento)");
     if (s.k_min >= 0) {
       const ContactPoint &lo = s.contact[static_cast<std::size_t>(s.k_min)], &hi = s.contact[static_cast<std::size_t>(s.k_max)];
-      line(out, fmt("  k de %s t/m³ (nodo %d) a %s t/m³ (nodo %d); k·área de %s a %s t/m", num(lo.k_soil, 1).c_str(), lo.node,
-                    num(hi.k_soil, 1).c_str(), hi.node, num(s.kA_min, 1).c_str(), num(s.kA_max, 1).c_str()));
+      line(out, fmt("  k de %s t/m³ (nodo %d) a %s t/m³ (nodo %d); k·área de %s a %s t/m", spring_text(lo.k_soil).c_str(),
+                    lo.node, spring_text(hi.k_soil).c_str(), hi.node, spring_text(s.kA_min).c_str(),
+                    spring_text(s.kA_max).c_str()));
     }
     if (s.springs_missing > 0)
       line(out, fmt("  Sin resorte: %d (hundimiento nulo, o sube en compresión o baja en tensión)", s.springs_missing));

@@ -14,26 +14,15 @@
 #include <string>
 #include <vector>
 
+#include "../toolkit/scratch.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
+using korvant::testing::slurp;
+using korvant::testing::split_lines;
 
 const fs::path kRoot = KORVANT_SOURCE_DIR;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  EXPECT_TRUE(in) << p;
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> v;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) v.push_back(l);
-  return v;
-}
 
 struct Fence {
   std::string info;  // what follows the opening ```
@@ -201,7 +190,7 @@ std::vector<std::string> quoted_messages(const std::vector<std::string>& lines) 
 
 class Manual : public ::testing::Test {
  protected:
-  std::vector<std::string> lines = lines_of(slurp(kRoot / "docs" / "manual.md"));
+  std::vector<std::string> lines = split_lines(slurp(kRoot / "docs" / "manual.md"));
 };
 
 TEST_F(Manual, AnnotatedExampleIsTheExampleFile) {
@@ -215,7 +204,7 @@ TEST_F(Manual, AnnotatedExampleIsTheExampleFile) {
   EXPECT_GE(parts, 11);  // one part per block of the data file
   const std::string file = slurp(kRoot / "examples" / "edificio.txt");
   EXPECT_TRUE(shown == file) << "the manual's example and examples/edificio.txt differ";
-  const auto m = lines_of(shown), e = lines_of(file);
+  const auto m = split_lines(shown), e = split_lines(file);
   for (std::size_t i = 0; i < m.size() || i < e.size(); ++i) {
     if (i < m.size() && i < e.size() && m[i] == e[i]) continue;
     ADD_FAILURE() << "first difference at line " << i + 1 << ":\n manual:  "

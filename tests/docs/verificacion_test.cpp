@@ -24,26 +24,16 @@
 #include <tuple>
 #include <vector>
 
+#include "../toolkit/scratch.hpp"
+
 namespace {
 
 namespace fs = std::filesystem;
+using korvant::testing::slurp;
+using korvant::testing::split_lines;
 constexpr double kPi = std::numbers::pi;
 const fs::path kRoot = KORVANT_SOURCE_DIR;
 const fs::path kBuild = KORVANT_BINARY_DIR;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> lines_of(const std::string& text) {
-  std::vector<std::string> v;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) v.push_back(l);
-  return v;
-}
 
 // ---------------------------------------------------------------- runs ----
 
@@ -54,7 +44,7 @@ struct Run {
   std::string file(const std::string& name) const { return slurp(dir / name); }
   // Row of a CSV table whose first column is `key`, as numbers (text columns 0).
   std::vector<double> csv(const std::string& pass, const std::string& table, const std::string& key) const {
-    for (const std::string& l : lines_of(file("R_" + pass + "_" + table + ".csv"))) {
+    for (const std::string& l : split_lines(file("R_" + pass + "_" + table + ".csv"))) {
       std::vector<std::string> f;
       std::stringstream ls(l);
       for (std::string c; std::getline(ls, c, ',');) f.push_back(c);
@@ -93,7 +83,7 @@ Run run_model(const std::string& file) {
 std::map<std::tuple<int, int, int>, std::array<double, 3>> valinf(const Run& r) {
   std::map<std::tuple<int, int, int>, std::array<double, 3>> out;
   bool dir1 = false;
-  for (const std::string& l : lines_of(r.file("VALINF"))) {
+  for (const std::string& l : split_lines(r.file("VALINF"))) {
     if (l.find("EN LA DIRECCI") != std::string::npos) dir1 = l.find(" 1") != std::string::npos && !dir1;
     if (!dir1 || l.size() < 67 || l.find("PUNTO") != std::string::npos) continue;
     auto num = [&](std::size_t at, std::size_t w) { return std::strtod(l.substr(at, w).c_str(), nullptr); };
@@ -105,7 +95,7 @@ std::map<std::tuple<int, int, int>, std::array<double, 3>> valinf(const Run& r) 
 // Diagonal entry n of the flexibility matrix that the log "MEMORIA" prints
 // after the `occurrence`-th line `marker` (rows of 20F20.8).
 double flex_diagonal(const Run& r, const std::string& marker, int occurrence, int n) {
-  const std::vector<std::string> ls = lines_of(r.file("MEMORIA"));
+  const std::vector<std::string> ls = split_lines(r.file("MEMORIA"));
   std::size_t i = 0;
   for (int o = 0; o < occurrence; ++o, ++i)
     while (i < ls.size() && ls[i] != marker) ++i;
@@ -478,7 +468,7 @@ void equilibrium(std::vector<Table>& out) {
     const Run r = run_text("edificio_kanal" + std::to_string(kanal), data);
     // Contact lengths by vertical degree of freedom, from the report (I6, 9X, 2F10.4).
     std::map<int, double> length;
-    const std::vector<std::string> rep = lines_of(r.file("R"));
+    const std::vector<std::string> rep = split_lines(r.file("R"));
     for (std::size_t i = 0; i < rep.size(); ++i)
       if (rep[i] == " GL DE REACCION   LONGITUD    AREA")
         for (std::size_t j = i + 1; j < rep.size() && rep[j].size() == 35; ++j)
@@ -492,7 +482,7 @@ void equilibrium(std::vector<Table>& out) {
     if (kanal == 2) passes.insert(passes.end(), {{"caso2_no-lineal", 0}, {"caso3_no-lineal", 0}, {"caso4_no-lineal", 0}});
     for (const auto& [pass, unused] : passes) {
       double sum = 0;
-      for (const std::string& l : lines_of(r.file("R_" + pass + "_reacciones.csv"))) {
+      for (const std::string& l : split_lines(r.file("R_" + pass + "_reacciones.csv"))) {
         std::vector<std::string> f;
         std::stringstream ls(l);
         for (std::string c; std::getline(ls, c, ',');) f.push_back(c);

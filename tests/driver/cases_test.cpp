@@ -2,57 +2,31 @@
 // a scratch folder, and its console, report and GiD results file are checked.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
 #include <initializer_list>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "../toolkit/scratch.hpp"
+
 namespace {
 
-namespace fs = std::filesystem;
+using korvant::testing::Scratch;
+using korvant::testing::split_lines;
 
 struct RunOutput {
   int status = -1;
   std::string console, err, report, res;
 };
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
-std::vector<std::string> split_lines(const std::string& s) {
-  std::vector<std::string> v;
-  std::string line;
-  std::istringstream in(s);
-  while (std::getline(in, line)) v.push_back(line);
-  return v;
-}
-
 RunOutput run_program(const std::string& datos) {
-  char tmpl[] = "/tmp/korvant-cases-XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  EXPECT_NE(dir, nullptr);
-  const fs::path d(dir);
-  std::ofstream(d / "datos.txt", std::ios::binary) << datos;
-  const std::string cmd = "cd '" + d.string() + "' && '" KORVANT_BIN
-                          "' datos.txt reporte.txt > console.out 2> console.err";
-  const int rc = std::system(cmd.c_str());
+  Scratch d;
+  d.write("datos.txt", datos);
   RunOutput r;
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.console = slurp(d / "console.out");
-  r.err = slurp(d / "console.err");
-  r.report = slurp(d / "reporte.txt");
-  r.res = slurp(d / "arch.res");
-  fs::remove_all(d);
+  r.status = d.run("datos.txt reporte.txt");
+  r.console = d.read("console.out");
+  r.err = d.read("console.err");
+  r.report = d.read("reporte.txt");
+  r.res = d.read("arch.res");
   return r;
 }
 
@@ -180,7 +154,9 @@ TEST(Cases, NonlinearRunSolvesCompressionsAndConsolidations) {
   EXPECT_EQ(grep(r.console, {" ANALISIS POR"}).size(), 4u);
   // Every line of changes: per-cent values in E10.2, one per reaction.
   for (std::size_t i = 0; i + 1 < con.size(); ++i) {
-    if (con[i] == " ERROR") EXPECT_EQ(con[i + 1].size(), 20u) << con[i + 1];
+    if (con[i] == " ERROR") {
+      EXPECT_EQ(con[i + 1].size(), 20u) << con[i + 1];
+    }
   }
 
   EXPECT_EQ(grep(r.res, {"   Result", "  Result", " Result", "Result"}),

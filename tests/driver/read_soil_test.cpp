@@ -6,6 +6,7 @@
 
 #include "text/fatal.hpp"
 #include "driver/input.hpp"
+#include "../toolkit/capture.hpp"
 
 using namespace korvant;
 
@@ -17,38 +18,22 @@ struct Soil {
   Model m;
   Files f;
   DataReader rd;
-  std::FILE* tmp[3] = {std::tmpfile(), std::tmpfile(), std::tmpfile()};
-  Soil(int c1, int c2, int c3, int c4, float D) {
+  korvant::testing::Capture rep_, mem_, err_{f.err};
+  Soil(int c1, int c2, int c3, int c4, float D) : rep_(f.rep), mem_(f.mem) {
     m.CASO[1] = c1, m.CASO[2] = c2, m.CASO[3] = c3, m.CASO[4] = c4;
     m.NN = 3;
     m.DF.size_to(3);
     m.PERFIL.size_to(3, 1);
     m.NCENTRO = 2;
     m.DF(2) = D;
-    f.rep.attach(tmp[0], "reporte");
-    f.mem.attach(tmp[1], "MEMORIA");
-    f.err.attach(tmp[2], "consola");
-  }
-  ~Soil() {
-    for (OutFile* o : {&f.rep, &f.mem, &f.err}) o->close_quietly();
-    for (std::FILE* t : tmp) std::fclose(t);
   }
   void read(const std::string& text) {
     rd.open_text("datos.txt", text);
     read_soil(rd, m, f);
   }
-  static std::string text(OutFile& o, std::FILE* t) {
-    o.flush();
-    std::string s;
-    std::rewind(t);
-    char b[4096];
-    std::size_t n;
-    while ((n = std::fread(b, 1, sizeof b, t)) > 0) s.append(b, n);
-    return s;
-  }
-  std::string rep() { return text(f.rep, tmp[0]); }
-  std::string mem() { return text(f.mem, tmp[1]); }
-  std::string err() { return text(f.err, tmp[2]); }
+  std::string rep() { return rep_.text(); }
+  std::string mem() { return mem_.text(); }
+  std::string err() { return err_.text(); }
 };
 
 // Two strata of clay and sand with the lines of every case.

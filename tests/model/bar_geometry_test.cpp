@@ -7,6 +7,7 @@
 
 #include "model/preprocess.hpp"
 #include "text/files.hpp"
+#include "../toolkit/capture.hpp"
 
 using namespace korvant;
 
@@ -81,10 +82,9 @@ TEST(DirectionCosines, RowsAreOrthonormal) {
 }
 
 TEST(DirectionCosines, LogOfEachCase) {
-  std::FILE* tmp = std::tmpfile();
   Model m;
   Files f;
-  f.mem.attach(tmp, "MEMORIA");
+  korvant::testing::Capture mem(f.mem);
   m.NB = 2;
   m.COORD.size_to(3, 3);
   m.PI.size_to(2);
@@ -94,14 +94,7 @@ TEST(DirectionCosines, LogOfEachCase) {
   m.PI(1) = 1, m.PJ(1) = 2;
   m.PI(2) = 1, m.PJ(2) = 3;  // vertical, from top to bottom
   direction_cosines(m, f.log);
-  f.mem.flush();
-  std::string s;
-  std::rewind(tmp);
-  char b[4096];
-  std::size_t n;
-  while ((n = std::fread(b, 1, sizeof b, tmp)) > 0) s.append(b, n);
-  f.mem.close_quietly();
-  std::fclose(tmp);
+  const std::string s = mem.text();
   EXPECT_EQ(s,
             " Cosenos directores para cada barra\n"
             " Barra           1\n"

@@ -9,6 +9,7 @@
 
 #include "model/preprocess.hpp"
 #include "text/files.hpp"
+#include "../toolkit/capture.hpp"
 
 using namespace korvant;
 
@@ -228,31 +229,13 @@ TEST(SlabLoads, DiagonalsAreNoEdgesAndMissingEdgesGiveNoArea) {
 
 namespace {
 
-std::string captured(OutFile& o, std::FILE* t) {
-  o.flush();
-  std::string s;
-  std::rewind(t);
-  char b[4096];
-  std::size_t n;
-  while ((n = std::fread(b, 1, sizeof b, t)) > 0) s.append(b, n);
-  return s;
-}
-
 // Runs the reaction-area step and the log of reaction dofs; returns report and log.
 std::pair<std::string, std::string> run_texts(Frame& t) {
-  std::FILE* rep = std::tmpfile();
-  std::FILE* mem = std::tmpfile();
-  t.f.rep.attach(rep, "reporte");
-  t.f.mem.attach(mem, "MEMORIA");
+  korvant::testing::Capture rep(t.f.rep), mem(t.f.mem);
   reaction_areas(t.m, t.f.log);
   write_reaction_areas(t.m, t.f.rep);
   log_reaction_dofs(t.m, t.f.log);
-  std::pair<std::string, std::string> r{captured(t.f.rep, rep), captured(t.f.mem, mem)};
-  t.f.rep.close_quietly();
-  t.f.mem.close_quietly();
-  std::fclose(rep);
-  std::fclose(mem);
-  return r;
+  return {rep.text(), mem.text()};
 }
 
 }  // namespace

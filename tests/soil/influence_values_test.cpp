@@ -27,7 +27,8 @@ TEST(InfluenceValues, DepthsMeasuredFromTheFoundationLevel) {
   Model m;
   Files f;
   soiltest::foundation(m, 2, 1.0f, {2.0f, 3.0f, 4.0f});
-  korvant::influence_values(m, f.log, f.vinf);
+  korvant::influence_values(m, f.log);
+  korvant::write_influence_values(m, f.vinf);
 
   // Stratum 1 straddles the foundation level: middle of its lower part, z = 0.5.
   // Point 1 at the centre of its own 2 x 0.5 rectangle.
@@ -57,7 +58,8 @@ TEST(InfluenceValues, StrataAtOrAboveTheFoundationStayZero) {
   Model m;
   Files f;
   soiltest::foundation(m, 1, 2.0f, {2.0f, 3.0f});  // foundation exactly at the bottom of stratum 1
-  korvant::influence_values(m, f.log, f.vinf);
+  korvant::influence_values(m, f.log);
+  korvant::write_influence_values(m, f.vinf);
   EXPECT_EQ(m.IZ(1, 1, 1, 1), 0.0f);
   EXPECT_EQ(m.SUM_AINF(1, 1), 0.0f);
   // Stratum 2 is the first below: the middle of its part below the foundation.
@@ -65,7 +67,8 @@ TEST(InfluenceValues, StrataAtOrAboveTheFoundationStayZero) {
 
   Model deep;
   soiltest::foundation(deep, 1, 9.0f, {2.0f, 3.0f});  // below every stratum
-  korvant::influence_values(deep, f.log, f.vinf);
+  korvant::influence_values(deep, f.log);
+  korvant::write_influence_values(deep, f.vinf);
   EXPECT_EQ(deep.SUM_AINF(1, 1), 0.0f);
   EXPECT_EQ(deep.SUM_AINF(1, 2), 0.0f);
 }
@@ -82,7 +85,8 @@ TEST(InfluenceValues, EachDirectionHasItsOwnRectangles) {
     m.Yi(n, 2) = -1.0f;
     m.Yf(n, 2) = 1.0f;
   }
-  korvant::influence_values(m, f.log, f.vinf);
+  korvant::influence_values(m, f.log);
+  korvant::write_influence_values(m, f.vinf);
   ASSERT_EQ(m.IZ.n4, 2);
   EXPECT_EQ(m.IZ(1, 1, 1, 2), m.IZ(1, 1, 1, 1));  // same rectangle turned a quarter
   EXPECT_EQ(m.IX(1, 1, 1, 2), m.IY(1, 1, 1, 1));
@@ -95,7 +99,8 @@ TEST(InfluenceValues, NoDirectionsComputesNothing) {
   Files f;
   soiltest::foundation(m, 2, 1.0f, {4.0f});
   m.NDIRS = 0;
-  korvant::influence_values(m, f.log, f.vinf);
+  korvant::influence_values(m, f.log);
+  korvant::write_influence_values(m, f.vinf);
   EXPECT_EQ(m.IZ(1, 1, 1, 1), 0.0f);
   EXPECT_EQ(m.SUM_AINF(2, 1), 0.0f);
   EXPECT_EQ(korvant::dir_part(m.IZ, 1, 1, 1, 2), 0.0f);
@@ -104,7 +109,8 @@ TEST(InfluenceValues, NoDirectionsComputesNothing) {
 std::string rejection(Model& m) {
   Files f;
   try {
-    korvant::influence_values(m, f.log, f.vinf);
+    korvant::influence_values(m, f.log);
+    korvant::write_influence_values(m, f.vinf);
   } catch (const Fatal& e) {
     EXPECT_EQ(e.status, korvant::status::BAD_DATA);
     EXPECT_EQ(e.message.rfind("Error en el archivo de datos \"datos.txt\"", 0), 0u) << e.message;

@@ -6,22 +6,28 @@
 #include <cstdio>
 #include <string>
 
-#include "text/files.hpp"
+#include "text/out_file.hpp"
 
 namespace korvant::testing {
 
-// Writes through an OutFile into a temporary file and returns what was written.
+// Writes through an OutFile into a temporary file and returns what was written:
+// its own (`out`), or one of the files of a run given to the constructor, which
+// must outlive the capture.
 struct Capture {
   std::FILE* tmp = std::tmpfile();
   OutFile out;
+  OutFile* target = &out;
   Capture() { out.attach(tmp, "captura"); }
+  explicit Capture(OutFile& file) : target(&file) { file.attach(tmp, "captura"); }
+  Capture(const Capture&) = delete;
+  Capture& operator=(const Capture&) = delete;
   ~Capture() {
-    out.close_quietly();
+    target->close_quietly();
     std::fclose(tmp);
   }
   // Everything written since the last call.
   std::string text() {
-    out.flush();
+    target->flush();
     std::string s;
     std::rewind(tmp);
     char b[4096];

@@ -4,18 +4,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "../driver/input_files.hpp"
+#include "../toolkit/scratch.hpp"
 #include "driver/run.hpp"
 #include "frame/frame.hpp"
 #include "soil/soil.hpp"
@@ -23,8 +21,9 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 using korvant::Summary;
+using korvant::testing::Scratch;
+using korvant::testing::slurp;
 
 // Head of every model: zero-weight concrete, a 0.4 x 0.8 beam section, a
 // column section; only the compressions, linear (the last solve uses the
@@ -136,15 +135,14 @@ CARGAS
 
 // The summary of the last solve of a model (the laboratory moduli of the compressions).
 Summary solve(const std::string& datos) {
-  char tmpl[] = "/tmp/korvant-summary-XXXXXX";
-  const fs::path dir = mkdtemp(tmpl);
-  std::ofstream(dir / "datos.txt", std::ios::binary) << datos;
+  Scratch dir;
+  dir.write("datos.txt", datos);
   korvant::testing::RunFiles io;
   korvant::Model m;
   Summary s;
   try {
     korvant::DataReader rd;
-    rd.open((dir / "datos.txt").string());
+    rd.open(dir.path("datos.txt").string());
     korvant::input_phase(rd, m, io.f);
     korvant::assemble_frame(m, io.f.log);
     korvant::field_moduli(m, io.f.log);
@@ -154,7 +152,6 @@ Summary solve(const std::string& datos) {
   } catch (const korvant::Fatal& e) {
     ADD_FAILURE() << e.message;
   }
-  fs::remove_all(dir);
   return s;
 }
 
@@ -216,6 +213,25 @@ TEST(Summary, AngularDistortionOfABeamByHand) {
   // CVMax + CMUERTA = 3 t/m on 8 m plus 20 t, all on the soil.
   EXPECT_NEAR(s.eq.load, 44.0, 1e-4);
   EXPECT_TRUE(s.eq.ok);
+
+  // Two nodes (the beam's first bar alone, node 2 on the softer soil): the
+  // fitted plane passes through both ends, so the whole difference is tilt,
+  // beta is zero and the apparent distortion |s2 - s1| / 4 is the tilt.
+  std::string two = kBeam;
+  for (const auto& [from, to] : {std::pair<std::string, std::string>{"3\nNODOS", "2\nNODOS"},
+                                 {"2 4.0 0.0 0.0 0 1 0 1 0 1 1 0.0", "2 4.0 0.0 0.0 0 1 0 1 0 1 2 0.0"},
+                                 {"3 8.0 0.0 0.0 0 1 0 1 0 1 2 0.0\n", ""},
+                                 {"2\nBARRAS", "1\nBARRAS"},
+                                 {"2 V40X80 2 3 0.0 0 1.0 0.5 0.3 2.0 0.0\n", ""}})
+    two.replace(two.find(from), from.size(), to);
+  const Summary t = solve(two);
+  ASSERT_EQ(t.bars.size(), 1u);
+  const double d = settlement(t, 2) - settlement(t, 1);
+  EXPECT_LT(d, 0.0);  // the softer end goes down more
+  EXPECT_NEAR(t.bars[0].apparent, -d / 4.0, 1e-12);
+  EXPECT_NEAR(t.tilt.rad, -d / 4.0, 1e-12);
+  EXPECT_LT(t.bars[0].beta, 1e-12);
+  EXPECT_NEAR(t.tilt.dir_deg, 0.0, 1e-9);
 }
 
 TEST(Summary, SpringsOfAUniformlyLoadedSlabOnOneStratum) {
@@ -259,13 +275,6 @@ TEST(Summary, SingleFootingPressureAndSpringsByHand) {
 
 namespace {
 
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
-
 int shell(const std::string& cmd) {
   const int rc = std::system(cmd.c_str());
   return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
@@ -273,27 +282,22 @@ int shell(const std::string& cmd) {
 
 bool have(const std::string& cmd) { return shell("command -v " + cmd + " > /dev/null 2>&1") == 0; }
 
-// The example run twice, with and without the summary and the page.
+// The example run with the summary and the page (and, for the first test, without).
 class ExampleVerdict : public ::testing::Test {
  protected:
-  static fs::path dir;
+  static Scratch* s;
+  static std::string example() { return "'" + std::string(KORVANT_SOURCE_DIR) + "/examples/edificio.txt'"; }
   static void SetUpTestSuite() {
-    char tmpl[] = "/tmp/korvant-verdict-XXXXXX";
-    dir = mkdtemp(tmpl);
-    fs::create_directory(dir / "con");
-    fs::create_directory(dir / "sin");
-    const std::string example = std::string(KORVANT_SOURCE_DIR) + "/examples/edificio.txt";
-    for (const char* sub : {"con", "sin"}) {
-      const std::string flags = std::string(sub) == "con" ? "--resumen --html " : "";
-      ASSERT_EQ(shell("cd '" + (dir / sub).string() + "' && LC_ALL=C '" KORVANT_BIN "' " + flags + "'" + example +
-                      "' REPORTE > out.txt 2> err.txt"),
-                0);
-    }
+    s = new Scratch;
+    ASSERT_EQ(s->run("--resumen --html " + example() + " REPORTE"), 0);
   }
-  static void TearDownTestSuite() { fs::remove_all(dir); }
-  static std::string con(const std::string& f) { return slurp(dir / "con" / f); }
+  static void TearDownTestSuite() {
+    delete s;
+    s = nullptr;
+  }
+  static std::string con(const std::string& f) { return s->read(f); }
 };
-fs::path ExampleVerdict::dir;
+Scratch* ExampleVerdict::s = nullptr;
 
 // Latin-1 as UTF-8.
 std::string utf8(const std::string& latin1) {
@@ -309,10 +313,12 @@ std::string utf8(const std::string& latin1) {
 }  // namespace
 
 TEST_F(ExampleVerdict, FilesOfTheRunUnchangedAndTheSummaryEndsTheConsole) {
-  for (const char* f : {"REPORTE", "MEMORIA", "VALINF", "arch.msh", "arch.res", "err.txt"})
-    EXPECT_TRUE(con(f) == slurp(dir / "sin" / f)) << f;
+  Scratch sin;
+  ASSERT_EQ(sin.run(example() + " REPORTE"), 0);
+  for (const char* f : {"REPORTE", "MEMORIA", "VALINF", "arch.msh", "arch.res", "console.err"})
+    EXPECT_TRUE(con(f) == sin.read(f)) << f;
   // The console is the plain run's, then the summary (in the console's character set).
-  const std::string plain = slurp(dir / "sin" / "out.txt"), out = con("out.txt");
+  const std::string plain = sin.read("console.out"), out = con("console.out");
   ASSERT_EQ(out.compare(0, plain.size(), plain), 0);
   EXPECT_EQ(utf8(out.substr(plain.size())), con("REPORTE_resumen.txt"));
   const std::string text = con("REPORTE_resumen.txt");
@@ -324,7 +330,7 @@ TEST_F(ExampleVerdict, FilesOfTheRunUnchangedAndTheSummaryEndsTheConsole) {
   }
   EXPECT_EQ(text.find("NO CUMPLE"), std::string::npos);
   // The README shows the block of the compressions with laboratory moduli.
-  const std::string readme = slurp(fs::path(KORVANT_SOURCE_DIR) / "README.md");
+  const std::string readme = slurp(std::string(KORVANT_SOURCE_DIR) + "/README.md");
   const std::size_t from = readme.find(utf8("== Compresiones, módulos de laboratorio"));
   ASSERT_NE(from, std::string::npos);
   const std::string shown = readme.substr(from, readme.find("\n...\n", from) + 1 - from);
@@ -336,15 +342,14 @@ TEST_F(ExampleVerdict, PageIsWellFormedSelfContainedWithOneSectionPerPass) {
   for (const char* outside : {"src=", "href=\"http", "@import", "<script", "<link"})
     EXPECT_EQ(page.find(outside), std::string::npos) << outside;
   if (!have("python3")) GTEST_SKIP() << "sin python3 no se comprueba que la página sea XML bien formado";
-  std::ofstream(dir / "parse.py") << R"(import sys, xml.dom.minidom as d
+  s->write("parse.py", R"(import sys, xml.dom.minidom as d
 doc = d.parse(sys.argv[1])
 ids = [s.getAttribute("id") for s in doc.getElementsByTagName("section") if s.getAttribute("class") == "pase"]
 svgs = doc.getElementsByTagNameNS("http://www.w3.org/2000/svg", "svg")
 print(len(ids), len(set(ids)), len(svgs), " ".join(ids))
-)";
-  const std::string cmd = "cd '" + dir.string() + "' && python3 parse.py con/REPORTE.html > parse.out 2>&1";
-  ASSERT_EQ(shell(cmd), 0) << slurp(dir / "parse.out");
-  EXPECT_EQ(slurp(dir / "parse.out"),
+)");
+  ASSERT_EQ(shell("cd '" + s->dir.string() + "' && python3 parse.py REPORTE.html > parse.out 2>&1"), 0) << con("parse.out");
+  EXPECT_EQ(con("parse.out"),
             "8 8 8 caso1_campo-centro caso1_campo-nodo caso1_laboratorio caso2_campo-centro caso2_campo-nodo "
             "caso2_laboratorio caso3_lineal caso4_lineal\n");
 }
@@ -357,19 +362,18 @@ TEST_F(ExampleVerdict, PageRendersInARealBrowser) {
     if (have(b)) browser = b;
   if (browser.empty()) GTEST_SKIP() << "Chromium no está instalado: no se abre la página en un navegador";
   if (!have("python3")) GTEST_SKIP() << "sin python3 no se lee la captura";
-  const fs::path profile = dir / "perfil";
-  const std::string cmd = "cd '" + dir.string() + "' && timeout 120 " + browser +
+  const std::string cmd = "cd '" + s->dir.string() + "' && timeout 120 " + browser +
                           " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
                           " --disable-background-networking --disable-component-update --disable-sync"
-                          " --user-data-dir='" + profile.string() + "' --enable-logging=stderr --v=0"
+                          " --user-data-dir='" + s->path("perfil").string() + "' --enable-logging=stderr --v=0"
                           " --window-size=1000,1400 --screenshot=captura.png"
-                          " 'file://" + (dir / "con" / "REPORTE.html").string() + "' > chromium.out 2> chromium.err";
-  ASSERT_EQ(shell(cmd), 0) << slurp(dir / "chromium.err");
-  const std::string log = slurp(dir / "chromium.err");
+                          " 'file://" + s->path("REPORTE.html").string() + "' > chromium.out 2> chromium.err";
+  ASSERT_EQ(shell(cmd), 0) << con("chromium.err");
+  const std::string log = con("chromium.err");
   EXPECT_EQ(log.find(":CONSOLE"), std::string::npos) << log;
   // Width, height; in the top 400 rows (title, counts, contents: decoding in
   // Python is slow), distinct colours and the share of pixels that are not white.
-  std::ofstream(dir / "png.py") << R"(import struct, sys, zlib
+  s->write("png.py", R"(import struct, sys, zlib
 b = open(sys.argv[1], "rb").read()
 assert b[:8] == b"\x89PNG\r\n\x1a\n"
 at, idat = 8, b""
@@ -396,7 +400,7 @@ for y in range(400):
     prev = line
 pixels = [bytes(r[i:i + 3]) for r in rows for i in range(0, len(r), bpp)]
 print(w, h, len(set(pixels)) > 16, sum(p != b"\xff\xff\xff" for p in pixels) > 0.02 * len(pixels))
-)";
-  ASSERT_EQ(shell("cd '" + dir.string() + "' && python3 png.py captura.png > png.out 2>&1"), 0) << slurp(dir / "png.out");
-  EXPECT_EQ(slurp(dir / "png.out"), "1000 1400 True True\n");
+)");
+  ASSERT_EQ(shell("cd '" + s->dir.string() + "' && python3 png.py captura.png > png.out 2>&1"), 0) << con("png.out");
+  EXPECT_EQ(con("png.out"), "1000 1400 True True\n");
 }
