@@ -32,7 +32,8 @@ std::string orientation_fault(const Model& m, int b) {
     if (dz == 0.0f) return "sus dos extremos PI y PJ están en el mismo punto (barra de longitud cero); corrija PI o PJ";
   }
   // A shorter bar is a typing slip, and its stiffness (1/L³) has no value.
-  const double len = std::sqrt(static_cast<double>(dx) * dx + static_cast<double>(dy) * dy + static_cast<double>(dz) * dz);
+  const double len = std::sqrt(static_cast<double>(dx) * static_cast<double>(dx) + static_cast<double>(dy) * static_cast<double>(dy) +
+                               static_cast<double>(dz) * static_cast<double>(dz));
   if (len < 0.001) {
     char b[32];
     std::snprintf(b, sizeof b, "%.3g", len);

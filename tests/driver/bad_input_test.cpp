@@ -88,7 +88,7 @@ struct Bad {
   std::string text;
   std::string message;  // after `Error en el archivo de datos "datos.txt", `
   int line2 = 0;        // a second line replaced, when the first is not enough
-  std::string text2;
+  std::string text2{};
 };
 
 std::string edited(const Bad& b) {
@@ -336,7 +336,9 @@ TEST(BadInput, SuspiciousDataIsWarnedAbout) {
     const Outcome r = run_in_scratch(edited(c.line, c.text), "datos.txt reporte.txt");
     for (const std::string& w : c.warnings)
       EXPECT_NE(r.err.find(" Aviso: archivo de datos \"datos.txt\", " + w + "\n"), std::string::npos) << r.err;
-    if (c.warnings.empty()) EXPECT_EQ(r.err.find("Aviso"), std::string::npos) << r.err;
+    if (c.warnings.empty()) {
+      EXPECT_EQ(r.err.find("Aviso"), std::string::npos) << r.err;
+    }
     fs::remove_all(r.dir);
   }
 }
