@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "views/summary.hpp"
 #include "views/views.hpp"
 
 namespace korvant {
@@ -60,17 +61,10 @@ std::string px(double v) {
   return s;
 }
 
-// A value with `d` decimals ("-0.39", "12.5").
+// A value with `d` decimals ("-0.39", "12.5"); a huge one in three digits.
 std::string value_text(double v, int d) {
-  if (!std::isfinite(v)) return "?";
-  char b[48];
-  if (std::fabs(v) >= 1e12)
-    std::snprintf(b, sizeof b, "%.3g", v);
-  else
-    std::snprintf(b, sizeof b, "%.*f", d, v);
-  std::string s = b;
-  if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);  // no "-0.00"
-  return s;
+  if (std::isfinite(v) && std::fabs(v) >= 1e12) return fmt("%.3g", v);
+  return num(v, d);
 }
 
 // A value with at most two decimals and no trailing zeros ("5", "7.5").
