@@ -120,7 +120,8 @@ struct Summary {
 void compute_summary(Model& m, const SolvedCase& c, Summary& s);
 
 // The summary as Latin-1 text lines (the program's own character set).
-void summary_text(const Model& m, const Summary& s, std::string& out);
+// `springs_file` is the name of the pass's table of springs, as the user finds it beside the report.
+void summary_text(const Model& m, const Summary& s, const std::string& springs_file, std::string& out);
 // The springs of the area reactions as a CSV table.
 void write_springs_csv(const Summary& s, OutFile& o);
 

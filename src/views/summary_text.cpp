@@ -68,7 +68,7 @@ std::string row(const std::string& label, const std::string& value) {
 
 }  // namespace
 
-void summary_text(const Model& m, const Summary& s, std::string& out) {
+void summary_text(const Model& m, const Summary& s, const std::string& springs_file, std::string& out) {
   (void)m;
   const Equilibrium& e = s.eq;
   line(out, fmt("== %s [%s] ==", s.c.title, s.c.pass));
@@ -176,7 +176,7 @@ void summary_text(const Model& m, const Summary& s, std::string& out) {
     }
     if (s.springs_missing > 0)
       line(out, fmt("  Sin resorte: %d (hundimiento nulo, o sube en compresión o baja en tensión)", s.springs_missing));
-    line(out, fmt("  Tabla de resortes por nodo: _%s_resortes.csv", s.c.pass));
+    line(out, "  Tabla de resortes por nodo: " + springs_file);
   }
   line(out, "");
 }

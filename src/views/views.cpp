@@ -2,9 +2,8 @@
 // and the text helpers the VTK, CSV and SVG writers share.
 #include "views/views.hpp"
 
-#include <filesystem>
-
 #include <charconv>
+#include <filesystem>
 
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
@@ -163,8 +162,9 @@ void Views::write(Model& m, const SolvedCase& c) {
     Summary s;
     compute_summary(m, c, s);
     if (opts_.resumen) {
-      summary_text(m, s, resumen_);
-      open(o, stem + "_resortes.csv");
+      const std::string springs = stem + "_resortes.csv";
+      summary_text(m, s, std::filesystem::path(springs).filename().string(), resumen_);
+      open(o, springs);
       write_springs_csv(s, o);
       o.close();
     }
