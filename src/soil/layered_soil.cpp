@@ -244,3 +244,70 @@ double steinbrenner_corner(double a, double c, double z, double nu) {
 }
 
 }  // namespace korvant
+
+namespace korvant {
+
+RectFooting::RectFooting(double B_, double L_) : B(B_), L(L_) {
+  A = B * L;
+  b = std::min(B, L) / 2.0;
+  l = std::max(B, L) / 2.0;
+  chi = b / l;
+  long_x = B >= L;
+  const double IX = B * L * L * L / 12.0, IY = L * B * B * B / 12.0;
+  Ipar = 4.0 * l * b * b * b / 3.0;
+  Iperp = 4.0 * b * l * l * l / 3.0;
+  RA = std::sqrt(A / kPi);
+  RX = std::pow(4.0 * IX / kPi, 0.25);
+  RY = std::pow(4.0 * IY / kPi, 0.25);
+  RT = std::pow(2.0 * (IX + IY) / kPi, 0.25);
+}
+
+double RectFooting::radius(int t) const {
+  switch (t) {
+    case 1:
+    case 2: return RA;
+    case 4: return RX;
+    case 5: return RY;
+    default: return RT;
+  }
+}
+
+double RectFooting::depth_constant(int t) {
+  if (t <= 2) return 0.5;
+  if (t <= 5) return 1.0 / 6.0;
+  return 0.1;
+}
+
+double RectFooting::half_space(int t, double G, double nu) const {
+  const double Hperp = 2.0 * G * l / (2.0 - nu) * (2.0 + 2.5 * std::pow(chi, 0.85));
+  const double Hpar = Hperp - 0.2 / (0.75 - nu) * G * l * (1.0 - chi);
+  double Rpar = G / (1.0 - nu) * std::pow(Ipar, 0.75) * std::pow(l / b, 0.25) * (2.4 + 0.5 * chi);
+  double Rperp = 3.0 * G / (1.0 - nu) * std::pow(Iperp, 0.75) * std::pow(l / b, 0.15);
+  if (B == L) Rpar = Rperp = (Rpar + Rperp) / 2.0;  // the two fits of a square, averaged
+  switch (t) {
+    case 1: return long_x ? Hpar : Hperp;
+    case 2: return long_x ? Hperp : Hpar;
+    case 4: return long_x ? Rpar : Rperp;
+    case 5: return long_x ? Rperp : Rpar;
+    default: return G * std::pow(Ipar + Iperp, 0.75) * (4.0 + 11.0 * std::pow(1.0 - chi, 10.0));
+  }
+}
+
+FootingTerm footing_term(const RectFooting& r, int t, double z1, double z2, double E, double nu, double tau) {
+  FootingTerm out;
+  if (t == 3) {
+    auto S = [&](double z) { return 4.0 * steinbrenner_corner(r.B / 2.0, r.L / 2.0, z, nu); };
+    out.infl = S(z2) - S(z1);
+    out.f = tau * (kPi / 4.0) * out.infl / (E * r.A);
+    return out;
+  }
+  const double G = E / (2.0 * (1.0 + nu));
+  const double R = r.radius(t), c = RectFooting::depth_constant(t);
+  auto J = [&](double zeta) { return c / (zeta + c); };
+  out.w = J(z1 / R) - J(z2 / R);
+  out.K = r.half_space(t, G, nu);
+  out.f = tau * out.w / out.K;
+  return out;
+}
+
+}  // namespace korvant

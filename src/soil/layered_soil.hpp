@@ -50,3 +50,36 @@ StratumMeans stratum_means(const CornerSum& c, double nu, double zt, double zb, 
 double steinbrenner_corner(double a, double c, double z, double nu);
 
 }  // namespace korvant
+
+namespace korvant {
+
+// The springs of a rigid rectangular footing, ANCHO = B along X and LARGO = L
+// along Y, on a layered soil: per stratum below the foundation level, the
+// flexibility term of each local degree of freedom t = 1..6 (DX DY DZ MX MY MZ).
+// Vertical: Steinbrenner at the centre, top minus bottom, times pi/4 / (E A).
+// Horizontal, rocking, torsion: the half-space stiffness of the rectangle
+// (Gazetas) with the stratum's material, weighted by the depth influence
+// J(z/R) = c/(z/R + c) between its top and bottom.
+struct RectFooting {
+  double B = 0.0, L = 0.0;
+  double A = 0.0, b = 0.0, l = 0.0, chi = 0.0;  // half sides b <= l, chi = b/l
+  bool long_x = false;                          // the long axis runs along X (B >= L)
+  double Ipar = 0.0, Iperp = 0.0;               // about the long axis, about the short one
+  double RA = 0.0, RX = 0.0, RY = 0.0, RT = 0.0;  // radii of the depth weights
+  RectFooting(double B, double L);
+  // The radius and the constant c of the depth weight of dof t (not 3).
+  double radius(int t) const;
+  static double depth_constant(int t);
+  // The half-space stiffness of dof t (not 3) for G and nu.
+  double half_space(int t, double G, double nu) const;
+};
+
+// One stratum's term of dof t: the flexibility it adds (times tau, the time
+// factor), and what the log shows: INFL for t = 3, the weight w and the
+// half-space stiffness K otherwise.
+struct FootingTerm {
+  double f = 0.0, infl = 0.0, w = 0.0, K = 0.0;
+};
+FootingTerm footing_term(const RectFooting& r, int t, double z1, double z2, double E, double nu, double tau);
+
+}  // namespace korvant
