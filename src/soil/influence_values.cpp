@@ -139,18 +139,18 @@ void influence_values(Model& m, Log& log) {
       const int n = set.node(j);
       const int p = m.PERFCIM(n);
       const float D = m.DF(n);
-      if (j <= NR) lst(log, "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
-      else lst(log, "LA REACCION NODAL", m.ZREAC(j - NR), " ES:", m.NREACN(m.ZREAC(j - NR)));
-      lst(log, "NODO:", n);
-      lst(log, "PERFIL ASIGNADO AL NODO:", p);
-      lst(log, "ESTRATOS DEL PERFIL:", m.NEST(p));
+      if (j <= NR) lst(detail(log), "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
+      else lst(detail(log), "LA REACCION NODAL", m.ZREAC(j - NR), " ES:", m.NREACN(m.ZREAC(j - NR)));
+      lst(detail(log), "NODO:", n);
+      lst(detail(log), "PERFIL ASIGNADO AL NODO:", p);
+      lst(detail(log), "ESTRATOS DEL PERFIL:", m.NEST(p));
       int k0 = 0;  // first stratum whose bottom lies below the foundation level
 
       for (int k = 1; k <= m.NEST(p); ++k) {
         float z = m.Z(p, k);
-        lst(log, "Z1 ORIGINAL:", z);
-        lst(log, "PROF=", m.PROF(p, k));
-        lst(log, "Df=", D);
+        lst(detail(log), "Z1 ORIGINAL:", z);
+        lst(detail(log), "PROF=", m.PROF(p, k));
+        lst(detail(log), "Df=", D);
         if (!(D < m.PROF(p, k))) continue;
 
         if (k0 == 0) k0 = k;
@@ -161,11 +161,11 @@ void influence_values(Model& m, Log& log) {
         } else if (m.PROF(p, k) > m.PROF(p, k0)) {
           z = (m.PROF(p, k) - D) - (m.PROF(p, k) - m.PROF(p, k - 1)) * 0.5f;
         }
-        lst(log, "Z1 AJUSTADO:", z);
+        lst(detail(log), "Z1 AJUSTADO:", z);
         // The means over the stratum's thickness below the foundation level.
         const StratumSpan span = stratum_span(k > 1 ? m.PROF(p, k - 1) : 0.0f, m.PROF(p, k), D);
         const bool means = integrated && span.zb > span.zt;
-        if (means) lst(log, "ZSUP=", span.zt, "ZINF=", span.zb);
+        if (means) lst(detail(log), "ZSUP=", span.zt, "ZINF=", span.zb);
 
         const float nu = m.NU2(p, k);
         // The lines of each (point, stratum, reaction) are detail of the log.
@@ -174,8 +174,8 @@ void influence_values(Model& m, Log& log) {
           float r[4];
           if (!set.rect(l, d, r)) continue;
           if (detail_lines) {
-            lst(log, "antes de llamar a bousi");
-            Rec rec(log.file(), bousi_args);
+            lst(detail(log), "antes de llamar a bousi");
+            LogRec rec(detail(log), bousi_args);
             rec << set.x(j) << set.y(j) << z << r[0] << r[1] << r[2] << r[3];
           }
           float sx = 0.0f, sy = 0.0f, sz = 0.0f;
@@ -185,7 +185,7 @@ void influence_values(Model& m, Log& log) {
             sx = static_cast<float>(s.x);
             sy = static_cast<float>(s.y);
             sz = static_cast<float>(s.z);
-            if (detail_lines) lst(log, "SUBCAPAS=", s.sublayers);
+            if (detail_lines) lst(detail(log), "SUBCAPAS=", s.sublayers);
           } else {
             bousi(nu, set.x(j), set.y(j), z, r[0], r[1], r[2], r[3], sx, sy, sz);
           }
@@ -197,8 +197,8 @@ void influence_values(Model& m, Log& log) {
           // The field moduli sum the contact areas only.
           if (l <= NR) m.SUM_AINF(j, k) += ainf;
           if (detail_lines) {
-            { Rec rec(log.file(), values); rec << j << k << l << sx << sy << sz << ainf; }
-            lst(log, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+            { LogRec rec(detail(log), values); rec << j << k << l << sx << sy << sz << ainf; }
+            lst(detail(log), j, k, "SUM_AINF=", m.SUM_AINF(j, k));
           }
         }
       }
