@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
@@ -31,8 +32,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   direction_cosines(m, f.log);
   read_loads(rd, m, f);
 
-  lst(f.mem, "numero de barras", m.NB);
-  lst(f.mem, "Numero de reacciones = numero de nodos", " en la reticula, NR=", m.NR, " N=", m.NR);
+  lst(f.log, "numero de barras", m.NB);
+  lst(f.log, "Numero de reacciones = numero de nodos", " en la reticula, NR=", m.NR, " N=", m.NR);
 
   read_soil(rd, m, f);
   read_slabs(rd, m, f);
@@ -41,6 +42,11 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
   influence_values(m, f.log);
+  if (m.method.layered_footings()) {
+    std::vector<std::string> warnings;
+    layered_footing_warnings(m, warnings);
+    for (const std::string& w : warnings) lst(f.err, "Aviso: " + w);
+  }
   if (f.log.any()) write_influence_values(m, f.vinf);  // VALINF goes with the log
   read_axes(rd, m, f);
 }
@@ -167,6 +173,10 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
       "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
+  // The methods the options chose, before the data file's title.
+  if (m.method.integrated_strata()) lst(f.rep, strata_line());
+  if (m.method.layered_footings()) lst(f.rep, footings_line());
+  if (m.method.sparse_solver()) lst(f.rep, solver_line());
 
   input_phase(rd, m, f);
 
