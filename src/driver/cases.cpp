@@ -145,12 +145,12 @@ void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   FLSC(m, f.log, soil_law(p.law), m.*p.flex_E, p.flex_NU != nullptr ? &(m.*p.flex_NU) : nullptr, p.nflag1);
   if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
   if (p.footing_NU != nullptr) {
-    footing_rigidities(m, f.log, m.*p.footing_E, m.*p.footing_NU);
+    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, m.*p.footing_NU);
   } else {
     // The consolidation cases have no Poisson's ratio: a table of zeros.
     Tab2<float> zeros;
     zeros.size_to(m.NPS, strata_width(m));
-    footing_rigidities(m, f.log, m.*p.footing_E, zeros);
+    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, zeros);
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);

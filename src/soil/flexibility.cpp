@@ -61,6 +61,44 @@ void log_contribution(const Model& m, Log& log, float mc, float h, int I, int k,
   lst(detail(log), "SUMA=", SUMA);
 }
 
+// The influence value of stratum k under row I for column l: with Poisson's
+// ratio the horizontal stresses count and the value is not clipped; without,
+// only the vertical stress, clipped at 0.
+float influence(const Model& m, const Tab2<float>* NU, int I, int k, int l, int KP) {
+  if (NU == nullptr) return pos(both(m.IZ, I, k, l));
+  return both(m.IZ, I, k, l) - (*NU)(KP, k) * (pos(both(m.IX, I, k, l)) + pos(both(m.IY, I, k, l)));
+}
+
+// With layered footings: the settlement under area reaction I for a unit
+// vertical reaction of each footing, a uniform pressure on the footing's
+// rectangle (influence rectangle NR+f, direction 1), by the same law.
+void footing_columns(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1,
+                     int I) {
+  const int node = (m.NREAC(I) - 1) / 6 + 1;
+  const int KP = m.PERFCIM(node);
+  const float D = m.DF(node);
+  for (int f = 1; f <= m.NRZ; ++f) {
+    const int i = m.ZREAC(f);
+    const int z = footing_at(m, (m.NREACN(i) - 1) / 6 + 1);
+    const float q = 1.0f / (m.ANCHO(z) * m.LARGO(z));
+    const int l = m.NR + f;
+    float SUMA = 0.0f;
+    bool first = true;
+    for (int k = 1; k <= m.NEST(KP); ++k) {
+      if (!(D < m.PROF(KP, k))) continue;
+      const float modulus = nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
+      const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
+      first = false;
+      const float ainf = influence(m, NU, I, k, l, KP);
+      float term = 1.0f / modulus * h * ainf * q;
+      if (law.time_factor != nullptr) term = term * law.time_factor(m, KP, k);
+      SUMA = SUMA + term;
+      lst(detail(log), "ACOPLAMIENTO", I, m.NR + i, k, "AINF=", ainf, "SUMA=", SUMA);
+    }
+    m.FLEX(I, m.NR + i) = SUMA;
+  }
+}
+
 }  // namespace
 
 // One routine for every law with a linear form: the same loops, the law's
@@ -95,10 +133,7 @@ void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const
         const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
         first = false;
 
-        // With Poisson's ratio the horizontal stresses count, and the value is not clipped.
-        float ainf = pos(both(m.IZ, I, k, l));
-        if (NU != nullptr)
-          ainf = both(m.IZ, I, k, l) - (*NU)(KP, k) * (pos(both(m.IX, I, k, l)) + pos(both(m.IY, I, k, l)));
+        const float ainf = influence(m, NU, I, k, l, KP);
         float term = m.LONGITUD(g) * mc * h * ainf / m.AREA(g);
         if (law.time_factor != nullptr) term = term * law.time_factor(m, KP, k);
         SUMA = SUMA + term;
@@ -109,6 +144,7 @@ void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const
       m.FLEX(I, l) = SUMA;
       lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
+    if (m.NRZ > 0) footing_columns(m, log, law, Emod, NU, nflag1, I);
   }
 
   lst(log, "MATRIZ DE FLEXIBILIDADES");
