@@ -201,7 +201,8 @@ TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
   Beam b;
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, 2, b.m.A2, b.vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(b.m, f.log, f.con, ws, 2, b.m.A2, b.vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(b.m, f.rep, converged);
     ASSERT_TRUE(converged);
   }
@@ -224,7 +225,8 @@ TEST(Solnl, SymmetricModelGivesEqualReactions) {
   Beam b(-10.0f, -10.0f);
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, 3, b.m.Ap, b.vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(b.m, f.log, f.con, ws, 3, b.m.Ap, b.vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(b.m, f.rep, converged);
     ASSERT_TRUE(converged);
   }
@@ -252,7 +254,8 @@ TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
   Tab2<float> A;
   Files f;
   {
-    const bool converged = SOLNL(m, f.log, f.con, 2, A, vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(m, f.log, f.con, ws, 2, A, vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(m, f.rep, converged);
     EXPECT_TRUE(converged);
   }
@@ -282,7 +285,8 @@ TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
   Beam b(-20.0f, 15.0f);
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, 2, b.m.A2, b.vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(b.m, f.log, f.con, ws, 2, b.m.A2, b.vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(b.m, f.rep, converged);
     EXPECT_FALSE(converged);
   }
