@@ -22,7 +22,7 @@ float eq_entry(const Tab1<float>& v, int i) { return i <= v.size() ? v(i) : 0.0f
 template <class Entry>
 void log_rows(Log& log, const char* lay, int rows, int cols, Entry entry) {
   for (int i = 1; i <= rows; ++i) {
-    Rec r(log.file(), lay);
+    LogRec r(detail(log), lay);
     for (int j = 1; j <= cols; ++j) r << entry(i, j);
   }
 }
@@ -43,7 +43,7 @@ void log_coupled(Log& log, const CoupledSystem& sys, std::vector<float>& row_til
         row_tile[q * n + at(j - 1)] = i <= NGRED ? 0.0f + sys.frame_entry(i, j) : sys.entry(i, j);
       }
     for (std::size_t q = 0; q < rows; ++q) {
-      Rec r(log.file(), row_layout);
+      LogRec r(detail(log), row_layout);
       const float* row = row_tile.data() + q * n;
       for (std::size_t j = 0; j < n; ++j) r << row[j];
     }
