@@ -108,7 +108,8 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
 
   // The system from its parts: akr's frame rows; each reaction's row the frame
   // displacement of its degree of freedom plus the settlement the reactions
-  // cause there (the area reactions among themselves, the footings among themselves).
+  // cause there (the area reactions among themselves, the footings among
+  // themselves, and with layered footings the two with each other).
   if (w.reaction_eq.size() < at(NRT)) w.reaction_eq.resize(at(NRT));
   for (int i = 1; i <= NR; ++i) w.reaction_eq[at(i - 1)] = m.NUMGL(m.NREAC(i));
   for (int i = 1; i <= MR; ++i) w.reaction_eq[at(NR + i - 1)] = m.NUMGL(m.NREACN(i));
@@ -117,6 +118,11 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   w.soil.clear();
   if (NR >= 1) w.soil.push_back({1, 1, NR, NR, m.FLEX.v.data(), ldf});
   if (MR >= 1) w.soil.push_back({NR + 1, NR + 1, MR, MR, m.FLEX.v.data() + at(NR) * ldf + at(NR), ldf});
+  // Layered footings feel the contact areas and these feel the footings.
+  if (m.method.layered_footings() && NR >= 1 && MR >= 1) {
+    w.soil.push_back({NR + 1, 1, MR, NR, m.FLEX.v.data() + at(NR), ldf});
+    w.soil.push_back({1, NR + 1, NR, MR, m.FLEX.v.data() + at(NR) * ldf, ldf});
+  }
   CoupledSystem sys;
   sys.NGRED = NGRED;
   sys.NRT = NRT;
