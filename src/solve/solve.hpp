@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/model.hpp"
+#include "model/soil_laws.hpp"
 #include "solve/workspace.hpp"
 #include "text/log.hpp"
 
@@ -17,20 +18,21 @@ void write_linear_solution(const Model& m, OutFile& rep, OutFile& res);
 
 // How a Newton iteration ended.
 enum class NewtonEnd { converged, not_converged, singular };
-// Nonlinear (Demeneghi) interaction solve of case 2, 3 or 4 with the case's
-// parameter table (A2, Ap or Acs) and reduced load vector, by the workspace's
+// Nonlinear (Demeneghi) interaction solve with the nonlinear form of a soil
+// law (the nonlinear law of compressions, or that of primary or secondary
+// consolidation) and the case's reduced load vector, by the workspace's
 // solver. A singular Jacobian ends it at once, with nothing stored.
 // The progress of the iteration goes to `con`.
-NewtonEnd SOLNL(Model& m, Log& log, OutFile& con, Workspace& ws, int caso, const Tab2<float>& Adem,
-                const Tab1<float>& vered);
+NewtonEnd SOLNL(Model& m, Log& log, OutFile& con, Workspace& ws, const SoilLaw& law, const Tab1<float>& vered);
 // Its results in the report, with the line of an iteration that did not converge.
 void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged);
 
-// Settlement (m) of stratum jj under reaction ii in case `caso`, for the reactions
-// RNL(NGRED + k) + HINC(k); KP is the soil profile of the reaction's node.
-float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC, int KP);
+// Settlement (m) of stratum jj under reaction ii by the nonlinear form of
+// `law`, for the reactions RNL(NGRED + k) + HINC(k); KP is the soil profile of
+// the reaction's node. A law without a nonlinear form settles nothing.
+float Def(const Model& m, Log& log, const SoilLaw& law, int ii, int jj, const Tab1<float>& HINC, int KP);
 // DEFS(1..NR): settlement under every reaction, summed over the strata of its profile.
-void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS, const Tab1<float>& HINC);
+void CalcDefNL(const Model& m, Log& log, const SoilLaw& law, Tab1<float>& DEFS, const Tab1<float>& HINC);
 
 // Lines shared by the solvers: the nodal displacement table of the report and
 // the values of a GiD result block (after its header line) from DESP.
