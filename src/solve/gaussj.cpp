@@ -45,8 +45,6 @@
 
 #include "solve/solve.hpp"
 
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 namespace korvant {
 
 namespace {
