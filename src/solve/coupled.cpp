@@ -10,7 +10,7 @@ namespace korvant {
 
 namespace {
 
-std::size_t at(int i) { return static_cast<std::size_t>(i); }
+std::size_t index_of(int i) { return static_cast<std::size_t>(i); }
 
 }  // namespace
 
@@ -18,8 +18,8 @@ float CoupledSystem::frame_entry(int i, int j) const {
   if (frame != nullptr) return j <= frame->n2 ? (*frame)(i, j) : 0.0f;
   if (frame_sparse == nullptr || j > frame_sparse->cols) return 0.0f;
   const SparseColumns& s = *frame_sparse;
-  for (int k = s.col_start[at(j - 1)]; k < s.col_start[at(j)]; ++k)
-    if (s.row[at(k)] == i) return s.values[at(k)];
+  for (int k = s.col_start[index_of(j - 1)]; k < s.col_start[index_of(j)]; ++k)
+    if (s.row[index_of(k)] == i) return s.values[index_of(k)];
   return 0.0f;
 }
 
@@ -31,7 +31,7 @@ float CoupledSystem::entry(int i, int j) const {
   const int k = i - NGRED;
   bool placed = false;
   float v = 0.0f;
-  if (j == reaction_eq[at(k - 1)]) {
+  if (j == reaction_eq[index_of(k - 1)]) {
     placed = true;
     v = 1.0f;
   } else if (j > NGRED) {
@@ -39,7 +39,7 @@ float CoupledSystem::entry(int i, int j) const {
     for (const SoilBlock& b : soil)
       if (k >= b.r0 && k < b.r0 + b.rows && c >= b.c0 && c < b.c0 + b.cols) {
         placed = true;
-        v = b.a[at(c - b.c0) * b.ld + at(k - b.r0)];
+        v = b.a[index_of(c - b.c0) * b.ld + index_of(k - b.r0)];
       }
   }
   return !placed || copies ? v : 0.0f + v;
@@ -47,33 +47,33 @@ float CoupledSystem::entry(int i, int j) const {
 
 void CoupledSystem::dense(float* a) const {
   const int n = order();
-  const std::size_t un = at(n);
+  const std::size_t un = index_of(n);
   std::fill(a, a + un * un, 0.0f);
-  auto C = [&](int r, int c) -> float& { return a[at(c - 1) * un + at(r - 1)]; };
+  auto C = [&](int r, int c) -> float& { return a[index_of(c - 1) * un + index_of(r - 1)]; };
   // The frame rows, column by column.
   auto frame_rows = [&](auto place) {
     if (frame != nullptr) {
       const int cols = std::min(n, frame->n2);
       for (int c = 1; c <= cols; ++c) {
-        const float* fc = frame->v.data() + at(c - 1) * at(frame->n1);
-        float* ac = a + at(c - 1) * un;
+        const float* fc = frame->v.data() + index_of(c - 1) * index_of(frame->n1);
+        float* ac = a + index_of(c - 1) * un;
         for (int r = 0; r < NGRED; ++r) place(ac[r], fc[r]);
       }
     } else if (frame_sparse != nullptr) {
       const SparseColumns& s = *frame_sparse;
       for (int c = 1; c <= std::min(n, s.cols); ++c)
-        for (int k = s.col_start[at(c - 1)]; k < s.col_start[at(c)]; ++k) place(C(s.row[at(k)], c), s.values[at(k)]);
+        for (int k = s.col_start[index_of(c - 1)]; k < s.col_start[index_of(c)]; ++k) place(C(s.row[index_of(k)], c), s.values[index_of(k)]);
     }
   };
   auto soil_rows = [&](auto place) {
     for (const SoilBlock& b : soil)
       for (int j = 1; j <= b.cols; ++j)
         for (int i = 1; i <= b.rows; ++i)
-          place(C(NGRED + b.r0 + i - 1, NGRED + b.c0 + j - 1), b.a[at(j - 1) * b.ld + at(i - 1)]);
+          place(C(NGRED + b.r0 + i - 1, NGRED + b.c0 + j - 1), b.a[index_of(j - 1) * b.ld + index_of(i - 1)]);
   };
   auto ones = [&](auto place) {
     for (int k = 1; k <= NRT; ++k) {
-      const int e = reaction_eq[at(k - 1)];
+      const int e = reaction_eq[index_of(k - 1)];
       if (e >= 1) place(C(NGRED + k, e), 1.0f);
     }
   };
@@ -91,7 +91,7 @@ void CoupledSystem::dense(float* a) const {
 }
 
 void GaussjSolver::reserve(int n) {
-  const std::size_t nn = at(n) * at(n);
+  const std::size_t nn = index_of(n) * index_of(n);
   if (a_.size() < nn) {
     a_.clear();
     a_.shrink_to_fit();
@@ -116,7 +116,7 @@ void Workspace::size_to(const Model& m) {
   const int NR = m.NR, n = m.NGRED + NR + m.MR, nt = m.NGRED + NR;
   solver->reserve(n);
   auto grow = [](auto& v, int size) {
-    if (v.size() < at(size)) v.resize(at(size));
+    if (v.size() < index_of(size)) v.resize(index_of(size));
   };
   grow(linear.b, n + 1);
   grow(linear.reaction_eq, NR + m.MR);

@@ -13,7 +13,7 @@ namespace korvant {
 
 namespace {
 
-std::size_t at(int i) { return static_cast<std::size_t>(i); }
+std::size_t entry_index(int i) { return static_cast<std::size_t>(i); }
 
 // Entry i of a vector indexed by equation; entries past the table are zero.
 float eq_entry(const Tab1<float>& v, int i) { return i <= v.size() ? v(i) : 0.0f; }
@@ -31,16 +31,16 @@ void log_rows(Log& log, const char* lay, int rows, int cols, Entry entry) {
 // a time out of the column-by-column store, the reaction rows from the parts.
 void log_coupled(Log& log, const CoupledSystem& sys, std::vector<float>& row_tile) {
   const int NTOT = sys.order(), NGRED = sys.NGRED;
-  const std::size_t n = at(NTOT);
+  const std::size_t n = entry_index(NTOT);
   constexpr std::size_t T = 16;
   if (row_tile.size() < T * n) row_tile.resize(T * n);
   const Layout& row_layout = layout("(2000F20.8)");
   for (int i0 = 1; i0 <= NTOT; i0 += static_cast<int>(T)) {
-    const std::size_t rows = std::min(T, at(NTOT - i0 + 1));
+    const std::size_t rows = std::min(T, entry_index(NTOT - i0 + 1));
     for (int j = 1; j <= NTOT; ++j)
       for (std::size_t q = 0; q < rows; ++q) {
         const int i = i0 + static_cast<int>(q);
-        row_tile[q * n + at(j - 1)] = i <= NGRED ? 0.0f + sys.frame_entry(i, j) : sys.entry(i, j);
+        row_tile[q * n + entry_index(j - 1)] = i <= NGRED ? 0.0f + sys.frame_entry(i, j) : sys.entry(i, j);
       }
     for (std::size_t q = 0; q < rows; ++q) {
       LogRec r(detail(log), row_layout);
@@ -54,10 +54,10 @@ void log_coupled(Log& log, const CoupledSystem& sys, std::vector<float>& row_til
 // freedom, then the reactions) and the settlement under each reaction into HUNDIM.
 void store_solution(Model& m, const float* x) {
   const int NGRED = m.NGRED, NGL = m.NGL, NRT = m.NR + m.MR;
-  for (int k = 1; k <= NRT; ++k) m.DESP(NGL + k) = x[at(NGRED + k)];
+  for (int k = 1; k <= NRT; ++k) m.DESP(NGL + k) = x[entry_index(NGRED + k)];
   for (int i = 1; i <= NGL; ++i) {
     const int e = m.NUMGL(i);
-    m.DESP(i) = e != 0 ? x[at(e)] : 0.0f;
+    m.DESP(i) = e != 0 ? x[entry_index(e)] : 0.0f;
   }
   for (int k = 1; k <= NRT; ++k) {
     float s = 0.0f;
@@ -101,7 +101,7 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   lst(log, "REACCIONES POR ZAPATAS AISLADAS", MR);
 
   LinearScratch& w = ws.linear;
-  if (w.b.size() < at(NTOT) + 1) w.b.resize(at(NTOT) + 1);
+  if (w.b.size() < entry_index(NTOT) + 1) w.b.resize(entry_index(NTOT) + 1);
   std::fill(w.b.begin(), w.b.end(), 0.0f);
   m.DESP.fill(0.0f);
   m.HUNDIM.fill(0.0f);
@@ -110,24 +110,24 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   // displacement of its degree of freedom plus the settlement the reactions
   // cause there (the area reactions among themselves, the footings among
   // themselves, and with layered footings the two with each other).
-  if (w.reaction_eq.size() < at(NRT)) w.reaction_eq.resize(at(NRT));
-  for (int i = 1; i <= NR; ++i) w.reaction_eq[at(i - 1)] = m.NUMGL(m.NREAC(i));
-  for (int i = 1; i <= MR; ++i) w.reaction_eq[at(NR + i - 1)] = m.NUMGL(m.NREACN(i));
-  for (int i = 1; i <= NRT; ++i) assert(w.reaction_eq[at(i - 1)] >= 1);
-  const std::size_t ldf = at(m.FLEX.n1);
+  if (w.reaction_eq.size() < entry_index(NRT)) w.reaction_eq.resize(entry_index(NRT));
+  for (int i = 1; i <= NR; ++i) w.reaction_eq[entry_index(i - 1)] = m.NUMGL(m.NREAC(i));
+  for (int i = 1; i <= MR; ++i) w.reaction_eq[entry_index(NR + i - 1)] = m.NUMGL(m.NREACN(i));
+  for (int i = 1; i <= NRT; ++i) assert(w.reaction_eq[entry_index(i - 1)] >= 1);
+  const std::size_t ldf = entry_index(m.FLEX.n1);
   w.soil.clear();
   if (NR >= 1) w.soil.push_back({1, 1, NR, NR, m.FLEX.v.data(), ldf});
-  if (MR >= 1) w.soil.push_back({NR + 1, NR + 1, MR, MR, m.FLEX.v.data() + at(NR) * ldf + at(NR), ldf});
+  if (MR >= 1) w.soil.push_back({NR + 1, NR + 1, MR, MR, m.FLEX.v.data() + entry_index(NR) * ldf + entry_index(NR), ldf});
   // Layered footings feel the contact areas and these feel the footings.
   if (m.method.layered_footings() && NR >= 1 && MR >= 1) {
-    w.soil.push_back({NR + 1, 1, MR, NR, m.FLEX.v.data() + at(NR), ldf});
-    w.soil.push_back({1, NR + 1, NR, MR, m.FLEX.v.data() + at(NR) * ldf, ldf});
+    w.soil.push_back({NR + 1, 1, MR, NR, m.FLEX.v.data() + entry_index(NR), ldf});
+    w.soil.push_back({1, NR + 1, NR, MR, m.FLEX.v.data() + entry_index(NR) * ldf, ldf});
   }
   CoupledSystem sys;
   sys.NGRED = NGRED;
   sys.NRT = NRT;
   sys.frame = &m.akr;
-  sys.reaction_eq = std::span<const int>(w.reaction_eq.data(), at(NRT));
+  sys.reaction_eq = std::span<const int>(w.reaction_eq.data(), entry_index(NRT));
   sys.soil = w.soil;
 
   // Matrices and vectors are detail of the log; their headings are steps.
