@@ -123,17 +123,18 @@ void check_solution(const Model& m, Files& f, int case_no) {
 }
 
 // The files a person looks at, of the solve of pass p whose end forces are in VGL.
-void write_views(Model& m, Views* v, const AnalysisPass& p) {
-  if (v != nullptr) v->write(m, SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title});
+// `residual`: the solver's relative residual of the solve, -1 when it has none.
+void write_views(Model& m, Views* v, const AnalysisPass& p, double residual) {
+  if (v != nullptr) v->write(m, SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title, residual});
 }
 
 // Member end forces and diagrams right after a solve, once the solution is
 // checked; then the files asked for on the command line.
-void after_solve(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+void after_solve(Model& m, Files& f, Views* v, const AnalysisPass& p, double residual) {
   refuse_non_finite(m, p);
   check_solution(m, f, p.case_no);
   forces_and_diagrams(m, f, p.case_no);
-  write_views(m, v, p);
+  write_views(m, v, p, residual);
 }
 
 // Result header of a GiD block: the text in its layout, then " 1 vector OnNodes".
@@ -161,7 +162,7 @@ void linear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
   linear_solve(m, f, f.log, ws, m.*p.vered);
-  after_solve(m, f, v, p);
+  after_solve(m, f, v, p, ws.solver->residual());
 }
 
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
@@ -181,7 +182,7 @@ void nonlinear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisP
   const bool converged = end == NewtonEnd::converged;
   write_nonlinear_solution(m, f.rep, converged);
   write_result_values(m, f.res);
-  after_solve(m, f, v, p);
+  after_solve(m, f, v, p, ws.solver->residual());
 }
 
 // Compressions with moduli that depend on the reactions: the linear solve is
@@ -274,7 +275,7 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
     // The end forces and diagrams of the last solution once more: a repeat
     // after the other analyses, the only ones of the iterative one.
     if (c.forces_again) forces_and_diagrams(m, f, c.case_no);
-    if (views_at_close != nullptr) write_views(m, v, *views_at_close);
+    if (views_at_close != nullptr) write_views(m, v, *views_at_close, ws.solver->residual());
   }
 }
 

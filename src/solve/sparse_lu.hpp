@@ -5,8 +5,11 @@
 #pragma once
 
 #include <cstddef>
+#include <utility>
 #include <span>
 #include <vector>
+
+#include "solve/solver.hpp"
 
 namespace korvant {
 
@@ -44,6 +47,29 @@ class SparseLu {
   void* numeric_ = nullptr;
   int analyses_ = 0;
   double factor_bytes_ = 0.0;
+};
+
+// The sparse solver: the coupled system formed by compressed columns in
+// double precision from its parts (the frame rows as the sparse assembly gives
+// them, every soil block, the reaction equations' ones), never as a dense
+// matrix, and solved by SparseLu. The right-hand side and the solution are
+// single precision, as the solves keep them; the solution is rounded once.
+class SparseLuSolver final : public CoupledSolver {
+ public:
+  bool solve(const CoupledSystem& sys, float* b) override;
+  double residual() const override { return residual_; }
+  const SparseLu& lu() const { return lu_; }
+
+ private:
+  void form(const CoupledSystem& sys);
+  SparseLu lu_;
+  std::vector<int> cs_, rw_;
+  std::vector<double> vx_;
+  std::vector<double> acc_;        // one column's reaction rows, scattered
+  std::vector<char> mark_;
+  std::vector<std::pair<int, int>> ones_;  // (frame equation, reaction row k) of the ones, by equation
+  std::vector<double> bd_, xd_, rs_;
+  double residual_ = -1.0;
 };
 
 }  // namespace korvant
