@@ -27,11 +27,19 @@ figure { margin: 0.8em 0; }
 figure svg { width: 100%; height: auto; display: block; }
 tr.excede td { background: #fde8e8; }
 ul.avisos li.aviso { color: #840; }
+svg { font-family: "DejaVu Sans", Verdana, Arial, sans-serif; }
+.franja { stroke: #222222; stroke-width: 1; }
+.zapata { stroke: #333333; stroke-width: 1.2; }
+.punto { fill: #ffffff; stroke: #000000; stroke-width: 1.6; }
+.num, .val { stroke: #ffffff; stroke-width: 3px; paint-order: stroke; stroke-linejoin: round; fill: #000000; }
+.num { font-size: 12px; font-weight: bold; }
+.val { font-size: 11px; }
 ul.avisos li.malo { color: #a00; }
 @page { size: A4; margin: 12mm; }
 @media print {
   body { max-width: none; margin: 0; padding: 0; font-size: 9pt; }
   section.pase { break-before: page; page-break-before: always; }
+  header + section.pase { break-before: auto; page-break-before: auto; }
   figure, table, h3 { break-inside: avoid; page-break-inside: avoid; }
   h3 { break-after: avoid; page-break-after: avoid; }
 }
@@ -177,7 +185,14 @@ void settlement_tables(Html& h, const Summary& s, const Limits& l) {
   h.row("Frente a " + one_in(l.beta()) + " (" + l.beta_source() + ")",
         s.beta_over_limit > 0 ? std::to_string(s.beta_over_limit) + " barras la pasan: NO CUMPLE" : std::string("cumple"),
         s.beta_over_limit > 0 ? "malo" : "bien");
-  h.r("</table>\n<table>\n");
+  h.r("</table>\n");
+}
+
+// The differential settlement and angular distortion of every bar between two
+// foundation nodes (after the drawings: on a big model it runs for pages).
+void distortion_table(Html& h, const Summary& s, const Limits& l) {
+  if (s.bars.empty()) return;
+  h.r("<h3>").t("Distorsión angular por barra de cimentación").r("</h3>\n<table>\n");
   h.r("<tr><th>barra</th><th>nodo i</th><th>nodo j</th><th>L (m)</th><th>&#916;s (m)</th><th>|&#916;s|/L</th>"
       "<th>&#946; = |&#916;s - &#916;s<sub>plano</sub>|/L</th></tr>\n");
   for (const BarDistortion& d : s.bars) {
@@ -292,7 +307,8 @@ void html_section(const Model& m, const Summary& s, const Limits& l, const std::
   settlement_tables(h, s, l);
   pressure_tables(h, s);
   axis_table(h, s);
-  h.r("<figure>\n").r(svg).r("</figure>\n");
+  h.r(svg);
+  distortion_table(h, s, l);
   node_table(h, s);
   h.r("</section>\n");
 }
@@ -304,7 +320,7 @@ void write_html(const Model& m, const std::vector<std::string>& sections, const 
   const std::string title = trimmed(m.TITULO);
   h.r("<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"es\">\n<head>\n<meta charset=\"utf-8\"/>\n");
   h.r("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>").t(title).r("</title>\n");
-  h.r("<style>").r(kStyle).r("</style>\n</head>\n<body>\n");
+  h.r("<style>").r(kStyle).r(page_colour_styles()).r("</style>\n</head>\n<body>\n");
   h.r("<header>\n<h1>").t(title).r("</h1>\n<p>");
   h.t(fmt("%d nodos, %d barras, %d losas, %d zapatas aisladas; %d reacciones de área y %d de zapatas; %d ejes.", m.NN,
           m.NB, m.NLOS, m.NZAP, m.NR, m.MR, m.NEJES));

@@ -241,7 +241,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
   }
 
   // The central node of the field moduli of the "central node" passes.
-  if (std::string_view(c.pass).ends_with("campo-centro") && m.NCENTRO >= 1 && m.NCENTRO <= m.NN) {
+  if (std::string_view(c.pass).ends_with("campo-centro") && m.NCENTRO >= 1 && m.NCENTRO <= m.NR && m.NCENTRO <= m.NN) {
     CentralNode& k = s.central;
     k.named = true;
     k.node = m.NCENTRO;

@@ -73,9 +73,12 @@ void write_csv_nodes(const Model& m, OutFile& o);
 void write_csv_bars(const Model& m, OutFile& o);
 void write_csv_diagrams(const Model& m, int caso, OutFile& o);
 // `ids` prefixes every id of the picture; a picture with a prefix is one of
-// several on a page and has no XML declaration.
+// several on a page: the plan and each axis in a figure of its own, whole
+// pixels, colours of the page's shared classes, foundation bars at their width.
 void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
                std::string_view ids = "");
+// The colour classes the pictures of a page share (CSS).
+std::string page_colour_styles();
 
 // Text helpers shared by the writers.
 // The shortest decimal text that reads back as the same float ("0.1", "-2.5e-05").
