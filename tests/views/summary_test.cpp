@@ -490,3 +490,51 @@ CARGAS
   for (const char* f : {"arch.msh", "arch.res"}) EXPECT_TRUE(u.read(f) == dir.read(f)) << f;
   EXPECT_NE(u.read("R"), dir.read("R"));
 }
+
+// Printed (Chromium's print to PDF, read back page by page with poppler's
+// pdftotext): the first pass follows the page's head, every other pass starts
+// a page with its heading, and no axis diagram is cut by a page.
+TEST_F(ExampleVerdict, PagePrintsEachPassOnItsOwnPagesAndNoDiagramAcrossTwo) {
+  std::string browser;
+  for (const char* b : {"chromium", "chromium-browser"})
+    if (have(b)) browser = b;
+  if (browser.empty() || !have("pdftotext")) GTEST_SKIP() << "sin Chromium o sin poppler-utils no se imprime la página";
+  const std::string cmd = "cd '" + s->dir.string() + "' && timeout 120 " + browser +
+                          " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+                          " --disable-background-networking --disable-component-update --disable-sync"
+                          " --user-data-dir='" + s->path("perfil-pdf").string() + "' --no-pdf-header-footer"
+                          " --print-to-pdf=pagina.pdf 'file://" + s->path("REPORTE.html").string() +
+                          "' > chromium.out 2>&1 && pdftotext -layout pagina.pdf pagina.txt";
+  ASSERT_EQ(shell(cmd), 0) << con("chromium.out");
+  std::vector<std::string> pages;
+  std::stringstream all(con("pagina.txt"));
+  for (std::string p; std::getline(all, p, '\f');) pages.push_back(p);
+  ASSERT_GT(pages.size(), 8u);
+  auto first_line = [](const std::string& page) {
+    std::stringstream ls(page);
+    std::string l;
+    while (std::getline(ls, l) && l.find_first_not_of(' ') == std::string::npos) {
+    }
+    return l;
+  };
+  EXPECT_NE(pages[0].find("[caso1_campo-centro]"), std::string::npos) << "la primera pasada no sigue al encabezado";
+  for (const char* pass : {"caso1_campo-nodo", "caso1_laboratorio", "caso2_campo-centro", "caso2_campo-nodo",
+                           "caso2_laboratorio", "caso3_lineal", "caso4_lineal"}) {
+    const std::string tag = std::string("[") + pass + "]";
+    bool starts = false;
+    for (const std::string& p : pages) starts = starts || first_line(p).find(tag) != std::string::npos;
+    EXPECT_TRUE(starts) << pass << " no empieza una hoja";
+  }
+  int diagrams = 0;
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    auto count = [&](const char* what) {
+      int n = 0;
+      for (std::size_t at = pages[i].find(what); at != std::string::npos; at = pages[i].find(what, at + 1)) ++n;
+      return n;
+    };
+    const int titles = count("cortante V y momento M a lo largo del eje"), ends = count("x a lo largo del eje (m)");
+    EXPECT_EQ(titles, ends) << "hoja " << i + 1;
+    diagrams += titles;
+  }
+  EXPECT_EQ(diagrams, 16);  // two axes, eight passes
+}
