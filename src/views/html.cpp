@@ -4,6 +4,7 @@
 // The page is XHTML-compatible HTML5 (it parses as XML), in UTF-8.
 #include <cmath>
 
+#include "views/envelope.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
@@ -311,6 +312,59 @@ void html_section(const Model& m, const Summary& s, const Limits& l, const std::
   distortion_table(h, s, l);
   node_table(h, s);
   h.r("</section>\n");
+}
+
+void envelope_section(const Model& m, const std::vector<PassRecord>& passes, const Limits& l, const std::string& svg,
+                      std::string& out) {
+  Html h{out};
+  h.r("<section class=\"pase\" id=\"envolventes\">\n<h2>").t("Envolventes de todas las pasadas resueltas").r("</h2>\n");
+  TotalSettlement t;
+  if (!total_settlement(m, passes, l, t)) {
+    h.r("<p>").t("Asentamiento total: no se resolvió ninguna pasada de compresiones ni de consolidación.").r("</p>\n");
+  } else {
+    std::string sum;
+    for (const PassRecord* p : t.used) sum += (sum.empty() ? "" : " + ") + p->id;
+    h.r("<h3>").t("Asentamiento total por nodo de cimentación").r("</h3>\n<p class=\"nota\">")
+        .t("Suma de las pasadas " + sum + ": compresiones, consolidación primaria y secundaria.").r("</p>\n");
+    settlement_tables(h, t.s, l);
+    h.r("<table>\n<tr><th>nodo</th><th>x (m)</th><th>y (m)</th>");
+    for (const PassRecord* p : t.used) h.r("<th>").t(p->id).r(" (m)</th>");
+    h.r("<th>total (m)</th></tr>\n");
+    for (const FoundationNode& n : t.s.nodes) {
+      h.r("<tr>").cell(std::to_string(n.node)).cell(num(n.x, 3)).cell(num(n.y, 3));
+      for (const PassRecord* p : t.used) h.cell(num(static_cast<double>(p->s[static_cast<std::size_t>(n.node)]), 6));
+      h.cell(num(n.s, 6)).r("</tr>\n");
+    }
+    h.r("</table>\n");
+  }
+  h.r(svg);
+  std::vector<ForceEnvelope> env;
+  force_envelope(m, passes, env);
+  h.r("<h3>").t("Envolvente de momentos y cortantes en los extremos de cada barra").r("</h3>\n<p class=\"nota\">")
+      .t("Máximo y mínimo de todas las pasadas, en ambos extremos y ambos ejes locales; por extremo y eje, en "
+         "_envolvente.csv.").r("</p>\n<table>\n");
+  h.head({"barra", "nodos", "tipo", "M máx (t·m)", "pasada", "M mín (t·m)", "pasada", "V máx (t)", "pasada", "V mín (t)",
+          "pasada"});
+  for (int b = 1; b <= m.NB; ++b) {
+    const ForceEnvelope *mh = nullptr, *ml = nullptr, *vh = nullptr, *vl = nullptr;
+    for (std::size_t k = 8 * static_cast<std::size_t>(b - 1); k < env.size() && k < 8 * static_cast<std::size_t>(b); ++k) {
+      const ForceEnvelope& e = env[k];
+      const bool moment = e.r % 6 == 5 || e.r % 6 == 0;
+      const ForceEnvelope*& hi = moment ? mh : vh;
+      const ForceEnvelope*& lo = moment ? ml : vl;
+      if (hi == nullptr || e.max > hi->max) hi = &e;
+      if (lo == nullptr || e.min < lo->min) lo = &e;
+    }
+    if (mh == nullptr) continue;
+    h.r("<tr>").cell(std::to_string(b)).cell(std::to_string(m.PI(b)) + "-" + std::to_string(m.PJ(b)));
+    h.r("<td>").t(m.TIPO(b) == 1 ? "cimentación" : "estructura").r("</td>");
+    auto pass = [&](int i) { return passes[static_cast<std::size_t>(i)].id; };
+    h.cell(num(static_cast<double>(mh->max), 3)).r("<td>").t(pass(mh->pmax)).r("</td>");
+    h.cell(num(static_cast<double>(ml->min), 3)).r("<td>").t(pass(ml->pmin)).r("</td>");
+    h.cell(num(static_cast<double>(vh->max), 3)).r("<td>").t(pass(vh->pmax)).r("</td>");
+    h.cell(num(static_cast<double>(vl->min), 3)).r("<td>").t(pass(vl->pmin)).r("</td></tr>\n");
+  }
+  h.r("</table>\n</section>\n");
 }
 
 void write_html(const Model& m, const std::vector<std::string>& sections, const std::vector<PassAlerts>& passes,

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "views/envelope.hpp"
 #include "views/summary.hpp"
 #include "views/views.hpp"
 
@@ -462,6 +463,12 @@ Range range_of(const std::vector<AxisPoint>& pts, bool moment) {
   return r;
 }
 
+// Which face a moment stretches (positive: the bottom one), beside its panel.
+void tension_faces(Svg& g, double top) {
+  g.text(6, top + PANEL_H / 2 + 22, "+ tensión abajo", "font-size=\"9\" fill=\"#a63603\"");
+  g.text(6, top + PANEL_H / 2 + 34, "- tensión arriba", "font-size=\"9\" fill=\"#a63603\"");
+}
+
 void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double top, double length) {
   const double left = MARGIN + 60, right = PAGE_W - MARGIN - 20, w = right - left;
   const Range r = range_of(pts, moment);
@@ -478,11 +485,7 @@ void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double t
   g.end();
   g.text(MARGIN + 26, top + PANEL_H / 2 + 4, moment ? "M (t·m)" : "V (t)",
          "font-size=\"12\" font-weight=\"bold\" text-anchor=\"middle\"");
-  if (moment && g.page) {
-    // Which face is in tension: positive moments stretch the bottom face.
-    g.text(right - 4, top + 12, "+ tensión abajo", "font-size=\"10\" fill=\"#a63603\" text-anchor=\"end\"");
-    g.text(right - 4, top + PANEL_H - 5, "- tensión arriba", "font-size=\"10\" fill=\"#a63603\" text-anchor=\"end\"");
-  }
+  if (moment && g.page) tension_faces(g, top);
   // Bar ends along the axis.
   int last_bar = 0;
   double bar_start = 0;
@@ -582,7 +585,205 @@ void draw_axis(Svg& g, const Model& m, int a, const std::vector<AxisPoint>& pts,
   g.end();
 }
 
+// ---- Across the passes -----------------------------------------------------
+
+// One colour per pass, told apart in print and on screen.
+const char* const kPassColours[12] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd", "#8c564b",
+                                      "#e377c2", "#7f7f7f", "#bcbd22", "#17becf", "#393b79", "#637939"};
+
+constexpr double PROFILE_H = 170.0;
+
+// Settlement along the axis, one line per pass, through the ends of its bars.
+void draw_profile(Svg& g, const Model& m, int a, const std::vector<PassRecord>& passes, const std::vector<double>& total,
+                  double top) {
+  const std::vector<AxisPoint>& pts = passes.front().axes[static_cast<std::size_t>(a - 1)];
+  const double left = MARGIN + 60, right = PAGE_W - MARGIN - 190, w = right - left;
+  g.text(MARGIN, top + 14, trimmed(m.NOMEJE(a)) + ": hundimiento a lo largo del eje (mm), una línea por pasada",
+         "font-size=\"14\" font-weight=\"bold\"");
+  const double ptop = top + 30;
+  // The nodes of the axis: both ends of each bar, at the abscissas of the walk.
+  std::vector<std::pair<double, int>> at;
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    if (i == 0 || pts[i].bar != pts[i - 1].bar) at.push_back({static_cast<double>(pts[i].X), m.PI(pts[i].bar)});
+    if (i + 1 == pts.size() || pts[i + 1].bar != pts[i].bar) at.push_back({static_cast<double>(pts[i].X), m.PJ(pts[i].bar)});
+  }
+  if (at.empty()) {
+    g.text(left + w / 2, ptop + PROFILE_H / 2, "(eje sin barras)", "font-size=\"12\" fill=\"#777777\" text-anchor=\"middle\"");
+    return;
+  }
+  double lo = 0, hi = 0;
+  for (const auto& [x, n] : at) {
+    for (const PassRecord& p : passes) {
+      const double v = static_cast<double>(p.s[static_cast<std::size_t>(n)]) * 1000.0;
+      if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
+    }
+    if (!total.empty() && std::isfinite(total[static_cast<std::size_t>(n)]))
+      lo = std::min(lo, total[static_cast<std::size_t>(n)] * 1000.0), hi = std::max(hi, total[static_cast<std::size_t>(n)] * 1000.0);
+  }
+  if (hi - lo <= 0) hi = lo + 1;
+  const double pad = 0.12 * (hi - lo), y0 = lo - pad, y1 = hi + pad, length = std::max(at.back().first, 1e-9);
+  auto X = [&](double x) { return left + x / length * w; };
+  auto Y = [&](double v) { return ptop + (y1 - v) / (y1 - y0) * PROFILE_H; };
+  g << "<rect x=\"" << left << "\" y=\"" << ptop << "\" width=\"" << w << "\" height=\"" << PROFILE_H
+    << "\" fill=\"#fcfcfc\" stroke=\"#bbbbbb\"/>";
+  g << "<line x1=\"" << left << "\" y1=\"" << Y(0) << "\" x2=\"" << right << "\" y2=\"" << Y(0) << "\" stroke=\"#555555\"/>";
+  g.end();
+  const int d = decimals_for(std::max(std::fabs(lo), std::fabs(hi)));
+  for (double v : {lo, hi})
+    g.text(left - 6, Y(v) + 4, value_text(v, d), "font-size=\"11\" text-anchor=\"end\"");
+  if (Y(0) - Y(hi) > 14 && Y(lo) - Y(0) > 14) g.text(left - 6, Y(0) + 4, "0", "font-size=\"11\" text-anchor=\"end\"");
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const char* col = kPassColours[p % 12];
+    g << "<polyline fill=\"none\" stroke=\"" << col << "\" stroke-width=\"2\" points=\"";
+    for (std::size_t k = 0; k < at.size(); ++k)
+      g << (k > 0 ? " " : "") << X(at[k].first) << "," << Y(static_cast<double>(passes[p].s[static_cast<std::size_t>(at[k].second)]) * 1000.0);
+    g << "\"/>";
+    g.end();
+    const double ly = ptop + 4 + 14.0 * static_cast<double>(p);
+    g << "<line x1=\"" << right + 12 << "\" y1=\"" << ly << "\" x2=\"" << right + 32 << "\" y2=\"" << ly << "\" stroke=\"" << col
+      << "\" stroke-width=\"3\"/>";
+    g.end();
+    g.text(right + 36, ly + 4, passes[p].id, "font-size=\"11\"");
+  }
+  if (!total.empty()) {
+    // The total settlement (compressions + consolidations), thick and black.
+    g << "<polyline fill=\"none\" stroke=\"#000000\" stroke-width=\"3\" stroke-dasharray=\"8 4\" points=\"";
+    bool first = true;
+    for (const auto& [x, n] : at) {
+      const double v = total[static_cast<std::size_t>(n)];
+      if (!std::isfinite(v)) continue;
+      g << (first ? "" : " ") << X(x) << "," << Y(v * 1000.0);
+      first = false;
+    }
+    g << "\"/>";
+    g.end();
+    const double ly = ptop + 4 + 14.0 * static_cast<double>(passes.size());
+    g << "<line x1=\"" << right + 12 << "\" y1=\"" << ly << "\" x2=\"" << right + 32 << "\" y2=\"" << ly
+      << "\" stroke=\"#000000\" stroke-width=\"3\" stroke-dasharray=\"8 4\"/>";
+    g.end();
+    g.text(right + 36, ly + 4, "total", "font-size=\"11\" font-weight=\"bold\"");
+  }
+  // Node numbers and abscissas under the profile.
+  double last = -1e300;
+  for (const auto& [x, n] : at) {
+    if (X(x) - last < 26) continue;
+    last = X(x);
+    g.text(X(x), ptop + PROFILE_H + 14, short_text(x), "font-size=\"11\" fill=\"#444444\" text-anchor=\"middle\"");
+    g.text(X(x), ptop + PROFILE_H + 27, "n" + std::to_string(n), "font-size=\"10\" fill=\"#777777\" text-anchor=\"middle\"");
+  }
+  g.text(right, ptop + PROFILE_H + 42, "abscisa a lo largo del eje (m); nN: nodo", "font-size=\"11\" fill=\"#444444\" text-anchor=\"end\"");
+}
+
+// The band between the largest and the smallest V or M of every pass, with
+// the pass that gives each extreme.
+void draw_envelope_panel(Svg& g, const std::vector<PassRecord>& passes, int a, bool moment, double top) {
+  const std::vector<AxisPoint>& base = passes.front().axes[static_cast<std::size_t>(a - 1)];
+  const double left = MARGIN + 60, right = PAGE_W - MARGIN - 20, w = right - left;
+  g.text(MARGIN + 26, top + PANEL_H / 2 + 4, moment ? "M (t·m)" : "V (t)",
+         "font-size=\"12\" font-weight=\"bold\" text-anchor=\"middle\"");
+  g << "<rect x=\"" << left << "\" y=\"" << top << "\" width=\"" << w << "\" height=\"" << PANEL_H
+    << "\" fill=\"#fcfcfc\" stroke=\"#bbbbbb\"/>";
+  g.end();
+  if (base.empty()) return;
+  const std::size_t n = base.size();
+  std::vector<double> hi(n, -1e300), lo(n, 1e300);
+  std::vector<int> phi(n, 0), plo(n, 0);
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const std::vector<AxisPoint>& pts = passes[p].axes[static_cast<std::size_t>(a - 1)];
+    if (pts.size() != n) continue;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double v = static_cast<double>(moment ? pts[i].M : pts[i].V);
+      if (!std::isfinite(v)) continue;
+      if (v > hi[i]) hi[i] = v, phi[i] = static_cast<int>(p);
+      if (v < lo[i]) lo[i] = v, plo[i] = static_cast<int>(p);
+    }
+  }
+  double vlo = 0, vhi = 0;
+  for (std::size_t i = 0; i < n; ++i) vlo = std::min(vlo, lo[i]), vhi = std::max(vhi, hi[i]);
+  if (vhi - vlo <= 0) vhi = vlo + 1;
+  const double pad = 0.18 * (vhi - vlo), y0 = vlo - pad, y1 = vhi + pad;
+  const double length = std::max(static_cast<double>(base.back().X), 1e-9);
+  auto X = [&](std::size_t i) { return left + static_cast<double>(base[i].X) / length * w; };
+  auto Y = [&](double v) { return top + (y1 - v) / (y1 - y0) * PANEL_H; };
+  if (moment) tension_faces(g, top);
+  g << "<line x1=\"" << left << "\" y1=\"" << Y(0) << "\" x2=\"" << right << "\" y2=\"" << Y(0) << "\" stroke=\"#555555\"/>";
+  g.end();
+  const char* fill = moment ? "#fdd0a2" : "#c6dbef";
+  const char* line = moment ? "#a63603" : "#08519c";
+  g << "<polygon fill=\"" << fill << "\" stroke=\"none\" points=\"";
+  for (std::size_t i = 0; i < n; ++i) g << (i > 0 ? " " : "") << X(i) << "," << Y(hi[i]);
+  for (std::size_t i = n; i-- > 0;) g << " " << X(i) << "," << Y(lo[i]);
+  g << "\"/>";
+  g.end();
+  for (int side = 0; side < 2; ++side) {
+    const std::vector<double>& v = side == 0 ? hi : lo;
+    g << "<polyline fill=\"none\" stroke=\"" << line << "\" stroke-width=\"" << (side == 0 ? "2" : "1.5")
+      << "\"" << (side == 0 ? "" : " stroke-dasharray=\"5 3\"") << " points=\"";
+    for (std::size_t i = 0; i < n; ++i) g << (i > 0 ? " " : "") << X(i) << "," << Y(v[i]);
+    g << "\"/>";
+    g.end();
+  }
+  std::size_t imax = 0, imin = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (hi[i] > hi[imax]) imax = i;
+    if (lo[i] < lo[imin]) imin = i;
+  }
+  const int d = decimals_for(std::max(std::fabs(vlo), std::fabs(vhi)));
+  for (int side = 0; side < 2; ++side) {
+    const std::size_t i = side == 0 ? imax : imin;
+    const double v = side == 0 ? hi[i] : lo[i];
+    const double x = X(i);
+    const char* anchor = x < left + 120 ? "start" : x > right - 120 ? "end" : "middle";
+    g << "<circle cx=\"" << x << "\" cy=\"" << Y(v) << "\" r=\"2.8\" fill=\"" << line << "\"/>";
+    g.end();
+    g.text(x, Y(v) + (side == 0 ? -6 : 15),
+           value_text(v, d) + " (" + passes[static_cast<std::size_t>(side == 0 ? phi[i] : plo[i])].id + ")",
+           (std::string("font-size=\"11\" text-anchor=\"") + anchor + "\" class=\"val\"").c_str());
+  }
+}
+
 }  // namespace
+
+void write_envelope_svgs(const Model& m, const std::vector<PassRecord>& passes, OutFile& o) {
+  if (passes.empty() || m.NEJES < 1) return;
+  Svg g(o);
+  g.page = true;
+  g << "<h3>Perfil de hundimientos a lo largo de cada eje</h3>";
+  g.end();
+  const double ph = 30 + PROFILE_H + 50;
+  std::vector<double> total;
+  if (TotalSettlement t; total_settlement(m, passes, Limits{}, t)) {
+    total.assign(static_cast<std::size_t>(m.NN) + 1, std::nan(""));
+    for (const FoundationNode& n : t.s.nodes) total[static_cast<std::size_t>(n.node)] = n.s;
+  }
+  for (int a = 1; a <= m.NEJES; ++a) {
+    g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << ph
+      << "\" viewBox=\"0 0 " << PAGE_W << " " << ph << "\">";
+    g.end();
+    draw_profile(g, m, a, passes, total, 0);
+    g << "</svg></figure>";
+    g.end();
+  }
+  g << "<h3>Envolvente de cortante y momento a lo largo de cada eje</h3>";
+  g.end();
+  const double eh = AXIS_TOP + PANEL_H + 18 + PANEL_H + 30;
+  for (int a = 1; a <= m.NEJES; ++a) {
+    g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << eh
+      << "\" viewBox=\"0 0 " << PAGE_W << " " << eh << "\">";
+    g.end();
+    g.text(MARGIN, 14, trimmed(m.NOMEJE(a)) + ": envolvente de V y M de todas las pasadas (máximo continuo, mínimo a trazos)",
+           "font-size=\"14\" font-weight=\"bold\"");
+    draw_envelope_panel(g, passes, a, false, AXIS_TOP);
+    draw_envelope_panel(g, passes, a, true, AXIS_TOP + PANEL_H + 18);
+    const std::vector<AxisPoint>& pts = passes.front().axes[static_cast<std::size_t>(a - 1)];
+    if (!pts.empty())
+      g.text(PAGE_W - MARGIN - 20, AXIS_TOP + 2 * PANEL_H + 18 + 16,
+             "abscisa a lo largo del eje (m), de 0 a " + short_text(static_cast<double>(pts.back().X)),
+             "font-size=\"11\" fill=\"#444444\" text-anchor=\"end\"");
+    g << "</svg></figure>";
+    g.end();
+  }
+}
 
 std::string page_colour_styles() {
   std::string css;

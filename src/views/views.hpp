@@ -89,10 +89,12 @@ void put_xml_text(OutFile& o, std::string_view text, bool latin1 = true);
 // A 20-character name without its trailing blanks.
 std::string trimmed(const std::string& s);
 
+struct PassRecord;  // views/envelope.hpp
+
 // The files of the run, opened and closed one at a time.
 class Views {
  public:
-  Views() = default;
+  Views();
   Views(const Views&) = delete;
   Views& operator=(const Views&) = delete;
   Views(ViewOptions opts, const std::string& reporte);
@@ -133,7 +135,8 @@ class Views {
   // Summary and page: the text of the passes so far (Latin-1), the page's sections.
   std::string resumen_;
   std::vector<std::string> sections_;
-  std::vector<PassAlerts> passes_;  // title, id and findings of each pass on the page and in the summary
+  std::vector<PassAlerts> passes_;
+  std::vector<PassRecord> records_;  // what the envelopes across the passes keep of each  // title, id and findings of each pass on the page and in the summary
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
   void write_summary_files(const Model& m);
