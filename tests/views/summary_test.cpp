@@ -335,6 +335,15 @@ TEST_F(ExampleVerdict, FilesOfTheRunUnchangedAndTheSummaryEndsTheConsole) {
   ASSERT_NE(totals, std::string::npos);
   EXPECT_EQ(text.substr(passes, totals - passes).find("NO CUMPLE"), std::string::npos);
   EXPECT_NE(text.find("[envolventes] NO CUMPLE la distorsi\xC3\xB3n angular: 3 barras"), std::string::npos);
+  // The total of each foundation node is the sum of the three passes it names.
+  const std::size_t table = text.find("caso2_laboratorio        caso3_lineal        caso4_lineal          total\n");
+  ASSERT_NE(table, std::string::npos);
+  std::istringstream rows(text.substr(text.find('\n', table) + 1));
+  for (int k = 0; k < 7; ++k) {
+    double node, x, y, s2, s3, s4, total;
+    ASSERT_TRUE(rows >> node >> x >> y >> s2 >> s3 >> s4 >> total);
+    EXPECT_NEAR(total, s2 + s3 + s4, 1.5e-6) << node;
+  }
   const std::string envelope = con("REPORTE_envolvente.csv");
   EXPECT_EQ(std::count(envelope.begin(), envelope.end(), '\n'), 1 + 22 * 8);  // header, 8 end forces of 22 bars
   // The README shows the block of the compressions with laboratory moduli.
