@@ -26,7 +26,7 @@ bool ends(const std::string& s, std::string_view tail) { return std::string_view
 void record_pass(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, PassRecord& r) {
   r.id = c.pass;
   r.title = c.title;
-  r.caso = c.caso;
+  r.case_no = c.case_no;
   node_settlements(m, rp, r.s);
   r.foundation.assign(static_cast<std::size_t>(m.NN) + 1, 0);
   for (const ReactionPoint& p : rp)
@@ -38,18 +38,18 @@ void record_pass(const Model& m, const SolvedCase& c, const std::vector<Reaction
   AxisWalk walk;
   const int fine = m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV;
   for (int a = 1; a <= m.NEJES; ++a) {
-    walk_axis(m, a, c.caso, fine, walk);
+    walk_axis(m, a, c.case_no, fine, walk);
     r.axes[static_cast<std::size_t>(a - 1)] = walk.points;
   }
 }
 
 bool total_settlement(const Model& m, const std::vector<PassRecord>& passes, const Limits& l, TotalSettlement& t) {
   t = TotalSettlement{};
-  for (int caso = 2; caso <= 4; ++caso) {
+  for (int case_no = 2; case_no <= 4; ++case_no) {
     const PassRecord* pick = nullptr;
     int rank = 99;
     for (const PassRecord& p : passes) {
-      if (p.caso != caso) continue;
+      if (p.case_no != case_no) continue;
       const int r = ends(p.id, "iterativo") || ends(p.id, "no-lineal") ? 0
                     : ends(p.id, "laboratorio") || ends(p.id, "lineal") ? 1
                     : ends(p.id, "campo-nodo")                          ? 2

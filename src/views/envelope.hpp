@@ -16,7 +16,7 @@ namespace korvant {
 // What the envelopes keep of one solved pass.
 struct PassRecord {
   std::string id, title;  // "caso2_laboratorio"; title in Latin-1
-  int caso = 0;
+  int case_no = 0;
   std::vector<float> s;                      // settlement (vertical movement) by node 1..NN
   std::vector<char> foundation;              // by node: a vertical reaction point in this pass
   std::vector<float> forces;                 // end forces: 12 * (bar - 1) + (r - 1)

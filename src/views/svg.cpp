@@ -815,7 +815,7 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
     g << "<figure class=\"planta\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\""
       << ph << "\" viewBox=\"0 0 " << PAGE_W << " " << ph << "\">";
     g.end();
-    draw_plan(g, m, pp, rp, sn, 24, c.caso == 1);
+    draw_plan(g, m, pp, rp, sn, 24, c.case_no == 1);
     g << "</svg></figure>";
     g.end();
     g << "<h3>Diagramas de elementos mec&#225;nicos por eje</h3>";
@@ -827,7 +827,7 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
     AxisWalk walk;
     for (int a = 1; a <= axes; ++a) {
       const int fine = m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV;
-      walk_axis(m, a, c.caso, fine, walk);
+      walk_axis(m, a, c.case_no, fine, walk);
       g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\""
         << AXIS_H << "\" viewBox=\"0 0 " << PAGE_W << " " << AXIS_H << "\">";
       g.end();
@@ -849,7 +849,7 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
   g.text(MARGIN, 34, trimmed(m.TITULO), "font-size=\"18\" font-weight=\"bold\"");
   g.text(MARGIN, 58, c.title, "font-size=\"14\" fill=\"#333333\"");
 
-  draw_plan(g, m, plan, rp, sn, plan_top, c.caso == 1);
+  draw_plan(g, m, plan, rp, sn, plan_top, c.case_no == 1);
 
   g.text(MARGIN, diagrams_top + 10, "Diagramas de elementos mecánicos por eje", "font-size=\"15\" font-weight=\"bold\"");
   if (axes == 0) g.text(MARGIN, diagrams_top + 36, "(el modelo no tiene ejes)", "font-size=\"13\" fill=\"#555555\"");
