@@ -53,7 +53,7 @@ double support_force(Model& m, const Tab1<float>& vecomp) {
 }
 
 void equilibrium(Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
-  eq.load_set = s.c.caso >= 3 ? 3 : s.c.caso;
+  eq.load_set = s.c.case_no >= 3 ? 3 : s.c.case_no;
   const Tab1<float>& v = load_vector(m, eq.load_set);
   for (int n = 1; n <= m.NN; ++n) {
     const int g = 6 * n - 3;
@@ -124,27 +124,9 @@ void fit_tilt(const std::vector<FoundationNode>& nodes, Tilt& t) {
 
 }  // namespace
 
-void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
-  s = Summary{};
-  s.c = c;
-  s.linear = !c.nonlinear;
-  std::vector<ReactionPoint> rp;
-  reaction_points(m, c.nonlinear, rp);
-  equilibrium(m, s, rp, s.eq);
-
-  // Settlements of the vertical reaction points, by node.
+void settlement_figures(const Model& m, Summary& s) {
   std::vector<int> slot(static_cast<std::size_t>(m.NN) + 1, -1);
-  for (const ReactionPoint& p : rp) {
-    if (p.comp != 3 || slot[static_cast<std::size_t>(p.node)] >= 0) continue;
-    slot[static_cast<std::size_t>(p.node)] = 0;
-  }
-  for (int n = 1; n <= m.NN; ++n) {
-    if (slot[static_cast<std::size_t>(n)] < 0) continue;
-    slot[static_cast<std::size_t>(n)] = static_cast<int>(s.nodes.size());
-    s.nodes.push_back({n, d(m.COORD(n, 1)), d(m.COORD(n, 2)), 0.0});
-  }
-  for (const ReactionPoint& p : rp)
-    if (p.comp == 3) s.nodes[static_cast<std::size_t>(slot[static_cast<std::size_t>(p.node)])].s = d(p.s);
+  for (std::size_t i = 0; i < s.nodes.size(); ++i) slot[static_cast<std::size_t>(s.nodes[i].node)] = static_cast<int>(i);
   if (!s.nodes.empty()) {
     std::size_t lo = 0, hi = 0;
     double sum = 0;
@@ -180,6 +162,31 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
       s.apparent_max_bar = i;
     s.bars.push_back(bd);
   }
+
+}
+
+void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
+  s = Summary{};
+  s.c = c;
+  s.linear = !c.nonlinear;
+  std::vector<ReactionPoint> rp;
+  reaction_points(m, c.nonlinear, rp);
+  equilibrium(m, s, rp, s.eq);
+
+  // Settlements of the vertical reaction points, by node.
+  std::vector<int> slot(static_cast<std::size_t>(m.NN) + 1, -1);
+  for (const ReactionPoint& p : rp) {
+    if (p.comp != 3 || slot[static_cast<std::size_t>(p.node)] >= 0) continue;
+    slot[static_cast<std::size_t>(p.node)] = 0;
+  }
+  for (int n = 1; n <= m.NN; ++n) {
+    if (slot[static_cast<std::size_t>(n)] < 0) continue;
+    slot[static_cast<std::size_t>(n)] = static_cast<int>(s.nodes.size());
+    s.nodes.push_back({n, d(m.COORD(n, 1)), d(m.COORD(n, 2)), 0.0});
+  }
+  for (const ReactionPoint& p : rp)
+    if (p.comp == 3) s.nodes[static_cast<std::size_t>(slot[static_cast<std::size_t>(p.node)])].s = d(p.s);
+  settlement_figures(m, s);
 
   // Contact pressures and the springs they imply.
   for (const ReactionPoint& p : rp) {
@@ -241,7 +248,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
   }
 
   // The central node of the field moduli of the "central node" passes.
-  if (std::string_view(c.pass).ends_with("campo-centro") && m.NCENTRO >= 1 && m.NCENTRO <= m.NN) {
+  if (std::string_view(c.pass).ends_with("campo-centro") && m.NCENTRO >= 1 && m.NCENTRO <= m.NR && m.NCENTRO <= m.NN) {
     CentralNode& k = s.central;
     k.named = true;
     k.node = m.NCENTRO;
@@ -268,7 +275,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
     AxisExtremes ax;
     ax.axis = a;
     ax.name = trimmed(m.NOMEJE(a));
-    walk_axis(m, a, c.caso, 1, walk);
+    walk_axis(m, a, c.case_no, 1, walk);
     for (const AxisPoint& q : walk.points) {
       if (!ax.any || std::fabs(q.M) > std::fabs(ax.Mmax.M)) ax.Mmax = q;
       if (!ax.any || std::fabs(q.V) > std::fabs(ax.Vmax.V)) ax.Vmax = q;
@@ -283,7 +290,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
 namespace korvant {
 
 void judge(const Limits& l, Summary& s) {
-  s.heave = s.c.caso == 1;
+  s.heave = s.c.case_no == 1;
   s.alerts.clear();
   const std::string pass = s.c.pass;
   auto alert = [&](const std::string& text, const char* part) { s.alerts.push_back({text, pass + "-" + part}); };

@@ -142,6 +142,9 @@ struct Summary {
 
 // The summary of the solve in DESP, HUNDIM, VGL and FLEX, right after its end forces.
 void compute_summary(Model& m, const SolvedCase& c, Summary& s);
+// From the settlements of s.nodes: the extremes, the tilt, the differential
+// settlement and angular distortion of every bar between two of them.
+void settlement_figures(const Model& m, Summary& s);
 // The verdict of a computed summary against the limits: what passes a limit,
 // and the list of findings the heads show.
 void judge(const Limits& l, Summary& s);
@@ -175,8 +178,8 @@ std::string num(double v, int dec);
 std::string spring_text(double v);
 std::string direction_words(double deg);
 const char* load_set_words(int set);
-// What the springs of a pass of case `caso` serve for.
-const char* spring_use(int caso);
+// What the springs of a pass of case `case_no` serve for.
+const char* spring_use(int case_no);
 
 // The HTML page: opening (title, model counts, warnings) and one section per pass.
 void html_section(const Model& m, const Summary& s, const Limits& l, const std::string& svg, std::string& out);
