@@ -28,6 +28,7 @@ struct AnalysisCase {
   int load_set;             // the bar loads of its end forces and diagrams: 1 PV; 2 CVMax + CM + PP + PV
                             // (immediate); 3 CVMed + CM + PP + PV (sustained)
   bool forces_again;        // the end forces and diagrams of its last solution once more when it closes
+  bool heave;               // the soil rises under it (expansions): its settlements are heave
 };
 
 struct AnalysisPass {
