@@ -265,6 +265,7 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
     const std::string nest = "NEST (número de estratos del perfil " + std::to_string(p) + ")";
     rd.read().i(m.NEST(p), nest);
     check_not_negative(rd, m.NEST(p), nest);
+    check_count_fits_file(rd, m.NEST(p), nest);
     if (m.NEST(p) > strata_width(m)) {
       // First the tables by profile and stratum about to grow, then, with
       // them, the influence tables that every stratum adds to.

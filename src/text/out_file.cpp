@@ -36,9 +36,14 @@ void catch_interruptions() {
   sa.sa_flags = SA_RESTART | SA_RESETHAND;
   sigaction(SIGINT, &sa, nullptr);
   sigaction(SIGTERM, &sa, nullptr);
+  sigaction(SIGHUP, &sa, nullptr);
+  // A write to a pipe whose reader has gone fails with EPIPE instead.
+  std::signal(SIGPIPE, SIG_IGN);
   // A file-size limit makes a write fail (EFBIG) instead of killing the run.
   std::signal(SIGXFSZ, SIG_IGN);
 }
+
+bool interruption_pending() { return g_signal != 0; }
 
 void stop_if_interrupted() {
   if (g_signal != 0) throw Fatal{status::INTERRUPTED + g_signal, "corrida interrumpida"};
@@ -129,7 +134,7 @@ void OutFile::attach(std::FILE* f, const std::string& name) {
 
 void OutFile::flush() {
   if (copy_ != nullptr) copy_->append(buf_);
-  if (f_ == nullptr) {
+  if (f_ == nullptr || gone_) {
     buf_.clear();
     return;
   }
@@ -138,6 +143,10 @@ void OutFile::flush() {
     std::size_t want = out.size();
     std::size_t n = std::fwrite(out.data(), 1, want, f_);
     buf_.clear();
+    if (n != want && console_) {
+      gone_ = true;
+      return;
+    }
     if (n != want) {
       std::string why = system_reason(errno);
       throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
@@ -151,15 +160,29 @@ void OutFile::flush() {
     }
   }
   if (std::fflush(f_) != 0) {
+    if (console_) {
+      gone_ = true;
+      return;
+    }
     std::string why = system_reason(errno);
     throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + name_ + "\": " + why};
   }
 }
 
 std::string_view OutFile::encoded() {
-  if (!utf8_) return buf_;
+  std::string_view text = buf_;
+  if (console_) {
+    // A title or an axis name may hold bytes a terminal obeys (ESC, BEL).
+    safe_buf_.assign(buf_);
+    for (char& c : safe_buf_) {
+      const unsigned char u = static_cast<unsigned char>(c);
+      if (u < 0x20 && u != '\t' && u != '\n') c = '?';
+    }
+    text = safe_buf_;
+  }
+  if (!utf8_) return text;
   utf8_buf_.clear();
-  console_utf8(utf8_buf_, buf_);
+  console_utf8(utf8_buf_, text);
   return utf8_buf_;
 }
 

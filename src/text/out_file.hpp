@@ -9,12 +9,17 @@
 
 namespace korvant {
 
-// SIGINT and SIGTERM ask the run to stop at its next safe point instead of
-// ending it at once; a second signal ends it at once.
+// SIGINT, SIGTERM and SIGHUP ask the run to stop at its next safe point
+// instead of ending it at once; a second signal ends it at once. A reader of
+// the console that goes away (SIGPIPE) ends nothing: the console is then only
+// a stream that cannot be written.
 void catch_interruptions();
-// At a safe point: throws Fatal{130 or 143, "corrida interrumpida"} once a
+// At a safe point: throws Fatal{129, 130 or 143, "corrida interrumpida"} once a
 // signal has asked for it.
 void stop_if_interrupted();
+// Whether a signal has asked the run to stop (for loops that check often and
+// cheaply, then call stop_if_interrupted()).
+bool interruption_pending();
 
 class OutFile {
  public:
@@ -38,6 +43,10 @@ class OutFile {
   void take(OutFile& reserved);
   // Writes to an already open stream (standard output or error), never closed here.
   void attach(std::FILE* f, const std::string& name);
+  // The stream is a console a person reads: a control byte of a text (other
+  // than TAB) is shown as '?', and a console that cannot be written (closed,
+  // full, a reader gone) is no failure of the run: its text is dropped.
+  void set_console() { console_ = true; }
   bool is_open() const { return f_ != nullptr; }
   bool is_reserved() const { return fd_ >= 0; }
   // A console stream of a UTF-8 terminal: the Latin-1 text is written as UTF-8.
@@ -83,9 +92,12 @@ class OutFile {
   bool regular_ = false; // a regular file (locked, truncated at the start)
   bool owned_ = false;
   bool utf8_ = false;
+  bool console_ = false;
+  bool gone_ = false;  // a console that could not be written
   std::string name_;
   std::string buf_;
   std::string utf8_buf_;
+  std::string safe_buf_;
   std::string* copy_ = nullptr;
   std::uint64_t written_ = 0;
   std::uint64_t warn_at_ = 0;
