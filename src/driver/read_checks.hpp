@@ -50,12 +50,12 @@ inline void check_count_fits_file(const DataReader& rd, int v, std::string_view 
                     " bytes, y cada uno ocupa por lo menos un renglón");
 }
 
-// A count bounded only by memory: not negative, no more entries than the file
-// can hold, and the model with it must fit the memory available.
+// A count bounded only by memory: not negative, the model with it must fit the
+// memory available, and no more entries than the file can hold.
 inline void check_count_memory(const DataReader& rd, const Model& m, int v, std::string_view item) {
   check_not_negative(rd, v, item);
-  check_count_fits_file(rd, v, item);
   check_memory(rd, m, item);
+  check_count_fits_file(rd, v, item);
 }
 
 // A reference to an entry of a table of n entries (a node, a bar) must lie in
