@@ -1,6 +1,8 @@
 // The console dialogue and the command line of the program, run as a subprocess.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -50,6 +52,10 @@ const std::string kAskBoth = kAsk + " ARCHIVO DE RESULTADOS\n";
 
 const std::vector<Usage> kUsage = {
     {"--pdf a b", "", 2, "Error: opción desconocida: --pdf" + kHelpLine, ""},
+    {"--estratos=medios a b", "", 2, "Error: \"--estratos=medios\": se espera --estratos=integrados" + kHelpLine, ""},
+    {"a b --zapatas", "", 2, "Error: \"--zapatas\": se espera --zapatas=estratificadas" + kHelpLine, ""},
+    {"--solucion=lu a b", "", 2,
+     "Error: \"--solucion=lu\": se espera --solucion=gaussj o --solucion=dispersa" + kHelpLine, ""},
     {"foo.txt", "", 2, "Error: falta el nombre del reporte (después de \"foo.txt\")" + kHelpLine, ""},
     {"uno dos tres", "", 2, "Error: sobra \"tres\": se esperan sólo el archivo de datos y el reporte" + kHelpLine, ""},
     {"--help", "", 0, "", "Uso: korvant [opciones]"},
@@ -122,4 +128,37 @@ TEST(CommandLine, MissingDataFileLeavesThePreviousFilesAlone) {
   EXPECT_EQ(s.read("reporte.txt"), "reporte anterior\n");
   EXPECT_EQ(s.read("MEMORIA"), "memoria anterior\n");
   EXPECT_FALSE(fs::exists(s.dir / "arch.msh"));
+}
+
+// The method options are echoed right after the banner, before the title,
+// one line each in a fixed order, whatever the order on the command line.
+TEST(CommandLine, MethodOptionsEchoedAfterTheBanner) {
+  Scratch s;
+  fs::copy_file(kExample, s.dir / "datos.txt");
+  ASSERT_EQ(s.run("datos.txt def"), 0);
+  ASSERT_EQ(s.run("--zapatas=estratificadas datos.txt rep --estratos=integrados"), 0) << s.read("console.err");
+  const std::string def = s.read("def"), rep = s.read("rep");
+  const std::string lines =
+      " Estratos: valores de influencia integrados en el espesor\n"
+      " Zapatas: rigideces del suelo estratificado, con interacci\xF3n\n";
+  const std::size_t title = def.find(" EDIFICIO");
+  ASSERT_NE(title, std::string::npos);
+  EXPECT_EQ(rep.substr(0, title + lines.size()), def.substr(0, title) + lines);
+}
+
+TEST(CommandLine, SummaryLogGrowsWithThePassesNotWithTheModel) {
+  // 4 x 4 to 8 x 8 foundation nodes: four times the reactions, twice the axes,
+  // the same passes.
+  std::uintmax_t size[2] = {0, 0};
+  for (int i = 0; i < 2; ++i) {
+    Scratch s;
+    const std::string n = i == 0 ? "4" : "8";
+    const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx " + n + " --ny " + n +
+                            " --storeys 1 --slabs > '" + s.path("datos.txt").string() + "'";
+    ASSERT_EQ(std::system(gen.c_str()), 0);
+    ASSERT_EQ(s.run("--memoria=resumida datos.txt reporte.txt"), 0);
+    size[i] = fs::file_size(s.path("MEMORIA"));
+  }
+  EXPECT_GT(size[0], 0u);
+  EXPECT_LE(static_cast<double>(size[1]), 2.2 * static_cast<double>(size[0])) << size[0] << " -> " << size[1];
 }
