@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
@@ -41,6 +42,11 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
   influence_values(m, f.log);
+  if (m.method.layered_footings()) {
+    std::vector<std::string> warnings;
+    layered_footing_warnings(m, warnings);
+    for (const std::string& w : warnings) lst(f.err, "Aviso: " + w);
+  }
   if (f.log.any()) write_influence_values(m, f.vinf);  // VALINF goes with the log
   read_axes(rd, m, f);
 }
