@@ -182,7 +182,10 @@ std::string_view OutFile::encoded() {
   }
   if (!utf8_) return text;
   utf8_buf_.clear();
-  console_utf8(utf8_buf_, text);
+  if (every_byte_latin1_)
+    latin1_to_utf8(utf8_buf_, text);
+  else
+    console_utf8(utf8_buf_, text);
   return utf8_buf_;
 }
 
