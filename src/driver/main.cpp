@@ -218,6 +218,10 @@ int main(int argc, char** argv) {
     for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
     f.err.put("memoria insuficiente para este modelo: se necesitan unos " + size_text(need));
     f.err.end_line();
+    if (f.kept_earlier) {
+      f.err.put(kKeptEarlier);
+      f.err.end_line();
+    }
     f.err.close_quietly();
     return status::MEMORY;
   }
