@@ -16,21 +16,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../toolkit/scratch.hpp"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using namespace korvant::testing;
 
 std::vector<std::string> example_lines() {
   std::vector<std::string> v;
@@ -49,30 +45,28 @@ std::string edited(int n, const std::string& text) {
   return s;
 }
 
+// One run of the program in a folder of its own, removed with the last copy
+// of the outcome, whatever the test's end.
 struct Outcome {
   int status = -1;
   std::string out, err;
+  std::shared_ptr<Scratch> scratch;
   fs::path dir;
 };
 
 // Runs the program in a scratch folder on `datos` (written as datos.txt unless
-// empty) with the given command-line arguments and shell redirections, the
-// output of the shell command `feed` (when given) on its standard input, and
-// the environment settings `env` ("NAME=value").
-Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "",
-                       const std::string& feed = "", const std::string& env = "") {
-  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  EXPECT_NE(dir, nullptr);
+// empty) with the given command-line arguments, the output of the shell
+// command `feed` (when given) on its standard input, and the environment
+// settings `env` ("NAME=value").
+Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& feed = "",
+                       const std::string& env = "LC_ALL=C") {
   Outcome r;
-  r.dir = dir;
-  if (!datos.empty()) std::ofstream(r.dir / "datos.txt", std::ios::binary) << datos;
-  const std::string cmd = "cd '" + r.dir.string() + "' && " + (feed.empty() ? "" : feed + " | ") + env + " '" KORVANT_BIN
-                          "' " + args + " > console.out 2> console.err " + redirect;
-  const int rc = std::system(cmd.c_str());
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.out = slurp(r.dir / "console.out");
-  r.err = slurp(r.dir / "console.err");
+  r.scratch = std::make_shared<Scratch>();
+  r.dir = r.scratch->dir;
+  if (!datos.empty()) r.scratch->write("datos.txt", datos);
+  r.status = feed.empty() ? r.scratch->run(args, "", env) : r.scratch->run_fed(feed, args, env);
+  r.out = r.scratch->read("console.out");
+  r.err = r.scratch->read("console.err");
   return r;
 }
 
@@ -282,28 +276,25 @@ TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
     EXPECT_EQ(last_line(r.err), kErr + b.message);
     // The data file is left as it was.
     EXPECT_EQ(slurp(r.dir / "datos.txt"), edited(b));
-    fs::remove_all(r.dir);
   }
 }
 
 TEST(BadInput, AModelBeyondTheMemoryAvailableEndsWithStatus1) {
   // The memory available set below what the example needs: refused once the
   // numbering gives its equations, before the large tables are made.
-  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=12320K");
+  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=12320K");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.err),
             "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): el análisis "
             "necesita unos 12,1 MB de memoria y hay 12,0 MB (la variable KORVANT_MEMORIA); reduzca el modelo o, si "
             "sabe que la máquina tiene más, dé la memoria en la variable de entorno KORVANT_MEMORIA (por ejemplo "
             "KORVANT_MEMORIA=64G)");
-  fs::remove_all(r.dir);
   // A setting that is no size is a usage error, found before any file is written.
-  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=mucha");
+  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=mucha");
   EXPECT_EQ(u.status, 2);
   EXPECT_EQ(last_line(u.err), "Error: la variable de entorno KORVANT_MEMORIA vale \"mucha\"; debe ser un número de "
                               "bytes, con K, M, G o T si se quiere (por ejemplo 8G)");
   EXPECT_FALSE(fs::exists(u.dir / "reporte.txt"));
-  fs::remove_all(u.dir);
 }
 
 TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
@@ -311,8 +302,8 @@ TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
   const Outcome full = run_in_scratch(datos, "datos.txt reporte.txt");
   const Outcome sum = run_in_scratch(datos, "--memoria=resumida datos.txt reporte.txt");
   // An earlier run's log is removed by a run without one.
-  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-  const fs::path none_dir = mkdtemp(tmpl);
+  const Scratch none;
+  const fs::path& none_dir = none.dir;
   std::ofstream(none_dir / "MEMORIA") << "otra corrida\n";
   std::ofstream(none_dir / "VALINF") << "otra corrida\n";
   std::ofstream(none_dir / "datos.txt", std::ios::binary) << datos;
@@ -328,7 +319,6 @@ TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
   EXPECT_LT(fs::file_size(sum.dir / "MEMORIA") * 5, fs::file_size(full.dir / "MEMORIA"));
   EXPECT_FALSE(fs::exists(none_dir / "MEMORIA"));
   EXPECT_FALSE(fs::exists(none_dir / "VALINF"));
-  for (const fs::path& d : {full.dir, sum.dir, none_dir}) fs::remove_all(d);
 }
 
 // Suspicious data: a warning naming the line, and the run goes on.
@@ -364,7 +354,6 @@ TEST(BadInput, SuspiciousDataIsWarnedAbout) {
     if (c.warnings.empty()) {
       EXPECT_EQ(r.err.find("Aviso"), std::string::npos) << r.err;
     }
-    fs::remove_all(r.dir);
   }
 }
 
@@ -412,10 +401,9 @@ TEST(BadInput, OddBytesAndEndlessFiles) {
   const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
   ASSERT_EQ(plain.status, 0);
   const std::string plain_report = slurp(plain.dir / "reporte.txt");
-  fs::remove_all(plain.dir);
   for (const OddFile& o : odd) {
     SCOPED_TRACE(o.what);
-    const Outcome r = run_in_scratch(o.datos, o.args, "", o.feed);
+    const Outcome r = run_in_scratch(o.datos, o.args, o.feed);
     if (o.message.empty()) {
       EXPECT_EQ(r.status, 0) << r.err;
       EXPECT_TRUE(slurp(r.dir / "reporte.txt") == plain_report);
@@ -423,7 +411,6 @@ TEST(BadInput, OddBytesAndEndlessFiles) {
       EXPECT_EQ(r.status, 1);
       EXPECT_EQ(r.err, o.message + "\n");
     }
-    fs::remove_all(r.dir);
   }
 }
 
@@ -440,7 +427,6 @@ TEST(BadInput, Utf8DataFileIsReadAsLatin1) {
     EXPECT_NE(slurp(r.dir / "reporte.txt").find("EJE Ñ (Y=0)"), std::string::npos);
     EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio_diagramas.csv").find("\"EJE \xC3\x91 (Y=0)\""), std::string::npos);
     EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio.svg").find(title48 + "\xC3\x93\xC3\x91"), std::string::npos);
-    fs::remove_all(r.dir);
   }
 }
 
@@ -448,7 +434,6 @@ TEST(BadInput, TheExampleItselfRunsWithoutWarnings) {
   const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, " No. nodos          14\n Casos de analisis           1           1           1           1\n");
-  fs::remove_all(r.dir);
 }
 
 TEST(BadInput, AFieldModulusThatIsNoNumberIsReportedAndTheRunGoesOn) {
@@ -459,7 +444,6 @@ TEST(BadInput, AFieldModulusThatIsNoNumberIsReportedAndTheRunGoesOn) {
                            "el análisis sigue con este valor\n";
   EXPECT_NE(r.err.find(warn), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("estrato 2"), std::string::npos) << r.err;
-  fs::remove_all(r.dir);
 }
 
 TEST(BadInput, ALoadOnANodeNoBarReachesIsWarnedAbout) {
@@ -472,7 +456,6 @@ TEST(BadInput, ALoadOnANodeNoBarReachesIsWarnedAbout) {
                        "llega ninguna barra; el nodo queda fijo y la carga no actúa\n"),
             std::string::npos)
       << r.err;
-  fs::remove_all(r.dir);
 }
 
 TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
@@ -486,7 +469,6 @@ TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
               "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco\n"
               "los resultados de la corrida anterior quedan como estaban\n");
     EXPECT_EQ(files_in(r.dir), "console.err console.out datos.txt ");
-    fs::remove_all(r.dir);
   }
   {
     // A report in a folder that does not exist: nothing is written, and the
@@ -500,7 +482,6 @@ TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
     EXPECT_EQ(slurp(r.dir / "err.txt"),
               "Error: no se puede crear el archivo de salida \"no/reporte.txt\": no existe el archivo o la carpeta\n");
     EXPECT_EQ(slurp(r.dir / "arch.msh"), msh);
-    fs::remove_all(r.dir);
   }
 }
 
@@ -525,8 +506,6 @@ TEST(BadInput, AConsoleThatCannotBeWrittenEndsNothing) {
   EXPECT_EQ(esc.status, 0);
   EXPECT_NE(esc.out.find("EDIFICIO ?]0;titulo?"), std::string::npos);
   EXPECT_NE(slurp(esc.dir / "reporte.txt").find("EDIFICIO \x1b]0;titulo\x07"), std::string::npos);
-  fs::remove_all(esc.dir);
-  fs::remove_all(plain.dir);
 }
 
 // Starts the program in `dir` (console streams to console.out and console.err),
@@ -559,8 +538,8 @@ int exit_status(pid_t pid) {
 TEST(BadInput, FullDiskPartWayThroughTheRun) {
   {
     // A generated building whose report passes the write buffer, on a full disk.
-    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-    const fs::path d = mkdtemp(tmpl);
+    const Scratch scratch;
+    const fs::path& d = scratch.dir;
     const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 3 --ny 3 --ndiv 400 > '" +
                             (d / "datos.txt").string() + "'";
     ASSERT_EQ(std::system(gen.c_str()), 0);
@@ -569,7 +548,6 @@ TEST(BadInput, FullDiskPartWayThroughTheRun) {
                                             "espacio en el disco\n"),
               std::string::npos);
     EXPECT_EQ(files_in(d), "console.err console.out datos.txt ");
-    fs::remove_all(d);
   }
   {
     // A file-size limit met part-way through MEMORIA: every file of the
@@ -581,8 +559,7 @@ TEST(BadInput, FullDiskPartWayThroughTheRun) {
               "Error: no se puede escribir el archivo de salida \"MEMORIA\": el archivo es demasiado grande\n"
               "los resultados de la corrida anterior quedan como estaban\n");
     EXPECT_TRUE(outputs_in(plain.dir) == before);
-    fs::remove_all(plain.dir);
-  }
+    }
 }
 
 TEST(BadInput, OutputsAreCheckedAndLockedBeforeAnyIsTruncated) {
@@ -632,7 +609,6 @@ TEST(BadInput, OutputsAreCheckedAndLockedBeforeAnyIsTruncated) {
     // Every file of the earlier run as it was; nothing new left behind.
     EXPECT_TRUE(outputs_in(first.dir) == before);
     EXPECT_FALSE(fs::exists(first.dir / "nuevo.txt"));
-    fs::remove_all(first.dir);
   }
 }
 
@@ -670,14 +646,13 @@ TEST(BadInput, AnInterruptedRunKeepsTheEarlierResults) {
     fs::remove(plain.dir / "MEMORIA");
     EXPECT_TRUE(outputs_in(plain.dir) == before);
   }
-  fs::remove_all(plain.dir);
 }
 
 // A run killed outright leaves only its temporary files beside the earlier
 // results, which stay whole; the next run in the folder removes them.
 TEST(BadInput, AKilledRunLeavesTheEarlierFilesAndTheNextRunCleansUp) {
-  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-  const fs::path d = mkdtemp(tmpl);
+  const Scratch scratch;
+  const fs::path& d = scratch.dir;
   const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 4 --ny 4 > '" +
                           (d / "datos.txt").string() + "'";
   ASSERT_EQ(std::system(gen.c_str()), 0);
@@ -700,7 +675,6 @@ TEST(BadInput, AKilledRunLeavesTheEarlierFilesAndTheNextRunCleansUp) {
   // The next run writes the same files again, and no temporary file stays.
   EXPECT_EQ(exit_status(spawn(d, {"--csv", "datos.txt", "reporte.txt"})), 0);
   EXPECT_TRUE(outputs_in(d) == before);
-  fs::remove_all(d);
 }
 
 TEST(BadInput, TheDataFileIsNeverOverwritten) {
@@ -711,12 +685,11 @@ TEST(BadInput, TheDataFileIsNeverOverwritten) {
     EXPECT_EQ(last_line(r.err), std::string("Error: no se puede crear el archivo de salida \"") + report +
                                     "\": es el archivo de datos, que se perdería");
     EXPECT_EQ(slurp(r.dir / "datos.txt"), datos);
-    fs::remove_all(r.dir);
   }
   {
     // A data file named like one of the files the program writes.
-    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-    const fs::path d = mkdtemp(tmpl);
+    const Scratch scratch;
+    const fs::path& d = scratch.dir;
     std::ofstream(d / "MEMORIA", std::ios::binary) << datos;
     const std::string cmd = "cd '" + d.string() + "' && '" KORVANT_BIN "' MEMORIA reporte.txt 2> err.txt";
     const int rc = std::system(cmd.c_str());
@@ -726,7 +699,6 @@ TEST(BadInput, TheDataFileIsNeverOverwritten) {
               "cambie el nombre del archivo de datos\n");
     EXPECT_EQ(slurp(d / "MEMORIA"), datos);
     EXPECT_FALSE(fs::exists(d / "reporte.txt"));
-    fs::remove_all(d);
   }
   {
     // A report named like one of them.
@@ -735,7 +707,6 @@ TEST(BadInput, TheDataFileIsNeverOverwritten) {
     EXPECT_EQ(last_line(r.err),
               "Error: no se puede crear el archivo de salida \"VALINF\": el programa escribe en \"VALINF\" otros "
               "resultados; elija otro nombre para el reporte");
-    fs::remove_all(r.dir);
   }
 }
 
@@ -748,13 +719,11 @@ TEST(BadInput, DataFileThatCannotBeRead) {
               "Error: no se puede abrir el archivo de datos \"no-existe.txt\": no existe el archivo o la carpeta\n");
     EXPECT_FALSE(fs::exists(r.dir / "reporte.txt"));
     EXPECT_FALSE(fs::exists(r.dir / "MEMORIA"));
-    fs::remove_all(r.dir);
   }
   {
     const Outcome r = run_in_scratch("", ". reporte.txt");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error: no se puede leer el archivo de datos \".\": es una carpeta\n");
-    fs::remove_all(r.dir);
   }
 }
 
