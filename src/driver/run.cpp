@@ -14,6 +14,7 @@
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 #include "soil/soil.hpp"
+#include "views/summary.hpp"
 
 namespace korvant {
 
@@ -24,6 +25,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_nodes(rd, m, f);
   read_bars(rd, m, f);
   read_footings(rd, m, f);
+  // A tie beam between two footings is a strip on the soil to the method: said once.
+  if (const std::string tie = tie_beam_text(m); !tie.empty()) lst(f.err, "Aviso: " + tie);
   number_dofs(m, f.log);
   // The equations and reactions are known: the largest tables of the run
   // (the frame and solver matrices, FLEX, the influence tables) must fit.
