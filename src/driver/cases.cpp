@@ -73,9 +73,15 @@ void forces_and_diagrams(Model& m, Files& f, int case_no) {
   write_diagrams(m, f.rep, case_no, walk);
 }
 
+// A singular system ends the run, with the console line of a zero pivot.
+[[noreturn]] void singular(Files& f) {
+  lst(f.con, "singular matrix in gaussj");
+  throw Fatal{status::SINGULAR, ""};
+}
+
 // A linear solve of the interaction and its results.
-void linear_solve(Model& m, Files& f, Log& log, const Tab1<float>& vered) {
-  HUND(m, log, f.con, vered);
+void linear_solve(Model& m, Files& f, Log& log, Workspace& ws, const Tab1<float>& vered) {
+  if (!HUND(m, log, ws, vered)) singular(f);
   write_linear_solution(m, f.rep, f.res);
 }
 
@@ -135,7 +141,7 @@ void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p
 
 // A linear pass: the flexibility matrix of the case's law, the footing
 // rigidities, one solve.
-void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+void linear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
   const AnalysisCase& c = analysis_case(p.case_no);
   clear_solution(m);
   if (p.open_console != nullptr) lst(f.con, p.open_console);
@@ -154,12 +160,12 @@ void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
-  linear_solve(m, f, f.log, m.*p.vered);
+  linear_solve(m, f, f.log, ws, m.*p.vered);
   after_solve(m, f, v, p);
 }
 
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
-void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+void nonlinear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
   lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
   if (p.log_lengths) {
@@ -170,7 +176,9 @@ void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
       if (m.LONGITUD(g) != 0.0f) put(detail(f.log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
   }
   result_header(f, p);
-  const bool converged = SOLNL(m, f.log, f.con, soil_law(p.law), m.*p.vered);
+  const NewtonEnd end = SOLNL(m, f.log, f.con, ws, soil_law(p.law), m.*p.vered);
+  if (end == NewtonEnd::singular) singular(f);
+  const bool converged = end == NewtonEnd::converged;
   write_nonlinear_solution(m, f.rep, converged);
   write_result_values(m, f.res);
   after_solve(m, f, v, p);
@@ -178,7 +186,7 @@ void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
 
 // Compressions with moduli that depend on the reactions: the linear solve is
 // repeated with the moduli of the last reactions until these settle.
-void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
+void iterative_compressions(Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
   const int N = m.NR;
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO LINEAL, JAMBU");
   m.QREAC.fill(1.0f);
@@ -205,7 +213,7 @@ void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
       }
     }
     put(f.res, p.gid_layout, p.gid_text, k + 1, " vector OnNodes");
-    linear_solve(m, f, each_pass, m.*p.vered);
+    linear_solve(m, f, each_pass, ws, m.*p.vered);
     ++k;
     refuse_non_finite(m, p, k);
     for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));
@@ -233,7 +241,7 @@ void start_results_file(const Model& m, Files& f) {
   put(f.res, "(A1, A25)", "#", m.TITULO);
 }
 
-void run_cases(Model& m, Files& f, Views* v) {
+void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
   // Tables of the solution, sized to the model. The displacement vector also
   // covers NGL + NN entries, which the member-force log lists.
   const int NRT = m.NR + m.MR;
@@ -241,6 +249,9 @@ void run_cases(Model& m, Files& f, Views* v) {
   grow(m.HUNDIM, NRT);
   grow(m.QREAC, NRT);
   grow(m.QCAMBIO, NRT);
+  bool any_case = false;
+  for (const AnalysisCase& c : analysis_cases()) any_case = any_case || m.CASO[c.case_no] == 1;
+  if (any_case) ws.size_to(m);
 
   for (const AnalysisCase& c : analysis_cases()) {
     if (m.CASO[c.case_no] != 1) continue;
@@ -251,11 +262,11 @@ void run_cases(Model& m, Files& f, Views* v) {
     for (const AnalysisPass& p : analysis_passes()) {
       if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
       switch (p.solver) {
-        case Solver::linear: linear_pass(m, f, v, p); break;
-        case Solver::nonlinear: nonlinear_pass(m, f, v, p); break;
+        case Solver::linear: linear_pass(m, f, ws, v, p); break;
+        case Solver::nonlinear: nonlinear_pass(m, f, ws, v, p); break;
         case Solver::iterative:
           // Its end forces, diagrams and views are those of its last pass, when the case closes.
-          iterative_compressions(m, f, p);
+          iterative_compressions(m, f, ws, p);
           views_at_close = &p;
           break;
       }
