@@ -213,8 +213,8 @@ void write_thrusts(const Model& m, Files& f, int p, std::vector<Thrust>& thrust)
   earth_pressures(m, p, thrust);
   for (int k = 1; k <= m.NEST(p); ++k) {
     const Thrust& t = thrust[static_cast<std::size_t>(k)];
-    put(detail(f.log), "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
-    put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+    put(detail(f.log), "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.thrust, t.cumulative);
+    put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.thrust, t.cumulative);
   }
 }
 

@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "../driver/input_files.hpp"
+#include "../toolkit/input_files.hpp"
 #include "../toolkit/scratch.hpp"
 #include "driver/run.hpp"
 #include "frame/frame.hpp"
