@@ -19,9 +19,9 @@ namespace korvant {
 namespace {
 
 // Passes of the iterative analysis before it is given up.
-constexpr int MAX_PASADAS = 100;
+constexpr int kMaxPasses = 100;
 // Largest relative change of a reaction that ends the iterative analysis.
-constexpr float CAMBIO_MAX = 0.001f;
+constexpr float kMaxChange = 0.001f;
 
 // Makes a table at least n entries long, keeping what it holds.
 void grow(Tab1<float>& t, int n) {
@@ -98,10 +98,10 @@ void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
                         : p.solver == Solver::iterative ? "pasada " + std::to_string(pasada) + " del análisis iterativo"
                         : p.solver == Solver::nonlinear ? "no lineal"
                                                         : "lineal";
-    const std::string donde =
+    const std::string where =
         i <= m.NGL ? "el nodo " + std::to_string((i - 1) / 6 + 1) : "la reacción " + std::to_string(i - m.NGL);
     throw Fatal{status::SINGULAR, std::string("el análisis de ") + analysis_case(p.case_no).name + " (" + solve +
-                                      ") dio valores que no son números en " + donde + "; revise los datos"};
+                                      ") dio valores que no son números en " + where + "; revise los datos"};
   }
 }
 
@@ -112,11 +112,11 @@ void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
 void check_solution(const Model& m, Files& f, int case_no) {
   for (int g = 1; g <= m.NGL; ++g) {
     const float d = m.DESP(g);
-    const bool giro = (g - 1) % 6 >= 3;
-    if (!(std::fabs(d) > (giro ? 1.0f : 100.0f))) continue;
-    const int nodo = (g - 1) / 6 + 1;
-    lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(case_no).name + " el nodo " + std::to_string(nodo) +
-                   " " + (giro ? "gira " : "se desplaza ") + real_text(d) + (giro ? " rad" : " m") +
+    const bool rotation = (g - 1) % 6 >= 3;
+    if (!(std::fabs(d) > (rotation ? 1.0f : 100.0f))) continue;
+    const int node = (g - 1) / 6 + 1;
+    lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(case_no).name + " el nodo " + std::to_string(node) +
+                   " " + (rotation ? "gira " : "se desplaza ") + real_text(d) + (rotation ? " rad" : " m") +
                    "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
     return;
   }
@@ -220,10 +220,10 @@ void iterative_compressions(Model& m, Files& f, Workspace& ws, const AnalysisPas
     bool settled = true;
     for (int i = 1; i <= N; ++i) {
       m.QCAMBIO(i) = std::fabs((m.QREAC(i) - m.DESP(m.NGL + i)) / m.QREAC(i));
-      if (m.QCAMBIO(i) > CAMBIO_MAX) settled = false;
+      if (m.QCAMBIO(i) > kMaxChange) settled = false;
     }
     if (settled) break;
-    if (k == MAX_PASADAS) {
+    if (k == kMaxPasses) {
       lst(f.rep, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
       lst(f.con, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
       break;

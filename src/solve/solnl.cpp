@@ -17,13 +17,13 @@ namespace korvant {
 
 namespace {
 
-constexpr float R_INICIAL = 10.0f;   // starting value of every reaction (t)
-constexpr float RIGIDEZ_INICIAL = -2500.0f;  // starting displacement = R / this
+constexpr float kStartReaction = 10.0f;   // starting value of every reaction (t)
+constexpr float kStartStiffness = -2500.0f;  // starting displacement = R / this
 constexpr float DELTA = 0.001f;      // reaction increment of the finite differences
-constexpr float TOLERANCIA = 0.01f;  // largest change of a reaction at convergence (%)
+constexpr float kTolerance = 0.01f;  // largest change of a reaction at convergence (%)
 constexpr int MAX_ITER = 20;
-constexpr const char* kSinConvergencia = "SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES";
-constexpr int MAX_IMPRESION = 500;   // largest system whose matrices are logged
+constexpr const char* kNoConvergence = "SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES";
+constexpr int kMaxLogged = 500;   // largest system whose matrices are logged
 
 void log_reaction_lengths(const Model& m, Log& log) {
   lst(log, "GL DE REACCION   LONGITUD    AREA");
@@ -80,7 +80,7 @@ struct Newton {
   std::vector<float>&Fv = ws.newton.F, &rhs = ws.newton.rhs, &prev = ws.newton.prev, &acc = ws.newton.acc;
   std::vector<float>& bv = ws.newton.bv;
   std::vector<double>& ERRPC = ws.newton.ERRPC;
-  Tab1<float>&DEFS = ws.newton.DEFS, &BASE = ws.newton.BASE, &HINC = ws.newton.HINC;
+  Tab1<float>&DEFS = ws.newton.DEFS, &minus_base = ws.newton.minus_base, &HINC = ws.newton.HINC;
   const int NGRED = m.NGRED, NR = m.NR, NT = m.NGRED + m.NR;
   const std::size_t n = static_cast<std::size_t>(NT);
   const Tab2<float>& Kc = m.akr;  // the frame rows of the coupled system are those of akr
@@ -117,7 +117,7 @@ struct Newton {
     // HINC keeps at least one entry: its first one is logged even without reactions.
     if (DEFS.size() < NR) {
       DEFS.size_to(NR);
-      BASE.size_to(NR);
+      minus_base.size_to(NR);
     }
     if (HINC.size() < std::max(NR, 1)) HINC.size_to(std::max(NR, 1));
     if (m.RNL.size() < NT) m.RNL.size_to(NT);
@@ -136,7 +136,7 @@ struct Newton {
 
     lst(log, "ANTES DE MODIFICAR CR");
     lst(log, "CR DESPUÉS DE AÑADIR AKR");
-    if (detail_lines && NGRED <= MAX_IMPRESION)
+    if (detail_lines && NGRED <= kMaxLogged)
       for (int r = 1; r <= NGRED; ++r) {
         {
           LogRec rec(detail(log), "(500F20.8)");
@@ -158,9 +158,9 @@ struct Newton {
 
     m.RNL.fill(0.0f);
     std::fill(prev.begin(), prev.end(), 0.0f);
-    for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = R_INICIAL;
-    for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / RIGIDEZ_INICIAL;
-    lst(log, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
+    for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = kStartReaction;
+    for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / kStartStiffness;
+    lst(log, "NDATS=", NR, " ERROR=", kTolerance, " DELTA=", DELTA);
     for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
   }
 
@@ -169,7 +169,7 @@ struct Newton {
   // displacement at each reaction on the compatibility rows.
   void functional() {
     for (int k = 1; k <= NR; ++k) {
-      BASE(k) = 0.0f;
+      minus_base(k) = 0.0f;
       DEFS(k) = 0.0f;
     }
     std::fill(Fv.begin(), Fv.end(), 0.0f);
@@ -194,7 +194,7 @@ struct Newton {
       for (int k = 1; k <= NR; ++k) l << DEFS(k);
     }
     for (int k = 1; k <= NR; ++k) {
-      BASE(k) = -DEFS(k);
+      minus_base(k) = -DEFS(k);
       Fv[at(NGRED + k)] = DEFS(k) + m.RNL(m.NUMGL(m.NREAC(k)));
       put(detail(log), "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
     }
@@ -203,7 +203,7 @@ struct Newton {
   // The Jacobian: the frame rows from akr, the soil columns by forward
   // differences, 1 for the frame displacement at each reaction.
   void jacobian() {
-    if (detail_lines && NGRED <= MAX_IMPRESION)
+    if (detail_lines && NGRED <= kMaxLogged)
       for (int r = 1; r <= NGRED; ++r) {
         LogRec rec(detail(log), "(I5, 500F20.8)");
         rec << r;
@@ -215,7 +215,7 @@ struct Newton {
       for (int i = 1; i <= HINC.size(); ++i) HINC(i) = 0.0f;
       HINC(k) = DELTA;
       CalcDefNL(m, log, law, DEFS, HINC);
-      for (int mm = 1; mm <= NR; ++mm) Js(mm, k) = (BASE(mm) + DEFS(mm)) / DELTA;
+      for (int mm = 1; mm <= NR; ++mm) Js(mm, k) = (minus_base(mm) + DEFS(mm)) / DELTA;
       if (!detail_lines) continue;
       lst(detail(log), "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
       {
@@ -223,10 +223,10 @@ struct Newton {
         for (int i = 1; i <= NR; ++i) l << DEFS(i);
       }
       LogLst l(detail(log));
-      for (int i = 1; i <= NR; ++i) l << BASE(i);
+      for (int i = 1; i <= NR; ++i) l << minus_base(i);
     }
     lst(detail(log), "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
-    if (detail_lines && NT >= 1 && NT <= MAX_IMPRESION)
+    if (detail_lines && NT >= 1 && NT <= kMaxLogged)
       for (int r = 1; r <= NT; ++r) {
         LogRec rec(detail(log), "(I5, 500F20.8)");
         rec << r;
@@ -251,7 +251,7 @@ struct Newton {
       prev[at(i)] = m.RNL(i);
       m.RNL(i) = m.RNL(i) + rhs[at(i)];
       if (!detail_lines) continue;
-      if (NT <= MAX_IMPRESION && inv != nullptr) {
+      if (NT <= kMaxLogged && inv != nullptr) {
         LogRec rec(detail(log), "(500F20.8)");
         for (int c = 1; c <= NT; ++c) rec << inv[at(c - 1) * n + at(i - 1)];
         rec << rhs[at(i)];
@@ -279,18 +279,18 @@ struct Newton {
     }
 
     lst(detail(log), "VALORES ANTERIORES DE R");
-    if (detail_lines && NT <= MAX_IMPRESION) {
+    if (detail_lines && NT <= kMaxLogged) {
       LogRec rec(detail(log), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << prev[at(i)];
     }
     lst(detail(log), "NUEVOS VALORES DE R");
-    if (detail_lines && NT <= MAX_IMPRESION) {
+    if (detail_lines && NT <= kMaxLogged) {
       LogRec rec(detail(log), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << m.RNL(i);
     }
     lst(detail(log), "ERROR EN LAS REACCIONES");
     lst(con, "ERROR");
-    if (NT <= MAX_IMPRESION) {
+    if (NT <= kMaxLogged) {
       {
         LogRec rec(detail(log), "(500E10.2)");
         for (int k = 1; k <= NR; ++k) rec << ERRPC[at(k)];
@@ -304,7 +304,7 @@ struct Newton {
 
     bool all = true;
     for (int k = 1; k <= NR; ++k)
-      if (!(ERRPC[at(k)] <= static_cast<double>(TOLERANCIA))) all = false;
+      if (!(ERRPC[at(k)] <= static_cast<double>(kTolerance))) all = false;
     return all;
   }
 
@@ -344,7 +344,7 @@ NewtonEnd SOLNL(Model& m, Log& log, OutFile& con, Workspace& ws, const SoilLaw& 
     }
   }
   nw.store();
-  if (!converged) lst(con, kSinConvergencia);
+  if (!converged) lst(con, kNoConvergence);
   return converged ? NewtonEnd::converged : NewtonEnd::not_converged;
 }
 
@@ -356,7 +356,7 @@ void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged) {
   lst(rep, "GIROS Y DESPLAZAMIENTOS");
   for (int i = 1; i <= m.NGL; ++i) put(rep, "(I6, F20.8)", i, m.DESP(i));
   write_node_displacements(m, rep);
-  if (!converged) lst(rep, kSinConvergencia);
+  if (!converged) lst(rep, kNoConvergence);
 }
 
 }  // namespace korvant

@@ -80,7 +80,8 @@ struct NewtonScratch {
   std::vector<float> soil;               // soil part of the Jacobian, NR x NR by columns
   std::vector<double> ERRPC;             // change of each reaction (%)
   std::vector<int> reaction_eq;
-  Tab1<float> DEFS, BASE, HINC;          // settlements, those at the current reactions, increments
+  Tab1<float> DEFS, minus_base, HINC;    // settlements; minus those at the current reactions (the base
+                                         // point of the differences); increments
 };
 
 class Workspace {
