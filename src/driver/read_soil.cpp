@@ -246,7 +246,8 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
   // analysis divides by it, the nonlinear one takes its square root.
   bool valnl_used = false;
   for (const CaseRow& r : case_rows())
-    valnl_used = valnl_used || solves_any(m, r.case_no, [](const AnalysisPass& q) { return q.solver != Solver::linear; });
+    valnl_used =
+        valnl_used || solves_any(m, r.case_no, [](const AnalysisPass& q) { return q.solver != Solver::linear; });
   if (valnl_used && m.NREAC.size() >= 1 && !(m.VALNL > 0.0f))
     rd.fail_at(line_nps, "VALNL", "se leyó " + real_text(m.VALNL) + "; debe ser mayor que 0 (el análisis " +
                                       (m.KANAL == 1 ? "iterativo" : "no lineal") + " divide entre ella)");
