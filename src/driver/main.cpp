@@ -47,6 +47,14 @@ const char* const kUsage =
     "         de resortes _resortes.csv de cada pasada).\n"
     "  --html  REPORTE.html: una página autónoma con el resumen, los dibujos y los\n"
     "         valores por nodo de cada caso y pasada; se imprime un caso por hoja.\n"
+    "Opciones del método (sin ellas, el método tal como está escrito):\n"
+    "  --estratos=integrados     valores de influencia promediados en el espesor de\n"
+    "                            cada estrato en vez de tomados a la mitad.\n"
+    "  --zapatas=estratificadas  rigideces de las zapatas aisladas del suelo\n"
+    "                            estratificado, con interacción entre zapatas y\n"
+    "                            con el área de contacto.\n"
+    "  --solucion=gaussj         Gauss-Jordan en precisión simple (lo normal).\n"
+    "  --solucion=dispersa       LU dispersa en doble precisión (UMFPACK).\n"
     "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
     "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
@@ -120,6 +128,9 @@ int main(int argc, char** argv) {
         usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
       else if (a == "--resumen") opts.resumen = true;
       else if (a == "--html") opts.html = true;
+      else if (std::string bad; parse_method_option(a, m.method, bad)) {
+        if (!bad.empty()) usage_error(bad);
+      }
       else if (a.rfind("--", 0) == 0) {
         if (unknown.empty()) unknown = a;
       } else names.push_back(a);

@@ -167,6 +167,10 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   put(f.rep,
       "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
       "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
+  // The methods the options chose, before the data file's title.
+  if (m.method.integrated_strata()) lst(f.rep, strata_line());
+  if (m.method.layered_footings()) lst(f.rep, footings_line());
+  if (m.method.sparse_solver()) lst(f.rep, solver_line());
 
   input_phase(rd, m, f);
 

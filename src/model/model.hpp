@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "model/method_options.hpp"
 #include "model/tables.hpp"
 
 namespace korvant {
@@ -26,6 +27,7 @@ struct Model {
   int KANAL = 0;
   int CASO[5] = {0, 0, 0, 0, 0};  // entries 1..4
   std::string DATOS;           // name of the data file, for messages about data found faulty after reading
+  MethodOptions method;        // from the command line; the default computes the method as written
 
   // ---- Materials and sections (block 4) ----------------------------------
   int NMAT = 0;

@@ -50,6 +50,10 @@ const std::string kAskBoth = kAsk + " ARCHIVO DE RESULTADOS\n";
 
 const std::vector<Usage> kUsage = {
     {"--pdf a b", "", 2, "Error: opción desconocida: --pdf" + kHelpLine, ""},
+    {"--estratos=medios a b", "", 2, "Error: \"--estratos=medios\": se espera --estratos=integrados" + kHelpLine, ""},
+    {"a b --zapatas", "", 2, "Error: \"--zapatas\": se espera --zapatas=estratificadas" + kHelpLine, ""},
+    {"--solucion=lu a b", "", 2,
+     "Error: \"--solucion=lu\": se espera --solucion=gaussj o --solucion=dispersa" + kHelpLine, ""},
     {"foo.txt", "", 2, "Error: falta el nombre del reporte (después de \"foo.txt\")" + kHelpLine, ""},
     {"uno dos tres", "", 2, "Error: sobra \"tres\": se esperan sólo el archivo de datos y el reporte" + kHelpLine, ""},
     {"--help", "", 0, "", "Uso: korvant [opciones]"},
@@ -122,4 +126,20 @@ TEST(CommandLine, MissingDataFileLeavesThePreviousFilesAlone) {
   EXPECT_EQ(s.read("reporte.txt"), "reporte anterior\n");
   EXPECT_EQ(s.read("MEMORIA"), "memoria anterior\n");
   EXPECT_FALSE(fs::exists(s.dir / "arch.msh"));
+}
+
+// The method options are echoed right after the banner, before the title,
+// one line each in a fixed order, whatever the order on the command line.
+TEST(CommandLine, MethodOptionsEchoedAfterTheBanner) {
+  Scratch s;
+  fs::copy_file(kExample, s.dir / "datos.txt");
+  ASSERT_EQ(s.run("datos.txt def"), 0);
+  ASSERT_EQ(s.run("--zapatas=estratificadas datos.txt rep --estratos=integrados"), 0) << s.read("console.err");
+  const std::string def = s.read("def"), rep = s.read("rep");
+  const std::string lines =
+      " Estratos: valores de influencia integrados en el espesor\n"
+      " Zapatas: rigideces del suelo estratificado, con interacci\xF3n\n";
+  const std::size_t title = def.find(" EDIFICIO");
+  ASSERT_NE(title, std::string::npos);
+  EXPECT_EQ(rep.substr(0, title + lines.size()), def.substr(0, title) + lines);
 }
