@@ -127,7 +127,8 @@ void remove_earlier_log(const std::string& name) {
 
 }  // namespace
 
-void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts) {
+void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts,
+         const std::function<void(Views&)>& after) {
   // The data file is opened first: a run that cannot even start must not wipe
   // the files of the previous run.
   DataReader rd;
@@ -175,13 +176,14 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   input_phase(rd, m, f);
 
   analysis_phase(m, f, opts.any() ? &views : nullptr);
-  views.finish(m, f.con);
 
   f.mem.close();
   f.vinf.close();
   f.rep.close();
   f.msh.close();
   f.res.close();
+  if (after) after(views);
+  views.finish(m, f.con);
 }
 
 }  // namespace korvant

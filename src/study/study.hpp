@@ -51,7 +51,7 @@ struct Parameter {
   int estrato = 0;       // 0: every stratum of the profile
   std::string material;  // the material's name (E_material value)
   int material_index = 0;  // found by check_study
-  std::string name;      // its column in the tables: "E2[1,3]", "factor_E2[1]", "factor_carga_muerta"
+  std::string name;      // its column in the tables: "E2_p1_e3", "factor_E2_p1", "factor_carga_muerta"
   std::string text;      // as written, for the report
   Distribution d;
   int line = 0;          // of the study file

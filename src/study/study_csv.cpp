@@ -87,7 +87,8 @@ bool read_number(const std::string& s, double& v) {
   return r.ec == std::errc() && r.ptr == s.data() + s.size();
 }
 
-// A row read back; false when the line is not one this program writes.
+}  // namespace
+
 bool parse_row(const std::string& line, int expect, std::size_t np, std::size_t nw, StudyRow& r) {
   std::vector<std::string> c = cells(line);
   if (c.size() != 3 + np + nw || c[0] != std::to_string(expect)) return false;
@@ -105,6 +106,8 @@ bool parse_row(const std::string& line, int expect, std::size_t np, std::size_t 
     if (!read_number(c[3 + np + j], r.watched[j])) return false;
   return true;
 }
+
+namespace {
 
 [[noreturn]] void cannot_write(const std::string& path, int err) {
   throw Fatal{status::OUTPUT, "Error: no se puede escribir el archivo de salida \"" + path + "\": " + system_reason(err)};

@@ -37,6 +37,9 @@ void put_number(std::string& out, double v);
 void put_text_cell(std::string& out, const std::string& latin1);
 
 void format_row(const StudyRow& r, std::string& out);
+// A row read back from its line (without the newline); false when the line is
+// not the row of sample `expect` with np parameters and nw watched results.
+bool parse_row(const std::string& line, int expect, std::size_t np, std::size_t nw, StudyRow& r);
 
 class StudyCsv {
  public:

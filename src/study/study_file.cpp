@@ -173,7 +173,7 @@ std::size_t read_parameter(const Line& ln, std::size_t i, Parameter& p) {
       std::size_t j = i + 2;
       if (j < ln.size() && ln[j].key == "perfil") {
         p.perfil = static_cast<int>(ln.integer(j + 1, "perfil", 1, 0x7fffffff));
-        p.name += "[" + std::to_string(p.perfil) + "]";
+        p.name += "_p" + std::to_string(p.perfil);
         j += 2;
       }
       if (j < ln.size() && ln[j].key == "estrato")
@@ -215,7 +215,7 @@ std::size_t read_parameter(const Line& ln, std::size_t i, Parameter& p) {
       ln.fail(s->name, "falta \"estrato K\" después del perfil (para escalar el perfil entero: \"factor " +
                            std::string(s->name) + " perfil " + std::to_string(p.perfil) + "\")");
     p.estrato = static_cast<int>(ln.integer(i + 4, "estrato", 1, 0x7fffffff));
-    p.name = std::string(s->name) + "[" + std::to_string(p.perfil) + "," + std::to_string(p.estrato) + "]";
+    p.name = std::string(s->name) + "_p" + std::to_string(p.perfil) + "_e" + std::to_string(p.estrato);
     return i + 5;
   }
   if (first.key == "valnl") {
@@ -228,7 +228,9 @@ std::size_t read_parameter(const Line& ln, std::size_t i, Parameter& p) {
     if (i + 1 >= ln.size() || ln[i + 1].key != "material" || i + 2 >= ln.size() || is_dist(ln[i + 2].key))
       ln.fail("E", "falta \"material NOMBRE\" (para todos los materiales: \"factor E\")");
     p.material = ln[i + 2].text;
-    p.name = "E[" + p.material + "]";
+    p.name = "E_" + p.material;
+    for (char& c : p.name)
+      if (c == ' ' || c == ',' || c == '"') c = '_';
     return i + 3;
   }
   ln.fail("parámetro", "se leyó \"" + first.text + "\"; se espera " + kParameterList);

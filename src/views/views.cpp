@@ -122,7 +122,14 @@ void Views::open(OutFile& o, const std::string& name) {
   o.open(name);
 }
 
+void Views::add_section(std::string html, std::string title, std::string id) {
+  sections_.push_back(std::move(html));
+  titles_.push_back(std::move(title));
+  ids_.push_back(std::move(id));
+}
+
 void Views::write(Model& m, const SolvedCase& c) {
+  if (watch_) watch_(m, c);
   if (!opts_.any()) return;
   reaction_points(m, c.nonlinear, rp_);
   const std::string stem = base_ + "_" + c.pass;

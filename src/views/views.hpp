@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -101,6 +102,12 @@ class Views {
   void start(OutFile& err);
   void finish(const Model& m, OutFile& con);
 
+  // Told of every solved pass before its files are written (a study watches
+  // each sample's results this way, with no file asked for).
+  void watch(std::function<void(Model&, const SolvedCase&)> w) { watch_ = std::move(w); }
+  // A section of the page after those of the passes (a study's), written with the page.
+  void add_section(std::string html, std::string title, std::string id);
+
   // Tests and fuzzing: every file goes to this stream instead of its own file.
   void send_all_to(std::FILE* sink) { sink_ = sink; }
 
@@ -118,6 +125,7 @@ class Views {
   std::vector<std::string> sections_, titles_, ids_;
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
+  std::function<void(Model&, const SolvedCase&)> watch_;
   void write_summary_files(const Model& m);
 };
 

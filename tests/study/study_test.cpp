@@ -53,8 +53,8 @@ TEST(StudyFile, BadFilesAreRefusedWithLineAndItem) {
     std::string text, expected;
   } cases[] = {
       {head + "parámetro E9 perfil 1 estrato 1 uniforme 1 2\n", "línea 3, parámetro: se leyó \"E9\""},
-      {head + "parámetro E2 perfil 2 estrato 1 uniforme 1 2\n", "línea 3, E2[2,1]: no existe el perfil 2"},
-      {head + "parámetro E2 perfil 1 estrato 4 uniforme 1 2\n", "línea 3, E2[1,4]: no existe el estrato 4"},
+      {head + "parámetro E2 perfil 2 estrato 1 uniforme 1 2\n", "línea 3, E2_p2_e1: no existe el perfil 2"},
+      {head + "parámetro E2 perfil 1 estrato 4 uniforme 1 2\n", "línea 3, E2_p1_e4: no existe el estrato 4"},
       {head + "parámetro E2 perfil 1 estrato 1 normal 500 -3\n", "línea 3, desviación estándar: se leyó -3"},
       {head + "parámetro E2 perfil 1 estrato 1 uniforme 2 1\n", "línea 3, mínimo: el mínimo (2) es mayor"},
       {"método montecarlo\nmuestras 0\nparámetro factor suelo uniforme 1 2\n", "línea 2, muestras: se leyó 0"},
@@ -97,7 +97,7 @@ TEST(StudyFile, ReadsEveryInstruction) {
   EXPECT_FALSE(s.lhs);
   EXPECT_EQ(s.seed, 77u);
   ASSERT_EQ(s.params.size(), 3u);
-  EXPECT_EQ(s.params[0].name, "E2[1,2]");
+  EXPECT_EQ(s.params[0].name, "E2_p1_e2");
   EXPECT_EQ(s.params[1].material, "CONCRETO F");
   EXPECT_EQ(s.params[2].q, Quantity::live_load);
   EXPECT_EQ(s.corr_b, 2);
