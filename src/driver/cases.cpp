@@ -48,6 +48,11 @@ void flexibility_call_line(const Model& m, Files& f, const char* label) {
   lst(f.log, label, "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
 }
 
+// The same line before each pass of the iterative analysis: detail of the log.
+void flexibility_call_line(const Model& m, LogDetail log, const char* label) {
+  lst(log, label, "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
+}
+
 void modulus_source_line(Files& f, int nflag1) {
   lst(f.rep);
   if (nflag1 == 1)
@@ -69,8 +74,8 @@ void forces_and_diagrams(Model& m, Files& f, int caso) {
 }
 
 // A linear solve of the interaction and its results.
-void linear_solve(Model& m, Files& f, const Tab1<float>& vered) {
-  HUND(m, f.log, f.con, vered);
+void linear_solve(Model& m, Files& f, Log& log, const Tab1<float>& vered) {
+  HUND(m, log, f.con, vered);
   write_linear_solution(m, f.rep, f.res);
 }
 
@@ -153,7 +158,7 @@ void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
-  linear_solve(m, f, m.*p.vered);
+  linear_solve(m, f, f.log, m.*p.vered);
   after_solve(m, f, v, p);
 }
 
@@ -166,7 +171,7 @@ void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
     lst(f.log, "N=", m.NR);
     lst(f.log, "GL DE REACCION   LONGITUD    AREA");
     for (int g = 1; g <= 6 * m.NR; ++g)
-      if (m.LONGITUD(g) != 0.0f) put(f.log, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
+      if (m.LONGITUD(g) != 0.0f) put(detail(f.log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
   }
   result_header(f, p);
   const bool converged = SOLNL(m, f.log, f.con, p.caso, m.*p.Adem, m.*p.vered);
@@ -184,12 +189,14 @@ void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
   lst(f.rep);
   int k = 0;
   lst(f.rep, "REACCION UNIFORME");
+  // The log of every pass is detail: a summary log does not grow with the passes.
+  Log each_pass = f.log.repeated();
   for (;;) {
     lst(f.rep);
     lst(f.rep, "PUNTO NODAL  ESTRATO  CARGA       E(t/m2)");
     m.DESP.fill(0.0f);
-    flexibility_call_line(m, f, "LLAMANDO A FNLCC  ");
-    FNLCC(m, f.log);
+    flexibility_call_line(m, detail(f.log), "LLAMANDO A FNLCC  ");
+    FNLCC(m, each_pass);
     if (k == 0) {
       put(f.rep, "(//'#REACCION, VALOR DE LA REACCION'/'             (t)')");
       for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, m.QREAC(i));
@@ -202,7 +209,7 @@ void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
       }
     }
     put(f.res, p.gid_layout, p.gid_text, k + 1, " vector OnNodes");
-    linear_solve(m, f, m.*p.vered);
+    linear_solve(m, f, each_pass, m.*p.vered);
     ++k;
     refuse_non_finite(m, p, k);
     for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));

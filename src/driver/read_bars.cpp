@@ -81,7 +81,7 @@ void read_bars(DataReader& rd, Model& m, Files& f) {
 
   lst(f.msh);
   put(f.msh, "(A8)", "Elements");
-  lst(f.mem, "LECTURA DE BARRAS");
+  lst(f.log, "LECTURA DE BARRAS");
 
   std::vector<int> line(static_cast<std::size_t>(m.NB) + 1, 0);
   int num = 0;  // typed bar number: echoed only, kept from the line before when null
@@ -104,7 +104,7 @@ void read_bars(DataReader& rd, Model& m, Files& f) {
     check_ref(rd, m.PI(j), m.NN, "PI de la barra " + std::to_string(j), "NN");
     check_ref(rd, m.PJ(j), m.NN, "PJ de la barra " + std::to_string(j), "NN");
 
-    lst(f.mem, num, m.BARSEC(j), m.PI(j), m.PJ(j), m.GIRO(j), m.FDC(j), m.CARGASBARRA(j, 1), m.CARGASBARRA(j, 2),
+    lst(detail(f.log), num, m.BARSEC(j), m.PI(j), m.PJ(j), m.GIRO(j), m.FDC(j), m.CARGASBARRA(j, 1), m.CARGASBARRA(j, 2),
         m.CARGASBARRA(j, 3), m.CARGASBARRA(j, 4), m.CARGASBARRA(j, 6));
 
     // Section: the last one of that name.
@@ -123,8 +123,8 @@ void read_bars(DataReader& rd, Model& m, Files& f) {
               "\"" + trimmed(m.BARSEC(j)) + "\" no es ninguna de las secciones leídas");
 
     const int I = m.PI(j), J = m.PJ(j);
-    lst(f.mem, "para el nodo ", I, "ngn= ", 6 * I - 6);
-    lst(f.mem, "para el nodo ", J, "ngn= ", 6 * J - 6);
+    lst(detail(f.log), "para el nodo ", I, "ngn= ", 6 * I - 6);
+    lst(detail(f.log), "para el nodo ", J, "ngn= ", 6 * J - 6);
     for (int n : {I, J})
       for (int g = 6 * (n - 1) + 1; g <= 6 * n; ++g) m.SINBARRA(g) = 0;
 

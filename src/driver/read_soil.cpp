@@ -193,13 +193,13 @@ void write_thrusts(const Model& m, Files& f, int p, std::vector<Thrust>& thrust)
   lst(f.rep, "PRESIONES EN PERFIL", p);
   lst(f.rep, "ESTRATO  PROFUNDIDAD      Pv            PhEMPUJE POR     EMPUJE ");
   lst(f.rep, "               m         t/m2          t/m2      ESTRATO (t)  ACUMULADO (t)");
-  lst(f.mem, "PRESIONES EN PERFIL", p);
-  lst(f.mem, "ESTRATO  PROFUNDIDAD      PV       EMPUJE POR  EMPUJE ");
-  lst(f.mem, "               m         t/m2      ESTRATO (t)  ACUMULADO (t)");
+  lst(detail(f.log), "PRESIONES EN PERFIL", p);
+  lst(detail(f.log), "ESTRATO  PROFUNDIDAD      PV       EMPUJE POR  EMPUJE ");
+  lst(detail(f.log), "               m         t/m2      ESTRATO (t)  ACUMULADO (t)");
   earth_pressures(m, p, thrust);
   for (int k = 1; k <= m.NEST(p); ++k) {
     const Thrust& t = thrust[static_cast<std::size_t>(k)];
-    put(f.mem, "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+    put(detail(f.log), "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
     put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
   }
 }
@@ -261,7 +261,7 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
   int numest = 0;
 
   for (int p = 1; p <= np; ++p) {
-    lst(f.mem, "PERFIL ", p);
+    lst(detail(f.log), "PERFIL ", p);
     const std::string nest = "NEST (número de estratos del perfil " + std::to_string(p) + ")";
     rd.read().i(m.NEST(p), nest);
     check_not_negative(rd, m.NEST(p), nest);
@@ -289,7 +289,7 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
         lst(f.rep);
       }
 
-      lst(f.mem, "ESTRATO", k, "Z=", m.Z(p, k), "GAMA=", g, "H=", h, "PROF=", m.PROF(p, k), "PZ=", m.PZ(p, k), "PV=",
+      lst(detail(f.log), "ESTRATO", k, "Z=", m.Z(p, k), "GAMA=", g, "H=", h, "PROF=", m.PROF(p, k), "PZ=", m.PZ(p, k), "PV=",
           m.PV(p, k));
 
       put(f.rep,

@@ -31,8 +31,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   direction_cosines(m, f.log);
   read_loads(rd, m, f);
 
-  lst(f.mem, "numero de barras", m.NB);
-  lst(f.mem, "Numero de reacciones = numero de nodos", " en la reticula, NR=", m.NR, " N=", m.NR);
+  lst(f.log, "numero de barras", m.NB);
+  lst(f.log, "Numero de reacciones = numero de nodos", " en la reticula, NR=", m.NR, " N=", m.NR);
 
   read_soil(rd, m, f);
   read_slabs(rd, m, f);

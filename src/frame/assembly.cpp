@@ -10,13 +10,13 @@ namespace korvant {
 
 namespace {
 
-void log_vec(Log& log, std::string_view lay, const Vec12& v) {
-  Rec r(log.file(), layout(lay));
+void log_vec(LogDetail log, std::string_view lay, const Vec12& v) {
+  LogRec r(log, layout(lay));
   for (int i = 1; i <= 12; ++i) r << v(i);
 }
 
-void log_row(Log& log, std::string_view lay, const Model& m, int b) {
-  Rec r(log.file(), layout(lay));
+void log_row(LogDetail log, std::string_view lay, const Model& m, int b) {
+  LogRec r(log, layout(lay));
   for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
 }
 
@@ -60,20 +60,20 @@ void dump_vectors(Log& log, const Model& m, int s, const Tab1<float>& red, const
   const bool detail_lines = log.keeps(LogLine::detail);
   lst(log, "VECTOR DE CARGAS REDUCIDO, vered" + std::to_string(s));
   if (detail_lines) {
-    Rec r(log.file(), head);
+    LogRec r(detail(log), head);
     for (int j = 1; j <= NC; ++j) r << j;
   }
   for (int i = 1; i <= m.NGRED && detail_lines; ++i) {
-    Rec r(log.file(), line);
+    LogRec r(detail(log), line);
     r << i << red(i);
   }
   lst(log, "VECTOR DE CARGAS completo");
   if (detail_lines) {
-    Rec r(log.file(), head);
+    LogRec r(detail(log), head);
     for (int j = 1; j <= m.NR + m.NGL; ++j) r << j;
   }
   for (int i = 1; i <= m.NGL && detail_lines; ++i) {
-    Rec r(log.file(), line);
+    LogRec r(detail(log), line);
     r << i << full(i);
   }
 }
@@ -96,12 +96,14 @@ void write_total_load(const Model& m, OutFile& rep) {
   lst(rep, "La presión máxima qmax ejercida por la estructura es", m.qmax);
 }
 
+// The steps below run once per bar: every line they log is detail.
+
 // The element of bar b: its load line in the log, its matrices, its stiffness
 // added to akr by equation numbers (restrained degrees of freedom get nothing).
-void add_stiffness(Model& m, Log& log, int b, Element& e) {
+void add_stiffness(Model& m, LogDetail log, int b, Element& e) {
   const Layout& load_line = layout("(I6, 6F12.4)");
   {
-    Rec r(log.file(), load_line);
+    LogRec r(log, load_line);
     r << b;
     for (int k = 1; k <= 6; ++k) r << m.CARGASBARRA(b, k);
   }
@@ -120,7 +122,7 @@ void add_stiffness(Model& m, Log& log, int b, Element& e) {
 // Self weight of bar b: the part perpendicular to the bar joins Pprop, the
 // axial part goes to the lower end; the bar's loads join the total load.
 // Returns the axial part per unit length.
-float self_weight(Model& m, Log& log, int b, const Element& e) {
+float self_weight(Model& m, LogDetail log, int b, const Element& e) {
   const float L = m.LONG(b);
   const float W = (e.gamma * e.A) * L;
   m.CARGATOTAL = m.CARGATOTAL + ((((m.CARGASBARRA(b, 1) + m.CARGASBARRA(b, 4)) + m.CARGASBARRA(b, 5)) * L) + W);
@@ -136,7 +138,7 @@ float self_weight(Model& m, Log& log, int b, const Element& e) {
 
 // The fixed-end loads of bar b in the load sets 1 (expansion, PV only), 2
 // (immediate compression) and 3 (deferred compression).
-void add_load_sets(Model& m, Log& log, int b, const Element& e, float pN, Vec12& q, Vec12& qr) {
+void add_load_sets(Model& m, LogDetail log, int b, const Element& e, float pN, Vec12& q, Vec12& qr) {
   const float L = m.LONG(b), L2 = e.L2;
   const float u1z = m.COSDIR(b, 1, 3);
   const float PV = m.CARGASBARRA(b, 6);
@@ -167,7 +169,7 @@ void add_load_sets(Model& m, Log& log, int b, const Element& e, float pN, Vec12&
   add_load(m, b, qr, m.vecomp2, m.vered2);
   lst(log, "EL VECTOR DE CARGAS GLOBAL");
   {
-    Rec r(log.file(), layout("(12F10.4)"));
+    LogRec r(log, layout("(12F10.4)"));
     for (int k = 1; k <= 12; ++k) r << m.vecomp2(m.GLBARRA(b, k));
   }
 
@@ -187,7 +189,7 @@ void add_load_sets(Model& m, Log& log, int b, const Element& e, float pN, Vec12&
 
 // A foundation bar with both ends on area reactions: the loads that a unit
 // reaction spread over each half of the bar puts on its ends.
-void add_reaction_columns(Model& m, Log& log, int b, const Element& e, Vec12& q, Vec12& qr) {
+void add_reaction_columns(Model& m, LogDetail log, int b, const Element& e, Vec12& q, Vec12& qr) {
   const float L = m.LONG(b), L2 = e.L2;
   if (m.NR >= 1) {
     const int ncol1 = area_reaction_position(m, m.GLBARRA(b, 3));
@@ -239,12 +241,12 @@ void log_extended_matrix(const Model& m, Log& log) {
   lst(log, "MATRIZ DE REGIDEZ AMPLIADA");
   const bool detail_lines = log.keeps(LogLine::detail);  // the matrix, not its heading
   if (detail_lines) {
-    Rec r(log.file(), layout("(5X, 100I20)"));
+    LogRec r(detail(log), layout("(5X, 100I20)"));
     for (int j = 1; j <= NC; ++j) r << j;
   }
   const Layout& line = layout("(I5, 1000F20.8)");
   for (int i = 1; i <= m.NGRED && detail_lines; ++i) {
-    Rec r(log.file(), line);
+    LogRec r(detail(log), line);
     r << i;
     for (int j = 1; j <= NC; ++j) r << m.akr(i, j);
   }

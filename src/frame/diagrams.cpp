@@ -55,27 +55,28 @@ void walk_axis(const Model& m, int a, int caso, int fine, AxisWalk& out) {
 void log_diagrams(const Model& m, Log& log, int caso, AxisWalk& walk) {
   lst(log, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
   lst(log, "caso=", caso);
-  if (m.NEJES < 1) return;
+  // The lines of each bar of an axis are detail: without them there is nothing to walk.
+  if (m.NEJES < 1 || !detail(log).keeps()) return;
   for (int a = 1; a <= m.NEJES; ++a) {
     walk_axis(m, a, caso, 1, walk);
     for (const AxisBar& ab : walk.bars) {
       const int b = ab.bar;
       if (caso == 2) {
-        lst(log, "CVMAX+CM+PP+PV");
-        lst(log, m.CARGASBARRA(b, 1), m.CARGASBARRA(b, 4), m.CARGASBARRA(b, 5), m.CARGASBARRA(b, 6));
+        lst(detail(log), "CVMAX+CM+PP+PV");
+        lst(detail(log), m.CARGASBARRA(b, 1), m.CARGASBARRA(b, 4), m.CARGASBARRA(b, 5), m.CARGASBARRA(b, 6));
       }
       for (int j = 1; j <= m.NR; ++j) {
-        lst(log, "REACCION", m.NREAC(j));
-        lst(log, "VGL(NBAR,3)=", m.GLBARRA(b, 3));
-        lst(log, "VGL(NBAR,9)=", m.GLBARRA(b, 9));
+        lst(detail(log), "REACCION", m.NREAC(j));
+        lst(detail(log), "VGL(NBAR,3)=", m.GLBARRA(b, 3));
+        lst(detail(log), "VGL(NBAR,9)=", m.GLBARRA(b, 9));
       }
-      lst(log, "NBAR=", b);
-      lst(log, "SU(NBAR)=", m.TIPO(b));
-      lst(log, "rr=", ab.rr, "rs=", ab.rs);
-      lst(log, "WL=", ab.w);
-      lst(log, "al1=", ab.L, "dl=", ab.dl);
-      lst(log, "deje=", ab.deje);
-      for (int j = 0; j <= m.NDIV; ++j) lst(log, "xpos=", walk.points[static_cast<std::size_t>(ab.first + j)].x);
+      lst(detail(log), "NBAR=", b);
+      lst(detail(log), "SU(NBAR)=", m.TIPO(b));
+      lst(detail(log), "rr=", ab.rr, "rs=", ab.rs);
+      lst(detail(log), "WL=", ab.w);
+      lst(detail(log), "al1=", ab.L, "dl=", ab.dl);
+      lst(detail(log), "deje=", ab.deje);
+      for (int j = 0; j <= m.NDIV; ++j) lst(detail(log), "xpos=", walk.points[static_cast<std::size_t>(ab.first + j)].x);
     }
   }
 }

@@ -8,16 +8,16 @@ namespace korvant {
 namespace {
 
 // A whole matrix: detail of the log.
-void dump_rows(Log& log, const Mat12& a, std::string_view lay) {
-  if (!log.keeps(LogLine::detail)) return;
+void dump_rows(LogDetail log, const Mat12& a, std::string_view lay) {
+  if (!log.keeps()) return;
   const Layout& l = layout(lay);
   for (int i = 1; i <= 12; ++i) {
-    Rec r(log.file(), l);
+    LogRec r(log, l);
     for (int j = 1; j <= 12; ++j) r << a(i, j);
   }
 }
 
-void log_a(Log& log, const Mat12& A) {
+void log_a(LogDetail log, const Mat12& A) {
   lst(log, "MATRIZ A");
   dump_rows(log, A, "(12F10.2)");
 }
@@ -45,7 +45,7 @@ void TRANSPMAT(const Mat12& A, Mat12& C) {
     for (int j = 1; j <= 12; ++j) C(i, j) = A(j, i);
 }
 
-void MULTMAT(Log& log, const Mat12& A, const Mat12& B, Mat12& C) {
+void MULTMAT(LogDetail log, const Mat12& A, const Mat12& B, Mat12& C) {
   log_a(log, A);
   lst(log, "MATRIZ B");
   dump_rows(log, B, "(12F10.5)");
@@ -58,12 +58,12 @@ void MULTMAT(Log& log, const Mat12& A, const Mat12& B, Mat12& C) {
     }
 }
 
-void MULTMAT(Log& log, const Mat12& A, const Vec12& B, Vec12& C) {
+void MULTMAT(LogDetail log, const Mat12& A, const Vec12& B, Vec12& C) {
   log_a(log, A);
   lst(log, "MATRIZ B");
   const Layout& l = layout("(12F10.5)");
-  for (int i = 1; i <= 12 && log.keeps(LogLine::detail); ++i) {
-    Rec r(log.file(), l);
+  for (int i = 1; i <= 12 && log.keeps(); ++i) {
+    LogRec r(log, l);
     r << B(i);
   }
   C.clear();
@@ -74,7 +74,7 @@ void MULTMAT(Log& log, const Mat12& A, const Vec12& B, Vec12& C) {
   }
 }
 
-void element_matrices(Model& m, Log& log, int b, ElementPass pass, Element& e) {
+void element_matrices(Model& m, LogDetail log, int b, ElementPass pass, Element& e) {
   const bool assembly = pass == ElementPass::Assembly;
   e.KELEM.clear();
   e.TRANS.clear();
@@ -179,7 +179,7 @@ void element_matrices(Model& m, Log& log, int b, ElementPass pass, Element& e) {
 
   lst(log, " PUNTOS DE LA BARA:", m.PI(b), m.PJ(b));
   {
-    Rec r(log.file(), layout("(12I5)"));
+    LogRec r(log, layout("(12I5)"));
     for (int k = 1; k <= 12; ++k) r << m.GLBARRA(b, k);
   }
 }

@@ -32,8 +32,8 @@ void TRANSPMAT(const Mat12& A, Mat12& C);
 
 // C = A*B, each entry summed from +0 over k = 1..12 in order. Before computing,
 // writes "MATRIZ A" with A (12F10.2) and "MATRIZ B" with B (12F10.5) to `log`.
-void MULTMAT(Log& log, const Mat12& A, const Mat12& B, Mat12& C);
-void MULTMAT(Log& log, const Mat12& A, const Vec12& B, Vec12& C);
+void MULTMAT(LogDetail log, const Mat12& A, const Mat12& B, Mat12& C);
+void MULTMAT(LogDetail log, const Mat12& A, const Vec12& B, Vec12& C);
 
 // Which pass runs the element computation: they differ in their log lines and
 // in the material values they look up.
@@ -52,8 +52,9 @@ struct Element {
 };
 
 // Runs the element computation of bar b into `e`, fills GLBARRA(b, 1..12) and
-// writes the element block of the pass to `log`. GLBARRA must be sized NB x 12.
-void element_matrices(Model& m, Log& log, int b, ElementPass pass, Element& e);
+// writes the element block of the pass to `log` (detail lines: one block per
+// bar). GLBARRA must be sized NB x 12.
+void element_matrices(Model& m, LogDetail log, int b, ElementPass pass, Element& e);
 
 // 20-character names compared with trailing blanks not significant.
 bool same_name(const std::string& a, const std::string& b);

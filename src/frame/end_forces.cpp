@@ -16,8 +16,8 @@ const char* const ETIQMEC[13] = {"",
                                  "NORMAL X2           ", "CORTANTE Y2         ", "CORTANTE Z2         ",
                                  "TORSION X2          ", "FLEXIONANTE Y2      ", "FLEXIONANTE Z2      "};
 
-void log_vec(Log& log, const Layout& l, const Vec12& v) {
-  Rec r(log.file(), l);
+void log_vec(LogDetail log, const Layout& l, const Vec12& v) {
+  LogRec r(log, l);
   for (int i = 1; i <= 12; ++i) r << v(i);
 }
 
@@ -47,7 +47,7 @@ void end_forces(Model& m, Log& log, int caso) {
   lst(log, "NR=", m.NR);
   // The solution holds NGL + NR + MR entries; the log runs over NGL + NN and
   // shows the entries past the solution as zeros.
-  for (int i = 1; i <= m.NGL + m.NN; ++i) lst(log, i <= m.DESP.size() ? m.DESP(i) : 0.0f);
+  for (int i = 1; i <= m.NGL + m.NN; ++i) lst(detail(log), i <= m.DESP.size() ? m.DESP(i) : 0.0f);
 
   if (m.NB < 1) return;
 
@@ -58,30 +58,30 @@ void end_forces(Model& m, Log& log, int caso) {
   for (int b = 1; b <= m.NB; ++b) {
     const float L = m.LONG(b);
     const float w = case_load(m, b, caso);
-    lst(log, "LA CARGA UNIFORME SOBRE LA BARRA", b, " ES", w);
+    lst(detail(log), "LA CARGA UNIFORME SOBRE LA BARRA", b, " ES", w);
 
     element_matrices(m, log, b, ElementPass::EndForces, e);
     const float L2 = e.L2;
 
-    lst(log, "VECTOR DE DESPLAZAMIENTOS POR BARRA", b);
+    lst(detail(log), "VECTOR DE DESPLAZAMIENTOS POR BARRA", b);
     for (int r = 1; r <= 12; ++r) {
       dg(r) = m.DESP(m.GLBARRA(b, r));
-      lst(log, dg(r));
+      lst(detail(log), dg(r));
     }
     MULTMAT(log, e.TRANS, dg, dl);
-    lst(log, "VECTOR DE DESPLAZAMIENTOS LOCAL POR BARRA", b);
+    lst(detail(log), "VECTOR DE DESPLAZAMIENTOS LOCAL POR BARRA", b);
     log_vec(log, l4, dl);
 
     // Nodal loads at the bar's ends: logged only, they act on the nodes.
     for (int r = 1; r <= 12; ++r) pg(r) = m.P(m.GLBARRA(b, r));
-    lst(log, "VECTOR GLOBAL DE CARGAS, BARRA", b);
+    lst(detail(log), "VECTOR GLOBAL DE CARGAS, BARRA", b);
     log_vec(log, l4, pg);
     MULTMAT(log, e.TRANS, pg, pl);
-    lst(log, "VECTOR LOCAL DE CARGAS, BARRA", b);
+    lst(detail(log), "VECTOR LOCAL DE CARGAS, BARRA", b);
     log_vec(log, l4, pl);
 
     MULTMAT(log, e.KELEM, dl, Kd);
-    lst(log, "VECTOR K*d, BARRA", b);
+    lst(detail(log), "VECTOR K*d, BARRA", b);
     log_vec(log, l2, Kd);
 
     // Soil reactions spread over each half of a bar whose two ends are area reactions.
@@ -96,12 +96,12 @@ void end_forces(Model& m, Log& log, int caso) {
         VR(5) = (HALF_NEAR_L2 * L2) * ri + (HALF_FAR_L2 * L2) * rj;
         VR(9) = (HALF_FAR_L * L) * ri + (HALF_NEAR_L * L) * rj;
         VR(11) = -(HALF_FAR_L2 * L2) * ri - (HALF_NEAR_L2 * L2) * rj;
-        lst(log, "añadiendo la contribución de las reacciones");
-        lst(log, "ncol1=", ncol1);
-        lst(log, "ncol2=", ncol2);
-        lst(log, "X(ncol1+NG)=", ri);
-        lst(log, "X(ncol2+NG)=", rj);
-        lst(log, "VECTOR POR REACCIONES VR, BARRA", b);
+        lst(detail(log), "añadiendo la contribución de las reacciones");
+        lst(detail(log), "ncol1=", ncol1);
+        lst(detail(log), "ncol2=", ncol2);
+        lst(detail(log), "X(ncol1+NG)=", ri);
+        lst(detail(log), "X(ncol2+NG)=", rj);
+        lst(detail(log), "VECTOR POR REACCIONES VR, BARRA", b);
         log_vec(log, l4, VR);
       }
     }
@@ -111,17 +111,17 @@ void end_forces(Model& m, Log& log, int caso) {
     FEMP(9) = -((w * L) / 2.0f);
     FEMP(5) = -((w * L2) / 12.0f);
     FEMP(11) = (w * L2) / 12.0f;
-    lst(log, "VECTOR EMPOTRAMIENTO, BARRA", b);
+    lst(detail(log), "VECTOR EMPOTRAMIENTO, BARRA", b);
     log_vec(log, l4, FEMP);
 
-    lst(log, "VECTOR Kd ANTES DE SUMAR VR, BARRA", b);
+    lst(detail(log), "VECTOR Kd ANTES DE SUMAR VR, BARRA", b);
     log_vec(log, l4, Kd);
     Vec12 KdVR;
     for (int r = 1; r <= 12; ++r) KdVR(r) = Kd(r) - VR(r);
-    lst(log, "VECTOR LOCAL K*d+VR, BARRA", b);
+    lst(detail(log), "VECTOR LOCAL K*d+VR, BARRA", b);
     log_vec(log, l4, KdVR);
     for (int r = 1; r <= 12; ++r) F(r) = KdVR(r) - FEMP(r);
-    lst(log, "VECTOR DE ELEMENTOS MECANICOS, BARRA", b);
+    lst(detail(log), "VECTOR DE ELEMENTOS MECANICOS, BARRA", b);
     log_vec(log, l4, F);
 
     for (int r = 1; r <= 12; ++r) m.VGL(b, r) = F(r);

@@ -16,11 +16,11 @@ void direction_cosines(Model& m, Log& log) {
     const int I = m.PI(b);
     const int J = m.PJ(b);
     const float xI = m.COORD(I, 1), yI = m.COORD(I, 2);
-    lst(log, "Barra", b);
+    lst(detail(log), "Barra", b);
     const float dx = m.COORD(J, 1) - xI;
     const float dy = m.COORD(J, 2) - yI;
     const float dz = m.COORD(J, 3) - m.COORD(I, 3);
-    lst(log, "ij=", dx, dy, dz);
+    lst(detail(log), "ij=", dx, dy, dz);
 
     const float L = std::sqrt(dz * dz + dx * dx + dy * dy);
     const float x1 = dx / L, x2 = dy / L, x3 = dz / L;
@@ -32,15 +32,15 @@ void direction_cosines(Model& m, Log& log) {
     float a = 0.0f, bb = 0.0f;
     bool vertical = false;
     if (dy != 0.0f) {
-      lst(log, "PLANO DISTINTO A XZ", dx);
+      lst(detail(log), "PLANO DISTINTO A XZ", dx);
       a = (xI - 10.0f) - xI;
       bb = (yI * dy - dx * a) / dy - yI;
     } else if (dx != 0.0f) {
-      lst(log, "SOBRE PLANO XZ", dy);
+      lst(detail(log), "SOBRE PLANO XZ", dy);
       bb = (yI + 10.0f) - yI;
       a = (xI * dx - dy * bb) / dx - xI;
     } else {
-      lst(log, "BARRA VERTICAL");
+      lst(detail(log), "BARRA VERTICAL");
       vertical = true;
     }
 
@@ -60,10 +60,10 @@ void direction_cosines(Model& m, Log& log) {
       r[2][0] = z1 / t, r[2][1] = z2 / t, r[2][2] = z3 / t;
     }
 
-    lst(log, "MATRIZ DE COSENOS DIRECTORES DE LA BARRA", b);
+    lst(detail(log), "MATRIZ DE COSENOS DIRECTORES DE LA BARRA", b);
     for (int i = 0; i < 3; ++i) {
       for (int j = 0; j < 3; ++j) m.COSDIR(b, i + 1, j + 1) = r[i][j];
-      lst(log, r[i][0], r[i][1], r[i][2]);
+      lst(detail(log), r[i][0], r[i][1], r[i][2]);
     }
   }
 }

@@ -56,7 +56,7 @@ void number_dofs(Model& m, Log& log) {
   lst(log, "restricciones por gl");
   for (int g = 1; g <= NGL; ++g) {
     const int n = (g - 1) / 6 + 1;
-    lst(log, n, g, m.SINBARRA(g));
+    lst(detail(log), n, g, m.SINBARRA(g));
     if (m.SINBARRA(g) == 1)
       for (int k = 1; k <= 6; ++k) m.RESTR(n, k) = 1;
   }
@@ -74,7 +74,7 @@ void number_dofs(Model& m, Log& log) {
     for (int n : {m.PI(b), m.PJ(b)}) {
       if (m.RESTR(n, 3) == 0) {
         m.RESTR(n, 3) = 2;
-        lst(log, "cambiando la restriccion al nodo", n, 2);
+        lst(detail(log), "cambiando la restriccion al nodo", n, 2);
       }
     }
   }
@@ -88,7 +88,7 @@ void number_dofs(Model& m, Log& log) {
 
   lst(log, "RESTRICCIONES adaptadas");
   for (int n = 1; n <= m.NN; ++n)
-    put(log, "(7I5)", n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
+    put(detail(log), "(7I5)", n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
 
   // Classification; the reaction lists are sized to their counts first.
   int nr = 0, mr = 0;
@@ -102,7 +102,7 @@ void number_dofs(Model& m, Log& log) {
 
   lst(log, "RESTRICCIONES POR CIMENTACION");
   for (int n = 1; n <= m.NN; ++n) {
-    lst(log, n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
+    lst(detail(log), n, m.RESTR(n, 1), m.RESTR(n, 2), m.RESTR(n, 3), m.RESTR(n, 4), m.RESTR(n, 5), m.RESTR(n, 6));
     for (int k = 1; k <= 6; ++k) {
       const int g = (n - 1) * 6 + k;
       const int code = m.RESTR(n, k);
@@ -122,9 +122,9 @@ void number_dofs(Model& m, Log& log) {
   m.NCENTRO = m.NR / 2 + 1;
 
   lst(log, "REACCIONES DE AREA EN INTERACCION");
-  for (int i = 1; i <= m.NR; ++i) lst(log, i, m.NREAC(i));
+  for (int i = 1; i <= m.NR; ++i) lst(detail(log), i, m.NREAC(i));
   lst(log, "REACCIONES NODALES EN INTERACCION");
-  for (int i = 1; i <= m.MR; ++i) lst(log, i, m.NREACN(i));
+  for (int i = 1; i <= m.MR; ++i) lst(detail(log), i, m.NREACN(i));
 
   // Equation numbers: consecutive in global order, skipping restrained ones.
   lst(log, "NUEVO VECTOR DE GRADOS DE LIBERTAD");
@@ -136,7 +136,7 @@ void number_dofs(Model& m, Log& log) {
     } else {
       m.NUMGL(g) = g - c;
     }
-    lst(log, g, m.NUMGL(g));
+    lst(detail(log), g, m.NUMGL(g));
   }
   m.NGRED = NGL - c;
   lst(log, "GRADOS DE LIBERTAD TOTALES:", NGL);

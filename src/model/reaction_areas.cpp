@@ -46,18 +46,18 @@ void bar_lengths(Model& m, Log& log) {
     m.LONG(b) = std::sqrt(dx * dx + dy * dy + dz * dz);
     m.UX(b) = dx / m.LONG(b);
     m.UY(b) = dy / m.LONG(b);
-    put(log, "(I6, 4F10.4)", b, m.LONG(b), m.UX(b), m.UY(b));
+    put(detail(log), "(I6, 4F10.4)", b, m.LONG(b), m.UX(b), m.UY(b));
 
     if (m.TIPO(b) != 1) continue;
-    lst(log, "PRODUCTO PUNTO", m.UX(b) * 1.0f);
+    lst(detail(log), "PRODUCTO PUNTO", m.UX(b) * 1.0f);
     if (m.UX(b) > 0.9999f) {
       m.NDIR(b) = 1;
-      lst(log, "NDIR=", 1);
+      lst(detail(log), "NDIR=", 1);
     } else {
       m.NDIR(b) = 2;
     }
     if (m.NDIR(b) > m.NDIRS) m.NDIRS = m.NDIR(b);
-    lst(log, "NDIR=", m.NDIR(b));
+    lst(detail(log), "NDIR=", m.NDIR(b));
 
     for (int n : {I, J}) {
       const float x = m.COORD(n, 1), y = m.COORD(n, 2);
@@ -112,7 +112,7 @@ void slab_areas(Model& m, Log& log) {
       if (same_name(m.MATNOM(t), m.Mat(s))) gama = m.PESOVOL(t);
     const float Pp = gama * m.h(s);
     m.CARGASLOSA(s, 5) = Pp;
-    lst(log, "Pp Losa=", Pp);
+    lst(detail(log), "Pp Losa=", Pp);
 
     // Edge bars: the bars joining two corners, except the diagonals.
     int edge[4] = {0, 0, 0, 0};
@@ -164,8 +164,8 @@ void slab_areas(Model& m, Log& log) {
     }
 
     if (c != 4) continue;
-    lst(log, "SE TIENEN LOSAS DE CIMENTACIÓN");
-    lst(log, "CALCULANDO AREAS DE REACCIÓN");
+    lst(detail(log), "SE TIENEN LOSAS DE CIMENTACIÓN");
+    lst(detail(log), "CALCULANDO AREAS DE REACCIÓN");
     const float a2 = a * 0.5f, b2 = bs * 0.5f;
     const float xI = m.COORD(I, 1), yI = m.COORD(I, 2);
     const float xJ = m.COORD(J, 1), yJ = m.COORD(J, 2);
@@ -240,7 +240,7 @@ void log_reaction_dofs(const Model& m, Log& log) {
   lst(log, "PROGRAMA PRINCIPAL");
   lst(log, "GL DE REACCION   LONGITUD    AREA");
   for (int g = 1; g <= m.NGL; ++g)
-    if (m.LONGITUD(g) != 0.0f) put(log, "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
+    if (m.LONGITUD(g) != 0.0f) put(detail(log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
 }
 
 }  // namespace korvant

@@ -16,7 +16,7 @@ constexpr float kExponent = 0.42857146f;
 
 // Field modulus for the field stress S; a stress that is not positive (zero,
 // negative or not a number) keeps the laboratory modulus.
-float field_modulus(Log& log, float s_lab, float S, float E) {
+float field_modulus(LogDetail log, float s_lab, float S, float E) {
   if (S > 0.0f) return std::pow(s_lab / S, kExponent) * E;
   lst(log, "S_CPO NO POSITIVO, SE CONSERVA EL MODULO DE LABORATORIO");
   return E;
@@ -84,12 +84,12 @@ void field_moduli(Model& m, Log& log) {
     const int n = (m.NREAC(i) - 1) / 6 + 1;
     const int p = m.PERFCIM(n);
     const float D = m.DF(n);
-    lst(log, "EL GL DE LA REACCION", i, " ES:", m.NREAC(i));
-    lst(log, "NODO:", n);
+    lst(detail(log), "EL GL DE LA REACCION", i, " ES:", m.NREAC(i));
+    lst(detail(log), "NODO:", n);
     for (int k = 1; k <= m.NEST(p); ++k) {
-      lst(log, "Z1 ORIGINAL:", m.Z(p, k));
-      lst(log, "PROF=", m.PROF(p, k));
-      lst(log, "Df=", D);
+      lst(detail(log), "Z1 ORIGINAL:", m.Z(p, k));
+      lst(detail(log), "PROF=", m.PROF(p, k));
+      lst(detail(log), "Df=", D);
       if (!(D < m.PROF(p, k))) continue;
       const float S1 = m.SUM_AINF(i, k) * std::fabs(Pv);
       m.ECAMPO1(i, k) = field_modulus(log, m.slab(p, k), S1, m.E1(p, k));

@@ -30,7 +30,7 @@ void log_matrix(const Model& m, Log& log, int n) {
   if (!log.keeps(LogLine::detail)) return;
   const Layout& row = layout("(20F20.8)");
   for (int i = 1; i <= n; ++i) {
-    Rec r(log.file(), row);
+    LogRec r(detail(log), row);
     for (int l = 1; l <= n; ++l) r << m.FLEX(i, l);
   }
 }
@@ -40,10 +40,10 @@ void log_matrix(const Model& m, Log& log, int n) {
 // detail of the log.
 void log_column(const Model& m, Log& log, int l, int g) {
   if (!log.keeps(LogLine::detail) || l < 1 || l > m.NR || m.NREAC(l) != g) return;
-  lst(log, "posicion ", g);
-  lst(log, "DO J", l);
-  lst(log, "AREA DE REACCION=", m.AREA(g));
-  lst(log, "LONGITUD DE REACCION=", m.LONGITUD(g));
+  lst(detail(log), "posicion ", g);
+  lst(detail(log), "DO J", l);
+  lst(detail(log), "AREA DE REACCION=", m.AREA(g));
+  lst(detail(log), "LONGITUD DE REACCION=", m.LONGITUD(g));
 }
 
 // The lines that close the contribution of stratum k to FLEX(I, l): the
@@ -53,11 +53,11 @@ void log_contribution(const Model& m, Log& log, float mc, float h, int I, int k,
                       float ainf, float SUMA) {
   if (!log.keeps(LogLine::detail)) return;
   {
-    Rec r(log.file(), "(6F10.6, I5)");
+    LogRec r(detail(log), "(6F10.6, I5)");
     r << mc << h << dir_part(m.IZ, I, k, l, 1) << dir_part(m.IZ, I, k, l, 2) << m.LONGITUD(g) << m.AREA(g) << k;
   }
-  lst(log, ainf_label, I, l, k, ainf);
-  lst(log, "SUMA=", SUMA);
+  lst(detail(log), ainf_label, I, l, k, ainf);
+  lst(detail(log), "SUMA=", SUMA);
 }
 
 enum class Law { Immediate, Primary, Secondary };
@@ -76,8 +76,8 @@ void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab
     const int node = (m.NREAC(I) - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);
-    lst(log, "I=", I, "NREAC(I)=", m.NREAC(I));
-    lst(log, "NODO=", node, " PERFIL", KP);
+    lst(detail(log), "I=", I, "NREAC(I)=", m.NREAC(I));
+    lst(detail(log), "NODO=", node, " PERFIL", KP);
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
@@ -141,8 +141,8 @@ void FNLCC(Model& m, Log& log) {
     const int node = (m.NREAC(I) - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);
-    lst(log, "I=", I, "NREAC(I)=", m.NREAC(I));
-    lst(log, "NODO=", node, " PERFIL", KP);
+    lst(detail(log), "I=", I, "NREAC(I)=", m.NREAC(I));
+    lst(detail(log), "NODO=", node, " PERFIL", KP);
 
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;

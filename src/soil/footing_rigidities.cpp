@@ -30,8 +30,8 @@ void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<
     const int node = (g - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);
-    lst(log, "INVESTIGANDO REACCIÓN", i, " GL=", g);
-    lst(log, "PERTENECE AL NODO", node);
+    lst(detail(log), "INVESTIGANDO REACCIÓN", i, " GL=", g);
+    lst(detail(log), "PERTENECE AL NODO", node);
 
     // The footing of the node: the last one listed on it.
     int z = 0;
@@ -41,17 +41,17 @@ void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<
       reject_model(m, "reacción nodal " + std::to_string(i) + " del nodo " + std::to_string(node),
                    "el nodo no tiene zapata aislada; se esperaba una zapata en el nodo", node);
     }
-    lst(log, "LA ZAPATA", z, " TIENE DIMENSIONES", m.ANCHO(z), m.LARGO(z));
+    lst(detail(log), "LA ZAPATA", z, " TIENE DIMENSIONES", m.ANCHO(z), m.LARGO(z));
     const float A = m.ANCHO(z) * m.LARGO(z);
-    lst(log, "AREA DE LA ZAPATA", A);
+    lst(detail(log), "AREA DE LA ZAPATA", A);
     const float R = std::sqrt(A / 3.1415927f);  // radius of the circle of the same area
 
     float Sv = 0.0f, Sh = 0.0f, Sr = 0.0f;
     for (int l = 1; l <= m.NEST(KP); ++l) {
       const float nu = at_or_zero(NU, KP, l);
-      lst(log, "ESTRATO", l);
-      { Rec r(log.file(), strat); r << m.H(KP, l) << nu; }
-      lst(log, "prof=", m.PROF(KP, l), "  df=", D);
+      lst(detail(log), "ESTRATO", l);
+      { LogRec r(detail(log), strat); r << m.H(KP, l) << nu; }
+      lst(detail(log), "prof=", m.PROF(KP, l), "  df=", D);
       if (!(D < m.PROF(KP, l))) continue;
 
       const float E = Emod(KP, l);
@@ -62,22 +62,22 @@ void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<
       Sv += 1.0f / Kv;
       Sh += 1.0f / Kh;
       Sr += 1.0f / Kr;
-      lst(log, "RIGIDECES", Kv, Kh, Kr);
-      lst(log, "SUMAS (INVERSOS):", Sv, Sh, Sr);
+      lst(detail(log), "RIGIDECES", Kv, Kh, Kr);
+      lst(detail(log), "SUMAS (INVERSOS):", Sv, Sh, Sr);
     }
 
-    lst(log, "almacenando para la reaccion", i);
+    lst(detail(log), "almacenando para la reaccion", i);
     const int t = g - 6 * (node - 1);
     float flex;
     if (t == 1 || t == 2) {
       flex = Sh;
-      lst(log, "SE TIENE UNA RIGIDEZ HORIZONTAL", "  GL=", t);
+      lst(detail(log), "SE TIENE UNA RIGIDEZ HORIZONTAL", "  GL=", t);
     } else if (t == 3) {
       flex = Sv;
-      lst(log, "SE TIENE UNA RIGIDEZ VERTICAL", "  GL=", t);
+      lst(detail(log), "SE TIENE UNA RIGIDEZ VERTICAL", "  GL=", t);
     } else {
       flex = Sr;
-      lst(log, "SE TIENE UNA RIGIDEZ POR ROTACIÓN", "  GL=", t);
+      lst(detail(log), "SE TIENE UNA RIGIDEZ POR ROTACIÓN", "  GL=", t);
     }
     m.FLEX(m.NR + i, m.NR + i) = flex;
   }
@@ -85,7 +85,7 @@ void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<
   lst(log, "MATRIZ DE FLEXIBILIDADES, ZAPATAS CORRIDAS+AISLADAS");
   const Layout& row = layout("(20F20.8)");
   for (int r = 1; r <= n; ++r) {
-    Rec rec(log.file(), row);
+    LogRec rec(detail(log), row);
     for (int c = 1; c <= n; ++c) rec << m.FLEX(r, c);
   }
 }

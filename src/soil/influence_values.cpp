@@ -89,17 +89,17 @@ void influence_values(Model& m, Log& log) {
       const int n = (m.NREAC(j) - 1) / 6 + 1;
       const int p = m.PERFCIM(n);
       const float D = m.DF(n);
-      lst(log, "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
-      lst(log, "NODO:", n);
-      lst(log, "PERFIL ASIGNADO AL NODO:", p);
-      lst(log, "ESTRATOS DEL PERFIL:", m.NEST(p));
+      lst(detail(log), "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
+      lst(detail(log), "NODO:", n);
+      lst(detail(log), "PERFIL ASIGNADO AL NODO:", p);
+      lst(detail(log), "ESTRATOS DEL PERFIL:", m.NEST(p));
       int k0 = 0;  // first stratum whose bottom lies below the foundation level
 
       for (int k = 1; k <= m.NEST(p); ++k) {
         float z = m.Z(p, k);
-        lst(log, "Z1 ORIGINAL:", z);
-        lst(log, "PROF=", m.PROF(p, k));
-        lst(log, "Df=", D);
+        lst(detail(log), "Z1 ORIGINAL:", z);
+        lst(detail(log), "PROF=", m.PROF(p, k));
+        lst(detail(log), "Df=", D);
         if (!(D < m.PROF(p, k))) continue;
 
         if (k0 == 0) k0 = k;
@@ -110,15 +110,15 @@ void influence_values(Model& m, Log& log) {
         } else if (m.PROF(p, k) > m.PROF(p, k0)) {
           z = (m.PROF(p, k) - D) - (m.PROF(p, k) - m.PROF(p, k - 1)) * 0.5f;
         }
-        lst(log, "Z1 AJUSTADO:", z);
+        lst(detail(log), "Z1 AJUSTADO:", z);
 
         const float nu = m.NU2(p, k);
         // The lines of each (point, stratum, reaction) are detail of the log.
         const bool detail_lines = log.keeps(LogLine::detail);
         for (int l = 1; l <= NR; ++l) {
           if (detail_lines) {
-            lst(log, "antes de llamar a bousi");
-            Rec r(log.file(), bousi_args);
+            lst(detail(log), "antes de llamar a bousi");
+            LogRec r(detail(log), bousi_args);
             r << m.XR(j) << m.YR(j) << z << m.Xi(l, d) << m.Yi(l, d) << m.Xf(l, d) << m.Yf(l, d);
           }
           float sx = 0.0f, sy = 0.0f, sz = 0.0f;
@@ -130,8 +130,8 @@ void influence_values(Model& m, Log& log) {
           m.AINF(j, k, l, d) = ainf;
           m.SUM_AINF(j, k) += ainf;
           if (detail_lines) {
-            { Rec r(log.file(), values); r << j << k << l << sx << sy << sz << ainf; }
-            lst(log, j, k, "SUM_AINF=", m.SUM_AINF(j, k));
+            { LogRec r(detail(log), values); r << j << k << l << sx << sy << sz << ainf; }
+            lst(detail(log), j, k, "SUM_AINF=", m.SUM_AINF(j, k));
           }
         }
       }

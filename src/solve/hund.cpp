@@ -25,7 +25,7 @@ float eq_entry(const Tab1<float>& v, int i) { return i <= v.size() ? v(i) : 0.0f
 template <class Entry>
 void log_rows(Log& log, const char* lay, int rows, int cols, Entry entry) {
   for (int i = 1; i <= rows; ++i) {
-    Rec r(log.file(), lay);
+    LogRec r(detail(log), lay);
     for (int j = 1; j <= cols; ++j) r << entry(i, j);
   }
 }
@@ -44,7 +44,7 @@ void log_coupled(Log& log, const float* Cr, int NTOT) {
       for (std::size_t q = 0; q < rows; ++q) row_tile[q * n + static_cast<std::size_t>(j - 1)] = cj[q];
     }
     for (std::size_t q = 0; q < rows; ++q) {
-      Rec r(log.file(), row_layout);
+      LogRec r(detail(log), row_layout);
       const float* row = row_tile.data() + q * n;
       for (std::size_t j = 0; j < n; ++j) r << row[j];
     }

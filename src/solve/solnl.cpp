@@ -32,9 +32,9 @@ Tab1<float> DEFS, BASE, HINC;
 
 void log_reaction_lengths(const Model& m, Log& log) {
   lst(log, "GL DE REACCION   LONGITUD    AREA");
-  if (!log.keeps(LogLine::detail)) return;
+  if (!detail(log).keeps()) return;
   for (int i = 1; i <= 6 * m.NR; ++i)
-    if (m.LONGITUD(i) != 0.0f) put(log, "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
+    if (m.LONGITUD(i) != 0.0f) put(detail(log), "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
 }
 
 // Influence value in direction d; the tables hold only the directions of the
@@ -131,9 +131,10 @@ float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>&
 
 void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS_,
                const Tab1<float>& HINC_) {
-  lst(log, "EN CalcDefNL");
+  // A call runs once per iteration and reaction: every line is detail.
+  lst(detail(log), "EN CalcDefNL");
   lst(detail(log), "N=", m.NR);
-  log_reaction_lengths(m, log);
+  if (detail(log).keeps()) log_reaction_lengths(m, log);
   for (int i = 1; i <= m.NR; ++i) DEFS_(i) = 0.0f;
   for (int i = 1; i <= m.NR; ++i) {
     const int KP = profile_of(m, i);
@@ -205,10 +206,10 @@ struct Newton {
     if (detail_lines && NGRED <= MAX_IMPRESION)
       for (int r = 1; r <= NGRED; ++r) {
         {
-          Rec rec(log.file(), "(500F20.8)");
+          LogRec rec(detail(log), "(500F20.8)");
           for (int c = 1; c <= NGRED; ++c) rec << m.akr(r, c);
         }
-        Rec rec(log.file(), "(500F20.8)");
+        LogRec rec(detail(log), "(500F20.8)");
         for (int c = 1; c <= NT; ++c) rec << Kc(r, c);
       }
     if (bv.size() < at(NGRED) + 1) bv.resize(at(NGRED) + 1);
@@ -241,7 +242,7 @@ struct Newton {
     std::fill(Jac, Jac + n * n, 0.0f);
     std::fill(Fv.begin(), Fv.end(), 0.0f);
 
-    lst(log, "VECTOR FUNCIONAL, PARTE LINEAL");
+    lst(detail(log), "VECTOR FUNCIONAL, PARTE LINEAL");
     std::fill(acc.begin(), acc.end(), 0.0f);
     for (int c = 1; c <= NT; ++c) {
       const float xc = m.RNL(c);
@@ -252,12 +253,12 @@ struct Newton {
       put(detail(log), "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
     }
 
-    lst(log, "calculo de vector funcional, PARTE NO LINEAL");
+    lst(detail(log), "calculo de vector funcional, PARTE NO LINEAL");
     for (int k = 1; k <= HINC.size(); ++k) HINC(k) = 0.0f;
     CalcDefNL(m, log, caso, Adem, DEFS, HINC);
-    lst(log, "deformaciones calculadas CON H=", HINC(1));
+    lst(detail(log), "deformaciones calculadas CON H=", HINC(1));
     if (detail_lines) {
-      Lst l(log.file());
+      LogLst l(detail(log));
       for (int k = 1; k <= NR; ++k) l << DEFS(k);
     }
     for (int k = 1; k <= NR; ++k) {
@@ -274,31 +275,31 @@ struct Newton {
       for (int r = 1; r <= NGRED; ++r) J(r, c) = Kc(r, c);
     if (detail_lines && NGRED <= MAX_IMPRESION)
       for (int r = 1; r <= NGRED; ++r) {
-        Rec rec(log.file(), "(I5, 500F20.8)");
+        LogRec rec(detail(log), "(I5, 500F20.8)");
         rec << r;
         for (int c = 1; c <= NT; ++c) rec << J(r, c);
       }
 
-    lst(log, "CÁLCULANDO JACOBIANO, INCREMENTOS DE H");
+    lst(detail(log), "CÁLCULANDO JACOBIANO, INCREMENTOS DE H");
     for (int k = 1; k <= NR; ++k) {
       for (int i = 1; i <= HINC.size(); ++i) HINC(i) = 0.0f;
       HINC(k) = DELTA;
       CalcDefNL(m, log, caso, Adem, DEFS, HINC);
       for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, NGRED + k) = (BASE(mm) + DEFS(mm)) / DELTA;
       if (!detail_lines) continue;
-      lst(log, "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
+      lst(detail(log), "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
       {
-        Lst l(log.file());
+        LogLst l(detail(log));
         for (int i = 1; i <= NR; ++i) l << DEFS(i);
       }
-      Lst l(log.file());
+      LogLst l(detail(log));
       for (int i = 1; i <= NR; ++i) l << BASE(i);
     }
     for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, m.NUMGL(m.NREAC(mm))) = 1.0f;
-    lst(log, "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
+    lst(detail(log), "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
     if (detail_lines && NT >= 1 && NT <= MAX_IMPRESION)
       for (int r = 1; r <= NT; ++r) {
-        Rec rec(log.file(), "(I5, 500F20.8)");
+        LogRec rec(detail(log), "(I5, 500F20.8)");
         rec << r;
         for (int c = 1; c <= NT; ++c) rec << J(r, c);
       }
@@ -307,24 +308,24 @@ struct Newton {
   // The Newton correction solved and added; returns whether a reaction had to
   // be held at 0 (the soil takes no tension).
   bool step() {
-    lst(log, "IMPRESION DE -F");
+    lst(detail(log), "IMPRESION DE -F");
     for (int i = 1; i <= NT; ++i) {
       rhs[at(i)] = -Fv[at(i)];
       lst(detail(log), "F[", i, "]", rhs[at(i)]);
     }
     gaussj(Jac, NT, NT, rhs.data() + 1, con);
 
-    lst(log, "JACOBIANO INVERSO");
+    lst(detail(log), "JACOBIANO INVERSO");
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = m.RNL(i);
       m.RNL(i) = m.RNL(i) + rhs[at(i)];
       if (!detail_lines) continue;
       if (NT <= MAX_IMPRESION) {
-        Rec rec(log.file(), "(500F20.8)");
+        LogRec rec(detail(log), "(500F20.8)");
         for (int c = 1; c <= NT; ++c) rec << J(i, c);
         rec << rhs[at(i)];
       }
-      put(log, "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
+      put(detail(log), "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
     }
     // The Newton step does not know this rule, so an iteration that holds a
     // reaction at 0 is a repeated state, never the end.
@@ -346,26 +347,28 @@ struct Newton {
       ERRPC[at(k)] = rn == 0.0 && rp == 0.0 ? 0.0 : std::fabs(rn - rp) / std::fabs(rp) * 100.0;
     }
 
-    lst(log, "VALORES ANTERIORES DE R");
+    lst(detail(log), "VALORES ANTERIORES DE R");
     if (detail_lines && NT <= MAX_IMPRESION) {
-      Rec rec(log.file(), "(500F20.8)");
+      LogRec rec(detail(log), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << prev[at(i)];
     }
-    lst(log, "NUEVOS VALORES DE R");
+    lst(detail(log), "NUEVOS VALORES DE R");
     if (detail_lines && NT <= MAX_IMPRESION) {
-      Rec rec(log.file(), "(500F20.8)");
+      LogRec rec(detail(log), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << m.RNL(i);
     }
-    lst(log, "ERROR EN LAS REACCIONES");
+    lst(detail(log), "ERROR EN LAS REACCIONES");
     lst(con, "ERROR");
-    for (OutFile* o : {&log.file(), &con}) {
-      if (o != &con && !detail_lines) continue;
-      if (NT <= MAX_IMPRESION) {
-        Rec rec(*o, "(500E10.2)");
+    if (NT <= MAX_IMPRESION) {
+      {
+        LogRec rec(detail(log), "(500E10.2)");
         for (int k = 1; k <= NR; ++k) rec << ERRPC[at(k)];
-      } else {
-        lst(*o, "IMPRESIÓN FUERA DE RANGO");
       }
+      Rec rec(con, "(500E10.2)");
+      for (int k = 1; k <= NR; ++k) rec << ERRPC[at(k)];
+    } else {
+      lst(detail(log), "IMPRESIÓN FUERA DE RANGO");
+      lst(con, "IMPRESIÓN FUERA DE RANGO");
     }
 
     bool all = true;
@@ -396,7 +399,7 @@ bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, 
   nw.start(vered);
   bool converged = false;
   for (int it = 1; it <= MAX_ITER; ++it) {
-    lst(log, "Iteración:", it);
+    lst(detail(log), "Iteración:", it);
     lst(con, "Iteracion:", it);
     nw.functional();
     nw.jacobian();

@@ -2,7 +2,7 @@
 // texts as they are, integers in 12 columns, single reals as G15.7E2, double
 // reals as G23.15E3. A write with no items is an empty line.
 //
-//   lst(f.mem, "nn=", m.NN, " nb=", m.NB);
+//   lst(f.rep, "nn=", m.NN, " nb=", m.NB);
 #pragma once
 
 #include <string>

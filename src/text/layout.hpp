@@ -3,7 +3,7 @@
 // repeat counts, groups, re-use of the layout while items remain).
 //
 //   put(f.rep, "(I5, 3F10.4)", n, x, y, z);
-//   { Rec r(f.mem, "(12F15.6)"); for (int j = 1; j <= 12; ++j) r << a(i, j); }
+//   { Rec r(f.rep, "(12F15.6)"); for (int j = 1; j <= 12; ++j) r << a(i, j); }
 //
 // A layout text is parsed once and cached. The write ends (texts after the last
 // used field, then the newline) when the Rec is destroyed.

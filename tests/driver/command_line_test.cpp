@@ -1,6 +1,8 @@
 // The console dialogue and the command line of the program, run as a subprocess.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -142,4 +144,21 @@ TEST(CommandLine, MethodOptionsEchoedAfterTheBanner) {
   const std::size_t title = def.find(" EDIFICIO");
   ASSERT_NE(title, std::string::npos);
   EXPECT_EQ(rep.substr(0, title + lines.size()), def.substr(0, title) + lines);
+}
+
+TEST(CommandLine, SummaryLogGrowsWithThePassesNotWithTheModel) {
+  // 4 x 4 to 8 x 8 foundation nodes: four times the reactions, twice the axes,
+  // the same passes.
+  std::uintmax_t size[2] = {0, 0};
+  for (int i = 0; i < 2; ++i) {
+    Scratch s;
+    const std::string n = i == 0 ? "4" : "8";
+    const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx " + n + " --ny " + n +
+                            " --storeys 1 --slabs > '" + s.path("datos.txt").string() + "'";
+    ASSERT_EQ(std::system(gen.c_str()), 0);
+    ASSERT_EQ(s.run("--memoria=resumida datos.txt reporte.txt"), 0);
+    size[i] = fs::file_size(s.path("MEMORIA"));
+  }
+  EXPECT_GT(size[0], 0u);
+  EXPECT_LE(static_cast<double>(size[1]), 2.2 * static_cast<double>(size[0])) << size[0] << " -> " << size[1];
 }

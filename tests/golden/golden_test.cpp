@@ -2,8 +2,10 @@
 // (console dialogue, C locale, the options in its `args`) and every file it
 // writes, its console streams and its exit status must equal the stored ones
 // byte for byte. A large log is stored as its first lines and the SHA-256 of
-// each block of 1000 lines. tools/regen-golden writes them after an intended
-// change (tests/README.md).
+// each block of 1000 lines, and the summary log of the same run
+// (--memoria=resumida) whole beside it, as MEMORIA.resumida, so that a change
+// of the log shows in a diff. tools/regen-golden writes them after an
+// intended change (tests/README.md).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -24,6 +26,7 @@ using namespace korvant::testing;
 const fs::path kGolden = fs::path(KORVANT_SOURCE_DIR) / "tests" / "golden";
 constexpr std::size_t kBlockLines = 1000;
 constexpr std::size_t kShown = 3;  // differing lines shown per file
+const char* const kSummary = "MEMORIA.resumida";  // the summary log beside a digested one
 
 std::vector<std::string> golden_models() {
   std::vector<std::string> v;
@@ -122,7 +125,7 @@ TEST_P(Golden, EveryOutputAsStored) {
   std::set<std::string> expected;
   for (const auto& e : fs::directory_iterator(model)) {
     std::string name = e.path().filename().string();
-    if (name == "datos.txt" || name == "args") continue;
+    if (name == "datos.txt" || name == "args" || name == kSummary) continue;
     if (e.path().extension() == ".head") continue;
     if (e.path().extension() == ".sha256") name = e.path().stem().string();
     expected.insert(name);
@@ -146,6 +149,18 @@ TEST_P(Golden, EveryOutputAsStored) {
   }
   for (const auto& [name, text] : got)
     if (expected.count(name) == 0) ADD_FAILURE() << name << ": written by the run but not stored";
+
+  // A log kept as digests is readable in its summary form.
+  if (!fs::exists(model / "MEMORIA.sha256")) {
+    EXPECT_FALSE(fs::exists(model / kSummary)) << "a summary log beside a whole log";
+    return;
+  }
+  Scratch sum;
+  sum.write("datos.txt", slurp(model / "datos.txt"));
+  EXPECT_EQ(sum.run(args + " --memoria=resumida", "datos.txt\nreporte.txt\n"), status);
+  const std::string want = slurp(model / kSummary), summary = sum.read("MEMORIA");
+  if (!fs::exists(model / kSummary)) ADD_FAILURE() << kSummary << ": not stored";
+  else if (want != summary) ADD_FAILURE() << kSummary << " differs:\n" << line_differences(want, summary);
 }
 
 INSTANTIATE_TEST_SUITE_P(Models, Golden, ::testing::ValuesIn(golden_models()),
