@@ -16,7 +16,8 @@ namespace {
 constexpr int TAG_ROW = 1, TAG_DONE = 2;
 }
 
-Cluster::Cluster(int& argc, char**& argv) {
+Cluster::Cluster(int& argc, char**& argv, bool join) {
+  if (!join) return;
   int provided = 0;
   MPI_Init_thread(&argc, &argv, MPI_THREAD_FUNNELED, &provided);
   mpi_ = true;
@@ -62,13 +63,13 @@ bool Cluster::receive_row(int& sample, std::string& line, int& done) {
 }
 
 void Cluster::abort(int status) {
-  MPI_Abort(MPI_COMM_WORLD, status);
+  if (mpi_) MPI_Abort(MPI_COMM_WORLD, status);
   std::exit(status);
 }
 
 #else
 
-Cluster::Cluster(int&, char**&) {}
+Cluster::Cluster(int&, char**&, bool) {}
 Cluster::~Cluster() = default;
 void Cluster::share(int&) {}
 void Cluster::send_row(int, const std::string&) {}

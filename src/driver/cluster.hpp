@@ -9,8 +9,9 @@ namespace korvant {
 
 class Cluster {
  public:
-  // Joins the job when the program runs under MPI (a no-op otherwise).
-  Cluster(int& argc, char**& argv);
+  // Joins the job when `join` (a study) and the program is built with MPI
+  // (a no-op otherwise).
+  Cluster(int& argc, char**& argv, bool join);
   ~Cluster();
   Cluster(const Cluster&) = delete;
   Cluster& operator=(const Cluster&) = delete;

@@ -119,7 +119,10 @@ int main(int argc, char** argv) {
   f.err.set_utf8(utf8);
   ViewOptions opts;
   Model m;
-  Cluster cluster(argc, argv);
+  // A study may be one process of an MPI job.
+  bool study_asked = false;
+  for (int i = 1; i < argc; ++i) study_asked = study_asked || std::string(argv[i]).rfind("--estudio", 0) == 0;
+  Cluster cluster(argc, argv, study_asked);
   StudyOptions study;
   try {
     std::vector<std::string> names;

@@ -52,92 +52,6 @@ std::string base_name(const std::string& reporte) {
   return base;
 }
 
-// One thread's analysis of samples: its own copy of the model and its own
-// files, none of them open, with no log.
-class SampleWorker {
- public:
-  explicit SampleWorker(const PreparedStudy& ps) : ps_(ps) {
-    f_.log.set_level(LogLevel::None);
-    f_.con.copy_to(&console_);
-    views_.watch([this](Model& m, const SolvedCase& c) { watched(m, c); });
-  }
-
-  void solve(const Sampler& sm, int i, StudyRow& row) {
-    const Study& s = ps_.study;
-    row.sample = i;
-    row.status = sample_status::OK;
-    row.message.clear();
-    sm.values(i, v_);
-    row.params.resize(s.params.size());
-    for (std::size_t j = 0; j < s.params.size(); ++j)
-      row.params[j] = std::isnan(v_[j]) ? typed_value(s.params[j], ps_.base) : v_[j];
-    row.watched.assign(static_cast<std::size_t>(ps_.layout.size()), std::numeric_limits<double>::quiet_NaN());
-    m_ = ps_.base;
-    bool influence = false;
-    const std::string why = apply_values(s, v_, m_, influence);
-    if (!why.empty()) {
-      row.status = sample_status::OUT_OF_RANGE;
-      row.message = why;
-      return;
-    }
-    out_ = row.watched.data();
-    pass_ = 0;
-    unconverged_.clear();
-    console_.clear();
-    try {
-      if (influence) influence_values(m_, f_.log);
-      assemble_frame(m_, f_.log);
-      field_moduli(m_, f_.log);
-      run_cases(m_, f_, &views_);
-    } catch (const Fatal& e) {
-      if (e.status >= status::INTERRUPTED) throw;
-      const std::string where =
-          pass_ < static_cast<int>(ps_.layout.passes.size())
-              ? std::string(ps_.layout.passes[static_cast<std::size_t>(pass_)].pass->people)
-              : std::string("el análisis");
-      if (e.status == status::SINGULAR && e.message.find("no son números") != std::string::npos) {
-        row.status = sample_status::NOT_FINITE;
-        row.message = e.message;
-      } else if (e.status == status::SINGULAR) {
-        row.status = sample_status::SINGULAR;
-        row.message = "matriz singular en " + where;
-      } else {
-        row.status = sample_status::FAILED;
-        row.message = e.message.empty() ? "falló " + where : e.message;
-      }
-      return;
-    }
-    if (!unconverged_.empty()) {
-      row.status = sample_status::NO_CONVERGENCE;
-      row.message = "sin convergencia en " + unconverged_;
-    }
-  }
-
- private:
-  void watched(Model& m, const SolvedCase& c) {
-    const auto& passes = ps_.layout.passes;
-    if (pass_ >= static_cast<int>(passes.size())) return;
-    const WatchLayout::Pass& wp = passes[static_cast<std::size_t>(pass_)];
-    compute_summary(m, c, sum_);
-    watch_pass(ps_.layout, sum_, m.VGL, out_ + wp.first);
-    f_.con.flush();
-    if (console_.find("SIN CONVERGENCIA") != std::string::npos && unconverged_.empty()) unconverged_ = wp.pass->people;
-    console_.clear();
-    ++pass_;
-  }
-
-  const PreparedStudy& ps_;
-  Model m_;
-  Files f_;
-  Views views_;
-  std::string console_;
-  std::vector<double> v_;
-  Summary sum_;
-  double* out_ = nullptr;
-  int pass_ = 0;
-  std::string unconverged_;
-};
-
 // The samples one process computes, on its threads; finished rows are handed
 // out in the order they finish.
 class SamplePool {
@@ -168,7 +82,7 @@ class SamplePool {
  private:
   void work() {
     try {
-      SampleWorker w(ps_);
+      SampleSolver w(ps_);
       for (;;) {
         if (stopping_) return;
         const std::size_t k = next_++;
@@ -227,6 +141,78 @@ class Progress {
 };
 
 }  // namespace
+
+SampleSolver::SampleSolver(const PreparedStudy& ps) : ps_(ps) {
+  f_.log.set_level(LogLevel::None);
+  f_.con.copy_to(&console_);
+  views_.watch([this](Model& m, const SolvedCase& c) { watched(m, c); });
+}
+
+void SampleSolver::solve(const Sampler& sm, int i, StudyRow& row) {
+  sm.values(i, v_);
+  solve_values(i, v_, row);
+}
+
+void SampleSolver::solve_values(int i, const std::vector<double>& v, StudyRow& row) {
+  const Study& s = ps_.study;
+  row.sample = i;
+  row.status = sample_status::OK;
+  row.message.clear();
+  row.params.resize(s.params.size());
+  for (std::size_t j = 0; j < s.params.size(); ++j)
+    row.params[j] = std::isnan(v[j]) ? typed_value(s.params[j], ps_.base) : v[j];
+  row.watched.assign(static_cast<std::size_t>(ps_.layout.size()), std::numeric_limits<double>::quiet_NaN());
+  m_ = ps_.base;
+  bool influence = false;
+  const std::string why = apply_values(s, v, m_, influence);
+  if (!why.empty()) {
+    row.status = sample_status::OUT_OF_RANGE;
+    row.message = why;
+    return;
+  }
+  out_ = row.watched.data();
+  pass_ = 0;
+  unconverged_.clear();
+  console_.clear();
+  try {
+    if (influence) influence_values(m_, f_.log);
+    assemble_frame(m_, f_.log);
+    field_moduli(m_, f_.log);
+    run_cases(m_, f_, &views_);
+  } catch (const Fatal& e) {
+    if (e.status >= status::INTERRUPTED) throw;
+    const std::string where = pass_ < static_cast<int>(ps_.layout.passes.size())
+                                  ? std::string(ps_.layout.passes[static_cast<std::size_t>(pass_)].pass->people)
+                                  : std::string("el análisis");
+    if (e.status == status::SINGULAR && e.message.find("no son números") != std::string::npos) {
+      row.status = sample_status::NOT_FINITE;
+      row.message = e.message;
+    } else if (e.status == status::SINGULAR) {
+      row.status = sample_status::SINGULAR;
+      row.message = "matriz singular en " + where;
+    } else {
+      row.status = sample_status::FAILED;
+      row.message = e.message.empty() ? "falló " + where : e.message;
+    }
+    return;
+  }
+  if (!unconverged_.empty()) {
+    row.status = sample_status::NO_CONVERGENCE;
+    row.message = "sin convergencia en " + unconverged_;
+  }
+}
+
+void SampleSolver::watched(Model& m, const SolvedCase& c) {
+  const auto& passes = ps_.layout.passes;
+  if (pass_ >= static_cast<int>(passes.size())) return;
+  const WatchLayout::Pass& wp = passes[static_cast<std::size_t>(pass_)];
+  compute_summary(m, c, sum_);
+  watch_pass(ps_.layout, sum_, m.VGL, out_ + wp.first);
+  f_.con.flush();
+  if (console_.find("SIN CONVERGENCIA") != std::string::npos && unconverged_.empty()) unconverged_ = wp.pass->people;
+  console_.clear();
+  ++pass_;
+}
 
 void prepare_study(const StudyOptions& o, const std::string& datos, const MethodOptions& method, PreparedStudy& ps) {
   ps.study = read_study(o.file);
@@ -341,8 +327,9 @@ void run_samples(PreparedStudy& ps, const StudyOptions& o, const std::string& re
     study_html(ps.study, ps.base, ps.layout, rows, o.limits, section);
     views->add_section(std::move(section), "Estudio de sensibilidad y probabilidad", "estudio");
   }
-  lst(f.err, "Estudio: " + std::to_string(last + 1) + " muestras en " + base + "_estudio.csv, " +
-                 std::to_string(failed) + " fallidas; resumen en " + base + "_estudio.txt");
+  lst(f.err, "Estudio: " + std::to_string(last + 1) + " muestras (" + std::to_string(last + 1 - first) +
+                 " calculadas en esta corrida) en " + base + "_estudio.csv, " + std::to_string(failed) +
+                 " fallidas; resumen en " + base + "_estudio.txt");
 }
 
 }  // namespace korvant

@@ -12,6 +12,7 @@
 #include "study/study.hpp"
 #include "study/study_report.hpp"
 #include "text/files.hpp"
+#include "views/summary.hpp"
 #include "views/views.hpp"
 
 namespace korvant {
@@ -34,6 +35,32 @@ struct PreparedStudy {
 // Reads the study file and the data file (writing nothing) and checks the
 // study against the model. Throws Fatal{status::BAD_DATA} naming the line.
 void prepare_study(const StudyOptions& o, const std::string& datos, const MethodOptions& method, PreparedStudy& ps);
+
+// One thread's analysis of samples: its own copy of the model and its own
+// files, none of them open, with no log; the views' hook watches each pass.
+class SampleSolver {
+ public:
+  explicit SampleSolver(const PreparedStudy& ps);
+  SampleSolver(const SampleSolver&) = delete;
+  SampleSolver& operator=(const SampleSolver&) = delete;
+  // Sample i of the sampler.
+  void solve(const Sampler& sm, int i, StudyRow& row);
+  // The model with the values v (NaN: typed), as sample i.
+  void solve_values(int i, const std::vector<double>& v, StudyRow& row);
+
+ private:
+  void watched(Model& m, const SolvedCase& c);
+  const PreparedStudy& ps_;
+  Model m_;
+  Files f_;
+  Views views_;
+  std::string console_;
+  std::vector<double> v_;
+  Summary sum_;
+  double* out_ = nullptr;
+  int pass_ = 0;
+  std::string unconverged_;
+};
 
 // The samples of the study, rank 0 writing the table and the study's report
 // beside `reporte`; with `views` (the page asked for), its section too.

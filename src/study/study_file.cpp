@@ -427,12 +427,25 @@ void check_study(Study& s, const Model& m) {
   }
 }
 
+namespace {
+
+// A typed single-precision value as the double its shortest text reads as (0.4, not 0.4000000059604645).
+double as_typed(float v) {
+  char b[32];
+  auto r = std::to_chars(b, b + sizeof b, v);
+  double d = 0;
+  std::from_chars(b, r.ptr, d);
+  return d;
+}
+
+}  // namespace
+
 double typed_value(const Parameter& p, const Model& m) {
   if (p.factor) return 1.0;
   switch (p.q) {
-    case Quantity::stratum: return static_cast<double>((m.*p.table)(p.perfil, p.estrato));
-    case Quantity::VALNL: return static_cast<double>(m.VALNL);
-    case Quantity::E_material: return static_cast<double>(m.MODELAST(p.material_index));
+    case Quantity::stratum: return as_typed((m.*p.table)(p.perfil, p.estrato));
+    case Quantity::VALNL: return as_typed(m.VALNL);
+    case Quantity::E_material: return as_typed(m.MODELAST(p.material_index));
     default: return 1.0;
   }
 }
