@@ -149,12 +149,12 @@ void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   }
   if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
   if (p.footing_NU != nullptr) {
-    footing_rigidities(m, f.log, m.*p.footing_E, m.*p.footing_NU);
+    footing_rigidities(m, f.log, m.*p.footing_E, m.*p.footing_NU, p.caso);
   } else {
     // The consolidation cases have no Poisson's ratio: a table of zeros.
     Tab2<float> ceros;
     ceros.size_to(m.NPS, strata_width(m));
-    footing_rigidities(m, f.log, m.*p.footing_E, ceros);
+    footing_rigidities(m, f.log, m.*p.footing_E, ceros, p.caso);
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);

@@ -20,6 +20,7 @@
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
 #include "text/free_format.hpp"
+#include "views/limits.hpp"
 
 namespace {
 
@@ -50,6 +51,14 @@ const char* const kUsage =
     "         de resortes _resortes.csv de cada pasada).\n"
     "  --html  REPORTE.html: una página autónoma con el resumen, los dibujos y los\n"
     "         valores por nodo de cada caso y pasada; se imprime un caso por hoja.\n"
+    "         Con --resumen o --html, por pasada, los resortes de línea por media\n"
+    "         barra para un programa de marcos (_resortes_barras.csv).\n"
+    "  --limites=asentamiento=0.30,inclinacion=1/500,distorsion=1/300,diferencial=0.05\n"
+    "         límites del proyecto con que el resumen y la página juzgan (m, razones);\n"
+    "         sin ellos, inclinación 1/250 y distorsión angular 1/500 (Bjerrum).\n"
+    "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
+    "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
+    "\n"
     "Opciones del método (sin ellas, el método tal como está escrito):\n"
     "  --estratos=integrados     valores de influencia promediados en el espesor de\n"
     "                            cada estrato en vez de tomados a la mitad.\n"
@@ -66,6 +75,10 @@ const char* const kUsage =
     "  --hilos=N  muestras a la vez (lo normal: una por procesador).\n"
     "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
     "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
+    "\n"
+    "Codificación del reporte, MEMORIA y VALINF:\n"
+    "  --codificacion=latin1  un byte por letra (lo normal).\n"
+    "  --codificacion=utf8    UTF-8, para leerlos en un editor UTF-8.\n"
     "\n"
     "Bitácora del cálculo:\n"
     "  --memoria=completa  MEMORIA y VALINF completos (lo normal).\n"
@@ -126,7 +139,7 @@ int main(int argc, char** argv) {
   StudyOptions study;
   try {
     std::vector<std::string> names;
-    bool help = false, version = false;
+    bool help = false, version = false, utf8_files = false;
     std::string unknown;
     for (int i = 1; i < argc; ++i) {
       const std::string a = argv[i];
@@ -141,6 +154,16 @@ int main(int argc, char** argv) {
       else if (a.rfind("--memoria", 0) == 0)
         usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
       else if (a == "--resumen") opts.resumen = true;
+      else if (a.rfind("--limites=", 0) == 0) {
+        std::string error;
+        if (!parse_limits(std::string_view(a).substr(10), opts.limites, error)) usage_error(error);
+      } else if (a == "--limites")
+        usage_error("--limites necesita sus valores: --limites=asentamiento=0.30,inclinacion=1/500,distorsion=1/300,"
+                    "diferencial=0.05");
+      else if (a == "--codificacion=utf8") utf8_files = true;
+      else if (a == "--codificacion=latin1") utf8_files = false;
+      else if (a.rfind("--codificacion", 0) == 0)
+        usage_error("\"" + a + "\": se espera --codificacion=latin1 o --codificacion=utf8");
       else if (a == "--html") opts.html = true;
       else if (a.rfind("--estudio=", 0) == 0 && a.size() > 10) study.file = a.substr(10);
       else if (a.rfind("--estudio", 0) == 0) usage_error("\"" + a + "\": se espera --estudio=ARCHIVO_DE_ESTUDIO");
@@ -185,9 +208,12 @@ int main(int argc, char** argv) {
       f.err.flush();
       reporte = read_name_line("el nombre del reporte");
     }
+    // The report, the log and the influence values in UTF-8, for a UTF-8 editor.
+    for (OutFile* o : {&f.rep, &f.mem, &f.vinf}) o->set_file_utf8(utf8_files);
     if (!study.file.empty()) {
       if (names.size() != 2) usage_error("un estudio necesita en la línea de comandos el archivo de datos y el reporte");
       // The study and the model are read and checked before anything is written.
+      study.limits = study_limits(opts.limites);
       PreparedStudy ps;
       prepare_study(study, datos, m.method, ps);
       catch_interruptions();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
@@ -13,6 +14,7 @@
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 #include "soil/soil.hpp"
+#include "views/summary.hpp"
 
 namespace korvant {
 
@@ -23,6 +25,8 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_nodes(rd, m, f);
   read_bars(rd, m, f);
   read_footings(rd, m, f);
+  // A tie beam between two footings is a strip on the soil to the method: said once.
+  if (const std::string tie = tie_beam_text(m); !tie.empty()) lst(f.err, "Aviso: " + tie);
   number_dofs(m, f.log);
   // The equations and reactions are known: the largest tables of the run
   // (the frame and solver matrices, FLEX, the influence tables) must fit.
@@ -41,6 +45,11 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
   influence_values(m, f.log);
+  if (m.method.layered_footings()) {
+    std::vector<std::string> warnings;
+    layered_footing_warnings(m, warnings);
+    for (const std::string& w : warnings) lst(f.err, "Aviso: " + w);
+  }
   if (f.log.any()) write_influence_values(m, f.vinf);  // VALINF goes with the log
   read_axes(rd, m, f);
 }

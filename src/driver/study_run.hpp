@@ -20,7 +20,7 @@ namespace korvant {
 struct StudyOptions {
   std::string file;    // --estudio=
   int threads = 0;     // --hilos=; 0: every core
-  StudyLimits limits = default_study_limits();
+  StudyLimits limits = study_limits(Limits{});
   bool progress = true;  // the progress line on a terminal
 };
 

@@ -136,7 +136,9 @@ u64 peak_memory(const Model& m) {
   // FLEX, and the influence tables IX, IY, IZ, AINF (point, stratum,
   // reaction, two directions) with their sums.
   b = add(b, mul(mul(NR + MR, NR + MR), f4));
-  b = add(b, mul(mul(mul(mul(NR, NR), S), 4 * 2), f4));
+  // Layered footings add a point and a rectangle per footing reaction.
+  const u64 NI = NR + (m.method.layered_footings() ? MR : 0);
+  b = add(b, mul(mul(mul(mul(NI, NI), S), 4 * 2), f4));
   return b;
 }
 

@@ -112,6 +112,12 @@ struct Model {
   // ---- Influence values --------------------------------------------------
   Tab4<float> IX, IY, IZ, AINF;  // (point j, stratum k, reaction l, direction d)
   Tab2<float> SUM_AINF;          // (point j, stratum k)
+  // With --zapatas=estratificadas the influence tables also hold, after the NR
+  // reaction points and their rectangles, one point (the node) and one loaded
+  // rectangle (ANCHO along X by LARGO along Y, direction 1) per vertical
+  // footing reaction: NRZ of them, ZREAC the nodal reaction (1..MR) of each.
+  int NRZ = 0;
+  Tab1<int> ZREAC;
 
   // ---- Field moduli ------------------------------------------------------
   Tab2<float> ECAMPO1, ECAMPO2;    // (reaction point, stratum)

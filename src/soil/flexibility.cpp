@@ -62,6 +62,40 @@ void log_contribution(const Model& m, Log& log, float mc, float h, int I, int k,
 
 enum class Law { Immediate, Primary, Secondary };
 
+// With layered footings: the settlement under area reaction I for a unit
+// vertical reaction of each footing, a uniform pressure on the footing's
+// rectangle (influence rectangle NR+f, direction 1), by the law of the row.
+void footing_columns(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1, int I) {
+  const int node = (m.NREAC(I) - 1) / 6 + 1;
+  const int KP = m.PERFCIM(node);
+  const float D = m.DF(node);
+  for (int f = 1; f <= m.NRZ; ++f) {
+    const int i = m.ZREAC(f);
+    const int z = footing_at(m, (m.NREACN(i) - 1) / 6 + 1);
+    const float q = 1.0f / (m.ANCHO(z) * m.LARGO(z));
+    const int l = m.NR + f;
+    float SUMA = 0.0f;
+    bool first = true;
+    for (int k = 1; k <= m.NEST(KP); ++k) {
+      if (!(D < m.PROF(KP, k))) continue;
+      const float modulus = law == Law::Immediate && nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
+      const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
+      first = false;
+      float ainf;
+      if (law == Law::Immediate) {
+        ainf = both(m.IZ, I, k, l) - (*NU)(KP, k) * (pos(both(m.IX, I, k, l)) + pos(both(m.IY, I, k, l)));
+      } else {
+        ainf = pos(both(m.IZ, I, k, l));
+      }
+      float term = 1.0f / modulus * h * ainf * q;
+      if (law == Law::Secondary) term = term * std::log10(1.0f + m.psi(KP, k) * m.T(KP, k));
+      SUMA = SUMA + term;
+      lst(detail(log), "ACOPLAMIENTO", I, m.NR + i, k, "AINF=", ainf, "SUMA=", SUMA);
+    }
+    m.FLEX(I, m.NR + i) = SUMA;
+  }
+}
+
 // FLSC, FLSC_3 and FLSC_4: same loops, a different deformation law per stratum.
 void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1) {
   size_flex(m);
@@ -114,6 +148,7 @@ void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab
       m.FLEX(I, l) = SUMA;
       lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
+    if (m.NRZ > 0) footing_columns(m, log, law, Emod, NU, nflag1, I);
   }
 
   lst(log, "MATRIZ DE FLEXIBILIDADES");

@@ -7,6 +7,7 @@
 #include "text/fatal.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
+#include "soil/layered_soil.hpp"
 #include "soil/soil.hpp"
 
 namespace korvant {
@@ -66,30 +67,80 @@ void check_model(const Model& m) {
 
 }  // namespace
 
+namespace {
+
+// The reaction points and loaded rectangles of the influence tables: the NR
+// area reactions (point and rectangle of node j), then, with layered
+// footings, the NRZ vertical footing reactions (the node, and the footing's
+// rectangle in direction 1 only).
+struct InfluenceSet {
+  const Model& m;
+  int node(int j) const { return j <= m.NR ? (m.NREAC(j) - 1) / 6 + 1 : (m.NREACN(m.ZREAC(j - m.NR)) - 1) / 6 + 1; }
+  float x(int j) const { return j <= m.NR ? m.XR(j) : m.COORD(node(j), 1); }
+  float y(int j) const { return j <= m.NR ? m.YR(j) : m.COORD(node(j), 2); }
+  // Rectangle l in direction d: x1, y1, x2, y2; false when it has none there.
+  bool rect(int l, int d, float r[4]) const {
+    if (l <= m.NR) {
+      if (d > m.NDIRS) return false;
+      r[0] = m.Xi(l, d), r[1] = m.Yi(l, d), r[2] = m.Xf(l, d), r[3] = m.Yf(l, d);
+      return true;
+    }
+    if (d != 1) return false;
+    const int n = node(l);
+    int z = 0;
+    for (int f = 1; f <= m.NZAP; ++f)
+      if (m.NODZAP(f) == n) z = f;
+    const float bx = m.ANCHO(z) * 0.5f, by = m.LARGO(z) * 0.5f;
+    r[0] = m.COORD(n, 1) - bx, r[1] = m.COORD(n, 2) - by, r[2] = m.COORD(n, 1) + bx, r[3] = m.COORD(n, 2) + by;
+    return true;
+  }
+};
+
+// The vertical footing reactions that load the soil with layered footings.
+void footing_points(Model& m) {
+  m.NRZ = 0;
+  if (!m.method.layered_footings()) return;
+  for (int i = 1; i <= m.MR; ++i)
+    if (m.NREACN(i) % 6 == 3) ++m.NRZ;
+  m.ZREAC.size_to(m.NRZ);
+  int f = 0;
+  for (int i = 1; i <= m.MR; ++i)
+    if (m.NREACN(i) % 6 == 3) m.ZREAC(++f) = i;
+}
+
+}  // namespace
+
 void influence_values(Model& m, Log& log) {
   check_model(m);
+  footing_points(m);
 
   const int NR = m.NR;
+  const int NI = NR + m.NRZ;  // points and rectangles of the tables
+  const bool integrated = m.method.integrated_strata();
+  const InfluenceSet set{m};
   int nest_max = 1;
   for (int p = 1; p <= m.NPS; ++p) nest_max = std::max(nest_max, m.NEST(p));
   const int ndirs = std::max(m.NDIRS, 1);
-  m.IX.size_to(NR, nest_max, NR, ndirs);
-  m.IY.size_to(NR, nest_max, NR, ndirs);
-  m.IZ.size_to(NR, nest_max, NR, ndirs);
-  m.AINF.size_to(NR, nest_max, NR, ndirs);
-  m.SUM_AINF.size_to(NR, nest_max);
+  m.IX.size_to(NI, nest_max, NI, ndirs);
+  m.IY.size_to(NI, nest_max, NI, ndirs);
+  m.IZ.size_to(NI, nest_max, NI, ndirs);
+  m.AINF.size_to(NI, nest_max, NI, ndirs);
+  m.SUM_AINF.size_to(NI, nest_max);
 
   const Layout& bousi_args = layout("(7F10.4)");
   const Layout& values = layout("(3I8, 3X, 4F10.7)");
 
-  for (int d = 1; d <= m.NDIRS; ++d) {
+  // Footing rectangles load in direction 1, also in a model with no area reactions.
+  const int dirs = m.NRZ > 0 ? std::max(m.NDIRS, 1) : m.NDIRS;
+  for (int d = 1; d <= dirs; ++d) {
     lst(log, "EN LA DIRECCIÓN", d);
 
-    for (int j = 1; j <= NR; ++j) {
-      const int n = (m.NREAC(j) - 1) / 6 + 1;
+    for (int j = 1; j <= NI; ++j) {
+      const int n = set.node(j);
       const int p = m.PERFCIM(n);
       const float D = m.DF(n);
-      lst(detail(log), "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
+      if (j <= NR) lst(detail(log), "EL GL DE LA REACCION", j, " ES:", m.NREAC(j));
+      else lst(detail(log), "LA REACCION NODAL", m.ZREAC(j - NR), " ES:", m.NREACN(m.ZREAC(j - NR)));
       lst(detail(log), "NODO:", n);
       lst(detail(log), "PERFIL ASIGNADO AL NODO:", p);
       lst(detail(log), "ESTRATOS DEL PERFIL:", m.NEST(p));
@@ -111,26 +162,42 @@ void influence_values(Model& m, Log& log) {
           z = (m.PROF(p, k) - D) - (m.PROF(p, k) - m.PROF(p, k - 1)) * 0.5f;
         }
         lst(detail(log), "Z1 AJUSTADO:", z);
+        // The means over the stratum's thickness below the foundation level.
+        const StratumSpan span = stratum_span(k > 1 ? m.PROF(p, k - 1) : 0.0f, m.PROF(p, k), D);
+        const bool means = integrated && span.zb > span.zt;
+        if (means) lst(detail(log), "ZSUP=", span.zt, "ZINF=", span.zb);
 
         const float nu = m.NU2(p, k);
         // The lines of each (point, stratum, reaction) are detail of the log.
         const bool detail_lines = log.keeps(LogLine::detail);
-        for (int l = 1; l <= NR; ++l) {
+        for (int l = 1; l <= NI; ++l) {
+          float r[4];
+          if (!set.rect(l, d, r)) continue;
           if (detail_lines) {
             lst(detail(log), "antes de llamar a bousi");
-            LogRec r(detail(log), bousi_args);
-            r << m.XR(j) << m.YR(j) << z << m.Xi(l, d) << m.Yi(l, d) << m.Xf(l, d) << m.Yf(l, d);
+            LogRec rec(detail(log), bousi_args);
+            rec << set.x(j) << set.y(j) << z << r[0] << r[1] << r[2] << r[3];
           }
           float sx = 0.0f, sy = 0.0f, sz = 0.0f;
-          bousi(nu, m.XR(j), m.YR(j), z, m.Xi(l, d), m.Yi(l, d), m.Xf(l, d), m.Yf(l, d), sx, sy, sz);
+          if (means) {
+            const StratumMeans s =
+                stratum_means(corner_sum(set.x(j), set.y(j), r[0], r[1], r[2], r[3]), nu, span.zt, span.zb);
+            sx = static_cast<float>(s.x);
+            sy = static_cast<float>(s.y);
+            sz = static_cast<float>(s.z);
+            if (detail_lines) lst(detail(log), "SUBCAPAS=", s.sublayers);
+          } else {
+            bousi(nu, set.x(j), set.y(j), z, r[0], r[1], r[2], r[3], sx, sy, sz);
+          }
           m.IX(j, k, l, d) = sx;
           m.IY(j, k, l, d) = sy;
           m.IZ(j, k, l, d) = sz;
           const float ainf = sz - (sx + sy) * nu;
           m.AINF(j, k, l, d) = ainf;
-          m.SUM_AINF(j, k) += ainf;
+          // The field moduli sum the contact areas only.
+          if (l <= NR) m.SUM_AINF(j, k) += ainf;
           if (detail_lines) {
-            { LogRec r(detail(log), values); r << j << k << l << sx << sy << sz << ainf; }
+            { LogRec rec(detail(log), values); rec << j << k << l << sx << sy << sz << ainf; }
             lst(detail(log), j, k, "SUM_AINF=", m.SUM_AINF(j, k));
           }
         }
@@ -141,6 +208,7 @@ void influence_values(Model& m, Log& log) {
 
 void write_influence_values(const Model& m, OutFile& vinf) {
   { Rec title(vinf, "(//15X, 'VALORES DE INFLUENCIA'/)"); }
+  if (m.method.integrated_strata()) lst(vinf, "PROMEDIOS EN EL ESPESOR DEL ESTRATO");
   lst(vinf, m.NDIRS, "DIRECCIONES");
   const Layout& values = layout("(3I8, 3X, 4F10.7)");
   for (int d = 1; d <= m.NDIRS; ++d) {

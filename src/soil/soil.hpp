@@ -1,6 +1,7 @@
 // Soil model and soil flexibility.
 #pragma once
 
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -60,7 +61,18 @@ void FNLCC(Model& m, Log& log);
 
 // Isolated-footing rigidities on the diagonal of FLEX after the NR area reactions.
 // NU is a (profile, stratum) table; the consolidation cases pass a table of zeros
-// (an empty table reads as zeros).
-void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU);
+// (an empty table reads as zeros). With --zapatas=estratificadas the springs
+// come from the layered soil (caso gives the time factor of case 4 and the law
+// of the coupling), and the rows of the vertical footing reactions get their
+// settlement under the contact areas and the other footings.
+void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int caso = 2);
+
+// The footing of a node: the last one listed on it (0 when none).
+int footing_at(const Model& m, int node);
+
+// With --zapatas=estratificadas, the footings whose springs the method cannot
+// trust: no stratum below the foundation level (a rigid support), or a soil
+// shallower than a spring's radius. One warning text per footing.
+void layered_footing_warnings(const Model& m, std::vector<std::string>& out);
 
 }  // namespace korvant

@@ -157,6 +157,14 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered) {
     C(NGRED + NR + i, e) += 1.0f;
     for (int j = 1; j <= MR; ++j) C(NGRED + NR + i, NGRED + NR + j) += m.FLEX(NR + i, NR + j);
   }
+  // Layered footings feel the contact areas and these feel the footings.
+  if (m.method.layered_footings()) {
+    for (int i = 1; i <= MR; ++i)
+      for (int j = 1; j <= NR; ++j) {
+        C(NGRED + NR + i, NGRED + j) += m.FLEX(NR + i, j);
+        C(NGRED + j, NGRED + NR + i) += m.FLEX(j, NR + i);
+      }
+  }
   lst(log, "Matriz Cr + FLEXIBILIDADES");
   if (detail_lines && NTOT <= 200) log_rows(log, "(200F10.5)", NTOT, NTOT, C);
 

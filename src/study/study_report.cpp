@@ -172,7 +172,9 @@ void watch_pass(const WatchLayout& w, const Summary& s, const Tab2<float>& VGL, 
   }
 }
 
-StudyLimits default_study_limits() { return {NaN, NaN, TILT_LIMIT, BETA_LIMITS[0]}; }
+StudyLimits study_limits(const Limits& l) {
+  return {l.asentamiento.value_or(NaN), l.diferencial.value_or(NaN), l.tilt(), l.beta()};
+}
 
 std::string study_table_head(const Study& s, const WatchLayout& w, const std::string& fingerprint) {
   std::string h = "# estudio de KORVANT, huella " + fingerprint + "\nmuestra,estado,mensaje";

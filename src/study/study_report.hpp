@@ -12,6 +12,7 @@
 #include "model/model.hpp"
 #include "study/study.hpp"
 #include "study/study_csv.hpp"
+#include "views/limits.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
@@ -45,7 +46,8 @@ void watch_pass(const WatchLayout& w, const Summary& s, const Tab2<float>& VGL, 
 struct StudyLimits {
   double settlement, differential, tilt, beta;
 };
-StudyLimits default_study_limits();
+// Those of --limites (or the defaults when it names none).
+StudyLimits study_limits(const Limits& l);
 
 // The first two lines of the table: the study's fingerprint (of the study
 // file, the data file and whatever else changes the results) and the header.

@@ -159,7 +159,10 @@ void OutFile::flush() {
 std::string_view OutFile::encoded() {
   if (!utf8_) return buf_;
   utf8_buf_.clear();
-  console_utf8(utf8_buf_, buf_);
+  if (every_byte_latin1_)
+    latin1_to_utf8(utf8_buf_, buf_);
+  else
+    console_utf8(utf8_buf_, buf_);
   return utf8_buf_;
 }
 

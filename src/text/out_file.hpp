@@ -40,8 +40,10 @@ class OutFile {
   void attach(std::FILE* f, const std::string& name);
   bool is_open() const { return f_ != nullptr; }
   bool is_reserved() const { return fd_ >= 0; }
-  // A console stream of a UTF-8 terminal: the Latin-1 text is written as UTF-8.
+  // A console stream of a UTF-8 terminal: the Latin-1 text is written as UTF-8
+  // (a name the user typed in UTF-8 keeps its bytes). A file: every byte is Latin-1.
   void set_utf8(bool on) { utf8_ = on; }
+  void set_file_utf8(bool on) { utf8_ = on, every_byte_latin1_ = on; }
   const std::string& name() const { return name_; }
 
   // Text is appended to the buffer; end_line() adds the newline and writes the
@@ -83,6 +85,7 @@ class OutFile {
   bool regular_ = false; // a regular file (locked, truncated at the start)
   bool owned_ = false;
   bool utf8_ = false;
+  bool every_byte_latin1_ = false;
   std::string name_;
   std::string buf_;
   std::string utf8_buf_;

@@ -32,7 +32,7 @@ void text(OutFile& o, std::string_view s) {
 }  // namespace
 
 void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o) {
-  line(o, "punto,tipo,nodo,componente,reaccion,hundimiento");
+  line(o, "punto,tipo,nodo,componente,reaccion_t_m_area_t_zapata,hundimiento_m_o_rad");
   for (const ReactionPoint& p : rp) {
     integer(o, p.k);
     o.put(p.area ? ",area," : ",zapata,");
@@ -48,7 +48,7 @@ void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o) {
 }
 
 void write_csv_nodes(const Model& m, OutFile& o) {
-  line(o, "nodo,x,y,z,dx,dy,dz,tx,ty,tz");
+  line(o, "nodo,x_m,y_m,z_m,dx_m,dy_m,dz_m,tx_rad,ty_rad,tz_rad");
   for (int n = 1; n <= m.NN; ++n) {
     integer(o, n);
     for (int c = 1; c <= 3; ++c) {
@@ -66,8 +66,8 @@ void write_csv_nodes(const Model& m, OutFile& o) {
 void write_csv_bars(const Model& m, OutFile& o) {
   line(o,
        "barra,nodo_i,nodo_j,material,"
-       "normal_x1,cortante_y1,cortante_z1,torsion_x1,flexionante_y1,flexionante_z1,"
-       "normal_x2,cortante_y2,cortante_z2,torsion_x2,flexionante_y2,flexionante_z2");
+       "normal_x1_t,cortante_y1_t,cortante_z1_t,torsion_x1_t_m,flexionante_y1_t_m,flexionante_z1_t_m,"
+       "normal_x2_t,cortante_y2_t,cortante_z2_t,torsion_x2_t_m,flexionante_y2_t_m,flexionante_z2_t_m");
   for (int b = 1; b <= m.NB; ++b) {
     integer(o, b);
     sep(o);
@@ -85,7 +85,7 @@ void write_csv_bars(const Model& m, OutFile& o) {
 }
 
 void write_csv_diagrams(const Model& m, int caso, OutFile& o) {
-  line(o, "eje,nombre,barra,x,v,m");
+  line(o, "eje,nombre,barra,x_m,v_t,m_t_m");
   AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
     walk_axis(m, a, caso, 1, walk);

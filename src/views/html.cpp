@@ -26,7 +26,8 @@ td.n { text-align: right; font-variant-numeric: tabular-nums; }
 figure { margin: 0.8em 0; }
 figure svg { width: 100%; height: auto; display: block; }
 tr.excede td { background: #fde8e8; }
-ul.avisos li { color: #840; }
+ul.avisos li.aviso { color: #840; }
+ul.avisos li.malo { color: #a00; }
 @page { size: A4; margin: 12mm; }
 @media print {
   body { max-width: none; margin: 0; padding: 0; font-size: 9pt; }
@@ -79,9 +80,15 @@ struct Html {
   Html& cell(const std::string& v) { return r("<td class=\"n\">").t(v).r("</td>"); }
 };
 
+// A heading of a part of a pass's section, with the id the page's head links to.
+void part(Html& h, const Summary& s, const char* id, std::string_view title) {
+  h.r("<h3 id=\"").t(s.c.pass).r("-").r(id).r("\">").t(title).r("</h3>\n");
+}
+
 void equilibrium_table(Html& h, const Summary& s) {
   const Equilibrium& e = s.eq;
-  h.r("<h3>").t("Equilibrio vertical").r("</h3>\n<table>\n");
+  part(h, s, "equilibrio", "Equilibrio vertical");
+  h.r("<table>\n");
   h.row(std::string("Cargas verticales (") + load_set_words(e.load_set) +
             "; barras con peso propio y cargas concentradas en nodos libres), t",
         num(e.load, 4));
@@ -100,31 +107,62 @@ void equilibrium_table(Html& h, const Summary& s) {
   h.r("</table>\n");
 }
 
-void settlement_tables(Html& h, const Summary& s) {
-  h.r("<h3>").t("Hundimientos (m; negativo hacia abajo)").r("</h3>\n");
+void settlement_tables(Html& h, const Summary& s, const Limits& l) {
+  part(h, s, "hundimientos",
+       s.heave ? "Movimientos verticales por expansión (m; positivo hacia arriba)" : "Hundimientos (m; negativo hacia abajo)");
   if (s.nodes.empty()) {
     h.r("<p>").t("El modelo no tiene nodos de cimentación.").r("</p>\n");
     return;
   }
   h.r("<table>\n");
-  h.row("Mayor (el más hacia abajo), nodo " + std::to_string(s.s_max_node), num(s.s_max, 6));
-  h.row("Menor, nodo " + std::to_string(s.s_min_node), num(s.s_min, 6));
-  h.row("Medio, " + std::to_string(s.nodes.size()) + " nodos", num(s.s_mean, 6));
+  if (s.heave) {
+    h.row(std::string(s.s_min > 0 ? "Mayor expansión (hacia arriba)" : "Ninguno sube; el que menos baja") + ", nodo " +
+              std::to_string(s.s_min_node),
+          num(s.s_min, 6));
+    h.row(std::string(s.s_max < 0 ? "Mayor movimiento hacia abajo" : "Menor expansión") + ", nodo " +
+              std::to_string(s.s_max_node),
+          num(s.s_max, 6));
+    h.row("Media, " + std::to_string(s.nodes.size()) + " nodos", num(s.s_mean, 6));
+  } else {
+    h.row("Mayor (el más hacia abajo), nodo " + std::to_string(s.s_max_node), num(s.s_max, 6));
+    if (s.settlement_judged)
+      h.row(fmt("Frente al asentamiento límite %g m (límite del proyecto)", *l.asentamiento),
+            s.settlement_over ? "NO CUMPLE" : "cumple", s.settlement_over ? "malo" : "bien");
+    h.row("Menor, nodo " + std::to_string(s.s_min_node), num(s.s_min, 6));
+    h.row("Medio, " + std::to_string(s.nodes.size()) + " nodos", num(s.s_mean, 6));
+  }
+  h.row("Diferencia mayor entre dos nodos de cimentación (nodos " + std::to_string(s.diff_hi_node) + " y " +
+            std::to_string(s.diff_lo_node) + ")",
+        num(s.diff_max, 6));
+  if (s.diff_judged)
+    h.row(fmt("Frente al diferencial límite %g m (límite del proyecto)", *l.diferencial), s.diff_over ? "NO CUMPLE" : "cumple",
+          s.diff_over ? "malo" : "bien");
+  if (s.central.named) {
+    const CentralNode& k = s.central;
+    h.row("Nodo central de los módulos de campo", fmt("nodo %d (x = %.3f, y = %.3f m)", k.node, k.x, k.y));
+    if (k.far)
+      h.row("Aviso: lejos del centroide de la cimentación",
+            fmt("a %.2f m de (%.3f, %.3f); más de un cuarto del lado menor (%.2f m)", k.dist, k.cx, k.cy, k.limit), "malo");
+  }
   h.r("</table>\n");
 
   const Tilt& t = s.tilt;
-  h.r("<h3>").t("Inclinación (plano de mínimos cuadrados)").r("</h3>\n<table>\n");
+  part(h, s, "inclinacion", "Inclinación (plano de mínimos cuadrados)");
+  h.r("<table>\n");
   if (!t.defined) {
     h.row("Inclinación", "se necesitan dos nodos en planta");
   } else {
     h.row("Inclinación, rad", fmt("%.3e", t.rad) + " = " + one_in(t.rad));
-    if (t.rad > 0) h.row("Se hunde más hacia", num(t.dir_deg, 1) + "° desde +X (" + direction_words(t.dir_deg) + ")");
-    h.row("Frente a 1/250 (inclinación visible, Bjerrum)", t.rad > TILT_LIMIT ? "MAYOR" : "menor",
-          t.rad > TILT_LIMIT ? "malo" : "bien");
+    if (t.rad > 0) {
+      const double dir = s.heave ? std::fmod(t.dir_deg + 180.0, 360.0) : t.dir_deg;
+      h.row(s.heave ? "Sube más hacia" : "Se hunde más hacia", num(dir, 1) + "° desde +X (" + direction_words(dir) + ")");
+    }
+    h.row("Frente a " + one_in(l.tilt()) + (l.inclinacion ? " (límite del proyecto)" : " (inclinación visible, Bjerrum)"),
+          s.tilt_over ? "MAYOR: NO CUMPLE" : "menor: cumple", s.tilt_over ? "malo" : "bien");
   }
   h.r("</table>\n");
 
-  h.r("<h3>").t("Asentamiento diferencial y distorsión angular").r("</h3>\n");
+  part(h, s, "distorsion", "Asentamiento diferencial y distorsión angular");
   if (s.bars.empty()) {
     h.r("<p>").t("Ninguna barra une dos nodos de cimentación.").r("</p>\n");
     return;
@@ -136,11 +174,14 @@ void settlement_tables(Html& h, const Summary& s) {
   for (int k = 0; k < 3; ++k)
     h.row("Barras con distorsión > " + one_in(BETA_LIMITS[k]) + " " + kLimit[k], std::to_string(s.beta_over[k]),
           s.beta_over[k] > 0 ? "malo" : "bien");
+  h.row("Frente a " + one_in(l.beta()) + " (" + l.beta_source() + ")",
+        s.beta_over_limit > 0 ? std::to_string(s.beta_over_limit) + " barras la pasan: NO CUMPLE" : std::string("cumple"),
+        s.beta_over_limit > 0 ? "malo" : "bien");
   h.r("</table>\n<table>\n");
   h.r("<tr><th>barra</th><th>nodo i</th><th>nodo j</th><th>L (m)</th><th>&#916;s (m)</th><th>|&#916;s|/L</th>"
       "<th>&#946; = |&#916;s - &#916;s<sub>plano</sub>|/L</th></tr>\n");
   for (const BarDistortion& d : s.bars) {
-    h.r(d.beta > BETA_LIMITS[0] ? "<tr class=\"excede\">" : "<tr>");
+    h.r(d.beta > l.beta() ? "<tr class=\"excede\">" : "<tr>");
     h.cell(std::to_string(d.bar)).cell(std::to_string(d.ni)).cell(std::to_string(d.nj));
     h.cell(num(d.L, 3)).cell(num(d.ds, 6)).cell(one_in(d.apparent)).cell(one_in(d.beta));
     h.r("</tr>\n");
@@ -149,7 +190,7 @@ void settlement_tables(Html& h, const Summary& s) {
 }
 
 void pressure_tables(Html& h, const Summary& s) {
-  h.r("<h3>").t("Presiones de contacto (t/m²; positiva en compresión)").r("</h3>\n");
+  part(h, s, "presiones", "Presiones de contacto (t/m²; positiva en compresión)");
   if (s.contact.empty()) {
     h.r("<p>").t("El modelo no tiene reacciones de área.").r("</p>\n");
   } else {
@@ -159,7 +200,9 @@ void pressure_tables(Html& h, const Summary& s) {
       h.row("Mayor, nodo " + std::to_string(hi.node), num(hi.pressure, 3));
       h.row("Menor, nodo " + std::to_string(lo.node), num(lo.pressure, 3));
     }
-    if (s.linear)
+    if (s.linear && s.heave && s.tension > 0)
+      h.row("Reacciones en tensión", std::to_string(s.tension) + ", esperadas en las expansiones");
+    else if (s.linear)
       h.row("Reacciones en tensión", s.tension == 0 ? std::string("ninguna") : "REACCIONES EN TENSIÓN: " + std::to_string(s.tension),
             s.tension == 0 ? "bien" : "malo");
     if (s.k_min >= 0) {
@@ -211,7 +254,8 @@ void axis_table(Html& h, const Summary& s) {
 // Settlement, pressure, reaction and spring of every foundation node.
 void node_table(Html& h, const Summary& s) {
   h.r("<h3>").t("Valores por nodo de cimentación").r("</h3>\n<table>\n");
-  h.head({"nodo", "x (m)", "y (m)", "hundimiento (m)", "reacción", "presión (t/m²)", "k (t/m³)", "k·área (t/m)"});
+  h.head({"nodo", "x (m)", "y (m)", "hundimiento (m)", "reacción", "presión (t/m²)", "k (t/m³)", "k·área (t/m)",
+          "longitud de contacto (m)", "área de contacto (m²)"});
   for (const FoundationNode& n : s.nodes) {
     h.r("<tr>").cell(std::to_string(n.node)).cell(num(n.x, 3)).cell(num(n.y, 3)).cell(num(n.s, 6));
     const ContactPoint* c = nullptr;
@@ -223,25 +267,29 @@ void node_table(Html& h, const Summary& s) {
     if (c != nullptr) {
       h.cell(num(c->R, 4) + " t/m").cell(c->has_pressure ? num(c->pressure, 3) : "-");
       h.cell(c->has_spring ? spring_text(c->k_soil) : "-").cell(c->has_spring ? spring_text(c->k_node) : "-");
+      h.cell(num(c->length, 3)).cell(num(c->area, 3));
     } else if (z != nullptr) {
-      h.cell(num(z->Rv, 4) + " t").cell(num(z->pressure, 3)).cell("-").cell("-");
+      h.cell(num(z->Rv, 4) + " t").cell(num(z->pressure, 3)).cell("-").cell("-").cell("-").cell(num(z->ancho * z->largo, 3));
     } else {
-      h.cell("-").cell("-").cell("-").cell("-");
+      h.cell("-").cell("-").cell("-").cell("-").cell("-").cell("-");
     }
     h.r("</tr>\n");
   }
   h.r("</table>\n");
+  if (!s.contact.empty())
+    h.r("<p class=\"nota\">").t(std::string("Resortes de esta pasada para: ") + spring_use(s.c.caso) +
+                                  ". Por media barra, en la tabla _resortes_barras.csv.").r("</p>\n");
 }
 
 }  // namespace
 
-void html_section(const Model& m, const Summary& s, const std::string& svg, std::string& out) {
+void html_section(const Model& m, const Summary& s, const Limits& l, const std::string& svg, std::string& out) {
   (void)m;
   Html h{out};
   h.r("<section class=\"pase\" id=\"").t(s.c.pass).r("\">\n<h2>").t(s.c.title).r(" <span class=\"pase-nombre\">[")
       .t(s.c.pass).r("]</span></h2>\n");
   equilibrium_table(h, s);
-  settlement_tables(h, s);
+  settlement_tables(h, s, l);
   pressure_tables(h, s);
   axis_table(h, s);
   h.r("<figure>\n").r(svg).r("</figure>\n");
@@ -249,8 +297,8 @@ void html_section(const Model& m, const Summary& s, const std::string& svg, std:
   h.r("</section>\n");
 }
 
-void write_html(const Model& m, const std::vector<std::string>& sections, const std::vector<std::string>& titles,
-                const std::vector<std::string>& ids, const std::string& warnings, OutFile& o) {
+void write_html(const Model& m, const std::vector<std::string>& sections, const std::vector<PassAlerts>& passes,
+                const std::string& warnings, const Limits& l, OutFile& o) {
   std::string out;
   Html h{out};
   const std::string title = trimmed(m.TITULO);
@@ -263,7 +311,7 @@ void write_html(const Model& m, const std::vector<std::string>& sections, const 
   static const char* const kKanal[3] = {"lineal", "iterativo (módulos que dependen de las reacciones)",
                                         "no lineal (ecuación de Demeneghi)"};
   h.r(" ").t(std::string("Análisis ") + (m.KANAL >= 0 && m.KANAL <= 2 ? kKanal[m.KANAL] : "?") + ".").r("</p>\n");
-  h.r("<h3>").t("Avisos de la corrida").r("</h3>\n");
+  h.r("<h3>").t("Veredicto: avisos y límites que no se cumplen").r("</h3>\n");
   {
     int shown = 0;
     std::string items;
@@ -276,22 +324,32 @@ void write_html(const Model& m, const std::vector<std::string>& sections, const 
       // The error stream also holds the console dialogue; the warnings begin with "Aviso".
       const std::size_t first = w.find_first_not_of(' ');
       if (first != std::string_view::npos && w.substr(first).rfind("Aviso", 0) == 0) {
-        li.r("<li>").t(w.substr(first)).r("</li>\n");
+        li.r("<li class=\"aviso\">").t(w.substr(first)).r("</li>\n");
         ++shown;
       }
       at = end + 1;
     }
+    for (const PassAlerts& p : passes)
+      for (const Alert& a : p.alerts) {
+        const bool fails = a.text.rfind("NO CUMPLE", 0) == 0;
+        li.r(fails ? "<li class=\"malo\">" : "<li class=\"aviso\">").r("<a href=\"#").t(a.anchor).r("\">").t(p.title)
+            .r("</a>: ").t(a.text).r("</li>\n");
+        ++shown;
+      }
     if (shown == 0)
-      h.r("<p class=\"nota\">").t("Sin avisos.").r("</p>\n");
+      h.r("<p class=\"bien\">").t("Sin avisos; todas las pasadas cumplen los límites.").r("</p>\n");
     else
       h.r("<ul class=\"avisos\">\n").r(items).r("</ul>\n");
   }
   h.r("<h3>").t("Casos y pasadas resueltos").r("</h3>\n<ol>\n");
-  for (std::size_t i = 0; i < sections.size(); ++i) h.r("<li><a href=\"#").t(ids[i]).r("\">").t(titles[i]).r("</a></li>\n");
+  for (const PassAlerts& p : passes) {
+    h.r("<li><a href=\"#").t(p.id).r("\">").t(p.title).r("</a>");
+    if (!p.alerts.empty()) h.r(" <span class=\"malo\">").t(fmt("(%d)", static_cast<int>(p.alerts.size()))).r("</span>");
+    h.r("</li>\n");
+  }
   h.r("</ol>\n");
   h.r("<p class=\"nota\">").t("Signos: hundimientos negativos hacia abajo; reacciones y presiones positivas en compresión. "
-                                "Límites citados: inclinación 1/250 (Bjerrum); distorsión angular 1/500, 1/300 y 1/150 "
-                                "(Bjerrum; Skempton y MacDonald). Véase el manual.").r("</p>\n</header>\n");
+                                "Límites usados: " + l.cited() + ". Véase el manual.").r("</p>\n</header>\n");
   o.put(out);
   for (const std::string& s : sections) o.put(s);
   o.put("</body>\n</html>");

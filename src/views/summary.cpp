@@ -3,6 +3,7 @@
 #include "views/summary.hpp"
 
 #include <cmath>
+#include <string_view>
 
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
@@ -239,6 +240,28 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
     s.footings.push_back(fr);
   }
 
+  // The central node of the field moduli of the "central node" passes.
+  if (std::string_view(c.pass).ends_with("campo-centro") && m.NCENTRO >= 1 && m.NCENTRO <= m.NN) {
+    CentralNode& k = s.central;
+    k.named = true;
+    k.node = m.NCENTRO;
+    k.x = d(m.COORD(k.node, 1)), k.y = d(m.COORD(k.node, 2));
+    if (!s.nodes.empty()) {
+      double x0 = s.nodes[0].x, x1 = x0, y0 = s.nodes[0].y, y1 = y0;
+      for (const FoundationNode& n : s.nodes) {
+        k.cx += n.x, k.cy += n.y;
+        x0 = std::fmin(x0, n.x), x1 = std::fmax(x1, n.x), y0 = std::fmin(y0, n.y), y1 = std::fmax(y1, n.y);
+      }
+      k.cx /= static_cast<double>(s.nodes.size()), k.cy /= static_cast<double>(s.nodes.size());
+      // A foundation along one line has no smaller side: its length serves.
+      const double a = x1 - x0, b = y1 - y0;
+      const double side = a > 0 && b > 0 ? std::fmin(a, b) : std::fmax(a, b);
+      k.dist = std::hypot(k.x - k.cx, k.y - k.cy);
+      k.limit = 0.25 * side;
+      k.far = k.dist > k.limit && k.dist > 1e-9;
+    }
+  }
+
   // Frame: the largest moment and shear of each axis, at the printed points.
   AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
@@ -253,6 +276,76 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
     }
     s.axes.push_back(ax);
   }
+}
+
+}  // namespace korvant
+
+namespace korvant {
+
+void judge(const Limits& l, Summary& s) {
+  s.heave = s.c.caso == 1;
+  s.alerts.clear();
+  const std::string pass = s.c.pass;
+  auto alert = [&](const std::string& text, const char* part) { s.alerts.push_back({text, pass + "-" + part}); };
+  if (!s.eq.ok) alert("NO CUMPLE EQUILIBRIO: la diferencia entre cargas y reacciones pasa la tolerancia", "equilibrio");
+  if (!s.nodes.empty()) {
+    s.diff_max = s.s_min - s.s_max;
+    s.diff_hi_node = s.s_max_node, s.diff_lo_node = s.s_min_node;
+    // The largest settlement is judged where the foundation goes down.
+    s.settlement_judged = l.asentamiento.has_value() && !s.heave;
+    s.settlement_over = s.settlement_judged && -s.s_max > *l.asentamiento;
+    if (s.settlement_over)
+      alert(fmt("NO CUMPLE el asentamiento: %s m en el nodo %d, límite %g m", num(-s.s_max, 4).c_str(), s.s_max_node,
+                *l.asentamiento),
+            "hundimientos");
+    s.diff_judged = l.diferencial.has_value();
+    s.diff_over = s.diff_judged && s.diff_max > *l.diferencial;
+    if (s.diff_over)
+      alert(fmt("NO CUMPLE el asentamiento diferencial: %s m entre los nodos %d y %d, límite %g m",
+                num(s.diff_max, 4).c_str(), s.diff_hi_node, s.diff_lo_node, *l.diferencial),
+            "hundimientos");
+  }
+  s.tilt_over = s.tilt.defined && s.tilt.rad > l.tilt();
+  if (s.tilt_over)
+    alert("NO CUMPLE la inclinación: " + one_in(s.tilt.rad) + ", mayor que " + one_in(l.tilt()) + " (" + l.tilt_source() + ")",
+          "inclinacion");
+  s.beta_over_limit = 0;
+  for (const BarDistortion& b : s.bars)
+    if (b.beta > l.beta()) ++s.beta_over_limit;
+  if (s.beta_over_limit > 0)
+    alert(fmt("NO CUMPLE la distorsión angular: %d barras pasan de ", s.beta_over_limit) + one_in(l.beta()) + " (" +
+              l.beta_source() + "); la mayor, " + one_in(s.bars[static_cast<std::size_t>(s.beta_max_bar)].beta) +
+              " en la barra " + std::to_string(s.bars[static_cast<std::size_t>(s.beta_max_bar)].bar),
+          "distorsion");
+  if (s.linear && s.tension > 0 && !s.heave)
+    alert(fmt("Aviso: %d reacciones en tensión (el suelo no resiste tensión; revise el modelo)", s.tension), "presiones");
+  if (s.central.named && s.central.far)
+    alert(fmt("Aviso: el nodo central %d de los módulos de campo está a %.2f m del centroide de la cimentación "
+              "(más de un cuarto del lado menor, %.2f m)",
+              s.central.node, s.central.dist, s.central.limit),
+          "hundimientos");
+}
+
+std::string tie_beam_text(const Model& m) {
+  std::string out;
+  auto footing_of = [&](int n) {
+    int z = 0;
+    for (int k = 1; k <= m.NZAP; ++k)
+      if (m.NODZAP(k) == n) z = k;
+    return z;
+  };
+  for (int b = 1; b <= m.NB; ++b) {
+    if (m.TIPO(b) != 1) continue;
+    const int zi = footing_of(m.PI(b)), zj = footing_of(m.PJ(b));
+    if (zi == 0 || zj == 0) continue;
+    float base = 0.0f;
+    for (int s = 1; s <= m.NSEC; ++s)
+      if (trimmed(m.SECNOM(s)) == trimmed(m.BARSEC(b))) base = m.BASE(s);
+    if (!out.empty()) out += "; ";
+    out += fmt("la barra %d une las zapatas %d y %d y se apoya en el suelo con su ancho BASE (%s m)", b, zi, zj,
+               num(static_cast<double>(base), 2).c_str());
+  }
+  return out;
 }
 
 }  // namespace korvant

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "model/model.hpp"
+#include "views/limits.hpp"
 #include "views/views.hpp"
 
 namespace korvant {
@@ -94,6 +95,18 @@ struct AxisExtremes {
   AxisPoint Mmax, Vmax;  // largest |M| and |V|
 };
 
+// The node of the "central node" field moduli, where it lies and how far from
+// the centroid of the foundation nodes.
+struct CentralNode {
+  bool named = false;  // a pass with the moduli of the central node
+  int node = 0;
+  double x = 0, y = 0;
+  double cx = 0, cy = 0;   // centroid of the foundation nodes
+  double dist = 0;         // from the centroid (m)
+  double limit = 0;        // a quarter of the plan's smaller side (m)
+  bool far = false;
+};
+
 struct Summary {
   SolvedCase c;
   bool linear = true;
@@ -114,16 +127,40 @@ struct Summary {
   double kA_min = 0, kA_max = 0;       // range of k*area (t/m)
   std::vector<FootingResult> footings;
   std::vector<AxisExtremes> axes;
+  CentralNode central;
+
+  // The verdict against the limits (judge()).
+  bool heave = false;                  // case 1: movements upward are expected, and tension with them
+  double diff_max = 0;                 // largest difference of settlement between two foundation nodes (m)
+  int diff_hi_node = 0, diff_lo_node = 0;
+  bool settlement_judged = false, settlement_over = false;
+  bool diff_judged = false, diff_over = false;
+  bool tilt_over = false;
+  int beta_over_limit = 0;             // bars past the distortion limit in use
+  std::vector<Alert> alerts;
 };
 
 // The summary of the solve in DESP, HUNDIM, VGL and FLEX, right after its end forces.
 void compute_summary(Model& m, const SolvedCase& c, Summary& s);
+// The verdict of a computed summary against the limits: what passes a limit,
+// and the list of findings the heads show.
+void judge(const Limits& l, Summary& s);
+
+// Foundation bars that join two isolated footings and bear on the soil with
+// their width (a tie beam the method treats as a strip): "la barra 14 une las
+// zapatas 3 y 4 y se apoya en el suelo con su ancho BASE (0.25 m)", one clause
+// per bar; empty when there is none.
+std::string tie_beam_text(const Model& m);
 
 // The summary as Latin-1 text lines (the program's own character set).
 // `springs_file` is the name of the pass's table of springs, as the user finds it beside the report.
-void summary_text(const Model& m, const Summary& s, const std::string& springs_file, std::string& out);
+void summary_text(const Model& m, const Summary& s, const Limits& l, const std::string& springs_file, std::string& out);
 // The springs of the area reactions as a CSV table.
 void write_springs_csv(const Summary& s, OutFile& o);
+// The same springs as a frame program takes them: a line spring on each half
+// of a foundation bar (the node's spring over its contact length, on the
+// contact width), and a spring per square metre on each slab quarter.
+void write_line_springs_csv(const Model& m, const Summary& s, OutFile& o);
 
 // A Latin-1 text as UTF-8, unescaped.
 void put_utf8(OutFile& o, std::string_view latin1);
@@ -138,10 +175,14 @@ std::string num(double v, int dec);
 std::string spring_text(double v);
 std::string direction_words(double deg);
 const char* load_set_words(int set);
+// What the springs of a pass of case `caso` serve for.
+const char* spring_use(int caso);
 
 // The HTML page: opening (title, model counts, warnings) and one section per pass.
-void html_section(const Model& m, const Summary& s, const std::string& svg, std::string& out);
-void write_html(const Model& m, const std::vector<std::string>& sections, const std::vector<std::string>& titles,
-                const std::vector<std::string>& ids, const std::string& warnings, OutFile& o);
+void html_section(const Model& m, const Summary& s, const Limits& l, const std::string& svg, std::string& out);
+// The page: the head lists the run's warnings and the findings of every pass
+// (`passes`), each linked to where it is said.
+void write_html(const Model& m, const std::vector<std::string>& sections, const std::vector<PassAlerts>& passes,
+                const std::string& warnings, const Limits& l, OutFile& o);
 
 }  // namespace korvant

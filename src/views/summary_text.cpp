@@ -42,6 +42,14 @@ std::string direction_words(double deg) {
   return kWords[i < 0 ? i + 8 : i];
 }
 
+const char* spring_use(int caso) {
+  switch (caso) {
+    case 1: return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
+    case 2: return "corto plazo (compresiones inmediatas)";
+    default: return "largo plazo (consolidación)";
+  }
+}
+
 const char* load_set_words(int set) {
   switch (set) {
     case 1: return "juego 1, PV";
@@ -68,7 +76,7 @@ std::string row(const std::string& label, const std::string& value) {
 
 }  // namespace
 
-void summary_text(const Model& m, const Summary& s, const std::string& springs_file, std::string& out) {
+void summary_text(const Model& m, const Summary& s, const Limits& l, const std::string& springs_file, std::string& out) {
   (void)m;
   const Equilibrium& e = s.eq;
   line(out, fmt("== %s [%s] ==", s.c.title, s.c.pass));
@@ -91,23 +99,50 @@ void summary_text(const Model& m, const Summary& s, const std::string& springs_f
 
   if (s.nodes.empty()) {
     line(out, "Hundimientos: el modelo no tiene nodos de cimentación");
+  } else if (s.heave) {
+    // Expansions: the foundation is pushed up, positive upward.
+    line(out, fmt("Movimientos verticales por expansión (m; positivo hacia arriba), %d nodos de cimentación",
+                  static_cast<int>(s.nodes.size())));
+    line(out, fmt("  %-30s %12s  nodo %d", s.s_min > 0 ? "Mayor expansión (hacia arriba)" : "Ninguno sube; el que menos baja",
+                  num(s.s_min, 6).c_str(), s.s_min_node));
+    line(out, fmt("  %-30s %12s  nodo %d", s.s_max < 0 ? "Mayor movimiento hacia abajo" : "Menor expansión",
+                  num(s.s_max, 6).c_str(), s.s_max_node));
+    line(out, fmt("  Media                          %12s", num(s.s_mean, 6).c_str()));
+    line(out, fmt("  Diferencia mayor entre dos nodos %s m (nodos %d y %d)", num(s.diff_max, 6).c_str(), s.diff_lo_node,
+                  s.diff_hi_node) +
+                  (s.diff_judged ? fmt(", límite %g m: %s", *l.diferencial, s.diff_over ? "NO CUMPLE" : "cumple") : ""));
   } else {
     line(out, fmt("Hundimientos (m; negativo hacia abajo), %d nodos de cimentación", static_cast<int>(s.nodes.size())));
-    line(out, fmt("  Mayor (el más hacia abajo) %12s  nodo %d", num(s.s_max, 6).c_str(), s.s_max_node));
+    line(out, fmt("  Mayor (el más hacia abajo) %12s  nodo %d", num(s.s_max, 6).c_str(), s.s_max_node) +
+                  (s.settlement_judged
+                       ? fmt(", límite %g m: %s", *l.asentamiento, s.settlement_over ? "NO CUMPLE" : "cumple")
+                       : ""));
     line(out, fmt("  Menor                      %12s  nodo %d", num(s.s_min, 6).c_str(), s.s_min_node));
     line(out, fmt("  Medio                      %12s", num(s.s_mean, 6).c_str()));
+    line(out, fmt("  Diferencia mayor entre dos nodos %s m (nodos %d y %d)", num(s.diff_max, 6).c_str(), s.diff_hi_node,
+                  s.diff_lo_node) +
+                  (s.diff_judged ? fmt(", límite %g m: %s", *l.diferencial, s.diff_over ? "NO CUMPLE" : "cumple") : ""));
+  }
+  if (s.central.named) {
+    const CentralNode& k = s.central;
+    line(out, fmt("  Nodo central de los módulos de campo: nodo %d (x = %.3f, y = %.3f m)", k.node, k.x, k.y));
+    if (k.far)
+      line(out, fmt("  Aviso: está a %.2f m del centroide de la cimentación (x = %.3f, y = %.3f m), más de un cuarto "
+                    "del lado menor (%.2f m); sus módulos pueden no representar el centro",
+                    k.dist, k.cx, k.cy, k.limit));
   }
 
   const Tilt& t = s.tilt;
   if (!t.defined) {
     line(out, "Inclinación: se necesitan dos nodos de cimentación en planta");
   } else {
-    line(out, "Inclinación del plano de mínimos cuadrados de los hundimientos");
-    std::string where = t.rad > 0 ? fmt(", se hunde más hacia %.1f° desde +X (%s)", t.dir_deg, direction_words(t.dir_deg).c_str())
+    line(out, "Inclinación del plano de mínimos cuadrados de los movimientos verticales");
+    std::string where = t.rad > 0 ? fmt(", %s más hacia %.1f° desde +X (%s)", s.heave ? "sube" : "se hunde", s.heave ? std::fmod(t.dir_deg + 180.0, 360.0) : t.dir_deg,
+                                        direction_words(s.heave ? std::fmod(t.dir_deg + 180.0, 360.0) : t.dir_deg).c_str())
                                   : std::string();
     line(out, fmt("  %.3e rad = %s%s", t.rad, one_in(t.rad).c_str(), where.c_str()));
-    line(out, t.rad > TILT_LIMIT ? "  MAYOR que 1/250 (inclinación visible de un edificio alto, Bjerrum)"
-                                 : "  menor que 1/250 (inclinación visible de un edificio alto, Bjerrum)");
+    const std::string limit = one_in(l.tilt()) + (l.inclinacion ? " (límite del proyecto)" : " (inclinación visible de un edificio alto, Bjerrum)");
+    line(out, s.tilt_over ? "  MAYOR que " + limit + ": NO CUMPLE" : "  menor que " + limit + ": cumple");
   }
 
   if (s.bars.empty()) {
@@ -120,6 +155,8 @@ void summary_text(const Model& m, const Summary& s, const std::string& springs_f
     const BarDistortion& a = s.bars[static_cast<std::size_t>(s.apparent_max_bar)];
     line(out, fmt("  Mayor distorsión aparente |Ds|/L %s en la barra %d", one_in(a.apparent).c_str(), a.bar));
     line(out, fmt("  Barras con beta > 1/500: %d; > 1/300: %d; > 1/150: %d", s.beta_over[0], s.beta_over[1], s.beta_over[2]));
+    line(out, fmt("  Frente a %s (%s): ", one_in(l.beta()).c_str(), l.beta_source()) +
+                  (s.beta_over_limit > 0 ? fmt("%d barras la pasan: NO CUMPLE", s.beta_over_limit) : std::string("cumple")));
   }
 
   if (s.contact.empty()) {
@@ -131,7 +168,10 @@ void summary_text(const Model& m, const Summary& s, const std::string& springs_f
       line(out, fmt("  Mayor %10s  nodo %d", num(hi.pressure, 3).c_str(), hi.node));
       line(out, fmt("  Menor %10s  nodo %d", num(lo.pressure, 3).c_str(), lo.node));
     }
-    if (s.linear)
+    if (s.linear && s.heave && s.tension > 0)
+      line(out, fmt("  Reacciones en tensión: %d, esperadas en las expansiones (el suelo que se expande empuja unas "
+                    "partes y la estructura retiene otras)", s.tension));
+    else if (s.linear)
       line(out, s.tension == 0 ? "  Reacciones en tensión: ninguna"
                                : fmt("  REACCIONES EN TENSIÓN: %d (el suelo no resiste tensión; revise el modelo)", s.tension));
   }
@@ -177,12 +217,16 @@ void summary_text(const Model& m, const Summary& s, const std::string& springs_f
     if (s.springs_missing > 0)
       line(out, fmt("  Sin resorte: %d (hundimiento nulo, o sube en compresión o baja en tensión)", s.springs_missing));
     line(out, "  Tabla de resortes por nodo: " + springs_file);
+    std::string bars_file = springs_file;
+    if (bars_file.size() > 4) bars_file.insert(bars_file.size() - 4, "_barras");
+    line(out, "  Resortes de línea por media barra (y por cuarto de losa), para un programa de marcos: " + bars_file);
+    line(out, std::string("  Sirven para: ") + spring_use(s.c.caso));
   }
   line(out, "");
 }
 
 void write_springs_csv(const Summary& s, OutFile& o) {
-  o.put("nodo,x,y,area_contacto,hundimiento,presion,k,k_area");
+  o.put("nodo,x_m,y_m,area_contacto_m2,hundimiento_m,presion_t_m2,k_t_m3,k_area_t_m");
   o.end_line();
   for (const ContactPoint& c : s.contact) {
     o.put(std::to_string(c.node));
@@ -197,6 +241,56 @@ void write_springs_csv(const Summary& s, OutFile& o) {
       if (c.has_spring) put_real(o, static_cast<float>(v));
     }
     o.end_line();
+  }
+}
+
+void write_line_springs_csv(const Model& m, const Summary& s, OutFile& o) {
+  o.put("tipo,elemento,nodo,desde_m,hasta_m,ancho_m,area_m2,k_t_m_por_m,k_t_m3");
+  o.end_line();
+  std::vector<const ContactPoint*> at(static_cast<std::size_t>(m.NN) + 1, nullptr);
+  for (const ContactPoint& c : s.contact) at[static_cast<std::size_t>(c.node)] = &c;
+  auto value = [&](bool has, double v) {
+    o.put(',');
+    if (has) put_real(o, static_cast<float>(v));
+  };
+  // Each half of a foundation bar carries the reaction of its end node,
+  // uniform over the half: the node's spring spread over its contact length.
+  for (int b = 1; b <= m.NB; ++b) {
+    if (m.TIPO(b) != 1) continue;
+    const double L = static_cast<double>(m.LONG(b));
+    for (int end = 0; end < 2; ++end) {
+      const int n = end == 0 ? m.PI(b) : m.PJ(b);
+      const ContactPoint* c = at[static_cast<std::size_t>(n)];
+      if (c == nullptr || !(c->length > 0)) continue;
+      o.put("barra," + std::to_string(b) + "," + std::to_string(n));
+      value(true, end == 0 ? 0.0 : L * 0.5);
+      value(true, end == 0 ? L * 0.5 : L);
+      const double width = c->area / c->length;
+      value(true, width);
+      value(true, width * L * 0.5);
+      value(c->has_spring, c->k_node / c->length);
+      value(c->has_spring, c->k_soil);
+      o.end_line();
+    }
+  }
+  // Each quarter of a slab, for a plate model: its area and the spring per square metre of its corner.
+  for (int q = 1; q <= m.NLOS; ++q) {
+    const int I = m.NI(q), J = m.NJ(q), K = m.NK(q);
+    auto dist = [&](int p, int r) {
+      const double dx = static_cast<double>(m.COORD(r, 1)) - static_cast<double>(m.COORD(p, 1));
+      const double dy = static_cast<double>(m.COORD(r, 2)) - static_cast<double>(m.COORD(p, 2));
+      const double dz = static_cast<double>(m.COORD(r, 3)) - static_cast<double>(m.COORD(p, 3));
+      return std::sqrt(dx * dx + dy * dy + dz * dz);
+    };
+    const double quarter = dist(I, J) * dist(J, K) * 0.25;
+    for (int n : {m.NI(q), m.NJ(q), m.NK(q), m.NL(q)}) {
+      const ContactPoint* c = at[static_cast<std::size_t>(n)];
+      o.put("losa," + std::to_string(q) + "," + std::to_string(n) + ",,,");
+      value(true, quarter);
+      o.put(',');
+      value(c != nullptr && c->has_spring, c != nullptr ? c->k_soil : 0.0);
+      o.end_line();
+    }
   }
 }
 

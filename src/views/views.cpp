@@ -86,6 +86,8 @@ std::vector<std::string> Views::possible_names() const {
   if (opts_.vtk) names.push_back(base_ + ".pvd");
   if (opts_.resumen) names.push_back(base_ + "_resumen.txt");
   if (opts_.html) names.push_back(base_ + ".html");
+  if (opts_.resumen || opts_.html)
+    for (const AnalysisPass& p : analysis_passes()) names.push_back(base_ + "_" + p.view + "_resortes_barras.csv");
   if (opts_.resumen)
     for (const AnalysisPass& p : analysis_passes()) names.push_back(base_ + "_" + p.view + "_resortes.csv");
   for (const AnalysisPass& p : analysis_passes())
@@ -124,8 +126,10 @@ void Views::open(OutFile& o, const std::string& name) {
 
 void Views::add_section(std::string html, std::string title, std::string id) {
   sections_.push_back(std::move(html));
-  titles_.push_back(std::move(title));
-  ids_.push_back(std::move(id));
+  PassAlerts p;
+  p.id = std::move(id);
+  p.title = std::move(title);
+  passes_.push_back(std::move(p));
 }
 
 void Views::write(Model& m, const SolvedCase& c) {
@@ -168,9 +172,14 @@ void Views::write(Model& m, const SolvedCase& c) {
   if (opts_.resumen || opts_.html) {
     Summary s;
     compute_summary(m, c, s);
+    judge(opts_.limites, s);
+    passes_.push_back({c.pass, c.title, s.alerts});
+    open(o, stem + "_resortes_barras.csv");
+    write_line_springs_csv(m, s, o);
+    o.close();
     if (opts_.resumen) {
       const std::string springs = stem + "_resortes.csv";
-      summary_text(m, s, std::filesystem::path(springs).filename().string(), resumen_);
+      summary_text(m, s, opts_.limites, std::filesystem::path(springs).filename().string(), resumen_);
       open(o, springs);
       write_springs_csv(s, o);
       o.close();
@@ -182,10 +191,8 @@ void Views::write(Model& m, const SolvedCase& c) {
       write_svg(m, c, rp_, capture, std::string(c.pass) + "-");
       capture.flush();
       std::string section;
-      html_section(m, s, svg, section);
+      html_section(m, s, opts_.limites, svg, section);
       sections_.push_back(std::move(section));
-      titles_.emplace_back(c.title);
-      ids_.emplace_back(c.pass);
     }
     // Rewritten after every pass, so that they are whole even when a later case ends the run.
     write_summary_files(m);
@@ -194,9 +201,18 @@ void Views::write(Model& m, const SolvedCase& c) {
 
 namespace {
 
-void summary_heading(const Model& m, std::string& out) {
+// Title, signs, the limits in use and the findings of every pass so far.
+void summary_heading(const Model& m, const Limits& l, const std::vector<PassAlerts>& passes, std::string& out) {
   out += "RESUMEN DE RESULTADOS: " + trimmed(m.TITULO) + "\n";
-  out += "Signos: hundimientos negativos hacia abajo; reacciones y presiones positivas en compresión.\n\n";
+  out += "Signos: hundimientos negativos hacia abajo; reacciones y presiones positivas en compresión.\n";
+  out += "Límites: " + l.cited() + ".\n";
+  std::string found;
+  for (const PassAlerts& p : passes)
+    for (const Alert& a : p.alerts) found += "  [" + p.id + "] " + a.text + "\n";
+  if (const std::string tie = tie_beam_text(m); !tie.empty()) found = "  Aviso: " + tie + "\n" + found;
+  out += found.empty() ? std::string("Veredicto: sin avisos; todas las pasadas cumplen los límites.\n")
+                       : "Veredicto: avisos y límites que no se cumplen\n" + found;
+  out += "\n";
 }
 
 }  // namespace
@@ -205,7 +221,7 @@ void Views::write_summary_files(const Model& m) {
   OutFile& o = file_;
   if (opts_.resumen) {
     std::string text;
-    summary_heading(m, text);
+    summary_heading(m, opts_.limites, passes_, text);
     open(o, base_ + "_resumen.txt");
     put_utf8(o, text);
     put_utf8(o, resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
@@ -213,7 +229,7 @@ void Views::write_summary_files(const Model& m) {
   }
   if (opts_.html) {
     open(o, base_ + ".html");
-    write_html(m, sections_, titles_, ids_, warnings_, o);
+    write_html(m, sections_, passes_, warnings_, opts_.limites, o);
     o.close();
   }
 }
@@ -237,7 +253,7 @@ void Views::finish(const Model& m, OutFile& con) {
   if (opts_.resumen || opts_.html) write_summary_files(m);
   if (opts_.resumen) {
     std::string text;
-    summary_heading(m, text);
+    summary_heading(m, opts_.limites, passes_, text);
     con.put(text);
     con.put(resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
     con.flush();

@@ -16,12 +16,14 @@
 #include "frame/frame.hpp"
 #include "model/model.hpp"
 #include "text/out_file.hpp"
+#include "views/limits.hpp"
 
 namespace korvant {
 
 struct ViewOptions {
   bool vtk = false, csv = false, svg = false;
   bool resumen = false, html = false;  // the summary (text, console, springs) and the HTML page
+  Limits limites;                      // what the summary and the page judge against
   bool any() const { return vtk || csv || svg || resumen || html; }
 };
 
@@ -34,6 +36,18 @@ struct SolvedCase {
   const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
 };
 
+
+// A finding of the verdict that the heads of the summary and of the page list:
+// a limit not met, an equilibrium that fails, tension where it should not be.
+struct Alert {
+  std::string text;    // Latin-1, one line
+  std::string anchor;  // the id of the part of the pass's section that says it
+};
+// The findings of one pass, with its id and title (Latin-1).
+struct PassAlerts {
+  std::string id, title;
+  std::vector<Alert> alerts;
+};
 
 // A reaction point of a solve: area reaction k of node k (DZ), or nodal
 // reaction k - NR of an isolated footing (one of the six components).
@@ -122,7 +136,8 @@ class Views {
   std::FILE* sink_ = nullptr;
   // Summary and page: the text of the passes so far (Latin-1), the page's sections.
   std::string resumen_;
-  std::vector<std::string> sections_, titles_, ids_;
+  std::vector<std::string> sections_;
+  std::vector<PassAlerts> passes_;  // title, id and findings of each pass on the page and in the summary
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
   std::function<void(Model&, const SolvedCase&)> watch_;

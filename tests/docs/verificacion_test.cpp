@@ -62,20 +62,21 @@ struct Run {
   double bar(const std::string& pass, int b, int col) const { return csv(pass, "barras", std::to_string(b))[col]; }
 };
 
-Run run_text(const std::string& name, const std::string& text) {
+Run run_text(const std::string& name, const std::string& text, const std::string& options = "") {
   const fs::path dir = kBuild / "verificacion" / name;
   fs::remove_all(dir);
   fs::create_directories(dir);
   std::ofstream(dir / "datos.txt", std::ios::binary) << text;
-  const std::string cmd = "cd '" + dir.string() + "' && '" KORVANT_BIN "' --csv datos.txt R > consola.txt 2> errores.txt";
+  const std::string cmd =
+      "cd '" + dir.string() + "' && '" KORVANT_BIN "' --csv " + options + " datos.txt R > consola.txt 2> errores.txt";
   const int rc = std::system(cmd.c_str());
   EXPECT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << name;
   EXPECT_EQ(slurp(dir / "errores.txt").find("Aviso"), std::string::npos) << name << ": the run warned";
   return {dir};
 }
 
-Run run_model(const std::string& file) {
-  return run_text(fs::path(file).stem().string(), slurp(kRoot / "examples" / "verificacion" / file));
+Run run_model(const std::string& file, const std::string& options = "", const std::string& tag = "") {
+  return run_text(fs::path(file).stem().string() + tag, slurp(kRoot / "examples" / "verificacion" / file), options);
 }
 
 // Stresses of "VALINF" in direction 1, by (point, stratum, loaded reaction):
@@ -104,6 +105,29 @@ double flex_diagonal(const Run& r, const std::string& marker, int occurrence, in
   if (i + n >= ls.size()) return 0;
   const std::string& row = ls[i + n];
   return std::strtod(row.substr(20 * (n - 1), 20).c_str(), nullptr);
+}
+
+// Entry (i, j) of the flexibility matrix that the log prints after the first
+// line that begins with `marker`.
+double flex_entry(const Run& r, const std::string& marker, int i, int j) {
+  const std::vector<std::string> ls = split_lines(r.file("MEMORIA"));
+  std::size_t k = 0;
+  while (k < ls.size() && ls[k].rfind(marker, 0) != 0) ++k;
+  while (k < ls.size() && ls[k] != " MATRIZ DE FLEXIBILIDADES") ++k;
+  EXPECT_LT(k + i, ls.size()) << marker;
+  if (k + i >= ls.size()) return 0;
+  return std::strtod(ls[k + i].substr(20 * (j - 1), 20).c_str(), nullptr);
+}
+
+// The footing springs of the first table "RESORTES DE LAS ZAPATAS" of the
+// log: the flexibility (last column) of each nodal reaction, in order.
+std::vector<double> footing_flexibilities(const Run& r) {
+  std::vector<double> v;
+  const std::vector<std::string> ls = split_lines(r.file("MEMORIA"));
+  std::size_t k = 0;
+  while (k < ls.size() && ls[k].find("RESORTES DE LAS ZAPATAS") == std::string::npos) ++k;
+  for (++k; k < ls.size() && ls[k].size() == 46; ++k) v.push_back(std::strtod(ls[k].substr(32).c_str(), nullptr));
+  return v;
 }
 
 // ------------------------------------------------------- closed forms ----
@@ -171,6 +195,13 @@ double steinbrenner(double M, double N, double nu) {
   const double I1 = (M * std::log((1 + a) * b / (M * (1 + c))) + std::log((M + a) * std::sqrt(1 + N * N) / (M + c))) / kPi;
   const double I2 = N / (2 * kPi) * std::atan(M / (N * c));
   return (1 - nu * nu) * (I1 + (1 - 2 * nu) / (1 - nu) * I2);
+}
+
+// Steinbrenner's function for the corner of an a x c rectangle over depth z,
+// E times the settlement per unit pressure.
+double stein_corner(double a, double c, double z, double nu) {
+  const double s = std::min(a, c);
+  return s * steinbrenner(std::max(a, c) / s, z / s, nu);
 }
 
 // ------------------------------------------------------------- tables ----
@@ -505,6 +536,143 @@ void equilibrium(std::vector<Table>& out) {
   out.push_back(q);
 }
 
+// ---------------------------------------------------- method options ----
+
+// --estratos=integrados. The P5 model again, now converging to the exact
+// integral of the method's strain whatever the division; and a layer of 6 m
+// (E 500) under the beams of P1 with the vertical-stress law of case 3 (no
+// horizontal stress, so no clipping) and with nu = 0.5 in case 2, once as one
+// stratum and once cut at 0.4 and 1.7 m: Steinbrenner is then exact.
+void integrated_strata(std::vector<Table>& out) {
+  Table t{"P11", {}};
+  const Run a = run_model("asentamientos.txt", "--estratos=integrados", "_integrados");
+  const double q = 10;
+  auto p5 = [&](int beam) { return q * flex_diagonal(a, " nflag1=           3", 1, 3 * beam + 2) * 6 / 2 * 1000; };
+  // The exact integral of the clipped strain: the mid-point rule on 200 strata per layer.
+  auto exact = [&](double top, double h, double E, double nu) {
+    double sum = 0;
+    const int n = 200;
+    for (int k = 0; k < n; ++k) {
+      const double z = top + (k + 0.5) * h / n;
+      const auto hz = boussinesq_rect(0, 0, z, 0, 0, 1, 1.5, nu);
+      sum += h / n * (4 * newmark(1 / z, 1.5 / z) - nu * (std::max(0.0, 4 * hz[0]) + std::max(0.0, 4 * hz[1]))) / E;
+    }
+    return q * sum * 1000;
+  };
+  auto stein = [&](double top, double bottom, double E, double nu) {
+    return 4 * q / E * (stein_corner(1, 1.5, bottom, nu) - stein_corner(1, 1.5, top, nu)) * 1000;
+  };
+  const double one = exact(0, 6, 500, 0.3);
+  const int counts[5] = {1, 2, 4, 8, 16};
+  for (int b = 0; b < 5; ++b)
+    t.rows.push_back({fmt("centro, ν = 0.3, un estrato de 6 m en %g", counts[b]), stein(0, 6, 500, 0.3), p5(b), 1e-3, 0, one});
+  t.rows.push_back({"centro, ν = 0.3, tres estratos (2, 3 y 4 m), cada uno en 4",
+                    stein(0, 2, 250, 0.35) + stein(2, 5, 500, 0.3) + stein(5, 9, 1000, 0.25), p5(5), 1e-3, 0,
+                    exact(0, 2, 250, 0.35) + exact(2, 3, 500, 0.3) + exact(5, 4, 1000, 0.25)});
+
+  const Run r = run_model("opciones_estratos.txt", "--estratos=integrados");
+  // Beam b (nodes 3b+1..3b+3): contact rectangles 1 x 3, 2 x 3, 1 x 3 m, each
+  // with area / length = 3 m; the pressure q on all three.
+  auto under = [&](const char* marker, int node, int beam) {
+    double s = 0;
+    for (int l = 3 * beam + 1; l <= 3 * beam + 3; ++l) s += flex_entry(r, marker, node, l);
+    return q * 3 * s * 1000;
+  };
+  const char* c3 = " LLAMANDO A FLSC_3";
+  const char* c2 = " nflag1=           3";
+  const double E = 500;
+  for (int beam = 0; beam < 2; ++beam) {
+    const std::string cut = beam == 0 ? "un estrato" : "cortado a 0.4 y 1.7 m";
+    t.rows.push_back({"centro, sólo σz (caso 3), " + cut, 4 * q / E * stein_corner(2, 1.5, 6, 0) * 1000,
+                      under(c3, 3 * beam + 2, beam), 1e-3});
+    t.rows.push_back({"esquina, sólo σz (caso 3), " + cut, 2 * q / E * stein_corner(4, 1.5, 6, 0) * 1000,
+                      under(c3, 3 * beam + 1, beam), 1e-3});
+    t.rows.push_back({"centro, ν = 0.5 (caso 2), " + cut, 4 * q / E * stein_corner(2, 1.5, 6, 0.5) * 1000,
+                      under(c2, 3 * beam + 2, beam), 1e-3});
+  }
+  out.push_back(t);
+}
+
+// --zapatas=estratificadas: the springs of a 2 x 2 m footing (E 2000 t/m²,
+// nu 0.3, D = 0 unless said): the test cases of the design note, the
+// half-space limit and Kausel's stratum over a rigid base.
+void layered_footings(std::vector<Table>& out) {
+  Table t{"P12", {}};
+  const Run r = run_model("opciones_zapatas.txt", "--zapatas=estratificadas");
+  const std::vector<double> f = footing_flexibilities(r);
+  EXPECT_EQ(f.size(), 48u);
+  if (f.size() < 48) return;
+  // The expected flexibilities (m/t, rad/(t·m)) of footings 1-6, dofs 1..6.
+  struct Case {
+    const char* what;
+    double f[6];
+  };
+  const Case tc[] = {
+      {"TC1, un estrato de 10 m", {2.3244e-4, 2.3244e-4, 1.8113e-4, 2.4397e-4, 2.4397e-4, 1.5398e-4}},
+      {"TC1, diez estratos de 1 m", {2.3244e-4, 2.3244e-4, 1.8113e-4, 2.4397e-4, 2.4397e-4, 1.5398e-4}},
+      {"TC2, 2 m blando sobre 8 m rígido", {7.8247e-4, 7.8247e-4, 4.8637e-4, 9.1484e-4, 9.1484e-4, 5.9199e-4}},
+      {"TC2r, 2 m rígido sobre 8 m blando", {2.4027e-4, 2.4027e-4, 3.1060e-4, 1.5862e-4, 1.5862e-4, 8.5538e-5}},
+      {"TC3, desplante a 1.5 m", {2.3027e-4, 2.3027e-4, 1.7776e-4, 2.4317e-4, 2.4317e-4, 1.5368e-4}},
+      {"TC4, 2 × 4 m", {1.5107e-4, 1.5999e-4, 1.1763e-4, 4.4881e-5, 1.3531e-4, 4.5673e-5}},
+  };
+  const char* dof[6] = {"f1 (DX)", "f2 (DY)", "f3 (DZ)", "f4 (MX)", "f5 (MY)", "f6 (MZ)"};
+  for (int c = 0; c < 6; ++c)
+    for (int d = 0; d < 6; ++d) {
+      if ((d == 1 || d == 4) && c != 5) continue;  // a square footing: f2 = f1, f5 = f4
+      t.rows.push_back({std::string(tc[c].what) + ", " + dof[d] + " ×10⁴", tc[c].f[d] * 1e4, f[6 * c + d] * 1e4, 2e-4});
+    }
+  const double E = 2000, nu = 0.3, G = E / (2 * (1 + nu)), R = std::sqrt(4 / kPi), I = 4.0 / 3.0;
+  // A stratum of 1000 m: the rigid circle (Boussinesq) and the square of Gazetas.
+  t.rows.push_back({"1000 m: Kv, círculo rígido 4GR/(1 − ν) (t/m)", 4 * G * R / (1 - nu), 1 / f[38], 1e-2});
+  t.rows.push_back({"1000 m: Kh, cuadrado de Gazetas (t/m)", 2 * G / (2 - nu) * 4.5, 1 / f[36], 1e-2});
+  t.rows.push_back({"1000 m: Kr, cuadrado de Gazetas (t·m/rad)",
+                    (G / (1 - nu) * std::pow(I, 0.75) * 2.9 + 3 * G / (1 - nu) * std::pow(I, 0.75)) / 2, 1 / f[39], 1e-2});
+  t.rows.push_back({"1000 m: Kt, cuadrado de Gazetas (t·m/rad)", G * std::pow(2 * I, 0.75) * 4, 1 / f[41], 1e-2});
+  // A stratum of 5 m over a rigid base, H/R = 4.4 (Kausel).
+  t.rows.push_back({"5 m sobre base rígida: Kv, Kausel (t/m)", 4 * G * R / (1 - nu) * (1 + 1.28 * R / 5), 1 / f[44], 7e-2});
+  out.push_back(t);
+}
+
+// Footings that feel each other: 2 x 2 m footings on one 10 m stratum
+// (E 2000, nu 0.3), 100 t on each: one alone, two 3 m apart, five in a row
+// 3 m apart. Each settles its own rigid settlement plus the mean strain
+// integral under it of its neighbours' pressure.
+void footing_interaction(std::vector<Table>& out) {
+  Table t{"P13", {}};
+  const double E = 2000, nu = 0.3, A = 4, H = 10;
+  const double self = kPi / 4 * 4 * stein_corner(1, 1, H, nu) / (E * A);
+  // Settlement at distance d from a footing per unit load, clipped strain:
+  // integrated over the stratum (Simpson on 60 graded panels), or at its middle.
+  auto strain = [&](double d, double z) {
+    const double sz = 2 * (newmark((d + 1) / z, 1 / z) - newmark((d - 1) / z, 1 / z));
+    const auto hz = boussinesq_rect(d, 0, z, -1, -1, 1, 1, nu);
+    return sz - nu * (std::max(0.0, hz[0]) + std::max(0.0, hz[1]));
+  };
+  auto integrated = [&](double d) {
+    const int n = 60;
+    double s = 0;
+    for (int k = 0; k < n; ++k) {
+      auto z = [&](double u) { return H * u * u; };
+      const double a = z(double(k) / n), b = z(double(k + 1) / n);
+      s += (b - a) / 6 * (strain(d, std::max(a, 1e-6)) + 4 * strain(d, (a + b) / 2) + strain(d, b));
+    }
+    return s / (E * A);
+  };
+  auto middle = [&](double d) { return H * strain(d, H / 2) / (E * A); };
+  const Run r = run_model("opciones_interaccion.txt", "--estratos=integrados --zapatas=estratificadas");
+  const Run m = run_model("opciones_interaccion.txt", "--zapatas=estratificadas", "_punto_medio");
+  const std::string pass = "caso2_laboratorio";
+  auto ratio = [&](const Run& run, int footing) { return run.node(pass, 2 * footing - 1, 6) / run.node(pass, 1, 6); };
+  double c[5];
+  for (int k = 1; k <= 4; ++k) c[k] = integrated(3 * k);
+  t.rows.push_back({"dos zapatas a 3 m, cada una / una sola", 1 + c[1] / self, ratio(r, 2), 1e-2});
+  t.rows.push_back({"cinco en fila a 3 m: extrema / una sola", 1 + (c[1] + c[2] + c[3] + c[4]) / self, ratio(r, 4), 1e-2});
+  t.rows.push_back({"cinco en fila: segunda / una sola", 1 + (2 * c[1] + c[2] + c[3]) / self, ratio(r, 5), 1e-2});
+  t.rows.push_back({"cinco en fila: central / una sola", 1 + 2 * (c[1] + c[2]) / self, ratio(r, 6), 1e-2});
+  t.rows.push_back({"dos zapatas a 3 m, a la mitad del estrato", 1 + middle(3) / self, ratio(m, 2), 1e-2});
+  out.push_back(t);
+}
+
 }  // namespace
 
 TEST(Verificacion, ProblemasContraSolucionesPublicadas) {
@@ -516,6 +684,9 @@ TEST(Verificacion, ProblemasContraSolucionesPublicadas) {
   footings(tables);
   frames(tables);
   equilibrium(tables);
+  integrated_strata(tables);
+  layered_footings(tables);
+  footing_interaction(tables);
 
   std::string all;
   for (const Table& t : tables) {

@@ -17,6 +17,7 @@
 #include "driver/run.hpp"
 #include "frame/frame.hpp"
 #include "soil/soil.hpp"
+#include "views/limits.hpp"
 #include "views/summary.hpp"
 
 namespace {
@@ -403,4 +404,89 @@ print(w, h, len(set(pixels)) > 16, sum(p != b"\xff\xff\xff" for p in pixels) > 0
 )");
   ASSERT_EQ(shell("cd '" + s->dir.string() + "' && python3 png.py captura.png > png.out 2>&1"), 0) << con("png.out");
   EXPECT_EQ(con("png.out"), "1000 1400 True True\n");
+}
+
+TEST(Limits, ReadAsTheEngineerWritesThemOrRefusedNamingWhatIsWrong) {
+  korvant::Limits l;
+  std::string error;
+  ASSERT_TRUE(korvant::parse_limits("asentamiento=0.30,inclinacion=1/500,distorsi\xC3\xB3n=1/300,diferencial=0.05", l, error));
+  EXPECT_DOUBLE_EQ(*l.asentamiento, 0.30);
+  EXPECT_DOUBLE_EQ(l.tilt(), 1.0 / 500.0);
+  EXPECT_DOUBLE_EQ(l.beta(), 1.0 / 300.0);
+  EXPECT_DOUBLE_EQ(*l.diferencial, 0.05);
+  EXPECT_EQ(l.cited(), "asentamiento total 0.3 m, inclinaci\xF3n 1/500 (l\xEDmite del proyecto), distorsi\xF3n angular 1/300 "
+                       "(l\xEDmite del proyecto), asentamiento diferencial 0.05 m");
+  // Without them, Bjerrum's and Skempton's; settlements are not judged.
+  const korvant::Limits none;
+  EXPECT_DOUBLE_EQ(none.tilt(), 1.0 / 250.0);
+  EXPECT_DOUBLE_EQ(none.beta(), 1.0 / 500.0);
+  EXPECT_FALSE(none.asentamiento.has_value());
+  for (const auto& [text, named] : {std::pair<const char*, const char*>{"hundimiento=0.3", "\"hundimiento\""},
+                                    {"inclinacion=abc", "\"abc\""}, {"distorsion=1/0", "\"1/0\""},
+                                    {"asentamiento=-0.1", "\"-0.1\""}, {"diferencial", "diferencial"},
+                                    {"inclinacion=1/500,", "\"\""}, {"", "--limites="}}) {
+    EXPECT_FALSE(korvant::parse_limits(text, l, error)) << text;
+    EXPECT_NE(error.find(named), std::string::npos) << text << ": " << error;
+  }
+}
+
+TEST(Summary, JudgedAgainstTheEngineersLimitsEveryFindingIsListed) {
+  Summary s = solve(grid(2));
+  korvant::judge(korvant::Limits{}, s);
+  EXPECT_TRUE(s.alerts.empty());
+  EXPECT_NEAR(s.diff_max, s.s_min - s.s_max, 1e-15);
+  EXPECT_GT(s.diff_max, 0.0);
+  korvant::Limits tight;
+  tight.asentamiento = 1e-5, tight.inclinacion = 1e-6, tight.distorsion = 1e-7, tight.diferencial = 1e-6;
+  korvant::judge(tight, s);
+  ASSERT_EQ(s.alerts.size(), 4u);
+  const char* const parts[4] = {"-hundimientos", "-hundimientos", "-inclinacion", "-distorsion"};
+  for (std::size_t i = 0; i < 4; ++i) {
+    EXPECT_EQ(s.alerts[i].text.rfind("NO CUMPLE", 0), 0u) << s.alerts[i].text;
+    EXPECT_EQ(s.alerts[i].anchor, std::string("caso2_laboratorio") + parts[i]);
+  }
+  EXPECT_EQ(s.beta_over_limit, static_cast<int>(s.bars.size()));
+}
+
+// A tie beam between two footings is said once on the console (and so at the
+// head of the page); a wrong option is a usage error naming it.
+TEST(Verdict, TieBeamBetweenFootingsWarnedAndWrongOptionsRefused) {
+  const std::string two = kHead + R"(4
+NODOS
+1 0.0 0.0 0.0 0 0 0 0 0 0 1 0.0
+2 5.0 0.0 0.0 0 0 0 0 0 0 1 0.0
+3 0.0 0.0 3.0 0 0 0 0 0 0 0 0.0
+4 5.0 0.0 3.0 0 0 0 0 0 0 0 0.0
+4
+BARRAS
+1 COL 1 3 0.0 0 0 0 0 0 0
+2 COL 2 4 0.0 0 0 0 0 0 0
+3 V40X80 3 4 0.0 0 0 0 0 0 0
+4 V40X80 1 2 0.0 0 0 0 0 0 0
+2
+ZAPATAS
+1 1.5 2.0 0.4 1
+2 1.5 2.0 0.4 2
+1
+CARGAS
+3 0 0 -12 0 0 0
+)" + kSoil + "0\nLOSAS\n" + kNoAxes;
+  Scratch dir;
+  dir.write("datos.txt", two);
+  ASSERT_EQ(dir.run("datos.txt R"), 0) << dir.read("console.err");
+  EXPECT_NE(dir.read("console.err").find("Aviso: la barra 4 une las zapatas 1 y 2 y se apoya en el suelo con su ancho BASE (0.40 m)\n"),
+            std::string::npos)
+      << dir.read("console.err");
+  for (const auto& [wrong, named] : {std::pair<const char*, const char*>{"--limites=pendiente=1/300", "\"pendiente\""},
+                                     {"--limites", "--limites necesita"}, {"--codificacion=ascii", "ascii"}}) {
+    EXPECT_EQ(dir.run(std::string(wrong) + " datos.txt R"), 2) << wrong;
+    EXPECT_NE(dir.read("console.err").find(named), std::string::npos) << dir.read("console.err");
+  }
+  // --codificacion=utf8: the report, MEMORIA and VALINF in UTF-8, the rest as always.
+  Scratch u;
+  u.write("datos.txt", two);
+  ASSERT_EQ(u.run("--codificacion=utf8 datos.txt R"), 0);
+  for (const char* f : {"R", "MEMORIA", "VALINF"}) EXPECT_TRUE(u.read(f) == utf8(dir.read(f))) << f;
+  for (const char* f : {"arch.msh", "arch.res"}) EXPECT_TRUE(u.read(f) == dir.read(f)) << f;
+  EXPECT_NE(u.read("R"), dir.read("R"));
 }

@@ -228,7 +228,7 @@ TEST_F(ExampleViews, CsvValuesAreTheReportsToItsPrintedDigits) {
 
     Lines l = lines_of(s->read(stem + "_reacciones.csv"));
     ASSERT_EQ(l.size(), 1 + r.reaction.size());
-    EXPECT_EQ(l[0], "punto,tipo,nodo,componente,reaccion,hundimiento");
+    EXPECT_EQ(l[0], "punto,tipo,nodo,componente,reaccion_t_m_area_t_zapata,hundimiento_m_o_rad");
     ASSERT_EQ(r.reaction.size(), 12u);  // six area reactions, six of the footing
     for (std::size_t i = 0; i < r.reaction.size(); ++i) {
       const Lines f = fields(l[i + 1]);
