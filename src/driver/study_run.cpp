@@ -253,7 +253,10 @@ void run_samples(PreparedStudy& ps, const StudyOptions& o, const std::string& re
   std::vector<int> mine;
   for (int i = first; i <= last; ++i)
     if ((i - first) % cluster.size() == cluster.rank()) mine.push_back(i);
-  const int threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  int threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  // The solves still share gaussj's and the interaction solves' scratch tables
+  // within a process: one sample at a time until each thread has its own.
+  threads = 1;
   SamplePool pool(ps, sm, mine, threads);
   std::vector<StudyRow> got;
 
