@@ -37,11 +37,11 @@ void clear_solution(Model& m) {
   m.HUNDIM.fill(0.0f);
 }
 
-void case_heading(Files& f, const char* caso, const char* solucion) {
+void case_heading(Files& f, const char* heading, const char* solution) {
   lst(f.rep);
   lst(f.rep);
-  lst(f.rep, caso);
-  lst(f.rep, solucion);
+  lst(f.rep, heading);
+  lst(f.rep, solution);
 }
 
 void flexibility_call_line(const Model& m, Files& f, const char* label) {
@@ -66,11 +66,11 @@ void modulus_source_line(Files& f, int nflag1) {
 // Scratch space of the diagram walks, kept for the run.
 AxisWalk walk;
 
-void forces_and_diagrams(Model& m, Files& f, int caso) {
-  end_forces(m, f.log, caso);
+void forces_and_diagrams(Model& m, Files& f, int case_no) {
+  end_forces(m, f.log, case_no);
   write_end_forces(m, f.rep);
-  log_diagrams(m, f.log, caso, walk);
-  write_diagrams(m, f.rep, caso, walk);
+  log_diagrams(m, f.log, case_no, walk);
+  write_diagrams(m, f.rep, case_no, walk);
 }
 
 // A linear solve of the interaction and its results.
@@ -94,7 +94,7 @@ void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
                                                         : "lineal";
     const std::string donde =
         i <= m.NGL ? "el nodo " + std::to_string((i - 1) / 6 + 1) : "la reacción " + std::to_string(i - m.NGL);
-    throw Fatal{status::SINGULAR, std::string("el análisis de ") + analysis_case(p.caso).name + " (" + solve +
+    throw Fatal{status::SINGULAR, std::string("el análisis de ") + analysis_case(p.case_no).name + " (" + solve +
                                       ") dio valores que no son números en " + donde + "; revise los datos"};
   }
 }
@@ -103,13 +103,13 @@ void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
 // no bar, support or reaction holds, such as a missing horizontal support)
 // gives displacements and rotations no structure can have. The results are
 // written as they come; the user is warned.
-void check_solution(const Model& m, Files& f, int caso) {
+void check_solution(const Model& m, Files& f, int case_no) {
   for (int g = 1; g <= m.NGL; ++g) {
     const float d = m.DESP(g);
     const bool giro = (g - 1) % 6 >= 3;
     if (!(std::fabs(d) > (giro ? 1.0f : 100.0f))) continue;
     const int nodo = (g - 1) / 6 + 1;
-    lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(caso).name + " el nodo " + std::to_string(nodo) +
+    lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(case_no).name + " el nodo " + std::to_string(nodo) +
                    " " + (giro ? "gira " : "se desplaza ") + real_text(d) + (giro ? " rad" : " m") +
                    "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
     return;
@@ -118,15 +118,15 @@ void check_solution(const Model& m, Files& f, int caso) {
 
 // The files a person looks at, of the solve of pass p whose end forces are in VGL.
 void write_views(Model& m, Views* v, const AnalysisPass& p) {
-  if (v != nullptr) v->write(m, SolvedCase{p.caso, p.solver == Solver::nonlinear, p.view, p.title});
+  if (v != nullptr) v->write(m, SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title});
 }
 
 // Member end forces and diagrams right after a solve, once the solution is
 // checked; then the files asked for on the command line.
 void after_solve(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   refuse_non_finite(m, p);
-  check_solution(m, f, p.caso);
-  forces_and_diagrams(m, f, p.caso);
+  check_solution(m, f, p.case_no);
+  forces_and_diagrams(m, f, p.case_no);
   write_views(m, v, p);
 }
 
@@ -136,25 +136,21 @@ void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p
 // A linear pass: the flexibility matrix of the case's law, the footing
 // rigidities, one solve.
 void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
-  const AnalysisCase& c = analysis_case(p.caso);
+  const AnalysisCase& c = analysis_case(p.case_no);
   clear_solution(m);
   if (p.open_console != nullptr) lst(f.con, p.open_console);
   if (p.open_log != nullptr) lst(f.log, p.open_log);
   if (p.flex_line != nullptr) flexibility_call_line(m, f, p.flex_line);
   if (p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
-  switch (p.law) {
-    case Law::immediate: FLSC(m, f.log, m.*p.flex_E, m.*p.flex_NU, p.nflag1); break;
-    case Law::primary: FLSC_3(m, f.log); break;
-    case Law::secondary: FLSC_4(m, f.log); break;
-  }
+  FLSC(m, f.log, soil_law(p.law), m.*p.flex_E, p.flex_NU != nullptr ? &(m.*p.flex_NU) : nullptr, p.nflag1);
   if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
   if (p.footing_NU != nullptr) {
-    footing_rigidities(m, f.log, m.*p.footing_E, m.*p.footing_NU, p.caso);
+    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, m.*p.footing_NU);
   } else {
     // The consolidation cases have no Poisson's ratio: a table of zeros.
-    Tab2<float> ceros;
-    ceros.size_to(m.NPS, strata_width(m));
-    footing_rigidities(m, f.log, m.*p.footing_E, ceros, p.caso);
+    Tab2<float> zeros;
+    zeros.size_to(m.NPS, strata_width(m));
+    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, zeros);
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
@@ -165,16 +161,16 @@ void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
 void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
-  case_heading(f, analysis_case(p.caso).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
+  case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
   if (p.log_lengths) {
-    lst(f.log, "EN CASO " + std::to_string(p.caso));
+    lst(f.log, "EN CASO " + std::to_string(p.case_no));
     lst(f.log, "N=", m.NR);
     lst(f.log, "GL DE REACCION   LONGITUD    AREA");
     for (int g = 1; g <= 6 * m.NR; ++g)
       if (m.LONGITUD(g) != 0.0f) put(detail(f.log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
   }
   result_header(f, p);
-  const bool converged = SOLNL(m, f.log, f.con, p.caso, m.*p.Adem, m.*p.vered);
+  const bool converged = SOLNL(m, f.log, f.con, soil_law(p.law), m.*p.vered);
   write_nonlinear_solution(m, f.rep, converged);
   write_result_values(m, f.res);
   after_solve(m, f, v, p);
@@ -184,7 +180,7 @@ void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
 // repeated with the moduli of the last reactions until these settle.
 void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
   const int N = m.NR;
-  case_heading(f, analysis_case(p.caso).heading, "SOLUCION CASO LINEAL, JAMBU");
+  case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO LINEAL, JAMBU");
   m.QREAC.fill(1.0f);
   lst(f.rep);
   int k = 0;
@@ -227,7 +223,7 @@ void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
     for (int i = 1; i <= N; ++i) m.QREAC(i) = m.DESP(m.NGL + i);
     lst(f.rep, "ITERACION No", k);
   }
-  check_solution(m, f, p.caso);
+  check_solution(m, f, p.case_no);
 }
 
 }  // namespace
@@ -247,13 +243,13 @@ void run_cases(Model& m, Files& f, Views* v) {
   grow(m.QCAMBIO, NRT);
 
   for (const AnalysisCase& c : analysis_cases()) {
-    if (m.CASO[c.caso] != 1) continue;
-    lst(f.con, c.consola);
-    lst(f.log, c.memoria);
+    if (m.CASO[c.case_no] != 1) continue;
+    lst(f.con, c.console);
+    lst(f.log, c.log_line);
     clear_solution(m);
     const AnalysisPass* views_at_close = nullptr;
     for (const AnalysisPass& p : analysis_passes()) {
-      if (p.caso != c.caso || !runs_under(p, m.KANAL)) continue;
+      if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
       switch (p.solver) {
         case Solver::linear: linear_pass(m, f, v, p); break;
         case Solver::nonlinear: nonlinear_pass(m, f, v, p); break;
@@ -266,7 +262,7 @@ void run_cases(Model& m, Files& f, Views* v) {
     }
     // The end forces and diagrams of the last solution once more: a repeat
     // after the other analyses, the only ones of the iterative one.
-    if (c.forces_again) forces_and_diagrams(m, f, c.caso);
+    if (c.forces_again) forces_and_diagrams(m, f, c.case_no);
     if (views_at_close != nullptr) write_views(m, v, *views_at_close);
   }
 }

@@ -2,6 +2,7 @@
 // the cases switched on, echoed to the report with the depths and in-situ
 // pressures that the soil model computes as each stratum is read, and the
 // earth pressures and thrusts of each profile.
+#include <algorithm>
 #include <cstdint>
 #include <initializer_list>
 #include <string>
@@ -10,7 +11,8 @@
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
 #include "soil/soil.hpp"
-#include "soil/soil_laws.hpp"
+#include "model/analysis_passes.hpp"
+#include "model/soil_laws.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 
@@ -22,12 +24,24 @@ namespace {
 // the property line of each case (0 when the case is off).
 struct StratumLines {
   int head = 0;
-  int caso[5] = {0, 0, 0, 0, 0};
+  int row[5] = {0, 0, 0, 0, 0};  // by case number
 };
 
 std::string stratum_item(const char* name, int p, int k) {
   return std::string(name) + " del estrato " + std::to_string(k) + " del perfil " + std::to_string(p);
 }
+
+// Whether the run solves a pass of case `case_no` that `pick` chooses.
+template <class Pick>
+bool solves(const Model& m, int case_no, Pick pick) {
+  if (m.CASO[case_no] != 1) return false;
+  for (const AnalysisPass& p : analysis_passes())
+    if (p.case_no == case_no && runs_under(p, m.KANAL) && pick(p)) return true;
+  return false;
+}
+bool linear_pass(const AnalysisPass& p) { return p.solver == Solver::linear; }
+bool field_pass(const AnalysisPass& p) { return p.nflag1 == 1 || p.nflag1 == 2; }
+bool iterative_pass(const AnalysisPass& p) { return p.solver == Solver::iterative; }
 
 // Values of profile p that the soil computations would divide by zero. The
 // strata that count are those below the foundation of a reaction node on the
@@ -35,47 +49,46 @@ std::string stratum_item(const char* name, int p, int k) {
 // are solved with them; the nonlinear settlement law takes every stratum of the
 // profile of an area reaction.
 void check_divisors(const DataReader& rd, const Model& m, int p, const std::vector<StratumLines>& lines) {
-  const bool linear = m.KANAL == 0;
-  struct Modulus {
-    bool used;
-    const Tab2<float>* t;
-    const char* name;
-    int caso;
-    const char* analysis;
-  };
-  Modulus moduli[4];
-  for (const SoilLaw& law : soil_laws()) {
-    const LawParameter& e = law.params[law.modulus];
-    moduli[law.caso - 1] = {m.CASO[law.caso] == 1 && (law.modulus_every_kanal || linear), &(m.*e.table), e.name,
-                            law.caso, law.analysis};
-  }
-  auto fail = [&](int k, int caso, const char* name, float v, const std::string& why) {
-    const int line = lines[static_cast<std::size_t>(k)].caso[caso];
+  auto fail = [&](int k, int case_no, const char* name, float v, const std::string& why) {
+    const int line = lines[static_cast<std::size_t>(k)].row[case_no];
     rd.fail_at(line, stratum_item(name, p, k), "se leyó " + real_text(v) + "; " + why);
   };
   // A parameter the run divides by: zero has no value, a negative one no meaning.
-  auto positive = [&](int k, int caso, const char* name, float v, const std::string& why) {
+  auto positive = [&](int k, int case_no, const char* name, float v, const std::string& why) {
     if (v > 0.0f) return;
-    fail(k, caso, name, v, (v == 0.0f ? "debe ser distinto de 0 (" : "no puede ser negativo (") + why + ")");
+    fail(k, case_no, name, v, (v == 0.0f ? "debe ser distinto de 0 (" : "no puede ser negativo (") + why + ")");
   };
+  // The field moduli of an area reaction, E·(slab/S)^0.43, used by the linear
+  // passes of field moduli; slab is named on the last line that holds it.
+  bool field = false;
+  int slab_row = 0;
+  for (const CaseRow& r : case_rows()) {
+    field = field || solves(m, r.case_no, field_pass);
+    for (int i = 0; i < r.count; ++i)
+      if (r.params[i].table == &Model::slab && m.CASO[r.case_no] == 1) slab_row = r.case_no;
+  }
 
   auto check_node = [&](int n, bool footing) {
     const float D = m.DF(n);
     for (int k = 1; k <= m.NEST(p); ++k) {
       if (!(D < m.PROF(p, k))) continue;
       const std::string below = "el estrato está bajo la cimentación del nodo " + std::to_string(n) + " y ";
-      for (const Modulus& e : moduli) {
-        if (e.used && (*e.t)(p, k) == 0.0f)
-          fail(k, e.caso, e.name, 0.0f, "debe ser distinto de 0 (" + below + e.analysis + " divide entre él)");
+      // The modulus of each law that a linear pass solves with.
+      for (const CaseRow& r : case_rows()) {
+        if (!solves(m, r.case_no, linear_pass)) continue;
+        for (const SoilLaw* law : r.laws) {
+          const LawParameter* e = law != nullptr ? law_parameter(r, *law, law->modulus) : nullptr;
+          if (e != nullptr && (m.*e->table)(p, k) == 0.0f)
+            fail(k, r.case_no, e->name, 0.0f, "debe ser distinto de 0 (" + below + r.analysis + " divide entre él)");
+        }
       }
       // The iterative analysis: E = K·VALNL·(sigma/VALNL)^N.
-      if (!footing && m.CASO[2] == 1 && m.KANAL == 1)
-        positive(k, 2, "K", m.K2(p, k), below + "el análisis iterativo divide entre el módulo K·VALNL·(sigma/VALNL)^N");
-      // The field moduli of an area reaction, E·(slab/S)^0.43, used by the
-      // expansions and by the linear compressions.
-      const bool field = m.CASO[1] == 1 || (m.CASO[2] == 1 && m.KANAL == 0);
+      for (const CaseRow& r : case_rows())
+        if (!footing && solves(m, r.case_no, iterative_pass))
+          positive(k, r.case_no, "K", m.K2(p, k),
+                   below + "el análisis iterativo divide entre el módulo K·VALNL·(sigma/VALNL)^N");
       if (!footing && field && !(m.slab(p, k) > 0.0f))
-        fail(k, m.CASO[2] == 1 ? 2 : 1, "slab", m.slab(p, k),
+        fail(k, slab_row, "slab", m.slab(p, k),
              "debe ser mayor que 0 (" + below + "los módulos de campo se calculan con el esfuerzo de laboratorio slab)");
     }
   };
@@ -84,15 +97,19 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
     const int n = (m.NREAC(i) - 1) / 6 + 1;
     if (n < 1 || n > m.PERFCIM.size() || m.PERFCIM(n) != p) continue;
     check_node(n, false);
-    // The nonlinear settlement law, on every stratum of the profile.
-    if (m.KANAL != 2) continue;
+    // The nonlinear form of each law a nonlinear pass solves with, on every
+    // stratum of the profile.
     for (int k = 1; k <= m.NEST(p); ++k) {
       const bool clay = m.TIPOEST(p, k) == 2;
       const std::string on = "el perfil está bajo la reacción del nodo " + std::to_string(n) + " y ";
-      for (const SoilLaw& law : soil_laws()) {
-        if (law.demeneghi < 0 || m.CASO[law.caso] != 1 || (law.demeneghi_clay_only && !clay)) continue;
-        const LawParameter& a = law.params[law.demeneghi];
-        positive(k, law.caso, a.name, (m.*a.table)(p, k), on + law.nonlinear_analysis + " divide entre él");
+      for (const CaseRow& r : case_rows()) {
+        for (const SoilLaw* law : r.laws) {
+          if (law == nullptr || (law->clay_only && !clay)) continue;
+          const LawParameter* a = law_parameter(r, *law, law->divisor);
+          const auto by_law = [&](const AnalysisPass& q) { return q.solver == Solver::nonlinear && q.law == law->law; };
+          if (a == nullptr || !solves(m, r.case_no, by_law)) continue;
+          positive(k, r.case_no, a->name, (m.*a->table)(p, k), on + r.nonlinear_analysis + " divide entre él");
+        }
       }
     }
   }
@@ -107,28 +124,25 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
 // compressibility, a Poisson's ratio outside [0, 0.5], and psi·T at or below
 // -1, whose logarithm log10(1 + psi·T) has no value.
 void check_case_values(const DataReader& rd, const Model& m, int p, int k, const StratumLines& ln) {
-  auto not_negative = [&](int caso, const char* name, float v) {
-    check_not_negative_real(rd, v, stratum_item(name, p, k), ln.caso[caso]);
-  };
-  auto ratio = [&](int caso, const char* name, float nu) {
-    if (nu >= 0.0f && nu <= 0.5f) return;
-    rd.fail_at(ln.caso[caso], stratum_item(name, p, k), "se leyó " + real_text(nu) + "; debe estar entre 0 y 0.5");
-  };
-  if (m.CASO[1] == 1) {
-    not_negative(1, "E1", m.E1(p, k));
-    ratio(1, "NU1", m.NU1(p, k));
-  }
-  if (m.CASO[2] == 1) {
-    not_negative(2, "E2", m.E2(p, k));
-    ratio(2, "NU2", m.NU2(p, k));
-  }
-  if (m.CASO[3] == 1) not_negative(3, "Emv", m.Emv(p, k));
-  if (m.CASO[4] == 1) {
-    not_negative(4, "Emt", m.Emt(p, k));
-    const float res = m.psi(p, k) * m.T(p, k);
-    if (!(res > -1.0f))
-      rd.fail_at(ln.caso[4], stratum_item("psi", p, k),
-                 "psi·T = " + real_text(res) + "; debe ser mayor que -1 (el logaritmo de 1 + psi·T no tiene valor)");
+  for (const CaseRow& r : case_rows()) {
+    if (m.CASO[r.case_no] != 1) continue;
+    const int line = ln.row[r.case_no];
+    for (const SoilLaw* law : r.laws) {
+      if (law == nullptr) continue;
+      if (const LawParameter* e = law_parameter(r, *law, law->modulus))
+        check_not_negative_real(rd, (m.*e->table)(p, k), stratum_item(e->name, p, k), line);
+      if (const LawParameter* nu = law_parameter(r, *law, law->poisson)) {
+        const float v = (m.*nu->table)(p, k);
+        if (!(v >= 0.0f && v <= 0.5f))
+          rd.fail_at(line, stratum_item(nu->name, p, k), "se leyó " + real_text(v) + "; debe estar entre 0 y 0.5");
+      }
+      if (law->time_factor != nullptr) {
+        const float res = m.psi(p, k) * m.T(p, k);
+        if (!(res > -1.0f))
+          rd.fail_at(line, stratum_item("psi", p, k),
+                     "psi·T = " + real_text(res) + "; debe ser mayor que -1 (el logaritmo de 1 + psi·T no tiene valor)");
+      }
+    }
   }
 }
 
@@ -145,9 +159,9 @@ void read_stratum(DataReader& rd, Model& m, int p, int k, int& numest, StratumLi
       .of(which)
       .counted("NEST", m.NEST(p), k, strata_lines)
       .i(numest, "número")
-      .i(m.TIPOEST(p, k), "TIPO")
-      .r(m.H(p, k), "H")
-      .r(m.GAMA(p, k), "GAMA");
+      .i(m.TIPOEST.checked(p, k), "TIPO")
+      .r(m.H.checked(p, k), "H")
+      .r(m.GAMA.checked(p, k), "GAMA");
   ln.head = rd.line();
   if (m.H(p, k) < 0.0f)
     rd.fail(stratum_item("H", p, k), "se leyó " + real_text(m.H(p, k)) + "; el espesor no puede ser negativo");
@@ -157,25 +171,25 @@ void read_stratum(DataReader& rd, Model& m, int p, int k, int& numest, StratumLi
   check_not_negative_real(rd, m.GAMA(p, k), stratum_item("GAMA", p, k));
   // The properties of one case are one line; values taken from the next
   // line are nearly always a line left over from a case switched off.
-  auto one_line = [&](int caso, const ReadStmt& st) {
-    ln.caso[caso] = rd.line();
+  auto one_line = [&](int case_no, const ReadStmt& st) {
+    ln.row[case_no] = rd.line();
     if (st.first_line() == 0 || st.last_line() == st.first_line()) return;
-    rd.warn(st.first_line(), "los datos del caso " + std::to_string(caso) + " del estrato " + std::to_string(k) +
+    rd.warn(st.first_line(), "los datos del caso " + std::to_string(case_no) + " del estrato " + std::to_string(k) +
                                  (m.NPS > 1 ? " del perfil " + std::to_string(p) : std::string()) +
                                  " ocupan los renglones " + std::to_string(st.first_line()) +
                                  (st.last_line() == st.first_line() + 1 ? " y " : " a ") +
                                  std::to_string(st.last_line()) + ": ¿sobra el renglón de un caso apagado?");
   };
-  for (const SoilLaw& law : soil_laws()) {
-    if (m.CASO[law.caso] != 1) continue;
+  for (const CaseRow& row : case_rows()) {
+    if (m.CASO[row.case_no] != 1) continue;
     ReadStmt st = rd.read();
     st.of(which);
     int ko_line = 0;
-    for (int i = 0; i < law.count; ++i) {
-      st.r((m.*law.params[i].table)(p, k), law.params[i].name);
-      if (law.params[i].table == &Model::KO) ko_line = st.last_line();
+    for (int i = 0; i < row.count; ++i) {
+      st.r((m.*row.params[i].table).checked(p, k), row.params[i].name);
+      if (row.params[i].table == &Model::KO) ko_line = st.last_line();
     }
-    one_line(law.caso, st);
+    one_line(row.case_no, st);
     // The coefficient of earth pressure at rest only gives the thrusts.
     const float ko = m.KO(p, k);
     if (ko_line != 0 && !(ko >= 0.2f && ko <= 3.0f))
@@ -206,13 +220,13 @@ void write_thrusts(const Model& m, Files& f, int p, std::vector<Thrust>& thrust)
 
 // Report of the case properties of stratum (p, k), in case order.
 void report_properties(const Model& m, Files& f, int p, int k) {
-  for (const SoilLaw& law : soil_laws()) {
-    if (m.CASO[law.caso] != 1) continue;
-    put(f.rep, "(4X, A18)", law.title);
-    put(f.rep, law.header_layout, law.header);
-    put(f.rep, law.units_layout, law.units);
-    Rec r(f.rep, law.values_layout);
-    for (int i = 0; i < law.count; ++i) r << (m.*law.params[i].table)(p, k);
+  for (const CaseRow& row : case_rows()) {
+    if (m.CASO[row.case_no] != 1) continue;
+    put(f.rep, "(4X, A18)", row.title);
+    put(f.rep, row.header_layout, row.header);
+    put(f.rep, row.units_layout, row.units);
+    Rec r(f.rep, row.values_layout);
+    for (int i = 0; i < row.count; ++i) r << (m.*row.params[i].table)(p, k);
   }
 }
 
@@ -231,8 +245,9 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
 
   // The reference pressure of the stress-dependent moduli: the iterative
   // analysis divides by it, the nonlinear one takes its square root.
-  const bool valnl_used = (m.KANAL == 1 && m.CASO[2] == 1) ||
-                          (m.KANAL == 2 && (m.CASO[2] == 1 || m.CASO[3] == 1 || m.CASO[4] == 1));
+  bool valnl_used = false;
+  for (const CaseRow& r : case_rows())
+    valnl_used = valnl_used || solves(m, r.case_no, [](const AnalysisPass& q) { return q.solver != Solver::linear; });
   if (valnl_used && m.NREAC.size() >= 1 && !(m.VALNL > 0.0f))
     rd.fail_at(line_nps, "VALNL", "se leyó " + real_text(m.VALNL) + "; debe ser mayor que 0 (el análisis " +
                                       (m.KANAL == 1 ? "iterativo" : "no lineal") + " divide entre ella)");
@@ -243,10 +258,13 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
   const int np = m.NPS;
   m.NEST.size_to(np);
   // The tables by (profile, stratum) grow to the most strata of any profile
-  // as the profiles are read.
-  const std::initializer_list<Tab2<float>*> by_stratum = {&m.H,  &m.GAMA, &m.Z,  &m.PROF, &m.PZ,  &m.PV,  &m.E1,
-                                                          &m.NU1, &m.slab, &m.E2, &m.NU2, &m.KO,  &m.K2,  &m.N2,
-                                                          &m.A2, &m.Emv,  &m.Ap, &m.Emt, &m.Acs, &m.psi, &m.T};
+  // as the profiles are read: those of the stratum's head and every
+  // parameter of every case row, whether its case is on or off.
+  std::vector<Tab2<float>*> by_stratum = {&m.H, &m.GAMA, &m.Z, &m.PROF, &m.PZ, &m.PV};
+  for (const CaseRow& r : case_rows())
+    for (int i = 0; i < r.count; ++i)
+      if (std::find(by_stratum.begin(), by_stratum.end(), &(m.*r.params[i].table)) == by_stratum.end())
+        by_stratum.push_back(&(m.*r.params[i].table));
   m.TIPOEST.size_to(np, 0);
   for (Tab2<float>* t : by_stratum) t->size_to(np, 0);
   m.PvCentro = 0.0f;

@@ -46,24 +46,26 @@ AnalysisPass compression(int nflag1, Tab2<float> Model::*E, const char* view, co
 AnalysisPass iterative() {
   AnalysisPass p{2, 1, Solver::iterative, 0, "caso2_iterativo", "Compresiones, análisis iterativo (última pasada)",
                  "compresiones (análisis iterativo)", "(A41, I4, A15)", "Result  \"desplazamientos\" \"Compr.Iterat\""};
+  p.law = Law::nonlinear;  // its stress-dependent modulus takes K, N and KO
   p.vered = &Model::vered2;
   return p;
 }
 
-AnalysisPass nonlinear(int caso, Tab2<float> Model::*A, Tab1<float> Model::*vered, const char* view, const char* title,
-                       const char* people, const char* gid_text) {
-  AnalysisPass p{caso, 2, Solver::nonlinear, 0, view, title, people, "(A41, A17)", gid_text};
-  p.Adem = A;
-  p.log_lengths = caso == 2;
+AnalysisPass nonlinear(int case_no, Law law, bool log_lengths, Tab1<float> Model::*vered, const char* view,
+                       const char* title, const char* people, const char* gid_text) {
+  AnalysisPass p{case_no, 2, Solver::nonlinear, 0, view, title, people, "(A41, A17)", gid_text};
+  p.law = law;
+  p.log_lengths = log_lengths;
   p.vered = vered;
   return p;
 }
 
-AnalysisPass consolidation(int caso, Law law, Tab2<float> Model::*E, Tab1<float> Model::*vered, const char* flex_line,
+AnalysisPass consolidation(int case_no, Law law, Tab2<float> Model::*E, Tab1<float> Model::*vered, const char* flex_line,
                            bool heading_first, const char* view, const char* title, const char* people,
                            const char* gid_text) {
-  AnalysisPass p{caso, 0, Solver::linear, 0, view, title, people, "(A41, A17)", gid_text};
+  AnalysisPass p{case_no, 0, Solver::linear, 0, view, title, people, "(A41, A17)", gid_text};
   p.law = law;
+  p.flex_E = E;
   p.footing_E = E;
   p.flex_line = flex_line;
   p.heading_first = heading_first;
@@ -85,17 +87,17 @@ const AnalysisPass kPasses[] = {
     compression(3, &Model::E2, "caso2_laboratorio", "Compresiones, módulos de laboratorio",
                 "compresiones (módulos de laboratorio)"),
     iterative(),
-    nonlinear(2, &Model::A2, &Model::vered2, "caso2_no-lineal", "Compresiones, ecuación no lineal de Demeneghi",
+    nonlinear(2, Law::nonlinear, true, &Model::vered2, "caso2_no-lineal", "Compresiones, ecuación no lineal de Demeneghi",
               "compresiones (ecuación no lineal)", "Result \"Desplazamientos\" \"Compr.Inm NL\""),
     consolidation(3, Law::primary, &Model::Emv, &Model::vered3, "LLAMANDO A FLSC_3", true, "caso3_lineal",
                   "Consolidación primaria, análisis lineal", "consolidación primaria (análisis lineal)",
                   "Result  \"desplazamientos\" \"Consolid Prim\""),
-    nonlinear(3, &Model::Ap, &Model::vered3, "caso3_no-lineal", "Consolidación primaria, ecuación no lineal de Demeneghi",
+    nonlinear(3, Law::primary, false, &Model::vered3, "caso3_no-lineal", "Consolidación primaria, ecuación no lineal de Demeneghi",
               "consolidación primaria (ecuación no lineal)", "Result \"Desplazamientos\" \"Cons.Prim NL\""),
     consolidation(4, Law::secondary, &Model::Emt, &Model::vered4, "LLAMANDO A FLSC", false, "caso4_lineal",
                   "Consolidación secundaria, análisis lineal", "consolidación secundaria (análisis lineal)",
                   "Result  \"desplazamientos\" \"Consolid Sec\""),
-    nonlinear(4, &Model::Acs, &Model::vered4, "caso4_no-lineal", "Consolidación secundaria, ecuación no lineal de Demeneghi",
+    nonlinear(4, Law::secondary, false, &Model::vered4, "caso4_no-lineal", "Consolidación secundaria, ecuación no lineal de Demeneghi",
               "consolidación secundaria (ecuación no lineal)", "Result \"Desplazamientos\" \"Cons.Sec NL\""),
 };
 
@@ -103,6 +105,6 @@ const AnalysisPass kPasses[] = {
 
 std::span<const AnalysisCase> analysis_cases() { return kCases; }
 std::span<const AnalysisPass> analysis_passes() { return kPasses; }
-const AnalysisCase& analysis_case(int caso) { return kCases[caso - 1]; }
+const AnalysisCase& analysis_case(int case_no) { return kCases[case_no - 1]; }
 
 }  // namespace korvant

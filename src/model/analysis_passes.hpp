@@ -7,6 +7,7 @@
 #include <span>
 
 #include "model/model.hpp"
+#include "model/soil_laws.hpp"
 
 namespace korvant {
 
@@ -17,25 +18,18 @@ enum class Solver {
   nonlinear,  // Newton iteration on Demeneghi's settlement equation
 };
 
-// The deformation law of a linear pass's flexibility matrix.
-enum class Law {
-  immediate,  // FLSC: modulus and Poisson's ratio
-  primary,    // FLSC_3: Emv
-  secondary,  // FLSC_4: Emt, psi and T
-};
-
 // One analysis case (the index of CASO).
 struct AnalysisCase {
-  int caso;                 // 1..4
+  int case_no;              // 1..4
   const char* name;         // for messages: "compresiones"
-  const char* consola;      // its line on the console when it opens
-  const char* memoria;      // its line in the log when it opens
+  const char* console;      // its line on the console when it opens
+  const char* log_line;     // its line in the log when it opens
   const char* heading;      // its heading in the report: "ANALISIS DE COMPRESIONES"
   bool forces_again;        // the end forces and diagrams of its last solution once more when it closes
 };
 
 struct AnalysisPass {
-  int caso;                 // 1..4
+  int case_no;              // 1..4
   int KANAL;                // the analysis it belongs to; -1: every analysis
   Solver solver;
   int nflag1;               // source of moduli of a linear pass of cases 1 and 2: 1 field moduli
@@ -46,10 +40,12 @@ struct AnalysisPass {
   const char* gid_layout;   // layout of its GiD result header
   const char* gid_text;     // text of its GiD result header (" 1 vector OnNodes" follows)
 
-  // A linear pass.
+  // The soil law of its flexibility matrix (a linear pass) or of its
+  // settlements (a nonlinear pass).
   Law law = Law::immediate;
-  Tab2<float> Model::*flex_E = nullptr;     // modulus of the flexibility matrix (immediate law)
-  Tab2<float> Model::*flex_NU = nullptr;    // Poisson's ratio of the flexibility matrix (immediate law)
+  // A linear pass.
+  Tab2<float> Model::*flex_E = nullptr;     // modulus of the flexibility matrix
+  Tab2<float> Model::*flex_NU = nullptr;    // its Poisson's ratio; none: only the vertical stress counts
   Tab2<float> Model::*footing_E = nullptr;  // modulus of the footing rigidities
   Tab2<float> Model::*footing_NU = nullptr; // their Poisson's ratio; none: zero
   const char* flex_line = nullptr;          // log line naming the flexibility routine, if any
@@ -57,9 +53,7 @@ struct AnalysisPass {
   const char* open_log = nullptr;           // log line opening the pass, if any
   bool heading_first = false;               // the case heading before the flexibility matrix (else after the footings)
 
-  // A nonlinear pass: the case's parameter table of the settlement law, and
-  // whether the log first lists the reaction lengths and areas.
-  Tab2<float> Model::*Adem = nullptr;
+  // A nonlinear pass: whether the log first lists the reaction lengths and areas.
   bool log_lengths = false;
 
   // Every pass: the reduced load vector of the case.
@@ -70,8 +64,8 @@ struct AnalysisPass {
 std::span<const AnalysisCase> analysis_cases();
 // Every pass of every case, in the order a run solves them.
 std::span<const AnalysisPass> analysis_passes();
-// The case of code caso (1..4).
-const AnalysisCase& analysis_case(int caso);
+// The case of number case_no (1..4).
+const AnalysisCase& analysis_case(int case_no);
 
 // Whether pass p is solved under analysis KANAL.
 inline bool runs_under(const AnalysisPass& p, int KANAL) { return p.KANAL == -1 || p.KANAL == KANAL; }

@@ -123,11 +123,6 @@ struct Model {
   Tab2<float> ECAMPO1, ECAMPO2;    // (reaction point, stratum)
   Tab2<float> ECAMPOP1, ECAMPOP2;  // (profile, stratum)
 
-  // ---- Soil flexibility --------------------------------------------------
-  // Compressibility (1/modulus) of each stratum as last used by FLSC, FLSC_3
-  // and FLSC_4: (profile, stratum), logged only.
-  Tab2<float> AMZ, AMZ3, AMZ4;
-
   // ---- Frame assembly ----------------------------------------------------
   Tab2<int> GLBARRA;           // (bar, 1..12)
   Tab2<float> akr;             // NGRED rows x (NGRED + NR + MR) columns

@@ -3,9 +3,17 @@
 
 #include <cassert>
 #include <cstddef>
+#include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace korvant {
+
+// A table entry written outside its table: a fault of the program, not of the data.
+[[noreturn]] inline void out_of_bounds(int i, int j, int n1, int n2) {
+  std::fprintf(stderr, "korvant: entrada (%d, %d) fuera de una tabla de %d x %d\n", i, j, n1, n2);
+  std::abort();
+}
 
 // One-dimensional table indexed from 1. `size_to(n)` makes entries 1..n (all `init`).
 template <class T>
@@ -53,6 +61,12 @@ struct Tab2 {
     return v[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n1) + static_cast<std::size_t>(i - 1)];
   }
   T* col(int j) { return v.data() + static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n1); }  // &(1, j)
+  // (i, j) checked in every build, for the places that fill a table from the
+  // data file: an entry outside the table ends the program at once.
+  T& checked(int i, int j) {
+    if (!(i >= 1 && i <= n1 && j >= 1 && j <= n2)) out_of_bounds(i, j, n1, n2);
+    return (*this)(i, j);
+  }
 };
 
 // Three-dimensional table (i, j, k), first index fastest.

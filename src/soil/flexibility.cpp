@@ -10,6 +10,11 @@ namespace korvant {
 
 namespace {
 
+// The share of the sum of the three normal stresses that a reaction adds to
+// the mean pressure of the iterative analysis: a third of the sum is their
+// mean, and the method takes half of that (1/6 in single precision).
+constexpr float kSixth = 0.16666667f;
+
 // x if x > 0, else +0 (so -0 and NaN give +0).
 float pos(float x) { return x > 0.0f ? x : 0.0f; }
 
@@ -19,10 +24,6 @@ float both(const Tab4<float>& t, int i, int k, int l) { return dir_part(t, i, k,
 void size_flex(Model& m) {
   const int n = m.NR + m.MR;
   if (m.FLEX.n1 != n || m.FLEX.n2 != n) m.FLEX.size_to(n, n);
-}
-
-void size_amz(Model& m, Tab2<float>& amz) {
-  if (amz.n1 != m.NPS || amz.n2 != strata_width(m)) amz.size_to(m.NPS, strata_width(m));
 }
 
 // The whole matrix: detail of the log.
@@ -60,12 +61,19 @@ void log_contribution(const Model& m, Log& log, float mc, float h, int I, int k,
   lst(detail(log), "SUMA=", SUMA);
 }
 
-enum class Law { Immediate, Primary, Secondary };
+// The influence value of stratum k under row I for column l: with Poisson's
+// ratio the horizontal stresses count and the value is not clipped; without,
+// only the vertical stress, clipped at 0.
+float influence(const Model& m, const Tab2<float>* NU, int I, int k, int l, int KP) {
+  if (NU == nullptr) return pos(both(m.IZ, I, k, l));
+  return both(m.IZ, I, k, l) - (*NU)(KP, k) * (pos(both(m.IX, I, k, l)) + pos(both(m.IY, I, k, l)));
+}
 
 // With layered footings: the settlement under area reaction I for a unit
 // vertical reaction of each footing, a uniform pressure on the footing's
-// rectangle (influence rectangle NR+f, direction 1), by the law of the row.
-void footing_columns(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1, int I) {
+// rectangle (influence rectangle NR+f, direction 1), by the same law.
+void footing_columns(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1,
+                     int I) {
   const int node = (m.NREAC(I) - 1) / 6 + 1;
   const int KP = m.PERFCIM(node);
   const float D = m.DF(node);
@@ -78,17 +86,12 @@ void footing_columns(Model& m, Log& log, Law law, const Tab2<float>& Emod, const
     bool first = true;
     for (int k = 1; k <= m.NEST(KP); ++k) {
       if (!(D < m.PROF(KP, k))) continue;
-      const float modulus = law == Law::Immediate && nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
+      const float modulus = nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
       const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
       first = false;
-      float ainf;
-      if (law == Law::Immediate) {
-        ainf = both(m.IZ, I, k, l) - (*NU)(KP, k) * (pos(both(m.IX, I, k, l)) + pos(both(m.IY, I, k, l)));
-      } else {
-        ainf = pos(both(m.IZ, I, k, l));
-      }
+      const float ainf = influence(m, NU, I, k, l, KP);
       float term = 1.0f / modulus * h * ainf * q;
-      if (law == Law::Secondary) term = term * std::log10(1.0f + m.psi(KP, k) * m.T(KP, k));
+      if (law.time_factor != nullptr) term = term * law.time_factor(m, KP, k);
       SUMA = SUMA + term;
       lst(detail(log), "ACOPLAMIENTO", I, m.NR + i, k, "AINF=", ainf, "SUMA=", SUMA);
     }
@@ -96,15 +99,15 @@ void footing_columns(Model& m, Log& log, Law law, const Tab2<float>& Emod, const
   }
 }
 
-// FLSC, FLSC_3 and FLSC_4: same loops, a different deformation law per stratum.
-void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1) {
+}  // namespace
+
+// One routine for every law with a linear form: the same loops, the law's
+// deformation of each stratum.
+void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1) {
   size_flex(m);
-  Tab2<float>& amz = law == Law::Immediate ? m.AMZ : law == Law::Primary ? m.AMZ3 : m.AMZ4;
-  size_amz(m, amz);
-  const char* label = law == Law::Immediate ? "en flsc, ESTRATO=" : law == Law::Primary ? "en flsc_3, ESTRATO=" : "en flsc_4, ESTRATO=";
 
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
-  if (law == Law::Immediate) lst(log, "nflag1=", nflag1);
+  if (law.logs_modulus) lst(log, "nflag1=", nflag1);
 
   for (int I = 1; I <= m.NR; ++I) {
     const int node = (m.NREAC(I) - 1) / 6 + 1;
@@ -119,30 +122,23 @@ void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab
       float SUMA = 0.0f;
       bool first = true;
       for (int k = 1; k <= m.NEST(KP); ++k) {
-        lst(detail(log), label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
+        lst(detail(log), law.stratum_label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
         if (!(D < m.PROF(KP, k))) continue;
 
-        float modulus;
-        if (law == Law::Immediate) modulus = nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
-        else modulus = Emod(KP, k);
-        const float mc = 1.0f / modulus;
-        amz(KP, k) = mc;
+        // The field moduli of each node are by reaction point, the others by profile.
+        const float modulus = nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
+        const float mc = 1.0f / modulus;  // compressibility
 
         // The first stratum below the foundation counts from the foundation level down.
         const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
         first = false;
 
-        float ainf;
-        if (law == Law::Immediate) {
-          ainf = both(m.IZ, I, k, l) - (*NU)(KP, k) * (pos(both(m.IX, I, k, l)) + pos(both(m.IY, I, k, l)));
-        } else {
-          ainf = pos(both(m.IZ, I, k, l));
-        }
+        const float ainf = influence(m, NU, I, k, l, KP);
         float term = m.LONGITUD(g) * mc * h * ainf / m.AREA(g);
-        if (law == Law::Secondary) term = term * std::log10(1.0f + m.psi(KP, k) * m.T(KP, k));
+        if (law.time_factor != nullptr) term = term * law.time_factor(m, KP, k);
         SUMA = SUMA + term;
 
-        if (law == Law::Immediate) lst(detail(log), "AMZ(KP,J)=", mc);
+        if (law.logs_modulus) lst(detail(log), "AMZ(KP,J)=", mc);
         log_contribution(m, log, mc, h, I, k, l, g, "AINF", ainf, SUMA);
       }
       m.FLEX(I, l) = SUMA;
@@ -154,16 +150,6 @@ void linear_flex(Model& m, Log& log, Law law, const Tab2<float>& Emod, const Tab
   lst(log, "MATRIZ DE FLEXIBILIDADES");
   log_matrix(m, log, m.NR);
 }
-
-}  // namespace
-
-void FLSC(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1) {
-  linear_flex(m, log, Law::Immediate, Emod, &NU, nflag1);
-}
-
-void FLSC_3(Model& m, Log& log) { linear_flex(m, log, Law::Primary, m.Emv, nullptr, 0); }
-
-void FLSC_4(Model& m, Log& log) { linear_flex(m, log, Law::Secondary, m.Emt, nullptr, 0); }
 
 // Immediate compressions with the modulus of each stratum evaluated at the
 // stress that the current reactions QREAC add to the in-situ mean pressure.
@@ -188,7 +174,7 @@ void FNLCC(Model& m, Log& log) {
         const float h = m.H(KP, k);
         const float S = pos(both(m.IY, I, k, l)) + both(m.IZ, I, k, l) + pos(both(m.IX, I, k, l));
         const float p0 = (2.0f * m.KO(KP, k) + 1.0f) * m.PZ(KP, k) / 3.0f;
-        const float sigma = 0.16666667f * m.QREAC(I) * m.LONGITUD(g) * S / m.AREA(g) + p0;
+        const float sigma = kSixth * m.QREAC(I) * m.LONGITUD(g) * S / m.AREA(g) + p0;
         const float E = m.K2(KP, k) * m.VALNL * std::pow(sigma / m.VALNL, m.N2(KP, k));
         const float ainf = pos(both(m.IZ, I, k, l));
         const float inv = 1.0f / E;

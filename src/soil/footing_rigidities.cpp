@@ -38,22 +38,24 @@ double soil_below(const Model& m, int KP, float D) {
   return n >= 1 && D < m.PROF(KP, n) ? static_cast<double>(m.PROF(KP, n)) - static_cast<double>(D) : 0.0;
 }
 
-// The time factor of stratum (KP, k): log10(1 + psi T) in case 4, else 1.
-double time_factor(const Model& m, int caso, int KP, int k) {
-  return caso == 4 ? std::log10(1.0 + static_cast<double>(m.psi(KP, k)) * static_cast<double>(m.T(KP, k))) : 1.0;
+// The time factor of stratum (KP, k) by a law that has one (secondary
+// consolidation: log10(1 + psi T), here in double precision), else 1.
+double time_factor(const Model& m, const SoilLaw& law, int KP, int k) {
+  if (law.time_factor == nullptr) return 1.0;
+  return std::log10(1.0 + static_cast<double>(m.psi(KP, k)) * static_cast<double>(m.T(KP, k)));
 }
 
 // The settlement under the vertical footing reaction i (influence point NR+f)
 // for a unit value of every other reaction: the contact areas and the other
 // footings' rectangles, through the influence values, with the footing's own
 // modulus and Poisson's ratio.
-void footing_row(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int caso, int i, int f,
+void footing_row(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU, int i, int f,
                  const std::vector<int>& point_of) {
   const int node = (m.NREACN(i) - 1) / 6 + 1;
   const int KP = m.PERFCIM(node);
   const float D = m.DF(node);
   const int j = m.NR + f;
-  const bool immediate = caso <= 2;
+  const bool with_poisson = law.poisson >= 0;
   for (int c = 1; c <= m.NR + m.MR; ++c) {
     if (c == m.NR + i) continue;
     int l;        // the column's rectangle in the influence tables
@@ -79,9 +81,9 @@ void footing_row(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>&
       const float sx = dir_part(m.IX, j, k, l, 1) + dir_part(m.IX, j, k, l, 2);
       const float sy = dir_part(m.IY, j, k, l, 1) + dir_part(m.IY, j, k, l, 2);
       const float nu = at_or_zero(NU, KP, k);
-      const float ainf = immediate ? sz - nu * ((sx > 0.0f ? sx : 0.0f) + (sy > 0.0f ? sy : 0.0f)) : (sz > 0.0f ? sz : 0.0f);
+      const float ainf = with_poisson ? sz - nu * ((sx > 0.0f ? sx : 0.0f) + (sy > 0.0f ? sy : 0.0f)) : (sz > 0.0f ? sz : 0.0f);
       float term = 1.0f / Emod(KP, k) * h * ainf * q;
-      if (caso == 4) term = term * static_cast<float>(time_factor(m, caso, KP, k));
+      if (law.time_factor != nullptr) term = term * static_cast<float>(time_factor(m, law, KP, k));
       SUMA = SUMA + term;
       lst(detail(log), "ACOPLAMIENTO", m.NR + i, c, k, "AINF=", ainf, "SUMA=", SUMA);
     }
@@ -90,7 +92,7 @@ void footing_row(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>&
 }
 
 // Springs from the layered soil, and the rows of the vertical reactions.
-void layered_footings(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int caso) {
+void layered_footings(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU) {
   lst(log, "METODO: ESTRATIFICADO (STEINBRENNER/GAZETAS)");
   // The influence point of each vertical footing reaction (0: none).
   static std::vector<int> point_of;
@@ -117,13 +119,13 @@ void layered_footings(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<fl
       if (!(D < m.PROF(KP, k))) continue;
       const StratumSpan s = stratum_span(k > 1 ? m.PROF(KP, k - 1) : 0.0f, m.PROF(KP, k), D);
       if (!(s.zb > s.zt)) continue;  // a stratum of no thickness adds nothing
-      const double tau = time_factor(m, caso, KP, k);
+      const double tau = time_factor(m, law, KP, k);
       const FootingTerm term = footing_term(r, t, s.zt, s.zb, Emod(KP, k), at_or_zero(NU, KP, k), tau);
       flex += term.f;
       lst(detail(log), "ESTRATO", k, "ZSUP=", s.zt, "ZINF=", s.zb);
       if (t == 3) lst(detail(log), "INFL=", term.infl);
       else lst(detail(log), "PESO=", term.w, "K SEMIESPACIO=", term.K);
-      if (caso == 4) lst(detail(log), "FACTOR TIEMPO=", tau);
+      if (law.time_factor != nullptr) lst(detail(log), "FACTOR TIEMPO=", tau);
       lst(detail(log), "SUMA=", flex);
     }
     const double depth = soil_below(m, KP, D);
@@ -136,7 +138,7 @@ void layered_footings(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<fl
     else if (t == 6) lst(detail(log), "SE TIENE UNA RIGIDEZ A TORSIÓN", "  GL=", t);
     else lst(detail(log), "SE TIENE UNA RIGIDEZ POR ROTACIÓN", "  GL=", t);
     m.FLEX(m.NR + i, m.NR + i) = static_cast<float>(flex);
-    if (t == 3) footing_row(m, log, Emod, NU, caso, i, point_of[static_cast<std::size_t>(i)], point_of);
+    if (t == 3) footing_row(m, log, law, Emod, NU, i, point_of[static_cast<std::size_t>(i)], point_of);
   }
 }
 
@@ -162,13 +164,13 @@ void layered_footing_warnings(const Model& m, std::vector<std::string>& out) {
   }
 }
 
-void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int caso) {
+void footing_rigidities(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU) {
   const int n = m.NR + m.MR;
   if (m.FLEX.n1 != n || m.FLEX.n2 != n) m.FLEX.size_to(n, n);
   const Layout& strat = layout("(6F10.6)");
 
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES, ZAPATAS AISLADAS");
-  if (m.method.layered_footings()) layered_footings(m, log, Emod, NU, caso);
+  if (m.method.layered_footings()) layered_footings(m, log, law, Emod, NU);
   for (int i = 1; !m.method.layered_footings() && i <= m.MR; ++i) {
     const int g = m.NREACN(i);
     const int node = (g - 1) / 6 + 1;

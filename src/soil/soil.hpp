@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "model/model.hpp"
+#include "model/soil_laws.hpp"
 #include "text/log.hpp"
 
 namespace korvant {
@@ -51,21 +52,22 @@ void field_moduli(Model& m, Log& log);
 void write_field_moduli(const Model& m, OutFile& rep, OutFile& err);
 
 // Flexibility matrices: FLEX(1..NR, 1..NR). FLEX is sized (NR + MR) square on
-// the first call and kept. FLSC takes the modulus table chosen by nflag1 (by
-// profile for 1 and 3, by reaction point for 2); FLSC_3 uses Emv, FLSC_4 Emt,
-// psi and T, FNLCC the stress-dependent modulus under the reactions QREAC.
-void FLSC(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int nflag1);
-void FLSC_3(Model& m, Log& log);
-void FLSC_4(Model& m, Log& log);
+// the first call and kept. FLSC is the linear form of a soil law: the modulus
+// table Emod of the pass (by profile, or by reaction point when nflag1 is 2,
+// the field moduli of each node) and, for a law with Poisson's ratio, its
+// table NU (else nullptr: only the vertical stress counts). FNLCC takes the
+// stress-dependent modulus under the reactions QREAC.
+void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1);
 void FNLCC(Model& m, Log& log);
 
 // Isolated-footing rigidities on the diagonal of FLEX after the NR area reactions.
 // NU is a (profile, stratum) table; the consolidation cases pass a table of zeros
 // (an empty table reads as zeros). With --zapatas=estratificadas the springs
-// come from the layered soil (caso gives the time factor of case 4 and the law
-// of the coupling), and the rows of the vertical footing reactions get their
-// settlement under the contact areas and the other footings.
-void footing_rigidities(Model& m, Log& log, const Tab2<float>& Emod, const Tab2<float>& NU, int caso = 2);
+// come from the layered soil (the soil law of the pass gives the time factor
+// and the influence value of the coupling), and the rows of the vertical
+// footing reactions get their settlement under the contact areas and the
+// other footings.
+void footing_rigidities(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU);
 
 // The footing of a node: the last one listed on it (0 when none).
 int footing_at(const Model& m, int node);

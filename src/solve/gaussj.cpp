@@ -46,8 +46,6 @@
 #include "text/free_format.hpp"
 #include "solve/solve.hpp"
 
-#pragma GCC diagnostic ignored "-Wpsabi"
-
 namespace korvant {
 
 namespace {

@@ -37,100 +37,19 @@ void log_reaction_lengths(const Model& m, Log& log) {
     if (m.LONGITUD(i) != 0.0f) put(detail(log), "(I6, 9X, 2F10.4)", i, m.LONGITUD(i), m.AREA(i));
 }
 
-// Influence value in direction d; the tables hold only the directions of the
-// model, and a direction that is not there contributes 0.
-float inf(const Tab4<float>& t, int i, int j, int k, int d) { return d <= t.n4 ? t(i, j, k, d) : 0.0f; }
-
 // Soil profile of the node of reaction i.
 int profile_of(const Model& m, int i) { return m.PERFIL((m.NREAC(i) - 1) / 6 + 1); }
 
 }  // namespace
 
-float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC_,
-          int KP) {
-  const int NR = m.NR, NGRED = m.NGRED;
+float Def(const Model& m, Log& log, const SoilLaw& law, int ii, int jj, const Tab1<float>& HINC_, int KP) {
   // Every line of a call is detail of the log.
   lst(detail(log), "en def, ii=", ii, " jj=", jj);
-  lst(detail(log), "en Def ng=", m.NGL, " ngred=", NGRED);
-  float sx = 0.0f, sy = 0.0f, sz = 0.0f;
-  if (caso == 2) {
-    lst(detail(log), "ng=", m.NGL, " NGRED", NGRED);
-    for (int k = 1; k <= NR; ++k) {
-      const int g = 6 * k - 3;
-      const int npr = NGRED + k;
-      lst(detail(log), "NPOS=", g, " NPR=", npr);
-      lst(detail(log), "i=", ii, "j=", jj, "k=", k);
-      lst(detail(log), "aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
-      lst(detail(log), "AR(k)=", m.AREA(g));
-      lst(detail(log), "r(k)=", m.RNL(npr));
-      lst(detail(log), "LR(k)=", m.LONGITUD(g));
-      lst(detail(log), "h(k)=", HINC_(k));
-      const float r = m.RNL(npr) + HINC_(k);
-      lst(detail(log), "r+h=", r);
-      const float L = m.LONGITUD(g), A = m.AREA(g);
-      sx = sx + (inf(m.IX, ii, jj, k, 1) + inf(m.IX, ii, jj, k, 2)) * L * r / A;
-      sy = sy + r * (inf(m.IY, ii, jj, k, 1) + inf(m.IY, ii, jj, k, 2)) * L / A;
-      sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * L / A;
-    }
-    lst(detail(log), "sigmax(i,j)", ii, jj, sx);
-    lst(detail(log), "sigmaY(i,j)", ii, jj, sy);
-    lst(detail(log), "sigmaZ(i,j)", ii, jj, sz);
-    const float PZ = m.PZ(KP, jj), NU = m.NU2(KP, jj), Ad = Adem(KP, jj);
-    lst(detail(log), "Pz(kp,jj)", PZ);
-    lst(detail(log), "Anu(KP,jj)=", NU);
-    const float p0 = (2.0f * m.KO(KP, jj) + 1.0f) * PZ / 3.0f;
-    // A stratum that no reaction loads (above the foundation level, or under
-    // reactions held at 0) has no stress ratio and settles nothing.
-    const float s = sz == 0.0f ? 0.0f : (sx + sy) / sz;
-    lst(detail(log), "ssigmas=", s);
-    const float c = 0.33333334f + 0.33333334f * s;
-    lst(detail(log), "A_Dem=", Ad);
-    // The mean stress under load never goes below zero.
-    float arg = sz * c + p0;
-    if (arg < 0.0f) arg = 0.0f;
-    const float Q = (1.0f - NU * s) * (std::sqrt(arg) - std::sqrt(p0)) /
-                    (std::sqrt(m.VALNL) * 0.5f * Ad * c);
-    const float def = (1.0f - std::exp(-Q)) * m.H(KP, jj);
-    lst(detail(log), "DEF=", def);
-    return def;
-  }
-  if ((caso == 3 || caso == 4) && m.TIPOEST(KP, jj) == 2) {
-    lst(detail(log), caso == 3 ? "caso 3" : "caso 4");
-    for (int k = 1; k <= NR; ++k) {
-      const int g = 6 * k - 3;
-      const float r = m.RNL(NGRED + k) + HINC_(k);
-      sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * m.LONGITUD(g) / m.AREA(g);
-    }
-    lst(detail(log), "sigmax(i,j)", ii, jj, sx);
-    lst(detail(log), "sigmaY(i,j)", ii, jj, sy);
-    lst(detail(log), "sigmaZ(i,j)", ii, jj, sz);
-    lst(detail(log), "Pz(kp,jj)", m.PZ(KP, jj));
-    lst(detail(log), "Anu(KP,jj)=", m.NU2(KP, jj));
-    const float Ad = Adem(KP, jj);
-    lst(detail(log), "A_Dem=", Ad);
-    const float expo = std::exp(sz / (-m.VALNL * Ad));
-    float def;
-    if (caso == 3) {
-      lst(detail(log), "expo=", expo);
-      def = (1.0f - expo) * m.H(KP, jj);
-    } else {
-      lst(detail(log), "psi=", m.psi(KP, jj));
-      lst(detail(log), "T=", m.T(KP, jj));
-      lst(detail(log), "expo=", expo);
-      const float ct = (1.0f - expo) * m.H(KP, jj);
-      lst(detail(log), "ct=", ct);
-      const float res = m.psi(KP, jj) * m.T(KP, jj);
-      lst(detail(log), "res=", res);
-      def = std::log10(1.0f + res) * ct;
-    }
-    lst(detail(log), "DEF=", def);
-    return def;
-  }
-  return 0.0f;
+  lst(detail(log), "en Def ng=", m.NGL, " ngred=", m.NGRED);
+  return law.deformation != nullptr ? law.deformation(m, log, ii, jj, HINC_, KP) : 0.0f;
 }
 
-void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS_,
-               const Tab1<float>& HINC_) {
+void CalcDefNL(const Model& m, Log& log, const SoilLaw& law, Tab1<float>& DEFS_, const Tab1<float>& HINC_) {
   // A call runs once per iteration and reaction: every line is detail.
   lst(detail(log), "EN CalcDefNL");
   lst(detail(log), "N=", m.NR);
@@ -139,10 +58,10 @@ void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1
   for (int i = 1; i <= m.NR; ++i) {
     const int KP = profile_of(m, i);
     assert(KP >= 1);
-    DEFS_(i) = Def(m, log, caso, i, 1, Adem, HINC_, KP);
+    DEFS_(i) = Def(m, log, law, i, 1, HINC_, KP);
     lst(detail(log), "Reaccion:", i, " estrato", 1, DEFS_(i));
     for (int jj = 2; jj <= m.NEST(KP); ++jj) {
-      const float d = Def(m, log, caso, i, jj, Adem, HINC_, KP);
+      const float d = Def(m, log, law, i, jj, HINC_, KP);
       DEFS_(i) = DEFS_(i) + d;
       lst(detail(log), "Reaccion:", i, "en estrato:", jj, d);
     }
@@ -160,8 +79,7 @@ struct Newton {
   Model& m;
   Log& log;
   OutFile& con;
-  const int caso;
-  const Tab2<float>& Adem;
+  const SoilLaw& law;
   const int NGRED = m.NGRED, NR = m.NR, NT = m.NGRED + m.NR;
   const std::size_t n = static_cast<std::size_t>(NT);
   const Tab2<float>& Kc = m.akr;  // the frame rows of the coupled system are those of akr
@@ -255,7 +173,7 @@ struct Newton {
 
     lst(detail(log), "calculo de vector funcional, PARTE NO LINEAL");
     for (int k = 1; k <= HINC.size(); ++k) HINC(k) = 0.0f;
-    CalcDefNL(m, log, caso, Adem, DEFS, HINC);
+    CalcDefNL(m, log, law, DEFS, HINC);
     lst(detail(log), "deformaciones calculadas CON H=", HINC(1));
     if (detail_lines) {
       LogLst l(detail(log));
@@ -284,7 +202,7 @@ struct Newton {
     for (int k = 1; k <= NR; ++k) {
       for (int i = 1; i <= HINC.size(); ++i) HINC(i) = 0.0f;
       HINC(k) = DELTA;
-      CalcDefNL(m, log, caso, Adem, DEFS, HINC);
+      CalcDefNL(m, log, law, DEFS, HINC);
       for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, NGRED + k) = (BASE(mm) + DEFS(mm)) / DELTA;
       if (!detail_lines) continue;
       lst(detail(log), "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
@@ -394,8 +312,8 @@ struct Newton {
 
 }  // namespace
 
-bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, const Tab1<float>& vered) {
-  Newton nw{m, log, con, caso, Adem};
+bool SOLNL(Model& m, Log& log, OutFile& con, const SoilLaw& law, const Tab1<float>& vered) {
+  Newton nw{m, log, con, law};
   nw.start(vered);
   bool converged = false;
   for (int it = 1; it <= MAX_ITER; ++it) {

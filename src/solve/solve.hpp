@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/model.hpp"
+#include "model/soil_laws.hpp"
 #include "text/log.hpp"
 
 namespace korvant {
@@ -27,19 +28,21 @@ void HUND(Model& m, Log& log, OutFile& con, const Tab1<float>& vered);
 // the values block of the GiD results file.
 void write_linear_solution(const Model& m, OutFile& rep, OutFile& res);
 
-// Nonlinear (Demeneghi) interaction solve of case 2, 3 or 4 with the case's
-// parameter table (A2, Ap or Acs) and reduced load vector. Returns false when
-// the Newton iteration ended without meeting its convergence test.
+// Nonlinear (Demeneghi) interaction solve with the nonlinear form of a soil
+// law (the nonlinear law of compressions, or that of primary or secondary
+// consolidation) and the case's reduced load vector. Returns false when the
+// Newton iteration ended without meeting its convergence test.
 // The progress of the iteration goes to `con`.
-bool SOLNL(Model& m, Log& log, OutFile& con, int caso, const Tab2<float>& Adem, const Tab1<float>& vered);
+bool SOLNL(Model& m, Log& log, OutFile& con, const SoilLaw& law, const Tab1<float>& vered);
 // Its results in the report, with the line of an iteration that did not converge.
 void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged);
 
-// Settlement (m) of stratum jj under reaction ii in case `caso`, for the reactions
-// RNL(NGRED + k) + HINC(k); KP is the soil profile of the reaction's node.
-float Def(const Model& m, Log& log, int caso, int ii, int jj, const Tab2<float>& Adem, const Tab1<float>& HINC, int KP);
+// Settlement (m) of stratum jj under reaction ii by the nonlinear form of
+// `law`, for the reactions RNL(NGRED + k) + HINC(k); KP is the soil profile of
+// the reaction's node. A law without a nonlinear form settles nothing.
+float Def(const Model& m, Log& log, const SoilLaw& law, int ii, int jj, const Tab1<float>& HINC, int KP);
 // DEFS(1..NR): settlement under every reaction, summed over the strata of its profile.
-void CalcDefNL(const Model& m, Log& log, int caso, const Tab2<float>& Adem, Tab1<float>& DEFS, const Tab1<float>& HINC);
+void CalcDefNL(const Model& m, Log& log, const SoilLaw& law, Tab1<float>& DEFS, const Tab1<float>& HINC);
 
 // The square work matrix of the solvers (the coupled matrix of HUND, the
 // Jacobian of SOLNL): n x n, column by column, grown on first need and kept for

@@ -45,7 +45,7 @@ void reals(OutFile& o, std::initializer_list<float> v) {
   o.end_line();
 }
 
-void integer(OutFile& o, int v) {
+void integer_line(OutFile& o, int v) {
   o.put("          ");
   o.put(std::to_string(v));
   o.end_line();
@@ -96,7 +96,7 @@ void write_vtu(const Model& m, const std::vector<ReactionPoint>& rp, OutFile& o)
   open_array(o, "Int32", "punto_de_reaccion", 1);
   for (int n = 1; n <= m.NN; ++n) {
     const int i = vertical[static_cast<std::size_t>(n)];
-    integer(o, i != 0 ? rp[static_cast<std::size_t>(i - 1)].k : 0);
+    integer_line(o, i != 0 ? rp[static_cast<std::size_t>(i - 1)].k : 0);
   }
   close_array(o);
   static const char* const kComp[6] = {"FX", "FY", "FZ", "MX", "MY", "MZ"};
@@ -112,12 +112,12 @@ void write_vtu(const Model& m, const std::vector<ReactionPoint>& rp, OutFile& o)
   o.put("      <CellData Scalars=\"material\">");
   o.end_line();
   open_array(o, "Int32", "material", 1);
-  for (int b = 1; b <= m.NB; ++b) integer(o, m.TIPO(b) == 1 ? 1 : 2);
-  for (int s = 1; s <= m.NLOS; ++s) integer(o, 3);
+  for (int b = 1; b <= m.NB; ++b) integer_line(o, m.TIPO(b) == 1 ? 1 : 2);
+  for (int s = 1; s <= m.NLOS; ++s) integer_line(o, 3);
   close_array(o);
   open_array(o, "Int32", "numero", 1);
-  for (int b = 1; b <= m.NB; ++b) integer(o, b);
-  for (int s = 1; s <= m.NLOS; ++s) integer(o, s);
+  for (int b = 1; b <= m.NB; ++b) integer_line(o, b);
+  for (int s = 1; s <= m.NLOS; ++s) integer_line(o, s);
   close_array(o);
   static const char* const kForce[6] = {"N", "Vy", "Vz", "T", "My", "Mz"};
   for (int end = 0; end < 2; ++end) {
@@ -151,12 +151,12 @@ void write_vtu(const Model& m, const std::vector<ReactionPoint>& rp, OutFile& o)
   }
   close_array(o);
   open_array(o, "Int32", "offsets", 1);
-  for (int b = 1; b <= m.NB; ++b) integer(o, 2 * b);
-  for (int s = 1; s <= m.NLOS; ++s) integer(o, 2 * m.NB + 4 * s);
+  for (int b = 1; b <= m.NB; ++b) integer_line(o, 2 * b);
+  for (int s = 1; s <= m.NLOS; ++s) integer_line(o, 2 * m.NB + 4 * s);
   close_array(o);
   open_array(o, "UInt8", "types", 1);
-  for (int b = 1; b <= m.NB; ++b) integer(o, VTK_LINE);
-  for (int s = 1; s <= m.NLOS; ++s) integer(o, VTK_QUAD);
+  for (int b = 1; b <= m.NB; ++b) integer_line(o, VTK_LINE);
+  for (int s = 1; s <= m.NLOS; ++s) integer_line(o, VTK_QUAD);
   close_array(o);
   o.put("      </Cells>");
   o.end_line();

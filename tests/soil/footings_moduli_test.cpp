@@ -67,7 +67,7 @@ Sums by_hand(double nu2, double nu3) {
 TEST_F(Footing, RigidCircularPlateOnEveryStratumBelow) {
   m.FLEX.size_to(5, 5);
   m.FLEX(1, 1) = 0.5f;
-  korvant::footing_rigidities(m, f.log, m.E2, m.NU2);
+  korvant::footing_rigidities(m, f.log, korvant::soil_law(korvant::Law::immediate), m.E2, m.NU2);
   const Sums s = by_hand(0.3, 0.4);
   EXPECT_NEAR(m.FLEX(2, 2), s.h, 1e-5 * s.h);  // DX: horizontal
   EXPECT_NEAR(m.FLEX(3, 3), s.v, 1e-5 * s.v);  // DZ: vertical
@@ -79,7 +79,7 @@ TEST_F(Footing, RigidCircularPlateOnEveryStratumBelow) {
 
 TEST_F(Footing, ConsolidationRatioTableOfZeros) {
   Tab2<float> none;  // an empty table reads as zeros
-  korvant::footing_rigidities(m, f.log, m.E2, none);
+  korvant::footing_rigidities(m, f.log, korvant::soil_law(korvant::Law::immediate), m.E2, none);
   ASSERT_EQ(m.FLEX.n1, 5);
   const Sums s = by_hand(0.0, 0.0);
   EXPECT_NEAR(m.FLEX(3, 3), s.v, 1e-5 * s.v);
@@ -88,7 +88,7 @@ TEST_F(Footing, ConsolidationRatioTableOfZeros) {
 
 TEST_F(Footing, NoStratumBelowGivesARigidSupport) {
   m.DF(2) = 6.0f;
-  korvant::footing_rigidities(m, f.log, m.E2, m.NU2);
+  korvant::footing_rigidities(m, f.log, korvant::soil_law(korvant::Law::immediate), m.E2, m.NU2);
   EXPECT_EQ(m.FLEX(3, 3), 0.0f);
 }
 
@@ -96,7 +96,7 @@ TEST_F(Footing, NoNodalReactionsChangesNothing) {
   m.MR = 0;
   m.FLEX.size_to(1, 1);
   m.FLEX(1, 1) = 0.25f;
-  korvant::footing_rigidities(m, f.log, m.E2, m.NU2);
+  korvant::footing_rigidities(m, f.log, korvant::soil_law(korvant::Law::immediate), m.E2, m.NU2);
   EXPECT_EQ(m.FLEX(1, 1), 0.25f);
 }
 

@@ -17,6 +17,11 @@ using korvant::SOLNL;
 using korvant::Tab1;
 using korvant::Tab2;
 
+const korvant::SoilLaw& kImmediate = korvant::soil_law(korvant::Law::immediate);
+const korvant::SoilLaw& kNonlinear = korvant::soil_law(korvant::Law::nonlinear);
+const korvant::SoilLaw& kPrimary = korvant::soil_law(korvant::Law::primary);
+const korvant::SoilLaw& kSecondary = korvant::soil_law(korvant::Law::secondary);
+
 int lines(const std::string& s) {
   int c = 0;
   for (char ch : s) c += ch == '\n';
@@ -102,13 +107,13 @@ TEST(Def, CompressionFollowsDemeneghisLaw) {
   const double s = 2.4 / 6.0, c = (1.0 + s) / 3.0, p0 = (2.0 * 0.5 + 1.0) * 5.0 / 3.0;
   const double Q = (1.0 - 0.3 * s) * (std::sqrt(6.0 * c + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
   const double expected = (1.0 - std::exp(-Q)) * 2.0;
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), expected, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, h, 1)), expected, 1e-6);
   // An increment of reaction 2 adds its influence only.
   h(2) = 1.0f;
   const double sz = 6.0 + 0.1, sxy = 2.4 + 0.04;
   const double s2 = sxy / sz, c2 = (1.0 + s2) / 3.0;
   const double Q2 = (1.0 - 0.3 * s2) * (std::sqrt(sz * c2 + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c2);
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
 }
 
 TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
@@ -120,7 +125,7 @@ TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
     // No reaction loads the stratum: no stress ratio, no settlement.
     Files f;
     b.m.RNL(3) = b.m.RNL(4) = 0.0f;
-    EXPECT_EQ(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1), 0.0f);
+    EXPECT_EQ(Def(b.m, f.log, kNonlinear, 1, 1, h, 1), 0.0f);
     EXPECT_NE(f.mem.buf().find(" ssigmas=   0.000000    \n"), std::string::npos) << f.mem.buf();
   }
   // Horizontal stresses of -10 against a vertical one of 6: the mean stress
@@ -131,7 +136,7 @@ TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
   const double s = -20.0 / 6.0, c = (1.0 + s) / 3.0;
   const double Q = (1.0 - 0.3 * s) * (0.0 - 1.0) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
   Files f;
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1)), (1.0 - std::exp(-Q)) * 2.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, h, 1)), (1.0 - std::exp(-Q)) * 2.0, 1e-6);
 }
 
 TEST(Def, MissingSecondDirectionCountsAsZero) {
@@ -141,15 +146,15 @@ TEST(Def, MissingSecondDirectionCountsAsZero) {
   Tab1<float> h;
   h.size_to(2);
   Files f;
-  const float two = Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1);
+  const float two = Def(b.m, f.log, kNonlinear, 1, 1, h, 1);
   for (auto* t : {&b.m.IX, &b.m.IY, &b.m.IZ}) {
     auto old = *t;
     t->size_to(2, 1, 2, 1);
     for (int i = 1; i <= 2; ++i)
       for (int j = 1; j <= 2; ++j) (*t)(i, 1, j, 1) = old(i, 1, j, 1);
   }
-  EXPECT_EQ(Def(b.m, f.log, 2, 1, 1, b.m.A2, h, 1), two);
-  EXPECT_EQ(Def(b.m, f.log, 3, 1, 1, b.m.Ap, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f);
+  EXPECT_EQ(Def(b.m, f.log, kNonlinear, 1, 1, h, 1), two);
+  EXPECT_EQ(Def(b.m, f.log, kPrimary, 1, 1, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f);
 }
 
 TEST(Def, ConsolidationOnlyInClay) {
@@ -159,17 +164,17 @@ TEST(Def, ConsolidationOnlyInClay) {
   h.size_to(2);
   Files f;
   // Primary: (1 - exp(-6 / (10 * 0.6))) * 2.
-  EXPECT_NEAR(Def(b.m, f.log, 3, 1, 1, b.m.Ap, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  EXPECT_NEAR(Def(b.m, f.log, kPrimary, 1, 1, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   // Secondary: log10(1 + 0.1 * 5) times the same.
-  EXPECT_NEAR(Def(b.m, f.log, 4, 1, 1, b.m.Acs, h, 1), std::log10(1.5f) * (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  EXPECT_NEAR(Def(b.m, f.log, kSecondary, 1, 1, h, 1), std::log10(1.5f) * (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   b.m.T(1, 1) = 0.0f;
-  EXPECT_EQ(Def(b.m, f.log, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
-  // Sand: nothing in either consolidation, nor in an unknown case.
+  EXPECT_EQ(Def(b.m, f.log, kSecondary, 1, 1, h, 1), 0.0f);
+  // Sand: nothing in either consolidation; the elastic law has no nonlinear form.
   b.m.TIPOEST(1, 1) = 1;
   b.m.T(1, 1) = 5.0f;
-  EXPECT_EQ(Def(b.m, f.log, 3, 1, 1, b.m.Ap, h, 1), 0.0f);
-  EXPECT_EQ(Def(b.m, f.log, 4, 1, 1, b.m.Acs, h, 1), 0.0f);
-  EXPECT_EQ(Def(b.m, f.log, 5, 1, 1, b.m.A2, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, kPrimary, 1, 1, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, kSecondary, 1, 1, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, kImmediate, 1, 1, h, 1), 0.0f);
 }
 
 TEST(Def, StrataOfTheProfileAddUp) {
@@ -190,10 +195,10 @@ TEST(Def, StrataOfTheProfileAddUp) {
   h.size_to(2);
   defs.size_to(2);
   Files f;
-  CalcDefNL(b.m, f.log, 3, b.m.Ap, defs, h);
+  CalcDefNL(b.m, f.log, kPrimary, defs, h);
   EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   b.m.TIPOEST(1, 2) = 2;
-  CalcDefNL(b.m, f.log, 3, b.m.Ap, defs, h);
+  CalcDefNL(b.m, f.log, kPrimary, defs, h);
   EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 5.0f, 1e-5f);
 }
 
@@ -201,7 +206,7 @@ TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
   Beam b;
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, 2, b.m.A2, b.vered);
+    const bool converged = SOLNL(b.m, f.log, f.con, kNonlinear, b.vered);
     write_nonlinear_solution(b.m, f.rep, converged);
     ASSERT_TRUE(converged);
   }
@@ -213,7 +218,7 @@ TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
   Tab1<float> h, defs;
   h.size_to(2);
   defs.size_to(2);
-  CalcDefNL(m, f.log, 2, m.A2, defs, h);
+  CalcDefNL(m, f.log, kNonlinear, defs, h);
   EXPECT_NEAR(m.DESP(3), -defs(1), 1e-5f);
   EXPECT_NEAR(m.DESP(9), -defs(2), 1e-5f);
   EXPECT_LT(m.DESP(3), 0.0f);
@@ -224,7 +229,7 @@ TEST(Solnl, SymmetricModelGivesEqualReactions) {
   Beam b(-10.0f, -10.0f);
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, 3, b.m.Ap, b.vered);
+    const bool converged = SOLNL(b.m, f.log, f.con, kPrimary, b.vered);
     write_nonlinear_solution(b.m, f.rep, converged);
     ASSERT_TRUE(converged);
   }
@@ -252,7 +257,7 @@ TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
   Tab2<float> A;
   Files f;
   {
-    const bool converged = SOLNL(m, f.log, f.con, 2, A, vered);
+    const bool converged = SOLNL(m, f.log, f.con, kNonlinear, vered);
     write_nonlinear_solution(m, f.rep, converged);
     EXPECT_TRUE(converged);
   }
@@ -282,7 +287,7 @@ TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
   Beam b(-20.0f, 15.0f);
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, 2, b.m.A2, b.vered);
+    const bool converged = SOLNL(b.m, f.log, f.con, kNonlinear, b.vered);
     write_nonlinear_solution(b.m, f.rep, converged);
     EXPECT_FALSE(converged);
   }
