@@ -39,7 +39,7 @@ bool solves(const Model& m, int case_no, Pick pick) {
     if (p.case_no == case_no && runs_under(p, m.KANAL) && pick(p)) return true;
   return false;
 }
-bool linear_pass(const AnalysisPass& p) { return p.solver == Solver::linear; }
+bool linear_kind(const AnalysisPass& p) { return p.solver == Solver::linear; }
 bool field_pass(const AnalysisPass& p) { return p.nflag1 == 1 || p.nflag1 == 2; }
 bool iterative_pass(const AnalysisPass& p) { return p.solver == Solver::iterative; }
 
@@ -75,7 +75,7 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
       const std::string below = "el estrato está bajo la cimentación del nodo " + std::to_string(n) + " y ";
       // The modulus of each law that a linear pass solves with.
       for (const CaseRow& r : case_rows()) {
-        if (!solves(m, r.case_no, linear_pass)) continue;
+        if (!solves(m, r.case_no, linear_kind)) continue;
         for (const SoilLaw* law : r.laws) {
           const LawParameter* e = law != nullptr ? law_parameter(r, *law, law->modulus) : nullptr;
           if (e != nullptr && (m.*e->table)(p, k) == 0.0f)

@@ -46,7 +46,7 @@ struct Parameter {
   Quantity q = Quantity::stratum;
   bool factor = false;   // the sampled value multiplies the typed ones
   Tab2<float> Model::*table = nullptr;  // the soil table (Quantity::stratum)
-  int caso = 0;          // the case whose table it is (stratum)
+  int case_no = 0;       // the case whose table it is (stratum)
   int perfil = 0;        // 0: every profile
   int estrato = 0;       // 0: every stratum of the profile
   std::string material;  // the material's name (E_material value)

@@ -14,7 +14,6 @@
 #include <fstream>
 #include <sstream>
 
-#include "soil/soil_laws.hpp"
 #include "study/study.hpp"
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
@@ -135,7 +134,7 @@ struct SoilName {
   const char* key;   // lower case
   const char* name;  // as the data file's messages write it
   Tab2<float> Model::*table;
-  int caso;
+  int case_no;
   bool nonlinear;    // used only by the nonlinear analysis (KANAL 2)
 };
 const SoilName kSoil[] = {
@@ -168,7 +167,7 @@ std::size_t read_parameter(const Line& ln, std::size_t i, Parameter& p) {
     if (const SoilName* s = soil_name(what.key)) {
       p.q = Quantity::stratum;
       p.table = s->table;
-      p.caso = s->caso;
+      p.case_no = s->case_no;
       p.name = std::string("factor_") + s->name;
       std::size_t j = i + 2;
       if (j < ln.size() && ln[j].key == "perfil") {
@@ -206,7 +205,7 @@ std::size_t read_parameter(const Line& ln, std::size_t i, Parameter& p) {
   if (const SoilName* s = soil_name(first.key)) {
     p.q = Quantity::stratum;
     p.table = s->table;
-    p.caso = s->caso;
+    p.case_no = s->case_no;
     if (i + 1 >= ln.size() || ln[i + 1].key != "perfil")
       ln.fail(s->name, "falta \"perfil P estrato K\" (para escalar un perfil entero: \"factor " + std::string(s->name) +
                            " perfil P\")");
@@ -404,7 +403,7 @@ void check_study(Study& s, const Model& m) {
     if (p.q == Quantity::stratum) {
       static const char* const kCase[] = {"", "1 (expansiones)", "2 (compresiones)", "3 (consolidación primaria)",
                                           "4 (consolidación secundaria)"};
-      if (m.CASO[p.caso] != 1) fail(std::string("el caso ") + kCase[p.caso] + " no se analiza en este modelo");
+      if (m.CASO[p.case_no] != 1) fail(std::string("el caso ") + kCase[p.case_no] + " no se analiza en este modelo");
       const SoilName* sn = nullptr;
       for (const SoilName& x : kSoil)
         if (x.table == p.table) sn = &x;

@@ -131,9 +131,9 @@ WatchLayout watch_layout(const Model& m) {
   for (int b = 1; b <= m.NB; ++b)
     if (m.TIPO(b) == 1) w.bars.push_back(b);
   for (const AnalysisCase& c : analysis_cases()) {
-    if (m.CASO[c.caso] != 1) continue;
+    if (m.CASO[c.case_no] != 1) continue;
     for (const AnalysisPass& p : analysis_passes()) {
-      if (p.caso != c.caso || !runs_under(p, m.KANAL)) continue;
+      if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
       w.passes.push_back({&p, w.size()});
       const std::string v = std::string(p.view) + ":";
       for (const char* n : kWatchedNames) w.names.push_back(v + n);
