@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "driver/run.hpp"
@@ -73,7 +74,7 @@ std::string generated_model(const std::string& name, const std::string& args) {
 
 // One whole run of a data file in the working folder, with the log level of
 // --memoria; console lines to /dev/null.
-void run_model(const std::string& datos, LogLevel level = LogLevel::Full) {
+void run_model(const std::string& datos, LogLevel level = LogLevel::Full, GaussjSettings gs = {}) {
   std::filesystem::current_path(work_dir());
   static std::FILE* null = std::fopen("/dev/null", "wb");
   Model m;
@@ -81,7 +82,8 @@ void run_model(const std::string& datos, LogLevel level = LogLevel::Full) {
   f.con.attach(null, "consola");
   f.err.attach(null, "consola de errores");
   f.log.set_level(level);
-  run(datos, "REPORTE", m, f);
+  Workspace ws(gs);
+  run(datos, "REPORTE", m, f, {}, &ws);
   f.con.flush();
   f.err.flush();
 }
@@ -127,18 +129,17 @@ const Coupled& coupled_matrix() {
 }
 
 void solve_loop(benchmark::State& st, const std::vector<float>& a0, const std::vector<float>& b0, int n, bool two_cores) {
-  gaussj_options(24, two_cores ? 200000 : (1L << 62), 2);
+  GaussjWork w(std::thread::hardware_concurrency());
+  w.settings = {24, two_cores ? 200000 : (1L << 62), 2};
   std::vector<float> a(a0.size()), b(b0.size());
-  OutFile con;
   for (auto _ : st) {
     st.PauseTiming();
     a = a0;
     b = b0;
     st.ResumeTiming();
-    gaussj(a.data(), n, n, b.data(), con);
+    if (!gaussj(w, a.data(), n, n, b.data())) std::abort();
     benchmark::DoNotOptimize(a.data());
   }
-  gaussj_options(24, 200000, 2);
   st.counters["n"] = n;
 }
 
@@ -328,11 +329,9 @@ int main(int argc, char** argv) {
       benchmark::RegisterBenchmark(("BM_run_grande/isa:" + std::to_string(isa)).c_str(),
                                    [isa](benchmark::State& st) {
                                      st.SetLabel(isa == 2 ? "AVX-512" : "AVX2");
-                                     gaussj_options(24, 200000, isa);
                                      const std::string datos =
                                          generated_model("g20x20x2", "--nx 20 --ny 20 --storeys 2 --slabs");
-                                     for (auto _ : st) run_model(datos, LogLevel::None);
-                                     gaussj_options(24, 200000, 2);
+                                     for (auto _ : st) run_model(datos, LogLevel::None, {24, 200000, isa});
                                    })
           ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
     benchmark::RegisterBenchmark("BM_run_grande_no_lineal", BM_run_grande_no_lineal)

@@ -19,9 +19,9 @@ namespace korvant {
 namespace {
 
 // Passes of the iterative analysis before it is given up.
-constexpr int MAX_PASADAS = 100;
+constexpr int kMaxPasses = 100;
 // Largest relative change of a reaction that ends the iterative analysis.
-constexpr float CAMBIO_MAX = 0.001f;
+constexpr float kMaxChange = 0.001f;
 
 // Makes a table at least n entries long, keeping what it holds.
 void grow(Tab1<float>& t, int n) {
@@ -73,9 +73,15 @@ void forces_and_diagrams(Model& m, Files& f, int case_no) {
   write_diagrams(m, f.rep, case_no, walk);
 }
 
+// A singular system ends the run, with the console line of a zero pivot.
+[[noreturn]] void singular(Files& f) {
+  lst(f.con, "singular matrix in gaussj");
+  throw Fatal{status::SINGULAR, ""};
+}
+
 // A linear solve of the interaction and its results.
-void linear_solve(Model& m, Files& f, Log& log, const Tab1<float>& vered) {
-  HUND(m, log, f.con, vered);
+void linear_solve(Model& m, Files& f, Log& log, Workspace& ws, const Tab1<float>& vered) {
+  if (!HUND(m, log, ws, vered)) singular(f);
   write_linear_solution(m, f.rep, f.res);
 }
 
@@ -92,10 +98,10 @@ void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
                         : p.solver == Solver::iterative ? "pasada " + std::to_string(pasada) + " del análisis iterativo"
                         : p.solver == Solver::nonlinear ? "no lineal"
                                                         : "lineal";
-    const std::string donde =
+    const std::string where =
         i <= m.NGL ? "el nodo " + std::to_string((i - 1) / 6 + 1) : "la reacción " + std::to_string(i - m.NGL);
     throw Fatal{status::SINGULAR, std::string("el análisis de ") + analysis_case(p.case_no).name + " (" + solve +
-                                      ") dio valores que no son números en " + donde + "; revise los datos"};
+                                      ") dio valores que no son números en " + where + "; revise los datos"};
   }
 }
 
@@ -106,11 +112,11 @@ void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
 void check_solution(const Model& m, Files& f, int case_no) {
   for (int g = 1; g <= m.NGL; ++g) {
     const float d = m.DESP(g);
-    const bool giro = (g - 1) % 6 >= 3;
-    if (!(std::fabs(d) > (giro ? 1.0f : 100.0f))) continue;
-    const int nodo = (g - 1) / 6 + 1;
-    lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(case_no).name + " el nodo " + std::to_string(nodo) +
-                   " " + (giro ? "gira " : "se desplaza ") + real_text(d) + (giro ? " rad" : " m") +
+    const bool rotation = (g - 1) % 6 >= 3;
+    if (!(std::fabs(d) > (rotation ? 1.0f : 100.0f))) continue;
+    const int node = (g - 1) / 6 + 1;
+    lst(f.err, std::string("Aviso: en el análisis de ") + analysis_case(case_no).name + " el nodo " + std::to_string(node) +
+                   " " + (rotation ? "gira " : "se desplaza ") + real_text(d) + (rotation ? " rad" : " m") +
                    "; el sistema es casi singular: revise las restricciones de los nodos (¿falta un apoyo?)");
     return;
   }
@@ -135,7 +141,7 @@ void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p
 
 // A linear pass: the flexibility matrix of the case's law, the footing
 // rigidities, one solve.
-void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+void linear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
   const AnalysisCase& c = analysis_case(p.case_no);
   clear_solution(m);
   if (p.open_console != nullptr) lst(f.con, p.open_console);
@@ -154,12 +160,12 @@ void linear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
-  linear_solve(m, f, f.log, m.*p.vered);
+  linear_solve(m, f, f.log, ws, m.*p.vered);
   after_solve(m, f, v, p);
 }
 
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
-void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+void nonlinear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
   lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
   if (p.log_lengths) {
@@ -170,7 +176,9 @@ void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
       if (m.LONGITUD(g) != 0.0f) put(detail(f.log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
   }
   result_header(f, p);
-  const bool converged = SOLNL(m, f.log, f.con, soil_law(p.law), m.*p.vered);
+  const NewtonEnd end = SOLNL(m, f.log, f.con, ws, soil_law(p.law), m.*p.vered);
+  if (end == NewtonEnd::singular) singular(f);
+  const bool converged = end == NewtonEnd::converged;
   write_nonlinear_solution(m, f.rep, converged);
   write_result_values(m, f.res);
   after_solve(m, f, v, p);
@@ -178,7 +186,7 @@ void nonlinear_pass(Model& m, Files& f, Views* v, const AnalysisPass& p) {
 
 // Compressions with moduli that depend on the reactions: the linear solve is
 // repeated with the moduli of the last reactions until these settle.
-void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
+void iterative_compressions(Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
   const int N = m.NR;
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO LINEAL, JAMBU");
   m.QREAC.fill(1.0f);
@@ -205,17 +213,17 @@ void iterative_compressions(Model& m, Files& f, const AnalysisPass& p) {
       }
     }
     put(f.res, p.gid_layout, p.gid_text, k + 1, " vector OnNodes");
-    linear_solve(m, f, each_pass, m.*p.vered);
+    linear_solve(m, f, each_pass, ws, m.*p.vered);
     ++k;
     refuse_non_finite(m, p, k);
     for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));
     bool settled = true;
     for (int i = 1; i <= N; ++i) {
       m.QCAMBIO(i) = std::fabs((m.QREAC(i) - m.DESP(m.NGL + i)) / m.QREAC(i));
-      if (m.QCAMBIO(i) > CAMBIO_MAX) settled = false;
+      if (m.QCAMBIO(i) > kMaxChange) settled = false;
     }
     if (settled) break;
-    if (k == MAX_PASADAS) {
+    if (k == kMaxPasses) {
       lst(f.rep, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
       lst(f.con, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
       break;
@@ -233,7 +241,7 @@ void start_results_file(const Model& m, Files& f) {
   put(f.res, "(A1, A25)", "#", m.TITULO);
 }
 
-void run_cases(Model& m, Files& f, Views* v) {
+void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
   // Tables of the solution, sized to the model. The displacement vector also
   // covers NGL + NN entries, which the member-force log lists.
   const int NRT = m.NR + m.MR;
@@ -241,6 +249,9 @@ void run_cases(Model& m, Files& f, Views* v) {
   grow(m.HUNDIM, NRT);
   grow(m.QREAC, NRT);
   grow(m.QCAMBIO, NRT);
+  bool any_case = false;
+  for (const AnalysisCase& c : analysis_cases()) any_case = any_case || m.CASO[c.case_no] == 1;
+  if (any_case) ws.size_to(m);
 
   for (const AnalysisCase& c : analysis_cases()) {
     if (m.CASO[c.case_no] != 1) continue;
@@ -251,11 +262,11 @@ void run_cases(Model& m, Files& f, Views* v) {
     for (const AnalysisPass& p : analysis_passes()) {
       if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
       switch (p.solver) {
-        case Solver::linear: linear_pass(m, f, v, p); break;
-        case Solver::nonlinear: nonlinear_pass(m, f, v, p); break;
+        case Solver::linear: linear_pass(m, f, ws, v, p); break;
+        case Solver::nonlinear: nonlinear_pass(m, f, ws, v, p); break;
         case Solver::iterative:
           // Its end forces, diagrams and views are those of its last pass, when the case closes.
-          iterative_compressions(m, f, p);
+          iterative_compressions(m, f, ws, p);
           views_at_close = &p;
           break;
       }

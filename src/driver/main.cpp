@@ -221,7 +221,7 @@ int main(int argc, char** argv) {
         run_samples(ps, study, reporte, cluster, f, nullptr);
         return status::OK;
       }
-      run(datos, reporte, m, f, opts, [&](Views& v) { run_samples(ps, study, reporte, cluster, f, &v); });
+      run(datos, reporte, m, f, opts, nullptr, [&](Views& v) { run_samples(ps, study, reporte, cluster, f, &v); });
       f.con.close();
       f.err.close();
       return status::OK;

@@ -44,13 +44,10 @@ void read_head(DataReader& rd, Model& m, Files& f) {
                      "; debe ser 0 (lineal), 1 (lineal iterativo) o 2 (no lineal, ecuación de Demeneghi)");
   }
 
-  // The kind of analysis, as the report names it.
-  switch (m.KANAL) {
-    case 0: lst(f.rep, "ANALISIS LINEAL SIN CONFINAMIENTO"); break;
-    case 1: lst(f.rep, "ANALISIS LINEAL ITERATIVO", "C/CONFINAMIENTO"); break;
-    case 2: lst(f.rep, "ANALISIS NO LINEAL METODO DEMENEGHI"); break;
-    default: break;
-  }
+  // The kind of analysis, as the report names it (KANAL is 0, 1 or 2 here).
+  if (m.KANAL == 0) lst(f.rep, "ANALISIS LINEAL SIN CONFINAMIENTO");
+  else if (m.KANAL == 1) lst(f.rep, "ANALISIS LINEAL ITERATIVO", "C/CONFINAMIENTO");
+  else lst(f.rep, "ANALISIS NO LINEAL METODO DEMENEGHI");
   lst(f.rep);
 }
 

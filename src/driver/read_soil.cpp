@@ -39,7 +39,7 @@ bool solves(const Model& m, int case_no, Pick pick) {
     if (p.case_no == case_no && runs_under(p, m.KANAL) && pick(p)) return true;
   return false;
 }
-bool linear_kind(const AnalysisPass& p) { return p.solver == Solver::linear; }
+bool is_linear_pass(const AnalysisPass& p) { return p.solver == Solver::linear; }
 bool field_pass(const AnalysisPass& p) { return p.nflag1 == 1 || p.nflag1 == 2; }
 bool iterative_pass(const AnalysisPass& p) { return p.solver == Solver::iterative; }
 
@@ -75,7 +75,7 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
       const std::string below = "el estrato está bajo la cimentación del nodo " + std::to_string(n) + " y ";
       // The modulus of each law that a linear pass solves with.
       for (const CaseRow& r : case_rows()) {
-        if (!solves(m, r.case_no, linear_kind)) continue;
+        if (!solves(m, r.case_no, is_linear_pass)) continue;
         for (const SoilLaw* law : r.laws) {
           const LawParameter* e = law != nullptr ? law_parameter(r, *law, law->modulus) : nullptr;
           if (e != nullptr && (m.*e->table)(p, k) == 0.0f)
@@ -213,8 +213,8 @@ void write_thrusts(const Model& m, Files& f, int p, std::vector<Thrust>& thrust)
   earth_pressures(m, p, thrust);
   for (int k = 1; k <= m.NEST(p); ++k) {
     const Thrust& t = thrust[static_cast<std::size_t>(k)];
-    put(detail(f.log), "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
-    put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.empuje, t.acumulado);
+    put(detail(f.log), "(I5, 5F13.4)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.thrust, t.cumulative);
+    put(f.rep, "(I5, 5F13.2)", k, m.PROF(p, k), m.PV(p, k), t.Ph, t.thrust, t.cumulative);
   }
 }
 

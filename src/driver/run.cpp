@@ -54,14 +54,14 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   read_axes(rd, m, f);
 }
 
-void analysis_phase(Model& m, Files& f, Views* views) {
+void analysis_phase(Model& m, Files& f, Workspace& ws, Views* views) {
   write_bar_loads(m, f.rep);
   assemble_frame(m, f.log);
   write_total_load(m, f.rep);
   field_moduli(m, f.log);
   write_field_moduli(m, f.rep, f.err);
   start_results_file(m, f);
-  run_cases(m, f, views);
+  run_cases(m, f, ws, views);
 }
 
 namespace {
@@ -137,7 +137,7 @@ void remove_earlier_log(const std::string& name) {
 }  // namespace
 
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts,
-         const std::function<void(Views&)>& after) {
+         Workspace* ws, const std::function<void(Views&)>& after) {
   // The data file is opened first: a run that cannot even start must not wipe
   // the files of the previous run.
   DataReader rd;
@@ -184,7 +184,12 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
 
   input_phase(rd, m, f);
 
-  analysis_phase(m, f, opts.any() ? &views : nullptr);
+  if (ws != nullptr) {
+    analysis_phase(m, f, *ws, opts.any() ? &views : nullptr);
+  } else {
+    Workspace own;
+    analysis_phase(m, f, own, opts.any() ? &views : nullptr);
+  }
 
   f.mem.close();
   f.vinf.close();

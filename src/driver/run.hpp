@@ -6,6 +6,7 @@
 
 #include "driver/data_reader.hpp"
 #include "model/model.hpp"
+#include "solve/workspace.hpp"
 #include "text/files.hpp"
 #include "views/views.hpp"
 
@@ -14,10 +15,11 @@ namespace korvant {
 // Runs the whole analysis of the data file `datos`, writing the report `reporte`
 // and the other four files in the report's folder, and the files of `opts` after
 // each solve. Throws Fatal on an error.
+// The solves use `ws` when given, a workspace of their own otherwise.
 // `after` (a study's samples) runs once the typed model's files are closed,
 // before the summary and the page are written.
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts = {},
-         const std::function<void(Views&)>& after = {});
+         Workspace* ws = nullptr, const std::function<void(Views&)>& after = {});
 
 // The whole data file read and echoed, with the preprocessing
 // in between, up to the influence values and the diagram axes. The files of
@@ -27,12 +29,12 @@ void input_phase(DataReader& rd, Model& m, Files& f);
 // Everything after the input: the frame assembled once (with the report of
 // its loads), the field moduli, the head of the GiD results file and the
 // analysis cases, with the files of `views` after each solve when given.
-void analysis_phase(Model& m, Files& f, Views* views = nullptr);
+void analysis_phase(Model& m, Files& f, Workspace& ws, Views* views = nullptr);
 
 // The head of the GiD results file.
 void start_results_file(const Model& m, Files& f);
 // The analysis cases switched on; after each solve, the files of
 // `views` when given.
-void run_cases(Model& m, Files& f, Views* views = nullptr);
+void run_cases(Model& m, Files& f, Workspace& ws, Views* views = nullptr);
 
 }  // namespace korvant

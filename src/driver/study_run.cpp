@@ -142,7 +142,9 @@ class Progress {
 
 }  // namespace
 
-SampleSolver::SampleSolver(const PreparedStudy& ps) : ps_(ps) {
+// Each sample on one thread: gaussj never shares its work with a helper.
+SampleSolver::SampleSolver(const PreparedStudy& ps)
+    : ps_(ps), ws_(GaussjSettings{24, std::numeric_limits<long>::max(), 2}) {
   f_.log.set_level(LogLevel::None);
   f_.con.copy_to(&console_);
   views_.watch([this](Model& m, const SolvedCase& c) { watched(m, c); });
@@ -178,7 +180,7 @@ void SampleSolver::solve_values(int i, const std::vector<double>& v, StudyRow& r
     if (influence) influence_values(m_, f_.log);
     assemble_frame(m_, f_.log);
     field_moduli(m_, f_.log);
-    run_cases(m_, f_, &views_);
+    run_cases(m_, f_, ws_, &views_);
   } catch (const Fatal& e) {
     if (e.status >= status::INTERRUPTED) throw;
     const std::string where = pass_ < static_cast<int>(ps_.layout.passes.size())
@@ -253,10 +255,7 @@ void run_samples(PreparedStudy& ps, const StudyOptions& o, const std::string& re
   std::vector<int> mine;
   for (int i = first; i <= last; ++i)
     if ((i - first) % cluster.size() == cluster.rank()) mine.push_back(i);
-  int threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  // The solves still share gaussj's and the interaction solves' scratch tables
-  // within a process: one sample at a time until each thread has its own.
-  threads = 1;
+  const int threads = o.threads > 0 ? o.threads : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   SamplePool pool(ps, sm, mine, threads);
   std::vector<StudyRow> got;
 

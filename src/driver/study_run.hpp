@@ -9,6 +9,7 @@
 
 #include "driver/cluster.hpp"
 #include "model/model.hpp"
+#include "solve/workspace.hpp"
 #include "study/study.hpp"
 #include "study/study_report.hpp"
 #include "text/files.hpp"
@@ -53,6 +54,7 @@ class SampleSolver {
   const PreparedStudy& ps_;
   Model m_;
   Files f_;
+  Workspace ws_;
   Views views_;
   std::string console_;
   std::vector<double> v_;

@@ -16,7 +16,7 @@ DiagramPoint diagram_point(float V0, float M0, float rr, float rs, float w, floa
           (((V0 - (0.5f * w) * x) * x + (rr * h) * (x - L / 4.0f)) - M0) + (0.5f * rs) * ((x - h) * (x - h))};
 }
 
-void walk_axis(const Model& m, int a, int caso, int fine, AxisWalk& out) {
+void walk_axis(const Model& m, int a, int case_no, int fine, AxisWalk& out) {
   out.bars.clear();
   out.points.clear();
   if (fine < 1) fine = 1;
@@ -30,7 +30,7 @@ void walk_axis(const Model& m, int a, int caso, int fine, AxisWalk& out) {
     ab.bar = b;
     ab.L = m.LONG(b);
     ab.dl = ab.L / static_cast<float>(m.NDIV);
-    ab.w = case_load(m, b, caso);
+    ab.w = case_load(m, b, case_no);
     ab.pi = area_reaction_position(m, m.GLBARRA(b, 3));
     ab.pj = area_reaction_position(m, m.GLBARRA(b, 9));
     if (m.TIPO(b) == 1) {
@@ -52,16 +52,16 @@ void walk_axis(const Model& m, int a, int caso, int fine, AxisWalk& out) {
   }
 }
 
-void log_diagrams(const Model& m, Log& log, int caso, AxisWalk& walk) {
+void log_diagrams(const Model& m, Log& log, int case_no, AxisWalk& walk) {
   lst(log, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
-  lst(log, "caso=", caso);
+  lst(log, "caso=", case_no);
   // The lines of each bar of an axis are detail: without them there is nothing to walk.
   if (m.NEJES < 1 || !detail(log).keeps()) return;
   for (int a = 1; a <= m.NEJES; ++a) {
-    walk_axis(m, a, caso, 1, walk);
+    walk_axis(m, a, case_no, 1, walk);
     for (const AxisBar& ab : walk.bars) {
       const int b = ab.bar;
-      if (caso == 2) {
+      if (case_no == 2) {
         lst(detail(log), "CVMAX+CM+PP+PV");
         lst(detail(log), m.CARGASBARRA(b, 1), m.CARGASBARRA(b, 4), m.CARGASBARRA(b, 5), m.CARGASBARRA(b, 6));
       }
@@ -81,7 +81,7 @@ void log_diagrams(const Model& m, Log& log, int caso, AxisWalk& walk) {
   }
 }
 
-void write_diagrams(const Model& m, OutFile& rep, int caso, AxisWalk& walk) {
+void write_diagrams(const Model& m, OutFile& rep, int case_no, AxisWalk& walk) {
   { Lst empty(rep); }
   { Lst empty(rep); }
   lst(rep, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
@@ -90,7 +90,7 @@ void write_diagrams(const Model& m, OutFile& rep, int caso, AxisWalk& walk) {
   for (int a = 1; a <= m.NEJES; ++a) {
     lst(rep, m.NOMEJE(a));
     lst(rep, "BARRA     X           V           M      ");
-    walk_axis(m, a, caso, 1, walk);
+    walk_axis(m, a, case_no, 1, walk);
     for (const AxisPoint& p : walk.points) {
       Rec r(rep, rep_line);
       r << p.bar << p.X << p.V << p.M;

@@ -23,11 +23,11 @@ void log_vec(LogDetail log, const Layout& l, const Vec12& v) {
 
 }  // namespace
 
-// Uniform load of a bar in case `caso`; 0 for a code outside 1..4.
-float case_load(const Model& m, int b, int caso) {
+// Uniform load of a bar in case `case_no`; 0 for a code outside 1..4.
+float case_load(const Model& m, int b, int case_no) {
   const float CVMax = m.CARGASBARRA(b, 1), CVMed = m.CARGASBARRA(b, 2), CM = m.CARGASBARRA(b, 4),
               PP = m.CARGASBARRA(b, 5), PV = m.CARGASBARRA(b, 6);
-  switch (caso) {
+  switch (case_no) {
     case 1: return PV;
     case 2: return ((CVMax + CM) + PP) + PV;
     case 3:
@@ -36,12 +36,12 @@ float case_load(const Model& m, int b, int caso) {
   }
 }
 
-void end_forces(Model& m, Log& log, int caso) {
+void end_forces(Model& m, Log& log, int case_no) {
   if (m.VGL.n1 != m.NB || m.VGL.n2 != 12) m.VGL.size_to(m.NB, 12);
   m.VGL.fill(0.0f);
   if (m.GLBARRA.n1 != m.NB || m.GLBARRA.n2 != 12) m.GLBARRA.size_to(m.NB, 12);
 
-  lst(log, "Caso:", caso);
+  lst(log, "Caso:", case_no);
   lst(log, "GRADOS DE LIBERTAD", m.NGL);
   lst(log, "VECTOR SOLUCIÓN");
   lst(log, "NR=", m.NR);
@@ -57,7 +57,7 @@ void end_forces(Model& m, Log& log, int caso) {
   Vec12 dg, dl, Kd, VR, FEMP, F, pg, pl;
   for (int b = 1; b <= m.NB; ++b) {
     const float L = m.LONG(b);
-    const float w = case_load(m, b, caso);
+    const float w = case_load(m, b, case_no);
     lst(detail(log), "LA CARGA UNIFORME SOBRE LA BARRA", b, " ES", w);
 
     element_matrices(m, log, b, ElementPass::EndForces, e);

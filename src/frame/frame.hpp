@@ -15,8 +15,8 @@ void assemble_frame(Model& m, Log& log);
 // weight), and of the total load and qmax (after it).
 void write_bar_loads(const Model& m, OutFile& rep);
 void write_total_load(const Model& m, OutFile& rep);
-// VGL of every bar for the solution in DESP of case `caso` (1..4).
-void end_forces(Model& m, Log& log, int caso);
+// VGL of every bar for the solution in DESP of case `case_no` (1..4).
+void end_forces(Model& m, Log& log, int case_no);
 void write_end_forces(const Model& m, OutFile& rep);
 
 // Shear V and moment M at abscissa x of a bar of length L that starts with shear
@@ -27,7 +27,7 @@ struct DiagramPoint {
 };
 DiagramPoint diagram_point(float V0, float M0, float rr, float rs, float w, float L, float x);
 
-// The walk along one axis for the diagrams of case `caso`: each bar of the axis
+// The walk along one axis for the diagrams of case `case_no`: each bar of the axis
 // with its load and end reactions, and its NDIV + 1 points (with `fine` > 1 each
 // division is cut into `fine` parts, for drawing; the points are then not those
 // of the report).
@@ -50,11 +50,11 @@ struct AxisWalk {
   std::vector<AxisBar> bars;
   std::vector<AxisPoint> points;
 };
-void walk_axis(const Model& m, int a, int caso, int fine, AxisWalk& out);
+void walk_axis(const Model& m, int a, int case_no, int fine, AxisWalk& out);
 
-// The diagrams of every axis for case `caso`: the walk in the log, the shear and
+// The diagrams of every axis for case `case_no`: the walk in the log, the shear and
 // moment table in the report (walk is scratch space, kept by the caller).
-void log_diagrams(const Model& m, Log& log, int caso, AxisWalk& walk);
-void write_diagrams(const Model& m, OutFile& rep, int caso, AxisWalk& walk);
+void log_diagrams(const Model& m, Log& log, int case_no, AxisWalk& walk);
+void write_diagrams(const Model& m, OutFile& rep, int case_no, AxisWalk& walk);
 
 }  // namespace korvant

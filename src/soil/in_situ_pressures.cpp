@@ -31,11 +31,11 @@ void earth_pressures(const Model& m, int p, std::vector<Thrust>& out) {
   for (int k = 1; k <= m.NEST(p); ++k) {
     Thrust& t = out[static_cast<std::size_t>(k)];
     t.Ph = m.KO(p, k) * m.PV(p, k);
-    const float empuje = k == 1 ? t.Ph * 0.5f * m.PROF(p, 1)
+    const float thrust = k == 1 ? t.Ph * 0.5f * m.PROF(p, 1)
                                 : (out[static_cast<std::size_t>(k - 1)].Ph + t.Ph) * 0.5f * m.PROF(p, k);
-    s = s + empuje;
-    t.empuje = empuje;
-    t.acumulado = s;
+    s = s + thrust;
+    t.thrust = thrust;
+    t.cumulative = s;
   }
 }
 

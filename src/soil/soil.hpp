@@ -21,7 +21,7 @@ bool stratum_pressures(Model& m, int p, int k, float D, float& d, float& v);
 // Earth pressure at rest at the bottom of each stratum of profile p and the
 // thrust of each stratum and down to it (entries 1..NEST(p)).
 struct Thrust {
-  float Ph = 0.0f, empuje = 0.0f, acumulado = 0.0f;
+  float Ph = 0.0f, thrust = 0.0f, cumulative = 0.0f;  // horizontal pressure, thrust of the stratum, thrust down to it
 };
 void earth_pressures(const Model& m, int p, std::vector<Thrust>& out);
 

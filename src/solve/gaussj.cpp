@@ -39,11 +39,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
 #include <thread>
 #include <vector>
 
-#include "text/fatal.hpp"
-#include "text/free_format.hpp"
 #include "solve/solve.hpp"
 
 namespace korvant {
@@ -51,13 +50,6 @@ namespace korvant {
 namespace {
 
 using std::size_t;
-
-// ---- Options (tests only) ---------------------------------------------------
-int g_block = 24;             // pivots whose updates are held back together
-long g_parallel_min = 200000; // element updates of a block update worth sharing with the helper
-int g_isa = 2;  // widest vector code allowed: 2 AVX-512, 1 AVX2, 0 SSE2
-
-void singular_line(OutFile& con) { lst(con, "singular matrix in gaussj"); }
 
 // ---- Vector kernels ---------------------------------------------------------
 // Written once with the compiler's vector types; each is compiled for AVX-512,
@@ -339,15 +331,16 @@ struct Kernels {
   void (*pivrow)(float*, float*, std::size_t, const float*, std::size_t, const float*, const std::int32_t*, int, int, int, float, float*);
 };
 
-// The widest vector code allowed that the processor has: 2 AVX-512, 1 AVX2, 0 SSE2.
-int isa_in_use() {
-  if (g_isa >= 2 && __builtin_cpu_supports("avx512f")) return 2;
-  if (g_isa >= 1 && __builtin_cpu_supports("avx2")) return 1;
+// The widest vector code allowed (`allowed`: 2 AVX-512, 1 AVX2, 0 SSE2) that
+// the processor has.
+int isa_in_use(int allowed) {
+  if (allowed >= 2 && __builtin_cpu_supports("avx512f")) return 2;
+  if (allowed >= 1 && __builtin_cpu_supports("avx2")) return 1;
   return 0;
 }
 
-Kernels kernels() {
-  const int isa = isa_in_use();
+Kernels kernels(int allowed) {
+  const int isa = isa_in_use(allowed);
   if (isa == 2) return {max_avx512, apply_avx512, apply4_avx512, rowp_avx512, pivrow_avx512};
   if (isa == 1) return {max_avx2, apply_avx2, apply4_avx2, rowp_avx2, pivrow_avx2};
   return {max_sse2, apply_sse2, apply4_sse2, rowp_sse2, pivrow_sse2};
@@ -364,7 +357,6 @@ class Helper {
     post(nullptr, nullptr);
     th_.join();
   }
-  static bool available() { return std::thread::hardware_concurrency() >= 2; }
   // fn must share its work through its own counters, so that either thread
   // alone can finish it: a helper that has not started by the time the caller
   // is done is told not to start at all.
@@ -422,11 +414,6 @@ class Helper {
   void* ctx_ = nullptr;
 };
 
-Helper& helper() {
-  static Helper h;
-  return h;
-}
-
 // ---- Work arrays (grown on first need, kept for the run) --------------------
 struct Work {
   std::vector<int> ipiv, indxr, indxc;
@@ -472,8 +459,6 @@ struct Work {
   }
 };
 
-Work W;
-
 bool is_neg_zero(float x) { return x == 0.0f && std::signbit(x); }
 bool is_snan(float x) {
   std::uint32_t u;
@@ -490,7 +475,10 @@ struct Elim {
   std::size_t ld;
   int n;
   float* b;
-  OutFile& con;
+  Work& W;
+  Helper& helper;
+  bool helper_pays;  // a second core is there and the settings allow sharing
+  long parallel_min;
   Kernels kv;
   int K;
   int k0 = 0;  // every update up to this pass is applied
@@ -614,6 +602,7 @@ struct Elim {
   static void flush_part(void* vctx, int) {
     auto* c = static_cast<FlushCtx*>(vctx);
     Elim& e = *c->e;
+    Work& W = e.W;
     const int ns = static_cast<int>(W.scols.size()), nbk = static_cast<int>(W.bulk.size());
     for (;;) {
       const int t = c->next_s.fetch_add(1, std::memory_order_relaxed);
@@ -628,6 +617,7 @@ struct Elim {
   }
   static void flush_rows(void* vctx, int) {
     auto* c = static_cast<FlushCtx*>(vctx);
+    const Work& W = c->e->W;
     const int nsp = static_cast<int>(W.special.size());
     for (;;) {
       const int t = c->next_r.fetch_add(1, std::memory_order_relaxed);
@@ -731,12 +721,12 @@ struct Elim {
       }
       work += upto - std::max(k0, cs);
     }
-    const bool two = work * n >= g_parallel_min && Helper::available();
+    const bool two = helper_pays && work * n >= parallel_min;
     FlushCtx ctx;
     ctx.e = this;
     ctx.upto = upto;
     if (two) {
-      helper().run(flush_part, &ctx);
+      helper.run(flush_part, &ctx);
     } else {
       flush_part(&ctx, 0);
     }
@@ -746,7 +736,7 @@ struct Elim {
     for (int l : W.bulk) redo = redo || W.unsafe[z(l)] != 0;
     if (redo) {
       if (two && W.special.size() >= 2) {
-        helper().run(flush_rows, &ctx);
+        helper.run(flush_rows, &ctx);
       } else {
         flush_rows(&ctx, 0);
       }
@@ -852,7 +842,8 @@ struct Elim {
     }
   }
 
-  // Returns the pass whose search found no usable candidate (n + 1 when none).
+  // Returns the pass whose search found no usable candidate or whose pivot is
+  // 0 (n + 1 when none).
   int run(int& irow, int& icol) {
     for (int k = 1; k <= n; ++k) {
       use(k) = 0;
@@ -881,10 +872,7 @@ struct Elim {
       W.indxr[z(i)] = r;
       W.indxc[z(i)] = c;
       // The pivot column won the search: it is current.
-      if (A(r, c) == 0.0f) {
-        singular_line(con);
-        throw Fatal{status::SINGULAR, ""};
-      }
+      if (A(r, c) == 0.0f) return i;
       const float pivinv = 1.0f / A(r, c);
       const std::size_t s = z(i - k0 - 1);
       float* Pk = W.P.data() + s * z(n);
@@ -904,8 +892,8 @@ struct Elim {
         pc.Pk = Pk;
         for (int j = pc.base + 1; j <= i - 1; ++j) pc.dr[j - k0 - 1] = Dv(j, r);
         // Large passes are shared with the helper, in pieces of columns.
-        if (static_cast<long>(n) * 128 >= g_parallel_min && n >= 2 * kPivPiece && Helper::available()) {
-          helper().run(pivrow_part, &pc);
+        if (helper_pays && static_cast<long>(n) * 128 >= parallel_min && n >= 2 * kPivPiece) {
+          helper.run(pivrow_part, &pc);
         } else {
           pivrow_part(&pc, 0);
         }
@@ -1022,28 +1010,31 @@ struct Elim {
 
 }  // namespace
 
-void gaussj_options(int block, long parallel_min, int isa) {
-  g_block = std::clamp(block, 1, 64);
-  g_parallel_min = parallel_min;
-  g_isa = std::clamp(isa, 0, 2);
-}
+struct GaussjWork::Impl {
+  Work work;
+  Helper helper;
+};
 
-const char* gaussj_instruction_set() {
+GaussjWork::GaussjWork(unsigned cores) : cores_(cores), impl_(std::make_unique<Impl>()) {}
+GaussjWork::~GaussjWork() = default;
+
+void GaussjWork::reserve(int n) { impl_->work.size_to(n, std::clamp(settings.block, 1, 64)); }
+
+const char* gaussj_instruction_set(int allowed) {
   static const char* const names[] = {"SSE2", "AVX2", "AVX-512"};
-  return names[isa_in_use()];
+  return names[isa_in_use(allowed)];
 }
 
-void gaussj(float* a, int n, int lda, float* b, OutFile& con) {
-  if (n < 1) return;
-  const int K = g_block;
+bool gaussj(GaussjWork& w, float* a, int n, int lda, float* b) {
+  if (n < 1) return true;
+  const GaussjSettings& s = w.settings;
+  const int K = std::clamp(s.block, 1, 64);
+  Work& W = w.impl_->work;
   W.size_to(n, K);
   const std::size_t ld = static_cast<std::size_t>(lda);
   int irow = 1, icol = 1;
-  Elim e{a, ld, n, b, con, kernels(), K};
-  if (e.run(irow, icol) <= n) {
-    singular_line(con);
-    throw Fatal{status::SINGULAR, ""};
-  }
+  Elim e{a, ld, n, b, W, w.impl_->helper, w.cores_ >= 2, s.parallel_min, kernels(std::clamp(s.isa, 0, 2)), K};
+  if (e.run(irow, icol) <= n) return false;
 
   // Unscramble the inverse: undo the row exchanges by column exchanges.
   for (int l = n; l >= 1; --l) {
@@ -1053,6 +1044,7 @@ void gaussj(float* a, int n, int lda, float* b, OutFile& con) {
     float* cc = a + static_cast<std::size_t>(c - 1) * ld;
     for (int k = 0; k < n; ++k) std::swap(cr[k], cc[k]);
   }
+  return true;
 }
 
 }  // namespace korvant

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstddef>
 #include <initializer_list>
+#include <span>
 #include <vector>
 
 #include "text/free_format.hpp"
@@ -16,19 +17,13 @@ namespace korvant {
 
 namespace {
 
-constexpr float R_INICIAL = 10.0f;   // starting value of every reaction (t)
-constexpr float RIGIDEZ_INICIAL = -2500.0f;  // starting displacement = R / this
+constexpr float kStartReaction = 10.0f;   // starting value of every reaction (t)
+constexpr float kStartStiffness = -2500.0f;  // starting displacement = R / this
 constexpr float DELTA = 0.001f;      // reaction increment of the finite differences
-constexpr float TOLERANCIA = 0.01f;  // largest change of a reaction at convergence (%)
+constexpr float kTolerance = 0.01f;  // largest change of a reaction at convergence (%)
 constexpr int MAX_ITER = 20;
-constexpr const char* kSinConvergencia = "SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES";
-constexpr int MAX_IMPRESION = 500;   // largest system whose matrices are logged
-
-// Working store, sized to the Newton system on first need and reused.
-std::vector<float> Fv, rhs, prev, acc;  // functional, -F / correction, previous values, sums
-std::vector<float> bv;                  // right-hand side of the frame rows
-std::vector<double> ERRPC;
-Tab1<float> DEFS, BASE, HINC;
+constexpr const char* kNoConvergence = "SOLUCION NO LINEAL SIN CONVERGENCIA DESPUES DE 20 ITERACIONES";
+constexpr int kMaxLogged = 500;   // largest system whose matrices are logged
 
 void log_reaction_lengths(const Model& m, Log& log) {
   lst(log, "GL DE REACCION   LONGITUD    AREA");
@@ -79,16 +74,25 @@ struct Newton {
   Model& m;
   Log& log;
   OutFile& con;
+  Workspace& ws;
   const SoilLaw& law;
+  // The working store of the workspace, sized to the Newton system on first need.
+  std::vector<float>&Fv = ws.newton.F, &rhs = ws.newton.rhs, &prev = ws.newton.prev, &acc = ws.newton.acc;
+  std::vector<float>& bv = ws.newton.bv;
+  std::vector<double>& ERRPC = ws.newton.ERRPC;
+  Tab1<float>&DEFS = ws.newton.DEFS, &minus_base = ws.newton.minus_base, &HINC = ws.newton.HINC;
   const int NGRED = m.NGRED, NR = m.NR, NT = m.NGRED + m.NR;
   const std::size_t n = static_cast<std::size_t>(NT);
   const Tab2<float>& Kc = m.akr;  // the frame rows of the coupled system are those of akr
   // Matrices, vectors and the lines of each reaction in an iteration are
   // detail of the log; the headings and the lines of each iteration are steps.
   const bool detail_lines = log.keeps(LogLine::detail);
-  float* Jac = nullptr;  // Jacobian, inverted in place by gaussj
+  // The Jacobian by its parts: akr's frame rows, the soil part (NR x NR,
+  // column by column) and 1 at the frame degree of freedom of each reaction.
+  CoupledSystem sys{};
+  SoilBlock soil_block{};
 
-  float& J(int r, int c) { return Jac[at(c - 1) * n + at(r - 1)]; }
+  float& Js(int r, int c) { return ws.newton.soil[at(c - 1) * at(NR) + at(r - 1)]; }
 
   // The working store sized, the frame rows and their right-hand side logged,
   // and the starting point: every reaction 10 t, its degree of freedom
@@ -103,7 +107,6 @@ struct Newton {
     lst(log, "N=", NR);
     log_reaction_lengths(m, log);
 
-    Jac = solver_matrix(NT);
     if (Fv.size() < n + 1) {
       Fv.resize(n + 1);
       rhs.resize(n + 1);
@@ -114,14 +117,26 @@ struct Newton {
     // HINC keeps at least one entry: its first one is logged even without reactions.
     if (DEFS.size() < NR) {
       DEFS.size_to(NR);
-      BASE.size_to(NR);
+      minus_base.size_to(NR);
     }
     if (HINC.size() < std::max(NR, 1)) HINC.size_to(std::max(NR, 1));
     if (m.RNL.size() < NT) m.RNL.size_to(NT);
+    std::vector<float>& soil = ws.newton.soil;
+    std::vector<int>& eq = ws.newton.reaction_eq;
+    if (soil.size() < at(NR) * at(NR)) soil.resize(at(NR) * at(NR));
+    if (eq.size() < at(NR)) eq.resize(at(NR));
+    for (int k = 1; k <= NR; ++k) eq[at(k - 1)] = m.NUMGL(m.NREAC(k));
+    soil_block = {1, 1, NR, NR, soil.data(), at(NR)};
+    sys.NGRED = NGRED;
+    sys.NRT = NR;
+    sys.frame = &Kc;
+    sys.reaction_eq = std::span<const int>(eq.data(), at(NR));
+    sys.soil = std::span<const SoilBlock>(&soil_block, NR >= 1 ? 1 : 0);
+    sys.copies = true;
 
     lst(log, "ANTES DE MODIFICAR CR");
     lst(log, "CR DESPUÉS DE AÑADIR AKR");
-    if (detail_lines && NGRED <= MAX_IMPRESION)
+    if (detail_lines && NGRED <= kMaxLogged)
       for (int r = 1; r <= NGRED; ++r) {
         {
           LogRec rec(detail(log), "(500F20.8)");
@@ -143,9 +158,9 @@ struct Newton {
 
     m.RNL.fill(0.0f);
     std::fill(prev.begin(), prev.end(), 0.0f);
-    for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = R_INICIAL;
-    for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / RIGIDEZ_INICIAL;
-    lst(log, "NDATS=", NR, " ERROR=", TOLERANCIA, " DELTA=", DELTA);
+    for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = kStartReaction;
+    for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / kStartStiffness;
+    lst(log, "NDATS=", NR, " ERROR=", kTolerance, " DELTA=", DELTA);
     for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
   }
 
@@ -154,10 +169,9 @@ struct Newton {
   // displacement at each reaction on the compatibility rows.
   void functional() {
     for (int k = 1; k <= NR; ++k) {
-      BASE(k) = 0.0f;
+      minus_base(k) = 0.0f;
       DEFS(k) = 0.0f;
     }
-    std::fill(Jac, Jac + n * n, 0.0f);
     std::fill(Fv.begin(), Fv.end(), 0.0f);
 
     lst(detail(log), "VECTOR FUNCIONAL, PARTE LINEAL");
@@ -180,7 +194,7 @@ struct Newton {
       for (int k = 1; k <= NR; ++k) l << DEFS(k);
     }
     for (int k = 1; k <= NR; ++k) {
-      BASE(k) = -DEFS(k);
+      minus_base(k) = -DEFS(k);
       Fv[at(NGRED + k)] = DEFS(k) + m.RNL(m.NUMGL(m.NREAC(k)));
       put(detail(log), "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
     }
@@ -189,13 +203,11 @@ struct Newton {
   // The Jacobian: the frame rows from akr, the soil columns by forward
   // differences, 1 for the frame displacement at each reaction.
   void jacobian() {
-    for (int c = 1; c <= NT; ++c)
-      for (int r = 1; r <= NGRED; ++r) J(r, c) = Kc(r, c);
-    if (detail_lines && NGRED <= MAX_IMPRESION)
+    if (detail_lines && NGRED <= kMaxLogged)
       for (int r = 1; r <= NGRED; ++r) {
         LogRec rec(detail(log), "(I5, 500F20.8)");
         rec << r;
-        for (int c = 1; c <= NT; ++c) rec << J(r, c);
+        for (int c = 1; c <= NT; ++c) rec << Kc(r, c);
       }
 
     lst(detail(log), "CÁLCULANDO JACOBIANO, INCREMENTOS DE H");
@@ -203,7 +215,7 @@ struct Newton {
       for (int i = 1; i <= HINC.size(); ++i) HINC(i) = 0.0f;
       HINC(k) = DELTA;
       CalcDefNL(m, log, law, DEFS, HINC);
-      for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, NGRED + k) = (BASE(mm) + DEFS(mm)) / DELTA;
+      for (int mm = 1; mm <= NR; ++mm) Js(mm, k) = (minus_base(mm) + DEFS(mm)) / DELTA;
       if (!detail_lines) continue;
       lst(detail(log), "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
       {
@@ -211,49 +223,50 @@ struct Newton {
         for (int i = 1; i <= NR; ++i) l << DEFS(i);
       }
       LogLst l(detail(log));
-      for (int i = 1; i <= NR; ++i) l << BASE(i);
+      for (int i = 1; i <= NR; ++i) l << minus_base(i);
     }
-    for (int mm = 1; mm <= NR; ++mm) J(NGRED + mm, m.NUMGL(m.NREAC(mm))) = 1.0f;
     lst(detail(log), "JACOBIANO COMPLETO, PARTE LINEAL + NO LINEAL");
-    if (detail_lines && NT >= 1 && NT <= MAX_IMPRESION)
+    if (detail_lines && NT >= 1 && NT <= kMaxLogged)
       for (int r = 1; r <= NT; ++r) {
         LogRec rec(detail(log), "(I5, 500F20.8)");
         rec << r;
-        for (int c = 1; c <= NT; ++c) rec << J(r, c);
+        for (int c = 1; c <= NT; ++c) rec << sys.entry(r, c);
       }
   }
 
-  // The Newton correction solved and added; returns whether a reaction had to
-  // be held at 0 (the soil takes no tension).
-  bool step() {
+  // The Newton correction solved and added; sets `held` when a reaction had
+  // to be held at 0 (the soil takes no tension). Returns false when the
+  // Jacobian is singular.
+  bool step(bool& held) {
     lst(detail(log), "IMPRESION DE -F");
     for (int i = 1; i <= NT; ++i) {
       rhs[at(i)] = -Fv[at(i)];
       lst(detail(log), "F[", i, "]", rhs[at(i)]);
     }
-    gaussj(Jac, NT, NT, rhs.data() + 1, con);
+    if (NT >= 1 && !ws.solver->solve(sys, rhs.data() + 1)) return false;
 
     lst(detail(log), "JACOBIANO INVERSO");
+    const float* inv = ws.solver->inverse();
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = m.RNL(i);
       m.RNL(i) = m.RNL(i) + rhs[at(i)];
       if (!detail_lines) continue;
-      if (NT <= MAX_IMPRESION) {
+      if (NT <= kMaxLogged && inv != nullptr) {
         LogRec rec(detail(log), "(500F20.8)");
-        for (int c = 1; c <= NT; ++c) rec << J(i, c);
+        for (int c = 1; c <= NT; ++c) rec << inv[at(c - 1) * n + at(i - 1)];
         rec << rhs[at(i)];
       }
       put(detail(log), "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
     }
     // The Newton step does not know this rule, so an iteration that holds a
     // reaction at 0 is a repeated state, never the end.
-    bool held = false;
+    held = false;
     for (int k = 1; k <= NR; ++k)
       if (m.RNL(NGRED + k) < 0.0f) {
         m.RNL(NGRED + k) = 0.0f;
         held = true;
       }
-    return held;
+    return true;
   }
 
   // The change of each reaction in per cent, in the log and on the console;
@@ -266,18 +279,18 @@ struct Newton {
     }
 
     lst(detail(log), "VALORES ANTERIORES DE R");
-    if (detail_lines && NT <= MAX_IMPRESION) {
+    if (detail_lines && NT <= kMaxLogged) {
       LogRec rec(detail(log), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << prev[at(i)];
     }
     lst(detail(log), "NUEVOS VALORES DE R");
-    if (detail_lines && NT <= MAX_IMPRESION) {
+    if (detail_lines && NT <= kMaxLogged) {
       LogRec rec(detail(log), "(500F20.8)");
       for (int i = 1; i <= NT; ++i) rec << m.RNL(i);
     }
     lst(detail(log), "ERROR EN LAS REACCIONES");
     lst(con, "ERROR");
-    if (NT <= MAX_IMPRESION) {
+    if (NT <= kMaxLogged) {
       {
         LogRec rec(detail(log), "(500E10.2)");
         for (int k = 1; k <= NR; ++k) rec << ERRPC[at(k)];
@@ -291,7 +304,7 @@ struct Newton {
 
     bool all = true;
     for (int k = 1; k <= NR; ++k)
-      if (!(ERRPC[at(k)] <= static_cast<double>(TOLERANCIA))) all = false;
+      if (!(ERRPC[at(k)] <= static_cast<double>(kTolerance))) all = false;
     return all;
   }
 
@@ -312,8 +325,8 @@ struct Newton {
 
 }  // namespace
 
-bool SOLNL(Model& m, Log& log, OutFile& con, const SoilLaw& law, const Tab1<float>& vered) {
-  Newton nw{m, log, con, law};
+NewtonEnd SOLNL(Model& m, Log& log, OutFile& con, Workspace& ws, const SoilLaw& law, const Tab1<float>& vered) {
+  Newton nw{m, log, con, ws, law};
   nw.start(vered);
   bool converged = false;
   for (int it = 1; it <= MAX_ITER; ++it) {
@@ -321,7 +334,8 @@ bool SOLNL(Model& m, Log& log, OutFile& con, const SoilLaw& law, const Tab1<floa
     lst(con, "Iteracion:", it);
     nw.functional();
     nw.jacobian();
-    const bool held = nw.step();
+    bool held = false;
+    if (!nw.step(held)) return NewtonEnd::singular;
     // The errors are computed and written in every iteration; the first one
     // and one that held a reaction at 0 never end the iteration.
     if (nw.settled() && it >= 2 && !held) {
@@ -330,8 +344,8 @@ bool SOLNL(Model& m, Log& log, OutFile& con, const SoilLaw& law, const Tab1<floa
     }
   }
   nw.store();
-  if (!converged) lst(con, kSinConvergencia);
-  return converged;
+  if (!converged) lst(con, kNoConvergence);
+  return converged ? NewtonEnd::converged : NewtonEnd::not_converged;
 }
 
 void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged) {
@@ -342,7 +356,7 @@ void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged) {
   lst(rep, "GIROS Y DESPLAZAMIENTOS");
   for (int i = 1; i <= m.NGL; ++i) put(rep, "(I6, F20.8)", i, m.DESP(i));
   write_node_displacements(m, rep);
-  if (!converged) lst(rep, kSinConvergencia);
+  if (!converged) lst(rep, kNoConvergence);
 }
 
 }  // namespace korvant

@@ -84,11 +84,11 @@ void write_csv_bars(const Model& m, OutFile& o) {
   }
 }
 
-void write_csv_diagrams(const Model& m, int caso, OutFile& o) {
+void write_csv_diagrams(const Model& m, int case_no, OutFile& o) {
   line(o, "eje,nombre,barra,x_m,v_t,m_t_m");
   AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
-    walk_axis(m, a, caso, 1, walk);
+    walk_axis(m, a, case_no, 1, walk);
     const std::string name = trimmed(m.NOMEJE(a));
     for (const AxisPoint& p : walk.points) {
       integer(o, a);

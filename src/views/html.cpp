@@ -277,7 +277,7 @@ void node_table(Html& h, const Summary& s) {
   }
   h.r("</table>\n");
   if (!s.contact.empty())
-    h.r("<p class=\"nota\">").t(std::string("Resortes de esta pasada para: ") + spring_use(s.c.caso) +
+    h.r("<p class=\"nota\">").t(std::string("Resortes de esta pasada para: ") + spring_use(s.c.case_no) +
                                   ". Por media barra, en la tabla _resortes_barras.csv.").r("</p>\n");
 }
 

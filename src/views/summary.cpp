@@ -53,7 +53,7 @@ double support_force(Model& m, const Tab1<float>& vecomp) {
 }
 
 void equilibrium(Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
-  eq.load_set = s.c.caso >= 3 ? 3 : s.c.caso;
+  eq.load_set = s.c.case_no >= 3 ? 3 : s.c.case_no;
   const Tab1<float>& v = load_vector(m, eq.load_set);
   for (int n = 1; n <= m.NN; ++n) {
     const int g = 6 * n - 3;
@@ -268,7 +268,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
     AxisExtremes ax;
     ax.axis = a;
     ax.name = trimmed(m.NOMEJE(a));
-    walk_axis(m, a, c.caso, 1, walk);
+    walk_axis(m, a, c.case_no, 1, walk);
     for (const AxisPoint& q : walk.points) {
       if (!ax.any || std::fabs(q.M) > std::fabs(ax.Mmax.M)) ax.Mmax = q;
       if (!ax.any || std::fabs(q.V) > std::fabs(ax.Vmax.V)) ax.Vmax = q;
@@ -283,7 +283,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
 namespace korvant {
 
 void judge(const Limits& l, Summary& s) {
-  s.heave = s.c.caso == 1;
+  s.heave = s.c.case_no == 1;
   s.alerts.clear();
   const std::string pass = s.c.pass;
   auto alert = [&](const std::string& text, const char* part) { s.alerts.push_back({text, pass + "-" + part}); };

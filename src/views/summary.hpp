@@ -175,8 +175,8 @@ std::string num(double v, int dec);
 std::string spring_text(double v);
 std::string direction_words(double deg);
 const char* load_set_words(int set);
-// What the springs of a pass of case `caso` serve for.
-const char* spring_use(int caso);
+// What the springs of a pass of case `case_no` serve for.
+const char* spring_use(int case_no);
 
 // The HTML page: opening (title, model counts, warnings) and one section per pass.
 void html_section(const Model& m, const Summary& s, const Limits& l, const std::string& svg, std::string& out);

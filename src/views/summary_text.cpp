@@ -42,8 +42,8 @@ std::string direction_words(double deg) {
   return kWords[i < 0 ? i + 8 : i];
 }
 
-const char* spring_use(int caso) {
-  switch (caso) {
+const char* spring_use(int case_no) {
+  switch (case_no) {
     case 1: return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
     case 2: return "corto plazo (compresiones inmediatas)";
     default: return "largo plazo (consolidación)";
@@ -220,7 +220,7 @@ void summary_text(const Model& m, const Summary& s, const Limits& l, const std::
     std::string bars_file = springs_file;
     if (bars_file.size() > 4) bars_file.insert(bars_file.size() - 4, "_barras");
     line(out, "  Resortes de línea por media barra (y por cuarto de losa), para un programa de marcos: " + bars_file);
-    line(out, std::string("  Sirven para: ") + spring_use(s.c.caso));
+    line(out, std::string("  Sirven para: ") + spring_use(s.c.case_no));
   }
   line(out, "");
 }

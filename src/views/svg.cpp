@@ -520,7 +520,7 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
   AxisWalk walk;
   for (int a = 1; a <= axes; ++a) {
     const int fine = m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV;
-    walk_axis(m, a, c.caso, fine, walk);
+    walk_axis(m, a, c.case_no, fine, walk);
     draw_axis(g, m, a, walk.points, diagrams_top + 24 + (a - 1) * AXIS_H);
   }
   g << "</svg>";

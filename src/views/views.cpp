@@ -161,7 +161,7 @@ void Views::write(Model& m, const SolvedCase& c) {
     write_csv_bars(m, o);
     o.close();
     open(o, stem + "_diagramas.csv");
-    write_csv_diagrams(m, c.caso, o);
+    write_csv_diagrams(m, c.case_no, o);
     o.close();
   }
   if (opts_.svg) {

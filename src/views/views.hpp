@@ -30,7 +30,7 @@ struct ViewOptions {
 // One solved case and pass, as DESP, HUNDIM and VGL hold it right after its
 // member end forces.
 struct SolvedCase {
-  int caso = 0;            // 1..4
+  int case_no = 0;            // 1..4
   bool nonlinear = false;  // settlements are the frame displacements at the reaction dofs
   const char* pass = "";   // part of the file names: "caso2_campo-nodo"
   const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
@@ -72,7 +72,7 @@ void write_pvd(const std::vector<std::string>& vtu_names, OutFile& o);
 void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o);
 void write_csv_nodes(const Model& m, OutFile& o);
 void write_csv_bars(const Model& m, OutFile& o);
-void write_csv_diagrams(const Model& m, int caso, OutFile& o);
+void write_csv_diagrams(const Model& m, int case_no, OutFile& o);
 // `ids` prefixes every id of the picture; a picture with a prefix is one of
 // several on a page and has no XML declaration.
 void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,

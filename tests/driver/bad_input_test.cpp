@@ -15,21 +15,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "../toolkit/scratch.hpp"
+
 namespace {
 
-namespace fs = std::filesystem;
-
-std::string slurp(const fs::path& p) {
-  std::ifstream in(p, std::ios::binary);
-  std::stringstream s;
-  s << in.rdbuf();
-  return s.str();
-}
+using namespace korvant::testing;
 
 std::vector<std::string> example_lines() {
   std::vector<std::string> v;
@@ -48,30 +44,28 @@ std::string edited(int n, const std::string& text) {
   return s;
 }
 
+// One run of the program in a folder of its own, removed with the last copy
+// of the outcome, whatever the test's end.
 struct Outcome {
   int status = -1;
   std::string out, err;
+  std::shared_ptr<Scratch> scratch;
   fs::path dir;
 };
 
 // Runs the program in a scratch folder on `datos` (written as datos.txt unless
-// empty) with the given command-line arguments and shell redirections, the
-// output of the shell command `feed` (when given) on its standard input, and
-// the environment settings `env` ("NAME=value").
-Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& redirect = "",
-                       const std::string& feed = "", const std::string& env = "") {
-  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-  const char* dir = mkdtemp(tmpl);
-  EXPECT_NE(dir, nullptr);
+// empty) with the given command-line arguments, the output of the shell
+// command `feed` (when given) on its standard input, and the environment
+// settings `env` ("NAME=value").
+Outcome run_in_scratch(const std::string& datos, const std::string& args, const std::string& feed = "",
+                       const std::string& env = "LC_ALL=C") {
   Outcome r;
-  r.dir = dir;
-  if (!datos.empty()) std::ofstream(r.dir / "datos.txt", std::ios::binary) << datos;
-  const std::string cmd = "cd '" + r.dir.string() + "' && " + (feed.empty() ? "" : feed + " | ") + env + " '" KORVANT_BIN
-                          "' " + args + " > console.out 2> console.err " + redirect;
-  const int rc = std::system(cmd.c_str());
-  r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-  r.out = slurp(r.dir / "console.out");
-  r.err = slurp(r.dir / "console.err");
+  r.scratch = std::make_shared<Scratch>();
+  r.dir = r.scratch->dir;
+  if (!datos.empty()) r.scratch->write("datos.txt", datos);
+  r.status = feed.empty() ? r.scratch->run(args, "", env) : r.scratch->run_fed(feed, args, env);
+  r.out = r.scratch->read("console.out");
+  r.err = r.scratch->read("console.err");
   return r;
 }
 
@@ -257,28 +251,25 @@ TEST(BadInput, EveryRejectionEndsWithItsMessageAndStatus1) {
     EXPECT_EQ(last_line(r.err), kErr + b.message);
     // The data file is left as it was.
     EXPECT_EQ(slurp(r.dir / "datos.txt"), edited(b));
-    fs::remove_all(r.dir);
   }
 }
 
 TEST(BadInput, AModelBeyondTheMemoryAvailableEndsWithStatus1) {
   // The memory available set below what the example needs: refused once the
   // numbering gives its equations, before the large tables are made.
-  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=12320K");
+  const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=12320K");
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(last_line(r.err),
             "Error en el archivo de datos \"datos.txt\": NGRED + NR + MR (ecuaciones de la interacción): el análisis "
             "necesita unos 12,1 MB de memoria y hay 12,0 MB (la variable KORVANT_MEMORIA); reduzca el modelo o, si "
             "sabe que la máquina tiene más, dé la memoria en la variable de entorno KORVANT_MEMORIA (por ejemplo "
             "KORVANT_MEMORIA=64G)");
-  fs::remove_all(r.dir);
   // A setting that is no size is a usage error, found before any file is written.
-  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "", "KORVANT_MEMORIA=mucha");
+  const Outcome u = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt", "", "KORVANT_MEMORIA=mucha");
   EXPECT_EQ(u.status, 2);
   EXPECT_EQ(last_line(u.err), "Error: la variable de entorno KORVANT_MEMORIA vale \"mucha\"; debe ser un número de "
                               "bytes, con K, M, G o T si se quiere (por ejemplo 8G)");
   EXPECT_FALSE(fs::exists(u.dir / "reporte.txt"));
-  fs::remove_all(u.dir);
 }
 
 TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
@@ -286,8 +277,8 @@ TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
   const Outcome full = run_in_scratch(datos, "datos.txt reporte.txt");
   const Outcome sum = run_in_scratch(datos, "--memoria=resumida datos.txt reporte.txt");
   // An earlier run's log is removed by a run without one.
-  char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-  const fs::path none_dir = mkdtemp(tmpl);
+  const Scratch none;
+  const fs::path& none_dir = none.dir;
   std::ofstream(none_dir / "MEMORIA") << "otra corrida\n";
   std::ofstream(none_dir / "VALINF") << "otra corrida\n";
   std::ofstream(none_dir / "datos.txt", std::ios::binary) << datos;
@@ -303,7 +294,6 @@ TEST(BadInput, ASummaryOrNoLogLeavesEveryOtherFileAsTheFullLogDoes) {
   EXPECT_LT(fs::file_size(sum.dir / "MEMORIA") * 5, fs::file_size(full.dir / "MEMORIA"));
   EXPECT_FALSE(fs::exists(none_dir / "MEMORIA"));
   EXPECT_FALSE(fs::exists(none_dir / "VALINF"));
-  for (const fs::path& d : {full.dir, sum.dir, none_dir}) fs::remove_all(d);
 }
 
 // Suspicious data: a warning naming the line, and the run goes on.
@@ -339,7 +329,6 @@ TEST(BadInput, SuspiciousDataIsWarnedAbout) {
     if (c.warnings.empty()) {
       EXPECT_EQ(r.err.find("Aviso"), std::string::npos) << r.err;
     }
-    fs::remove_all(r.dir);
   }
 }
 
@@ -387,10 +376,9 @@ TEST(BadInput, OddBytesAndEndlessFiles) {
   const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
   ASSERT_EQ(plain.status, 0);
   const std::string plain_report = slurp(plain.dir / "reporte.txt");
-  fs::remove_all(plain.dir);
   for (const OddFile& o : odd) {
     SCOPED_TRACE(o.what);
-    const Outcome r = run_in_scratch(o.datos, o.args, "", o.feed);
+    const Outcome r = run_in_scratch(o.datos, o.args, o.feed);
     if (o.message.empty()) {
       EXPECT_EQ(r.status, 0) << r.err;
       EXPECT_TRUE(slurp(r.dir / "reporte.txt") == plain_report);
@@ -398,7 +386,6 @@ TEST(BadInput, OddBytesAndEndlessFiles) {
       EXPECT_EQ(r.status, 1);
       EXPECT_EQ(r.err, o.message + "\n");
     }
-    fs::remove_all(r.dir);
   }
 }
 
@@ -415,7 +402,6 @@ TEST(BadInput, Utf8DataFileIsReadAsLatin1) {
     EXPECT_NE(slurp(r.dir / "reporte.txt").find("EJE Ñ (Y=0)"), std::string::npos);
     EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio_diagramas.csv").find("\"EJE \xC3\x91 (Y=0)\""), std::string::npos);
     EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio.svg").find(title48 + "\xC3\x93\xC3\x91"), std::string::npos);
-    fs::remove_all(r.dir);
   }
 }
 
@@ -423,7 +409,6 @@ TEST(BadInput, TheExampleItselfRunsWithoutWarnings) {
   const Outcome r = run_in_scratch(edited(1, example_lines()[0]), "datos.txt reporte.txt");
   EXPECT_EQ(r.status, 0);
   EXPECT_EQ(r.err, " No. nodos          14\n Casos de analisis           1           1           1           1\n");
-  fs::remove_all(r.dir);
 }
 
 TEST(BadInput, AFieldModulusThatIsNoNumberIsReportedAndTheRunGoesOn) {
@@ -434,7 +419,6 @@ TEST(BadInput, AFieldModulusThatIsNoNumberIsReportedAndTheRunGoesOn) {
                            "el análisis sigue con este valor\n";
   EXPECT_NE(r.err.find(warn), std::string::npos) << r.err;
   EXPECT_EQ(r.err.find("estrato 2"), std::string::npos) << r.err;
-  fs::remove_all(r.dir);
 }
 
 TEST(BadInput, ALoadOnANodeNoBarReachesIsWarnedAbout) {
@@ -447,7 +431,6 @@ TEST(BadInput, ALoadOnANodeNoBarReachesIsWarnedAbout) {
                        "llega ninguna barra; el nodo queda fijo y la carga no actúa\n"),
             std::string::npos)
       << r.err;
-  fs::remove_all(r.dir);
 }
 
 TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
@@ -460,7 +443,6 @@ TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
               "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco");
     // The files written before it are complete.
     EXPECT_NE(slurp(r.dir / "arch.res").find("Consolid Sec"), std::string::npos);
-    fs::remove_all(r.dir);
   }
   {
     // A report in a folder that does not exist: nothing is written, and the
@@ -474,19 +456,17 @@ TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
     EXPECT_EQ(slurp(r.dir / "err.txt"),
               "Error: no se puede crear el archivo de salida \"no/reporte.txt\": no existe el archivo o la carpeta\n");
     EXPECT_EQ(slurp(r.dir / "arch.msh"), msh);
-    fs::remove_all(r.dir);
   }
   {
     // The console output on a full disk.
-    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-    const fs::path d = mkdtemp(tmpl);
+    const Scratch scratch;
+    const fs::path& d = scratch.dir;
     std::ofstream(d / "datos.txt", std::ios::binary) << datos;
     const std::string cmd = "cd '" + d.string() + "' && '" KORVANT_BIN "' datos.txt reporte.txt > /dev/full 2> err.txt";
     const int rc = std::system(cmd.c_str());
     EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 4);
     EXPECT_EQ(last_line(slurp(d / "err.txt")),
               "Error: no se puede escribir el archivo de salida \"consola\": no queda espacio en el disco");
-    fs::remove_all(d);
   }
 }
 
@@ -520,8 +500,8 @@ int exit_status(pid_t pid) {
 TEST(BadInput, FullDiskPartWayThroughTheRun) {
   {
     // A generated building whose report passes the write buffer, on a full disk.
-    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-    const fs::path d = mkdtemp(tmpl);
+    const Scratch scratch;
+    const fs::path& d = scratch.dir;
     const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 3 --ny 3 --ndiv 400 > '" +
                             (d / "datos.txt").string() + "'";
     ASSERT_EQ(std::system(gen.c_str()), 0);
@@ -529,7 +509,6 @@ TEST(BadInput, FullDiskPartWayThroughTheRun) {
     EXPECT_EQ(last_line(slurp(d / "console.err")),
               "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco");
     EXPECT_EQ(slurp(d / "MEMORIA").back(), '\n');
-    fs::remove_all(d);
   }
   {
     // A file-size limit met part-way through MEMORIA: the other files keep
@@ -545,7 +524,6 @@ TEST(BadInput, FullDiskPartWayThroughTheRun) {
     EXPECT_GT(report.size(), 1000u);
     EXPECT_EQ(full_report.compare(0, report.size(), report), 0);
     EXPECT_EQ(report.back(), '\n');
-    fs::remove_all(plain.dir);
   }
 }
 
@@ -591,7 +569,6 @@ TEST(BadInput, OutputsAreCheckedAndLockedBeforeAnyIsTruncated) {
     // Every file of the earlier run as it was; nothing new left behind.
     for (const auto& [path, text] : before) EXPECT_TRUE(slurp(path) == text) << path;
     EXPECT_FALSE(fs::exists(first.dir / "nuevo.txt"));
-    fs::remove_all(first.dir);
   }
 }
 
@@ -629,7 +606,6 @@ TEST(BadInput, AnInterruptedRunStopsAtAWholeLineWithEveryFileFlushed) {
     EXPECT_EQ(full_report.compare(0, report.size(), report), 0);
     EXPECT_EQ(report.back(), '\n');
   }
-  fs::remove_all(plain.dir);
 }
 
 TEST(BadInput, TheDataFileIsNeverOverwritten) {
@@ -640,12 +616,11 @@ TEST(BadInput, TheDataFileIsNeverOverwritten) {
     EXPECT_EQ(last_line(r.err), std::string("Error: no se puede crear el archivo de salida \"") + report +
                                     "\": es el archivo de datos, que se perdería");
     EXPECT_EQ(slurp(r.dir / "datos.txt"), datos);
-    fs::remove_all(r.dir);
   }
   {
     // A data file named like one of the files the program writes.
-    char tmpl[] = "/tmp/korvant-bad-XXXXXX";
-    const fs::path d = mkdtemp(tmpl);
+    const Scratch scratch;
+    const fs::path& d = scratch.dir;
     std::ofstream(d / "MEMORIA", std::ios::binary) << datos;
     const std::string cmd = "cd '" + d.string() + "' && '" KORVANT_BIN "' MEMORIA reporte.txt 2> err.txt";
     const int rc = std::system(cmd.c_str());
@@ -655,7 +630,6 @@ TEST(BadInput, TheDataFileIsNeverOverwritten) {
               "cambie el nombre del archivo de datos\n");
     EXPECT_EQ(slurp(d / "MEMORIA"), datos);
     EXPECT_FALSE(fs::exists(d / "reporte.txt"));
-    fs::remove_all(d);
   }
   {
     // A report named like one of them.
@@ -664,7 +638,6 @@ TEST(BadInput, TheDataFileIsNeverOverwritten) {
     EXPECT_EQ(last_line(r.err),
               "Error: no se puede crear el archivo de salida \"VALINF\": el programa escribe en \"VALINF\" otros "
               "resultados; elija otro nombre para el reporte");
-    fs::remove_all(r.dir);
   }
 }
 
@@ -677,13 +650,11 @@ TEST(BadInput, DataFileThatCannotBeRead) {
               "Error: no se puede abrir el archivo de datos \"no-existe.txt\": no existe el archivo o la carpeta\n");
     EXPECT_FALSE(fs::exists(r.dir / "reporte.txt"));
     EXPECT_FALSE(fs::exists(r.dir / "MEMORIA"));
-    fs::remove_all(r.dir);
   }
   {
     const Outcome r = run_in_scratch("", ". reporte.txt");
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "Error: no se puede leer el archivo de datos \".\": es una carpeta\n");
-    fs::remove_all(r.dir);
   }
 }
 

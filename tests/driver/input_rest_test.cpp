@@ -4,7 +4,7 @@
 #include <string>
 
 #include "driver/input.hpp"
-#include "input_files.hpp"
+#include "../toolkit/input_files.hpp"
 
 using namespace korvant;
 using namespace korvant::testing;

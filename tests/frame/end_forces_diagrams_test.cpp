@@ -5,10 +5,10 @@
 #include "frame/element_matrices.hpp"
 #include "text/files.hpp"
 #include "frame/frame.hpp"
-#include "frame_fixture.hpp"
+#include "../toolkit/frame_fixture.hpp"
 
 using namespace korvant;
-using korvant::test::FrameBuilder;
+using korvant::testing::FrameBuilder;
 
 namespace {
 
@@ -95,7 +95,7 @@ TEST(EndForces, CantileverUnderUniformLoad) {
   write_bar_loads(m, f.rep);
     assemble_frame(m, f.log);
     write_total_load(m, f.rep);
-  korvant::test::solve_frame(m, m.vered2);
+  korvant::testing::solve_frame(m, m.vered2);
   end_forces(m, f.log, 2);
     write_end_forces(m, f.rep);
   const float w = 2.0f, L = 3.0f;

@@ -6,11 +6,11 @@
 
 #include "frame/frame.hpp"
 #include "text/files.hpp"
-#include "frame_fixture.hpp"
+#include "../toolkit/frame_fixture.hpp"
 #include "../toolkit/scratch.hpp"
 
 using namespace korvant;
-using korvant::test::FrameBuilder;
+using korvant::testing::FrameBuilder;
 
 namespace {
 

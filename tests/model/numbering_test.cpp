@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "../driver/input_files.hpp"
+#include "../toolkit/input_files.hpp"
 #include "model/preprocess.hpp"
 
 using namespace korvant;

@@ -6,7 +6,7 @@
 
 #include "soil/soil.hpp"
 #include "text/files.hpp"
-#include "soil_model.hpp"
+#include "../toolkit/soil_model.hpp"
 
 namespace {
 
@@ -21,7 +21,7 @@ struct Flex : testing::Test {
   Files f;
   Tab2<float> NU;
   void SetUp() override {
-    soiltest::foundation(m, 2, 1.0f, {2.0f, 3.0f});
+    korvant::testing::foundation(m, 2, 1.0f, {2.0f, 3.0f});
     for (auto* t : {&m.IX, &m.IY, &m.IZ}) t->size_to(2, 2, 2, 1);
     // (row I, stratum k, column l): IZ, IX, IY
     set(1, 1, 1, 0.2f, 0.05f, 0.04f);

@@ -6,7 +6,7 @@
 
 #include "soil/soil.hpp"
 #include "text/files.hpp"
-#include "soil_model.hpp"
+#include "../toolkit/soil_model.hpp"
 
 namespace {
 
@@ -20,7 +20,7 @@ struct Footing : testing::Test {
   void SetUp() override {
     // One area reaction (node 1) and a footing node 2 with reactions on
     // DX, DZ, MX and MZ; strata 1, 2 and 3 m thick, footing at 1.5 m.
-    soiltest::foundation(m, 1, 1.0f, {1.0f, 2.0f, 3.0f});
+    korvant::testing::foundation(m, 1, 1.0f, {1.0f, 2.0f, 3.0f});
     m.PERFCIM(2) = 1;
     m.DF(2) = 1.5f;
     m.MR = 4;
@@ -106,7 +106,7 @@ struct Moduli : testing::Test {
   void SetUp() override {
     // Two points with profile 1 (strata 2 m and 3 m, foundation at 1 m); a
     // second profile is read but used by no point.
-    soiltest::foundation(m, 2, 1.0f, {2.0f, 3.0f});
+    korvant::testing::foundation(m, 2, 1.0f, {2.0f, 3.0f});
     m.NPS = 2;
     m.NEST.size_to(2);
     m.NEST(1) = 2;

@@ -8,7 +8,7 @@
 #include "text/fatal.hpp"
 #include "soil/soil.hpp"
 #include "text/files.hpp"
-#include "soil_model.hpp"
+#include "../toolkit/soil_model.hpp"
 
 namespace {
 
@@ -26,7 +26,7 @@ double newmark(double m, double n) {
 TEST(InfluenceValues, DepthsMeasuredFromTheFoundationLevel) {
   Model m;
   Files f;
-  soiltest::foundation(m, 2, 1.0f, {2.0f, 3.0f, 4.0f});
+  korvant::testing::foundation(m, 2, 1.0f, {2.0f, 3.0f, 4.0f});
   korvant::influence_values(m, f.log);
   korvant::write_influence_values(m, f.vinf);
 
@@ -57,7 +57,7 @@ TEST(InfluenceValues, DepthsMeasuredFromTheFoundationLevel) {
 TEST(InfluenceValues, StrataAtOrAboveTheFoundationStayZero) {
   Model m;
   Files f;
-  soiltest::foundation(m, 1, 2.0f, {2.0f, 3.0f});  // foundation exactly at the bottom of stratum 1
+  korvant::testing::foundation(m, 1, 2.0f, {2.0f, 3.0f});  // foundation exactly at the bottom of stratum 1
   korvant::influence_values(m, f.log);
   korvant::write_influence_values(m, f.vinf);
   EXPECT_EQ(m.IZ(1, 1, 1, 1), 0.0f);
@@ -66,7 +66,7 @@ TEST(InfluenceValues, StrataAtOrAboveTheFoundationStayZero) {
   EXPECT_NEAR(m.IZ(1, 2, 1, 1), 4.0 * newmark(1.0 / 1.5, 0.25 / 1.5), 2e-6);
 
   Model deep;
-  soiltest::foundation(deep, 1, 9.0f, {2.0f, 3.0f});  // below every stratum
+  korvant::testing::foundation(deep, 1, 9.0f, {2.0f, 3.0f});  // below every stratum
   korvant::influence_values(deep, f.log);
   korvant::write_influence_values(deep, f.vinf);
   EXPECT_EQ(deep.SUM_AINF(1, 1), 0.0f);
@@ -76,7 +76,7 @@ TEST(InfluenceValues, StrataAtOrAboveTheFoundationStayZero) {
 TEST(InfluenceValues, EachDirectionHasItsOwnRectangles) {
   Model m;
   Files f;
-  soiltest::foundation(m, 2, 1.0f, {4.0f});
+  korvant::testing::foundation(m, 2, 1.0f, {4.0f});
   m.NDIRS = 2;
   // Direction 2: a 0.5 x 2 rectangle along Y under each point.
   for (int n = 1; n <= 2; ++n) {
@@ -97,7 +97,7 @@ TEST(InfluenceValues, EachDirectionHasItsOwnRectangles) {
 TEST(InfluenceValues, NoDirectionsComputesNothing) {
   Model m;
   Files f;
-  soiltest::foundation(m, 2, 1.0f, {4.0f});
+  korvant::testing::foundation(m, 2, 1.0f, {4.0f});
   m.NDIRS = 0;
   korvant::influence_values(m, f.log);
   korvant::write_influence_values(m, f.vinf);
@@ -123,7 +123,7 @@ std::string rejection(Model& m) {
 TEST(InfluenceValues, ModelsTheTablesCannotTakeAreRejected) {
   {
     Model m;  // a foundation node without soil profile
-    soiltest::foundation(m, 3, 1.0f, {2.0f});
+    korvant::testing::foundation(m, 3, 1.0f, {2.0f});
     m.DATOS = "datos.txt";
     m.PERFCIM(2) = 0;
     m.LINNODO.size_to(m.NN);
@@ -134,21 +134,21 @@ TEST(InfluenceValues, ModelsTheTablesCannotTakeAreRejected) {
   }
   {
     Model m;  // a profile that was never read
-    soiltest::foundation(m, 3, 1.0f, {2.0f});
+    korvant::testing::foundation(m, 3, 1.0f, {2.0f});
     m.DATOS = "datos.txt";
     m.PERFCIM(3) = 2;
     EXPECT_NE(rejection(m).find("nodo 3"), std::string::npos);
   }
   {
     Model m;  // foundation nodes not numbered first
-    soiltest::foundation(m, 2, 1.0f, {2.0f});
+    korvant::testing::foundation(m, 2, 1.0f, {2.0f});
     m.DATOS = "datos.txt";
     m.NREAC(2) = 15;
     EXPECT_NE(rejection(m).find("reacción de área 2"), std::string::npos);
   }
   {
     Model m;  // a nodal reaction on a node without footing
-    soiltest::foundation(m, 1, 1.0f, {2.0f});
+    korvant::testing::foundation(m, 1, 1.0f, {2.0f});
     m.DATOS = "datos.txt";
     m.MR = 1;
     m.NREACN.size_to(1);

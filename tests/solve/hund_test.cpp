@@ -42,7 +42,7 @@ TEST(Hund, FrameAloneSolvesStiffnessAgainstLoads) {
   m.DESP.fill(9.0f);  // anything left over is cleared
 
   Files f;
-  HUND(m, f.log, f.con, vered);
+  { korvant::Workspace ws; ASSERT_TRUE(HUND(m, f.log, ws, vered)); }
     write_linear_solution(m, f.rep, f.res);
   EXPECT_NEAR(m.DESP(3), 4.0f / 11.0f, 1e-6f);
   EXPECT_NEAR(m.DESP(5), 6.0f / 11.0f, 1e-6f);
@@ -112,7 +112,7 @@ TEST(Hund, ReactionsBalanceTheLoadAndMatchTheSettlements) {
   SpringModel s;
   Model& m = s.m;
   Files f;
-  HUND(m, f.log, f.con, s.vered);
+  { korvant::Workspace ws; ASSERT_TRUE(HUND(m, f.log, ws, s.vered)); }
     write_linear_solution(m, f.rep, f.res);
   const float R1 = m.DESP(13), R2 = m.DESP(14), Rn = m.DESP(15);
   // Equilibrium: the area reactions carry the vertical load.
@@ -134,9 +134,10 @@ TEST(Hund, ReactionsBalanceTheLoadAndMatchTheSettlements) {
 TEST(Hund, RepeatedSolvesStartClean) {
   SpringModel s;
   Files f;
-  HUND(s.m, f.log, f.con, s.vered);
+  korvant::Workspace ws;
+  ASSERT_TRUE(HUND(s.m, f.log, ws, s.vered));
   const float R1 = s.m.DESP(13);
-  HUND(s.m, f.log, f.con, s.vered);
+  ASSERT_TRUE(HUND(s.m, f.log, ws, s.vered));
   EXPECT_EQ(s.m.DESP(13), R1);
 }
 

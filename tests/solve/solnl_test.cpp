@@ -206,7 +206,8 @@ TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
   Beam b;
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, kNonlinear, b.vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(b.m, f.log, f.con, ws, kNonlinear, b.vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(b.m, f.rep, converged);
     ASSERT_TRUE(converged);
   }
@@ -229,7 +230,8 @@ TEST(Solnl, SymmetricModelGivesEqualReactions) {
   Beam b(-10.0f, -10.0f);
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, kPrimary, b.vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(b.m, f.log, f.con, ws, kPrimary, b.vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(b.m, f.rep, converged);
     ASSERT_TRUE(converged);
   }
@@ -257,7 +259,8 @@ TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
   Tab2<float> A;
   Files f;
   {
-    const bool converged = SOLNL(m, f.log, f.con, kNonlinear, vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(m, f.log, f.con, ws, kNonlinear, vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(m, f.rep, converged);
     EXPECT_TRUE(converged);
   }
@@ -287,7 +290,8 @@ TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
   Beam b(-20.0f, 15.0f);
   Files f;
   {
-    const bool converged = SOLNL(b.m, f.log, f.con, kNonlinear, b.vered);
+    korvant::Workspace ws;
+    const bool converged = SOLNL(b.m, f.log, f.con, ws, kNonlinear, b.vered) == korvant::NewtonEnd::converged;
     write_nonlinear_solution(b.m, f.rep, converged);
     EXPECT_FALSE(converged);
   }

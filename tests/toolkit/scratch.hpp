@@ -68,11 +68,21 @@ struct Scratch {
   // (-1 when killed).
   int run(const std::string& args, const std::string& input = "", const std::string& env = "LC_ALL=C") const {
     write("stdin.txt", input);
-    const std::string cmd = "cd '" + dir.string() + "' && " + env + " '" KORVANT_BIN "' " + args +
-                            " < stdin.txt > console.out 2> console.err";
-    const int rc = std::system(cmd.c_str());
+    const int rc = shell("cd '" + dir.string() + "' && " + env + " '" KORVANT_BIN "' " + args +
+                         " < stdin.txt > console.out 2> console.err");
     std::error_code ec;
     fs::remove(dir / "stdin.txt", ec);
+    return rc;
+  }
+  // The same with the output of the shell command `feed` (an endless one such
+  // as `yes` included) on the program's standard input.
+  int run_fed(const std::string& feed, const std::string& args, const std::string& env = "LC_ALL=C") const {
+    return shell("cd '" + dir.string() + "' && " + feed + " | " + env + " '" KORVANT_BIN "' " + args +
+                 " > console.out 2> console.err");
+  }
+  // A shell command's exit status (-1 when killed).
+  static int shell(const std::string& cmd) {
+    const int rc = std::system(cmd.c_str());
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
   }
 };

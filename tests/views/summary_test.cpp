@@ -12,7 +12,7 @@
 #include <string>
 #include <utility>
 
-#include "../driver/input_files.hpp"
+#include "../toolkit/input_files.hpp"
 #include "../toolkit/scratch.hpp"
 #include "driver/run.hpp"
 #include "frame/frame.hpp"
@@ -147,7 +147,8 @@ Summary solve(const std::string& datos) {
     korvant::input_phase(rd, m, io.f);
     korvant::assemble_frame(m, io.f.log);
     korvant::field_moduli(m, io.f.log);
-    korvant::run_cases(m, io.f);
+    korvant::Workspace ws;
+    korvant::run_cases(m, io.f, ws);
     const korvant::SolvedCase laboratorio{2, false, "caso2_laboratorio", ""};
     korvant::compute_summary(m, laboratorio, s);
   } catch (const korvant::Fatal& e) {

@@ -10,7 +10,7 @@
 #include "model/model.hpp"
 #include "text/files.hpp"
 
-namespace korvant::test {
+namespace korvant::testing {
 
 struct FrameBuilder {
   struct Node { float x, y, z; };
@@ -124,4 +124,4 @@ inline void solve_frame(Model& m, const Tab1<float>& rhs) {
     m.DESP(g) = m.NUMGL(g) ? static_cast<float>(x[static_cast<std::size_t>(m.NUMGL(g) - 1)]) : 0.0f;
 }
 
-}  // namespace korvant::test
+}  // namespace korvant::testing

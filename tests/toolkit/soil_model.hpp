@@ -4,7 +4,7 @@
 #include "model/model.hpp"
 #include "text/files.hpp"
 
-namespace soiltest {
+namespace korvant::testing {
 
 using korvant::Model;
 
@@ -59,4 +59,4 @@ inline void foundation(Model& m, int NR, float D, std::initializer_list<float> t
   }
 }
 
-}  // namespace soiltest
+}  // namespace korvant::testing
