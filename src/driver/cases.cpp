@@ -63,10 +63,8 @@ void modulus_source_line(Files& f, int nflag1) {
     lst(f.rep, "Usando módulos de laboratorio");
 }
 
-// Scratch space of the diagram walks, kept for the run.
-AxisWalk walk;
-
-void forces_and_diagrams(Model& m, Files& f, int case_no) {
+// `walk`: scratch space of the diagram walks, kept for the run.
+void forces_and_diagrams(Model& m, Files& f, AxisWalk& walk, int case_no) {
   end_forces(m, f.log, case_no);
   write_end_forces(m, f.rep);
   log_diagrams(m, f.log, case_no, walk);
@@ -129,10 +127,10 @@ void write_views(Model& m, Views* v, const AnalysisPass& p) {
 
 // Member end forces and diagrams right after a solve, once the solution is
 // checked; then the files asked for on the command line.
-void after_solve(Model& m, Files& f, Views* v, const AnalysisPass& p) {
+void after_solve(Model& m, Files& f, AxisWalk& walk, Views* v, const AnalysisPass& p) {
   refuse_non_finite(m, p);
   check_solution(m, f, p.case_no);
-  forces_and_diagrams(m, f, p.case_no);
+  forces_and_diagrams(m, f, walk, p.case_no);
   write_views(m, v, p);
 }
 
@@ -141,7 +139,7 @@ void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p
 
 // A linear pass: the flexibility matrix of the case's law, the footing
 // rigidities, one solve.
-void linear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
+void linear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v, const AnalysisPass& p) {
   const AnalysisCase& c = analysis_case(p.case_no);
   clear_solution(m);
   if (p.open_console != nullptr) lst(f.con, p.open_console);
@@ -161,11 +159,11 @@ void linear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
   linear_solve(m, f, f.log, ws, m.*p.vered);
-  after_solve(m, f, v, p);
+  after_solve(m, f, walk, v, p);
 }
 
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
-void nonlinear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
+void nonlinear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v, const AnalysisPass& p) {
   lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
   if (p.log_lengths) {
@@ -181,7 +179,7 @@ void nonlinear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisP
   const bool converged = end == NewtonEnd::converged;
   write_nonlinear_solution(m, f.rep, converged);
   write_result_values(m, f.res);
-  after_solve(m, f, v, p);
+  after_solve(m, f, walk, v, p);
 }
 
 // Compressions with moduli that depend on the reactions: the linear solve is
@@ -252,6 +250,7 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
   bool any_case = false;
   for (const AnalysisCase& c : analysis_cases()) any_case = any_case || m.CASO[c.case_no] == 1;
   if (any_case) ws.size_to(m);
+  AxisWalk walk;
 
   for (const AnalysisCase& c : analysis_cases()) {
     if (m.CASO[c.case_no] != 1) continue;
@@ -262,8 +261,8 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
     for (const AnalysisPass& p : analysis_passes()) {
       if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
       switch (p.solver) {
-        case Solver::linear: linear_pass(m, f, ws, v, p); break;
-        case Solver::nonlinear: nonlinear_pass(m, f, ws, v, p); break;
+        case Solver::linear: linear_pass(m, f, ws, walk, v, p); break;
+        case Solver::nonlinear: nonlinear_pass(m, f, ws, walk, v, p); break;
         case Solver::iterative:
           // Its end forces, diagrams and views are those of its last pass, when the case closes.
           iterative_compressions(m, f, ws, p);
@@ -273,7 +272,7 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
     }
     // The end forces and diagrams of the last solution once more: a repeat
     // after the other analyses, the only ones of the iterative one.
-    if (c.forces_again) forces_and_diagrams(m, f, c.case_no);
+    if (c.forces_again) forces_and_diagrams(m, f, walk, c.case_no);
     if (views_at_close != nullptr) write_views(m, v, *views_at_close);
   }
 }

@@ -14,7 +14,7 @@ const AnalysisCase kCases[] = {
 };
 
 // A linear pass of expansions with the moduli of one source.
-AnalysisPass expansion(int nflag1, Tab2<float> Model::*E, const char* view, const char* title, const char* people) {
+constexpr AnalysisPass expansion(int nflag1, Tab2<float> Model::*E, const char* view, const char* title, const char* people) {
   AnalysisPass p{1, -1, Solver::linear, nflag1, view, title, people,
                  "(A39, A18)", "Result  \"desplazamientos\" \"Expansiones\""};
   p.law = Law::immediate;
@@ -27,7 +27,7 @@ AnalysisPass expansion(int nflag1, Tab2<float> Model::*E, const char* view, cons
 }
 
 // A linear pass of compressions with the moduli of one source.
-AnalysisPass compression(int nflag1, Tab2<float> Model::*E, const char* view, const char* title, const char* people) {
+constexpr AnalysisPass compression(int nflag1, Tab2<float> Model::*E, const char* view, const char* title, const char* people) {
   AnalysisPass p{2, 0, Solver::linear, nflag1, view, title, people,
                  "(A41, A17)", "Result  \"desplazamientos\" \"Compr.InmLin\""};
   p.law = Law::immediate;
@@ -43,7 +43,7 @@ AnalysisPass compression(int nflag1, Tab2<float> Model::*E, const char* view, co
   return p;
 }
 
-AnalysisPass iterative() {
+constexpr AnalysisPass iterative() {
   AnalysisPass p{2, 1, Solver::iterative, 0, "caso2_iterativo", "Compresiones, análisis iterativo (última pasada)",
                  "compresiones (análisis iterativo)", "(A41, I4, A15)", "Result  \"desplazamientos\" \"Compr.Iterat\""};
   p.law = Law::nonlinear;  // its stress-dependent modulus takes K, N and KO
@@ -51,7 +51,7 @@ AnalysisPass iterative() {
   return p;
 }
 
-AnalysisPass nonlinear(int case_no, Law law, bool log_lengths, Tab1<float> Model::*vered, const char* view,
+constexpr AnalysisPass nonlinear(int case_no, Law law, bool log_lengths, Tab1<float> Model::*vered, const char* view,
                        const char* title, const char* people, const char* gid_text) {
   AnalysisPass p{case_no, 2, Solver::nonlinear, 0, view, title, people, "(A41, A17)", gid_text};
   p.law = law;
@@ -60,7 +60,7 @@ AnalysisPass nonlinear(int case_no, Law law, bool log_lengths, Tab1<float> Model
   return p;
 }
 
-AnalysisPass consolidation(int case_no, Law law, Tab2<float> Model::*E, Tab1<float> Model::*vered, const char* flex_line,
+constexpr AnalysisPass consolidation(int case_no, Law law, Tab2<float> Model::*E, Tab1<float> Model::*vered, const char* flex_line,
                            bool heading_first, const char* view, const char* title, const char* people,
                            const char* gid_text) {
   AnalysisPass p{case_no, 0, Solver::linear, 0, view, title, people, "(A41, A17)", gid_text};
@@ -73,7 +73,7 @@ AnalysisPass consolidation(int case_no, Law law, Tab2<float> Model::*E, Tab1<flo
   return p;
 }
 
-const AnalysisPass kPasses[] = {
+constexpr AnalysisPass kPasses[] = {
     expansion(1, &Model::ECAMPOP1, "caso1_campo-centro", "Expansiones, módulos de campo en el nodo central",
               "expansiones (módulos de campo en el nodo central)"),
     expansion(2, &Model::ECAMPO1, "caso1_campo-nodo", "Expansiones, módulos de campo en cada nodo",

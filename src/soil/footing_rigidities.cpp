@@ -95,8 +95,7 @@ void footing_row(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod
 void layered_footings(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU) {
   lst(log, "METODO: ESTRATIFICADO (STEINBRENNER/GAZETAS)");
   // The influence point of each vertical footing reaction (0: none).
-  static std::vector<int> point_of;
-  point_of.assign(static_cast<std::size_t>(m.MR) + 1, 0);
+  std::vector<int> point_of(static_cast<std::size_t>(m.MR) + 1, 0);
   for (int f = 1; f <= m.NRZ; ++f) point_of[static_cast<std::size_t>(m.ZREAC(f))] = f;
 
   for (int i = 1; i <= m.MR; ++i) {

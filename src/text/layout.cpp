@@ -289,12 +289,6 @@ void format_i(std::string& out, int w, long long v) {
   }
 }
 
-namespace {
-bool g_careful = false;
-}  // namespace
-
-void set_careful_formatting(bool on) { g_careful = on; }
-
 static void careful_format_f(std::string& out, int w, int d, double v) {
   if (nonfinite(out, w, v)) return;
   char b[400];
@@ -481,9 +475,9 @@ char* fixed_body(char* end, bool neg, u128 q, int d) {
   return p;
 }
 
-void decimal_digits(double v, int d, std::string& digits, int& x, bool& neg) {
+void decimal_digits(double v, int d, std::string& digits, int& x, bool& neg, bool careful) {
   double a = std::fabs(v);
-  if (!g_careful && a != 0.0 && d >= 1 && d <= 30) {
+  if (!careful && a != 0.0 && d >= 1 && d <= 30) {
     int e2 = 0;
     std::frexp(a, &e2);
     // 2^(e2-1) <= a < 2^e2: first guess of the decimal exponent, then corrected.
@@ -511,10 +505,10 @@ void decimal_digits(double v, int d, std::string& digits, int& x, bool& neg) {
 
 }  // namespace
 
-void format_f(std::string& out, int w, int d, double v) {
+void format_f(std::string& out, int w, int d, double v, bool careful) {
   if (nonfinite(out, w, v)) return;
   u128 q = 0;
-  if (!g_careful && d <= 38 && scaled_round(std::fabs(v), d, q)) {
+  if (!careful && d <= 38 && scaled_round(std::fabs(v), d, q)) {
     if (d <= 19 && q <= static_cast<u128>(UINT64_MAX)) {
       // The usual case: decimals, point, integer part, sign, then placed.
       char b[64];
@@ -542,12 +536,12 @@ void format_f(std::string& out, int w, int d, double v) {
   careful_format_f(out, w, d, v);
 }
 
-void format_e(std::string& out, int w, int d, int e, double v) {
+void format_e(std::string& out, int w, int d, int e, double v, bool careful) {
   if (nonfinite(out, w, v)) return;
   std::string digits;
   int x = 0;
   bool neg = false;
-  decimal_digits(v, d, digits, x, neg);
+  decimal_digits(v, d, digits, x, neg, careful);
   std::string body;
   if (neg) body.push_back('-');
   body.append("0.");
@@ -577,24 +571,24 @@ void format_e(std::string& out, int w, int d, int e, double v) {
   place(out, w, body);
 }
 
-void format_g(std::string& out, int w, int d, int e, double v) {
+void format_g(std::string& out, int w, int d, int e, double v, bool careful) {
   if (nonfinite(out, w, v)) return;
   int n = (e > 0 ? e : 2) + 2;
   if (v == 0.0) {
-    format_f(out, w - n, d > 0 ? d - 1 : 0, v);
+    format_f(out, w - n, d > 0 ? d - 1 : 0, v, careful);
     pad(out, n);
     return;
   }
   std::string digits;
   int x = 0;
   bool neg = false;
-  decimal_digits(v, d, digits, x, neg);
+  decimal_digits(v, d, digits, x, neg, careful);
   // v rounds to 0.ddd * 10^x: F form when 0.1 <= |N| < 10^d, i.e. 0 <= x <= d.
   if (x >= 0 && x <= d) {
-    format_f(out, w - n, d - x, v);
+    format_f(out, w - n, d - x, v, careful);
     pad(out, n);
   } else {
-    format_e(out, w, d, e, v);
+    format_e(out, w, d, e, v, careful);
   }
 }
 

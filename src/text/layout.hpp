@@ -58,11 +58,11 @@ void put(OutFile& f, std::string_view layout_text, const A&... a) {
 
 // Fortran field formatting, exposed for the free-format writer and for tests.
 void format_i(std::string& out, int w, long long v);
-void format_f(std::string& out, int w, int d, double v);   // v is the exact value of a float or double
-void format_e(std::string& out, int w, int d, int e, double v);
-void format_g(std::string& out, int w, int d, int e, double v);
-// Tests only: format every real through the C library's conversion instead of the
-// exact integer fast path (both must give the same bytes).
-void set_careful_formatting(bool on);
+// v is the exact value of a float or double. `careful` (tests only): through the
+// C library's conversion instead of the exact integer fast path (both must give
+// the same bytes).
+void format_f(std::string& out, int w, int d, double v, bool careful = false);
+void format_e(std::string& out, int w, int d, int e, double v, bool careful = false);
+void format_g(std::string& out, int w, int d, int e, double v, bool careful = false);
 
 }  // namespace korvant

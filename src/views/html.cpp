@@ -4,6 +4,7 @@
 // The page is XHTML-compatible HTML5 (it parses as XML), in UTF-8.
 #include <cmath>
 
+#include "views/envelope.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
@@ -27,11 +28,19 @@ figure { margin: 0.8em 0; }
 figure svg { width: 100%; height: auto; display: block; }
 tr.excede td { background: #fde8e8; }
 ul.avisos li.aviso { color: #840; }
+svg { font-family: "DejaVu Sans", Verdana, Arial, sans-serif; }
+.franja { stroke: #222222; stroke-width: 1; }
+.zapata { stroke: #333333; stroke-width: 1.2; }
+.punto { fill: #ffffff; stroke: #000000; stroke-width: 1.6; }
+.num, .val { stroke: #ffffff; stroke-width: 3px; paint-order: stroke; stroke-linejoin: round; fill: #000000; }
+.num { font-size: 12px; font-weight: bold; }
+.val { font-size: 11px; }
 ul.avisos li.malo { color: #a00; }
 @page { size: A4; margin: 12mm; }
 @media print {
   body { max-width: none; margin: 0; padding: 0; font-size: 9pt; }
   section.pase { break-before: page; page-break-before: always; }
+  header + section.pase { break-before: auto; page-break-before: auto; }
   figure, table, h3 { break-inside: avoid; page-break-inside: avoid; }
   h3 { break-after: avoid; page-break-after: avoid; }
 }
@@ -177,7 +186,14 @@ void settlement_tables(Html& h, const Summary& s, const Limits& l) {
   h.row("Frente a " + one_in(l.beta()) + " (" + l.beta_source() + ")",
         s.beta_over_limit > 0 ? std::to_string(s.beta_over_limit) + " barras la pasan: NO CUMPLE" : std::string("cumple"),
         s.beta_over_limit > 0 ? "malo" : "bien");
-  h.r("</table>\n<table>\n");
+  h.r("</table>\n");
+}
+
+// The differential settlement and angular distortion of every bar between two
+// foundation nodes (after the drawings: on a big model it runs for pages).
+void distortion_table(Html& h, const Summary& s, const Limits& l) {
+  if (s.bars.empty()) return;
+  h.r("<h3>").t("Distorsión angular por barra de cimentación").r("</h3>\n<table>\n");
   h.r("<tr><th>barra</th><th>nodo i</th><th>nodo j</th><th>L (m)</th><th>&#916;s (m)</th><th>|&#916;s|/L</th>"
       "<th>&#946; = |&#916;s - &#916;s<sub>plano</sub>|/L</th></tr>\n");
   for (const BarDistortion& d : s.bars) {
@@ -292,9 +308,63 @@ void html_section(const Model& m, const Summary& s, const Limits& l, const std::
   settlement_tables(h, s, l);
   pressure_tables(h, s);
   axis_table(h, s);
-  h.r("<figure>\n").r(svg).r("</figure>\n");
+  h.r(svg);
+  distortion_table(h, s, l);
   node_table(h, s);
   h.r("</section>\n");
+}
+
+void envelope_section(const Model& m, const std::vector<PassRecord>& passes, const Limits& l, const std::string& svg,
+                      std::string& out) {
+  Html h{out};
+  h.r("<section class=\"pase\" id=\"envolventes\">\n<h2>").t("Envolventes de todas las pasadas resueltas").r("</h2>\n");
+  TotalSettlement t;
+  if (!total_settlement(m, passes, l, t)) {
+    h.r("<p>").t("Asentamiento total: no se resolvió ninguna pasada de compresiones ni de consolidación.").r("</p>\n");
+  } else {
+    std::string sum;
+    for (const PassRecord* p : t.used) sum += (sum.empty() ? "" : " + ") + p->id;
+    h.r("<h3>").t("Asentamiento total por nodo de cimentación").r("</h3>\n<p class=\"nota\">")
+        .t("Suma de las pasadas " + sum + ": compresiones, consolidación primaria y secundaria.").r("</p>\n");
+    settlement_tables(h, t.s, l);
+    h.r("<table>\n<tr><th>nodo</th><th>x (m)</th><th>y (m)</th>");
+    for (const PassRecord* p : t.used) h.r("<th>").t(p->id).r(" (m)</th>");
+    h.r("<th>total (m)</th></tr>\n");
+    for (const FoundationNode& n : t.s.nodes) {
+      h.r("<tr>").cell(std::to_string(n.node)).cell(num(n.x, 3)).cell(num(n.y, 3));
+      for (const PassRecord* p : t.used) h.cell(num(static_cast<double>(p->s[static_cast<std::size_t>(n.node)]), 6));
+      h.cell(num(n.s, 6)).r("</tr>\n");
+    }
+    h.r("</table>\n");
+  }
+  h.r(svg);
+  std::vector<ForceEnvelope> env;
+  force_envelope(m, passes, env);
+  h.r("<h3>").t("Envolvente de momentos y cortantes en los extremos de cada barra").r("</h3>\n<p class=\"nota\">")
+      .t("Máximo y mínimo de todas las pasadas, en ambos extremos y ambos ejes locales; por extremo y eje, en "
+         "_envolvente.csv.").r("</p>\n<table>\n");
+  h.head({"barra", "nodos", "tipo", "M máx (t·m)", "pasada", "M mín (t·m)", "pasada", "V máx (t)", "pasada", "V mín (t)",
+          "pasada"});
+  for (int b = 1; b <= m.NB; ++b) {
+    const ForceEnvelope *mh = nullptr, *ml = nullptr, *vh = nullptr, *vl = nullptr;
+    for (std::size_t k = 8 * static_cast<std::size_t>(b - 1); k < env.size() && k < 8 * static_cast<std::size_t>(b); ++k) {
+      const ForceEnvelope& e = env[k];
+      const bool moment = e.r % 6 == 5 || e.r % 6 == 0;
+      const ForceEnvelope*& hi = moment ? mh : vh;
+      const ForceEnvelope*& lo = moment ? ml : vl;
+      if (hi == nullptr || e.max > hi->max) hi = &e;
+      if (lo == nullptr || e.min < lo->min) lo = &e;
+    }
+    if (mh == nullptr) continue;
+    h.r("<tr>").cell(std::to_string(b)).cell(std::to_string(m.PI(b)) + "-" + std::to_string(m.PJ(b)));
+    h.r("<td>").t(m.TIPO(b) == 1 ? "cimentación" : "estructura").r("</td>");
+    auto pass = [&](int i) { return passes[static_cast<std::size_t>(i)].id; };
+    h.cell(num(static_cast<double>(mh->max), 3)).r("<td>").t(pass(mh->pmax)).r("</td>");
+    h.cell(num(static_cast<double>(ml->min), 3)).r("<td>").t(pass(ml->pmin)).r("</td>");
+    h.cell(num(static_cast<double>(vh->max), 3)).r("<td>").t(pass(vh->pmax)).r("</td>");
+    h.cell(num(static_cast<double>(vl->min), 3)).r("<td>").t(pass(vl->pmin)).r("</td></tr>\n");
+  }
+  h.r("</table>\n</section>\n");
 }
 
 void write_html(const Model& m, const std::vector<std::string>& sections, const std::vector<PassAlerts>& passes,
@@ -304,7 +374,7 @@ void write_html(const Model& m, const std::vector<std::string>& sections, const 
   const std::string title = trimmed(m.TITULO);
   h.r("<!DOCTYPE html>\n<html xmlns=\"http://www.w3.org/1999/xhtml\" lang=\"es\">\n<head>\n<meta charset=\"utf-8\"/>\n");
   h.r("<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\"/>\n<title>").t(title).r("</title>\n");
-  h.r("<style>").r(kStyle).r("</style>\n</head>\n<body>\n");
+  h.r("<style>").r(kStyle).r(page_colour_styles()).r("</style>\n</head>\n<body>\n");
   h.r("<header>\n<h1>").t(title).r("</h1>\n<p>");
   h.t(fmt("%d nodos, %d barras, %d losas, %d zapatas aisladas; %d reacciones de área y %d de zapatas; %d ejes.", m.NN,
           m.NB, m.NLOS, m.NZAP, m.NR, m.MR, m.NEJES));

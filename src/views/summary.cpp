@@ -124,27 +124,9 @@ void fit_tilt(const std::vector<FoundationNode>& nodes, Tilt& t) {
 
 }  // namespace
 
-void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
-  s = Summary{};
-  s.c = c;
-  s.linear = !c.nonlinear;
-  std::vector<ReactionPoint> rp;
-  reaction_points(m, c.nonlinear, rp);
-  equilibrium(m, s, rp, s.eq);
-
-  // Settlements of the vertical reaction points, by node.
+void settlement_figures(const Model& m, Summary& s) {
   std::vector<int> slot(static_cast<std::size_t>(m.NN) + 1, -1);
-  for (const ReactionPoint& p : rp) {
-    if (p.comp != 3 || slot[static_cast<std::size_t>(p.node)] >= 0) continue;
-    slot[static_cast<std::size_t>(p.node)] = 0;
-  }
-  for (int n = 1; n <= m.NN; ++n) {
-    if (slot[static_cast<std::size_t>(n)] < 0) continue;
-    slot[static_cast<std::size_t>(n)] = static_cast<int>(s.nodes.size());
-    s.nodes.push_back({n, d(m.COORD(n, 1)), d(m.COORD(n, 2)), 0.0});
-  }
-  for (const ReactionPoint& p : rp)
-    if (p.comp == 3) s.nodes[static_cast<std::size_t>(slot[static_cast<std::size_t>(p.node)])].s = d(p.s);
+  for (std::size_t i = 0; i < s.nodes.size(); ++i) slot[static_cast<std::size_t>(s.nodes[i].node)] = static_cast<int>(i);
   if (!s.nodes.empty()) {
     std::size_t lo = 0, hi = 0;
     double sum = 0;
@@ -180,6 +162,31 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
       s.apparent_max_bar = i;
     s.bars.push_back(bd);
   }
+
+}
+
+void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
+  s = Summary{};
+  s.c = c;
+  s.linear = !c.nonlinear;
+  std::vector<ReactionPoint> rp;
+  reaction_points(m, c.nonlinear, rp);
+  equilibrium(m, s, rp, s.eq);
+
+  // Settlements of the vertical reaction points, by node.
+  std::vector<int> slot(static_cast<std::size_t>(m.NN) + 1, -1);
+  for (const ReactionPoint& p : rp) {
+    if (p.comp != 3 || slot[static_cast<std::size_t>(p.node)] >= 0) continue;
+    slot[static_cast<std::size_t>(p.node)] = 0;
+  }
+  for (int n = 1; n <= m.NN; ++n) {
+    if (slot[static_cast<std::size_t>(n)] < 0) continue;
+    slot[static_cast<std::size_t>(n)] = static_cast<int>(s.nodes.size());
+    s.nodes.push_back({n, d(m.COORD(n, 1)), d(m.COORD(n, 2)), 0.0});
+  }
+  for (const ReactionPoint& p : rp)
+    if (p.comp == 3) s.nodes[static_cast<std::size_t>(slot[static_cast<std::size_t>(p.node)])].s = d(p.s);
+  settlement_figures(m, s);
 
   // Contact pressures and the springs they imply.
   for (const ReactionPoint& p : rp) {
@@ -241,7 +248,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
   }
 
   // The central node of the field moduli of the "central node" passes.
-  if (std::string_view(c.pass).ends_with("campo-centro") && m.NCENTRO >= 1 && m.NCENTRO <= m.NN) {
+  if (std::string_view(c.pass).ends_with("campo-centro") && m.NCENTRO >= 1 && m.NCENTRO <= m.NR && m.NCENTRO <= m.NN) {
     CentralNode& k = s.central;
     k.named = true;
     k.node = m.NCENTRO;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "views/envelope.hpp"
 #include "views/summary.hpp"
 #include "views/views.hpp"
 
@@ -61,6 +62,24 @@ std::string px(double v) {
   return s;
 }
 
+// A coordinate in whole pixels, what the eye sees on a page.
+std::string px_whole(double v) {
+  char b[32];
+  std::snprintf(b, sizeof b, "%.0f", std::isfinite(v) ? std::clamp(v, -1e7, 1e7) : 0.0);
+  return std::string(b) == "-0" ? std::string("0") : std::string(b);
+}
+
+// The page's shared colours: the scale cut in PAGE_LEVELS steps, class "kN".
+constexpr int PAGE_LEVELS = 32;
+int level(double t) {
+  if (!std::isfinite(t)) return -1;
+  return std::clamp(static_cast<int>(std::lround(std::clamp(t, 0.0, 1.0) * (PAGE_LEVELS - 1))), 0, PAGE_LEVELS - 1);
+}
+std::string level_class(double t) {
+  const int k = level(t);
+  return k < 0 ? std::string("kx") : "k" + std::to_string(k);
+}
+
 // A value with `d` decimals ("-0.39", "12.5"); a huge one in three digits.
 std::string value_text(double v, int d) {
   if (std::isfinite(v) && std::fabs(v) >= 1e12) return fmt("%.3g", v);
@@ -99,7 +118,7 @@ class Svg {
     return *this;
   }
   Svg& operator<<(double v) {
-    o_.put(px(v));
+    o_.put(page ? px_whole(v) : px(v));
     return *this;
   }
   Svg& operator<<(int v) {
@@ -109,6 +128,9 @@ class Svg {
   void end() { o_.end_line(); }
   // Put before every id, so that several pictures can share one page.
   std::string pre;
+  // A picture of the page: pixels rounded to whole ones, colours of the page's
+  // shared classes, the parts as pictures of their own.
+  bool page = false;
   // A text element; `attrs` holds anything besides position and font.
   void text(double x, double y, std::string_view latin1, const char* attrs = "") {
     *this << "<text x=\"" << x << "\" y=\"" << y << "\" " << attrs << ">";
@@ -204,7 +226,7 @@ Plan lay_out_plan(const Model& m, const std::vector<ReactionPoint>& rp, const st
 double plan_height(const Plan& p) { return p.any ? std::max(p.h, PLAN_MIN_H) + 20.0 + 80.0 : 60.0; }
 
 void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<ReactionPoint>& rp, const std::vector<float>& sn,
-               double top) {
+               double top, bool heave) {
   const auto S = [&](int n) { return static_cast<double>(sn[static_cast<std::size_t>(n)]); };
   g << "<g id=\"" << g.pre << "planta\">";
   g.end();
@@ -219,7 +241,8 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
 
   // Slabs: each cut into small cells coloured by the settlement interpolated
   // from its four corners.
-  const int CUTS = std::clamp(static_cast<int>(std::sqrt(20000.0 / std::max(m.NLOS, 1))), 2, 16);
+  const int CUTS = g.page ? std::clamp(static_cast<int>(std::sqrt(1600.0 / std::max(m.NLOS, 1))), 1, 8)
+                         : std::clamp(static_cast<int>(std::sqrt(20000.0 / std::max(m.NLOS, 1))), 2, 16);
   for (int s = 1; s <= m.NLOS; ++s) {
     const int c[4] = {m.NI(s), m.NJ(s), m.NK(s), m.NL(s)};
     auto at = [&](double u, double v, int what) {  // what: 0 X, 1 Y, 2 settlement
@@ -232,10 +255,17 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
     for (int i = 0; i < CUTS; ++i)
       for (int j = 0; j < CUTS; ++j) {
         const double u0 = double(i) / CUTS, u1 = double(i + 1) / CUTS, v0 = double(j) / CUTS, v1 = double(j + 1) / CUTS;
-        const std::string col = colour(p.t(at((u0 + u1) / 2, (v0 + v1) / 2, 2)));
-        g << "<polygon fill=\"" << col << "\" stroke=\"" << col << "\" points=\"";
+        const double tc = p.t(at((u0 + u1) / 2, (v0 + v1) / 2, 2));
+        if (g.page) {
+          g << "<polygon class=\"" << level_class(tc) << "\" points=\"";
+        } else {
+          const std::string col = colour(tc);
+          g << "<polygon fill=\"" << col << "\" stroke=\"" << col << "\" points=\"";
+        }
         const double uv[4][2] = {{u0, v0}, {u1, v0}, {u1, v1}, {u0, v1}};
-        for (const auto& k : uv) g << p.X(at(k[0], k[1], 0)) << "," << p.Y(at(k[0], k[1], 1)) << " ";
+        for (int k = 0; k < 4; ++k)
+          g << (k > 0 ? " " : "") << p.X(at(uv[k][0], uv[k][1], 0)) << "," << p.Y(at(uv[k][0], uv[k][1], 1));
+        if (!g.page) g << " ";
         g << "\"/>";
         g.end();
       }
@@ -252,12 +282,39 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
     const int n = m.NODZAP(z);
     const double a = static_cast<double>(m.ANCHO(z)) / 2, l = static_cast<double>(m.LARGO(z)) / 2;
     g << "<rect x=\"" << p.X(cx(m, n) - a) << "\" y=\"" << p.Y(cy(m, n) + l) << "\" width=\"" << 2 * a * p.scale
-      << "\" height=\"" << 2 * l * p.scale << "\" fill=\"" << colour(p.t(S(n)))
-      << "\" stroke=\"#333333\" stroke-width=\"1.2\"/>";
+      << "\" height=\"" << 2 * l * p.scale << "\" ";
+    if (g.page)
+      g << "class=\"" << level_class(p.t(S(n))) << " zapata\"/>";
+    else
+      g << "fill=\"" << colour(p.t(S(n))) << "\" stroke=\"#333333\" stroke-width=\"1.2\"/>";
     g.end();
   }
 
+  if (g.page) {
+    // Foundation bars at their width on the soil (BASE), each half in the
+    // colour of the node whose reaction it carries, outlined.
+    for (int b = 1; b <= m.NB; ++b) {
+      if (!on_plan(m, b)) continue;
+      const int i = m.PI(b), j = m.PJ(b);
+      double B = 0.0;
+      for (int k = 1; k <= m.NSEC; ++k)
+        if (trimmed(m.SECNOM(k)) == trimmed(m.BARSEC(b))) B = static_cast<double>(m.BASE(k));
+      const double x0 = p.X(cx(m, i)), y0 = p.Y(cy(m, i)), x1 = p.X(cx(m, j)), y1 = p.Y(cy(m, j));
+      const double len = std::hypot(x1 - x0, y1 - y0);
+      if (!(len > 0)) continue;
+      const double hw = std::max(B * p.scale, 3.0) / 2, nx = -(y1 - y0) / len * hw, ny = (x1 - x0) / len * hw;
+      const double xm = (x0 + x1) / 2, ym = (y0 + y1) / 2;
+      for (int half = 0; half < 2; ++half) {
+        const double ax = half == 0 ? x0 : xm, ay = half == 0 ? y0 : ym, bx = half == 0 ? xm : x1, by = half == 0 ? ym : y1;
+        g << "<polygon class=\"" << level_class(p.t(S(half == 0 ? i : j))) << " franja\" points=\"" << ax + nx << ","
+          << ay + ny << " " << bx + nx << "," << by + ny << " " << bx - nx << "," << by - ny << " " << ax - nx << ","
+          << ay - ny << "\"/>";
+        g.end();
+      }
+    }
+  }
   // Foundation bars: a band whose colour runs from one end's settlement to the other's.
+  if (!g.page) {
   g << "<defs>";
   g.end();
   for (int b = 1; b <= m.NB; ++b) {
@@ -282,6 +339,7 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
         g << "stroke=\"url(#" << g.pre << "b" << b << ")\" stroke-width=\"9\"/>";
       g.end();
     }
+  }
 
   // Reaction points: one mark per node, its number and its settlement.
   std::vector<char> marked(static_cast<std::size_t>(m.NN) + 1, 0);
@@ -291,7 +349,39 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
   const bool values = nodes <= 40, numbers = nodes <= 120;
   const int d = decimals_for(std::max(std::fabs(p.smin), std::fabs(p.smax)) * 1000.0);
   const char* halo = "stroke=\"#ffffff\" stroke-width=\"3\" paint-order=\"stroke\" stroke-linejoin=\"round\"";
-  for (int n = 1; n <= m.NN; ++n) {
+  if (g.page) {
+    // On a big plan the labels thin out instead of vanishing: each number, then
+    // each value, is written where it covers no mark and no label written before.
+    struct Box {
+      double x0, y0, x1, y1;
+    };
+    std::vector<Box> taken;
+    auto room = [&](const Box& b) {
+      for (const Box& t : taken)
+        if (b.x0 < t.x1 && t.x0 < b.x1 && b.y0 < t.y1 && t.y0 < b.y1) return false;
+      taken.push_back(b);
+      return true;
+    };
+    for (int n = 1; n <= m.NN; ++n) {
+      if (!marked[static_cast<std::size_t>(n)]) continue;
+      const double x = p.X(cx(m, n)), y = p.Y(cy(m, n));
+      taken.push_back({x - 4, y - 4, x + 4, y + 4});
+      g << "<circle class=\"punto\" cx=\"" << x << "\" cy=\"" << y << "\" r=\"4\"/>";
+      g.end();
+    }
+    for (int pass = 0; pass < 2; ++pass)
+      for (int n = 1; n <= m.NN; ++n) {
+        if (!marked[static_cast<std::size_t>(n)]) continue;
+        const double x = p.X(cx(m, n)), y = p.Y(cy(m, n));
+        const std::string text = pass == 0 ? std::to_string(n) : value_text(S(n) * 1000.0, d);
+        const double w = 7.0 * static_cast<double>(text.size()) + 2, ty = pass == 0 ? y - 6 : y + 15;
+        if (!room({x + 5, ty - 11, x + 5 + w, ty + 1})) continue;
+        g << "<text class=\"" << (pass == 0 ? "num" : "val") << "\" x=\"" << x + 6 << "\" y=\"" << ty << "\">" << text
+          << "</text>";
+        g.end();
+      }
+  }
+  for (int n = 1; n <= (g.page ? 0 : m.NN); ++n) {
     if (!marked[static_cast<std::size_t>(n)]) continue;
     const double x = p.X(cx(m, n)), y = p.Y(cy(m, n));
     g << "<circle cx=\"" << x << "\" cy=\"" << y << "\" r=\"5\" fill=\"#ffffff\" stroke=\"#000000\" stroke-width=\"1.8\"/>";
@@ -311,10 +401,10 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
   // Colour legend, largest value on top.
   const double lx = PAGE_W - MARGIN - LEGEND_W + 40, ly = top + 40, lh = 220, lw = 20;
   g << "<defs><linearGradient id=\"" << g.pre << "escala\" x1=\"0\" y1=\"1\" x2=\"0\" y2=\"0\">";
-  for (int k = 0; k <= 10; ++k) g << "<stop offset=\"" << k / 10.0 << "\" stop-color=\"" << hex(kScale[k]) << "\"/>";
+  for (int k = 0; k <= 10; ++k) g << "<stop offset=\"" << px(k / 10.0) << "\" stop-color=\"" << hex(kScale[k]) << "\"/>";
   g << "</linearGradient></defs>";
   g.end();
-  g.text(lx - 10, top + 20, "Hundimiento (mm)", "font-size=\"13\" font-weight=\"bold\"");
+  g.text(lx - 10, top + 20, g.page && heave ? "Movimiento vertical (mm)" : "Hundimiento (mm)", "font-size=\"13\" font-weight=\"bold\"");
   g << "<rect x=\"" << lx << "\" y=\"" << ly << "\" width=\"" << lw << "\" height=\"" << lh
     << "\" fill=\"url(#" << g.pre << "escala)\" stroke=\"#333333\"/>";
   g.end();
@@ -325,7 +415,8 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
     g.end();
     g.text(lx + lw + 8, y + 4, value_text(v * 1000.0, d), "font-size=\"12\"");
   }
-  g.text(lx - 10, ly + lh + 22, "negativo: hacia abajo", "font-size=\"11\" fill=\"#444444\"");
+  g.text(lx - 10, ly + lh + 22, g.page && heave ? "positivo: hacia arriba" : "negativo: hacia abajo",
+         "font-size=\"11\" fill=\"#444444\"");
   g << "<circle cx=\"" << lx + 5 << "\" cy=\"" << ly + lh + 44 << "\" r=\"5\" fill=\"#ffffff\" stroke=\"#000000\" "
     << "stroke-width=\"1.8\"/>";
   g.end();
@@ -372,6 +463,12 @@ Range range_of(const std::vector<AxisPoint>& pts, bool moment) {
   return r;
 }
 
+// Which face a moment stretches (positive: the bottom one), beside its panel.
+void tension_faces(Svg& g, double top) {
+  g.text(6, top + PANEL_H / 2 + 22, "+ tensión abajo", "font-size=\"9\" fill=\"#a63603\"");
+  g.text(6, top + PANEL_H / 2 + 34, "- tensión arriba", "font-size=\"9\" fill=\"#a63603\"");
+}
+
 void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double top, double length) {
   const double left = MARGIN + 60, right = PAGE_W - MARGIN - 20, w = right - left;
   const Range r = range_of(pts, moment);
@@ -388,6 +485,7 @@ void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double t
   g.end();
   g.text(MARGIN + 26, top + PANEL_H / 2 + 4, moment ? "M (t·m)" : "V (t)",
          "font-size=\"12\" font-weight=\"bold\" text-anchor=\"middle\"");
+  if (moment && g.page) tension_faces(g, top);
   // Bar ends along the axis.
   int last_bar = 0;
   double bar_start = 0;
@@ -487,7 +585,214 @@ void draw_axis(Svg& g, const Model& m, int a, const std::vector<AxisPoint>& pts,
   g.end();
 }
 
+// ---- Across the passes -----------------------------------------------------
+
+// One colour per pass, told apart in print and on screen.
+const char* const kPassColours[12] = {"#1f77b4", "#ff7f0e", "#2ca02c", "#d62728", "#9467bd", "#8c564b",
+                                      "#e377c2", "#7f7f7f", "#bcbd22", "#17becf", "#393b79", "#637939"};
+
+constexpr double PROFILE_H = 170.0;
+
+// Settlement along the axis, one line per pass, through the ends of its bars.
+void draw_profile(Svg& g, const Model& m, int a, const std::vector<PassRecord>& passes, const std::vector<double>& total,
+                  double top) {
+  const std::vector<AxisPoint>& pts = passes.front().axes[static_cast<std::size_t>(a - 1)];
+  const double left = MARGIN + 60, right = PAGE_W - MARGIN - 190, w = right - left;
+  g.text(MARGIN, top + 14, trimmed(m.NOMEJE(a)) + ": hundimiento a lo largo del eje (mm), una línea por pasada",
+         "font-size=\"14\" font-weight=\"bold\"");
+  const double ptop = top + 30;
+  // The nodes of the axis: both ends of each bar, at the abscissas of the walk.
+  std::vector<std::pair<double, int>> at;
+  for (std::size_t i = 0; i < pts.size(); ++i) {
+    if (i == 0 || pts[i].bar != pts[i - 1].bar) at.push_back({static_cast<double>(pts[i].X), m.PI(pts[i].bar)});
+    if (i + 1 == pts.size() || pts[i + 1].bar != pts[i].bar) at.push_back({static_cast<double>(pts[i].X), m.PJ(pts[i].bar)});
+  }
+  if (at.empty()) {
+    g.text(left + w / 2, ptop + PROFILE_H / 2, "(eje sin barras)", "font-size=\"12\" fill=\"#777777\" text-anchor=\"middle\"");
+    return;
+  }
+  double lo = 0, hi = 0;
+  for (const auto& [x, n] : at) {
+    for (const PassRecord& p : passes) {
+      const double v = static_cast<double>(p.s[static_cast<std::size_t>(n)]) * 1000.0;
+      if (std::isfinite(v)) lo = std::min(lo, v), hi = std::max(hi, v);
+    }
+    if (!total.empty() && std::isfinite(total[static_cast<std::size_t>(n)]))
+      lo = std::min(lo, total[static_cast<std::size_t>(n)] * 1000.0), hi = std::max(hi, total[static_cast<std::size_t>(n)] * 1000.0);
+  }
+  if (hi - lo <= 0) hi = lo + 1;
+  const double pad = 0.12 * (hi - lo), y0 = lo - pad, y1 = hi + pad, length = std::max(at.back().first, 1e-9);
+  auto X = [&](double x) { return left + x / length * w; };
+  auto Y = [&](double v) { return ptop + (y1 - v) / (y1 - y0) * PROFILE_H; };
+  g << "<rect x=\"" << left << "\" y=\"" << ptop << "\" width=\"" << w << "\" height=\"" << PROFILE_H
+    << "\" fill=\"#fcfcfc\" stroke=\"#bbbbbb\"/>";
+  g << "<line x1=\"" << left << "\" y1=\"" << Y(0) << "\" x2=\"" << right << "\" y2=\"" << Y(0) << "\" stroke=\"#555555\"/>";
+  g.end();
+  const int d = decimals_for(std::max(std::fabs(lo), std::fabs(hi)));
+  for (double v : {lo, hi})
+    g.text(left - 6, Y(v) + 4, value_text(v, d), "font-size=\"11\" text-anchor=\"end\"");
+  if (Y(0) - Y(hi) > 14 && Y(lo) - Y(0) > 14) g.text(left - 6, Y(0) + 4, "0", "font-size=\"11\" text-anchor=\"end\"");
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const char* col = kPassColours[p % 12];
+    g << "<polyline fill=\"none\" stroke=\"" << col << "\" stroke-width=\"2\" points=\"";
+    for (std::size_t k = 0; k < at.size(); ++k)
+      g << (k > 0 ? " " : "") << X(at[k].first) << "," << Y(static_cast<double>(passes[p].s[static_cast<std::size_t>(at[k].second)]) * 1000.0);
+    g << "\"/>";
+    g.end();
+    const double ly = ptop + 4 + 14.0 * static_cast<double>(p);
+    g << "<line x1=\"" << right + 12 << "\" y1=\"" << ly << "\" x2=\"" << right + 32 << "\" y2=\"" << ly << "\" stroke=\"" << col
+      << "\" stroke-width=\"3\"/>";
+    g.end();
+    g.text(right + 36, ly + 4, passes[p].id, "font-size=\"11\"");
+  }
+  if (!total.empty()) {
+    // The total settlement (compressions + consolidations), thick and black.
+    g << "<polyline fill=\"none\" stroke=\"#000000\" stroke-width=\"3\" stroke-dasharray=\"8 4\" points=\"";
+    bool first = true;
+    for (const auto& [x, n] : at) {
+      const double v = total[static_cast<std::size_t>(n)];
+      if (!std::isfinite(v)) continue;
+      g << (first ? "" : " ") << X(x) << "," << Y(v * 1000.0);
+      first = false;
+    }
+    g << "\"/>";
+    g.end();
+    const double ly = ptop + 4 + 14.0 * static_cast<double>(passes.size());
+    g << "<line x1=\"" << right + 12 << "\" y1=\"" << ly << "\" x2=\"" << right + 32 << "\" y2=\"" << ly
+      << "\" stroke=\"#000000\" stroke-width=\"3\" stroke-dasharray=\"8 4\"/>";
+    g.end();
+    g.text(right + 36, ly + 4, "total", "font-size=\"11\" font-weight=\"bold\"");
+  }
+  // Node numbers and abscissas under the profile.
+  double last = -1e300;
+  for (const auto& [x, n] : at) {
+    if (X(x) - last < 26) continue;
+    last = X(x);
+    g.text(X(x), ptop + PROFILE_H + 14, short_text(x), "font-size=\"11\" fill=\"#444444\" text-anchor=\"middle\"");
+    g.text(X(x), ptop + PROFILE_H + 27, "n" + std::to_string(n), "font-size=\"10\" fill=\"#777777\" text-anchor=\"middle\"");
+  }
+  g.text(right, ptop + PROFILE_H + 42, "abscisa a lo largo del eje (m); nN: nodo", "font-size=\"11\" fill=\"#444444\" text-anchor=\"end\"");
+}
+
+// The band between the largest and the smallest V or M of every pass, with
+// the pass that gives each extreme.
+void draw_envelope_panel(Svg& g, const std::vector<PassRecord>& passes, int a, bool moment, double top) {
+  const std::vector<AxisPoint>& base = passes.front().axes[static_cast<std::size_t>(a - 1)];
+  const double left = MARGIN + 60, right = PAGE_W - MARGIN - 20, w = right - left;
+  g.text(MARGIN + 26, top + PANEL_H / 2 + 4, moment ? "M (t·m)" : "V (t)",
+         "font-size=\"12\" font-weight=\"bold\" text-anchor=\"middle\"");
+  g << "<rect x=\"" << left << "\" y=\"" << top << "\" width=\"" << w << "\" height=\"" << PANEL_H
+    << "\" fill=\"#fcfcfc\" stroke=\"#bbbbbb\"/>";
+  g.end();
+  if (base.empty()) return;
+  const std::size_t n = base.size();
+  std::vector<double> hi(n, -1e300), lo(n, 1e300);
+  std::vector<int> phi(n, 0), plo(n, 0);
+  for (std::size_t p = 0; p < passes.size(); ++p) {
+    const std::vector<AxisPoint>& pts = passes[p].axes[static_cast<std::size_t>(a - 1)];
+    if (pts.size() != n) continue;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double v = static_cast<double>(moment ? pts[i].M : pts[i].V);
+      if (!std::isfinite(v)) continue;
+      if (v > hi[i]) hi[i] = v, phi[i] = static_cast<int>(p);
+      if (v < lo[i]) lo[i] = v, plo[i] = static_cast<int>(p);
+    }
+  }
+  double vlo = 0, vhi = 0;
+  for (std::size_t i = 0; i < n; ++i) vlo = std::min(vlo, lo[i]), vhi = std::max(vhi, hi[i]);
+  if (vhi - vlo <= 0) vhi = vlo + 1;
+  const double pad = 0.18 * (vhi - vlo), y0 = vlo - pad, y1 = vhi + pad;
+  const double length = std::max(static_cast<double>(base.back().X), 1e-9);
+  auto X = [&](std::size_t i) { return left + static_cast<double>(base[i].X) / length * w; };
+  auto Y = [&](double v) { return top + (y1 - v) / (y1 - y0) * PANEL_H; };
+  if (moment) tension_faces(g, top);
+  g << "<line x1=\"" << left << "\" y1=\"" << Y(0) << "\" x2=\"" << right << "\" y2=\"" << Y(0) << "\" stroke=\"#555555\"/>";
+  g.end();
+  const char* fill = moment ? "#fdd0a2" : "#c6dbef";
+  const char* line = moment ? "#a63603" : "#08519c";
+  g << "<polygon fill=\"" << fill << "\" stroke=\"none\" points=\"";
+  for (std::size_t i = 0; i < n; ++i) g << (i > 0 ? " " : "") << X(i) << "," << Y(hi[i]);
+  for (std::size_t i = n; i-- > 0;) g << " " << X(i) << "," << Y(lo[i]);
+  g << "\"/>";
+  g.end();
+  for (int side = 0; side < 2; ++side) {
+    const std::vector<double>& v = side == 0 ? hi : lo;
+    g << "<polyline fill=\"none\" stroke=\"" << line << "\" stroke-width=\"" << (side == 0 ? "2" : "1.5")
+      << "\"" << (side == 0 ? "" : " stroke-dasharray=\"5 3\"") << " points=\"";
+    for (std::size_t i = 0; i < n; ++i) g << (i > 0 ? " " : "") << X(i) << "," << Y(v[i]);
+    g << "\"/>";
+    g.end();
+  }
+  std::size_t imax = 0, imin = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    if (hi[i] > hi[imax]) imax = i;
+    if (lo[i] < lo[imin]) imin = i;
+  }
+  const int d = decimals_for(std::max(std::fabs(vlo), std::fabs(vhi)));
+  for (int side = 0; side < 2; ++side) {
+    const std::size_t i = side == 0 ? imax : imin;
+    const double v = side == 0 ? hi[i] : lo[i];
+    const double x = X(i);
+    const char* anchor = x < left + 120 ? "start" : x > right - 120 ? "end" : "middle";
+    g << "<circle cx=\"" << x << "\" cy=\"" << Y(v) << "\" r=\"2.8\" fill=\"" << line << "\"/>";
+    g.end();
+    g.text(x, Y(v) + (side == 0 ? -6 : 15),
+           value_text(v, d) + " (" + passes[static_cast<std::size_t>(side == 0 ? phi[i] : plo[i])].id + ")",
+           (std::string("font-size=\"11\" text-anchor=\"") + anchor + "\" class=\"val\"").c_str());
+  }
+}
+
 }  // namespace
+
+void write_envelope_svgs(const Model& m, const std::vector<PassRecord>& passes, OutFile& o) {
+  if (passes.empty() || m.NEJES < 1) return;
+  Svg g(o);
+  g.page = true;
+  g << "<h3>Perfil de hundimientos a lo largo de cada eje</h3>";
+  g.end();
+  const double ph = 30 + PROFILE_H + 50;
+  std::vector<double> total;
+  if (TotalSettlement t; total_settlement(m, passes, Limits{}, t)) {
+    total.assign(static_cast<std::size_t>(m.NN) + 1, std::nan(""));
+    for (const FoundationNode& n : t.s.nodes) total[static_cast<std::size_t>(n.node)] = n.s;
+  }
+  for (int a = 1; a <= m.NEJES; ++a) {
+    g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << ph
+      << "\" viewBox=\"0 0 " << PAGE_W << " " << ph << "\">";
+    g.end();
+    draw_profile(g, m, a, passes, total, 0);
+    g << "</svg></figure>";
+    g.end();
+  }
+  g << "<h3>Envolvente de cortante y momento a lo largo de cada eje</h3>";
+  g.end();
+  const double eh = AXIS_TOP + PANEL_H + 18 + PANEL_H + 30;
+  for (int a = 1; a <= m.NEJES; ++a) {
+    g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << eh
+      << "\" viewBox=\"0 0 " << PAGE_W << " " << eh << "\">";
+    g.end();
+    g.text(MARGIN, 14, trimmed(m.NOMEJE(a)) + ": envolvente de V y M de todas las pasadas (máximo continuo, mínimo a trazos)",
+           "font-size=\"14\" font-weight=\"bold\"");
+    draw_envelope_panel(g, passes, a, false, AXIS_TOP);
+    draw_envelope_panel(g, passes, a, true, AXIS_TOP + PANEL_H + 18);
+    const std::vector<AxisPoint>& pts = passes.front().axes[static_cast<std::size_t>(a - 1)];
+    if (!pts.empty())
+      g.text(PAGE_W - MARGIN - 20, AXIS_TOP + 2 * PANEL_H + 18 + 16,
+             "abscisa a lo largo del eje (m), de 0 a " + short_text(static_cast<double>(pts.back().X)),
+             "font-size=\"11\" fill=\"#444444\" text-anchor=\"end\"");
+    g << "</svg></figure>";
+    g.end();
+  }
+}
+
+std::string page_colour_styles() {
+  std::string css;
+  for (int k = 0; k < PAGE_LEVELS; ++k) {
+    const std::string c = colour(static_cast<double>(k) / (PAGE_LEVELS - 1));
+    css += ".k" + std::to_string(k) + "{fill:" + c + ";stroke:" + c + "}";
+  }
+  return css + ".kx{fill:#bbbbbb;stroke:#bbbbbb}\n";
+}
 
 void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
                std::string_view ids) {
@@ -501,6 +806,37 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
 
   Svg g(o);
   g.pre = ids;
+  if (!ids.empty()) {
+    // On the page: the plan and each axis are pictures of their own, so that
+    // a printed page never cuts one.
+    g.page = true;
+    const Plan pp = lay_out_plan(m, rp, sn, 24);
+    const double ph = 24 + plan_height(pp);
+    g << "<figure class=\"planta\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\""
+      << ph << "\" viewBox=\"0 0 " << PAGE_W << " " << ph << "\">";
+    g.end();
+    draw_plan(g, m, pp, rp, sn, 24, c.case_no == 1);
+    g << "</svg></figure>";
+    g.end();
+    g << "<h3>Diagramas de elementos mec&#225;nicos por eje</h3>";
+    g.end();
+    if (axes == 0) {
+      g << "<p class=\"nota\">(el modelo no tiene ejes)</p>";
+      g.end();
+    }
+    AxisWalk walk;
+    for (int a = 1; a <= axes; ++a) {
+      const int fine = m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV;
+      walk_axis(m, a, c.case_no, fine, walk);
+      g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\""
+        << AXIS_H << "\" viewBox=\"0 0 " << PAGE_W << " " << AXIS_H << "\">";
+      g.end();
+      draw_axis(g, m, a, walk.points, 0);
+      g << "</svg></figure>";
+      g.end();
+    }
+    return;
+  }
   if (ids.empty()) {
     g << "<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
     g.end();
@@ -513,7 +849,7 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
   g.text(MARGIN, 34, trimmed(m.TITULO), "font-size=\"18\" font-weight=\"bold\"");
   g.text(MARGIN, 58, c.title, "font-size=\"14\" fill=\"#333333\"");
 
-  draw_plan(g, m, plan, rp, sn, plan_top);
+  draw_plan(g, m, plan, rp, sn, plan_top, c.case_no == 1);
 
   g.text(MARGIN, diagrams_top + 10, "Diagramas de elementos mecánicos por eje", "font-size=\"15\" font-weight=\"bold\"");
   if (axes == 0) g.text(MARGIN, diagrams_top + 36, "(el modelo no tiene ejes)", "font-size=\"13\" fill=\"#555555\"");

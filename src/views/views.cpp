@@ -8,6 +8,7 @@
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
 #include "model/analysis_passes.hpp"
+#include "views/envelope.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
@@ -73,6 +74,8 @@ std::string trimmed(const std::string& s) {
   return e == std::string::npos ? std::string() : s.substr(0, e + 1);
 }
 
+Views::Views() = default;
+
 Views::Views(ViewOptions opts, const std::string& reporte) : opts_(opts), base_(reporte) {
   // The report's extension, if its name has one, is not part of the other names.
   const std::size_t slash = base_.find_last_of('/');
@@ -90,6 +93,7 @@ std::vector<std::string> Views::possible_names() const {
     for (const AnalysisPass& p : analysis_passes()) names.push_back(base_ + "_" + p.view + "_resortes_barras.csv");
   if (opts_.resumen)
     for (const AnalysisPass& p : analysis_passes()) names.push_back(base_ + "_" + p.view + "_resortes.csv");
+  if (opts_.resumen || opts_.html) names.push_back(base_ + "_envolvente.csv");
   for (const AnalysisPass& p : analysis_passes())
     for (const char* suffix : kSuffixes) {
       const std::string s = suffix;
@@ -174,6 +178,8 @@ void Views::write(Model& m, const SolvedCase& c) {
     compute_summary(m, c, s);
     judge(opts_.limites, s);
     passes_.push_back({c.pass, c.title, s.alerts});
+    records_.emplace_back();
+    record_pass(m, c, rp_, records_.back());
     open(o, stem + "_resortes_barras.csv");
     write_line_springs_csv(m, s, o);
     o.close();
@@ -201,7 +207,7 @@ void Views::write(Model& m, const SolvedCase& c) {
 
 namespace {
 
-// Title, signs, the limits in use and the findings of every pass so far.
+// Title, signs, the limits in use and the findings of every pass so far (and of the total settlement).
 void summary_heading(const Model& m, const Limits& l, const std::vector<PassAlerts>& passes, std::string& out) {
   out += "RESUMEN DE RESULTADOS: " + trimmed(m.TITULO) + "\n";
   out += "Signos: hundimientos negativos hacia abajo; reacciones y presiones positivas en compresión.\n";
@@ -219,17 +225,42 @@ void summary_heading(const Model& m, const Limits& l, const std::vector<PassAler
 
 void Views::write_summary_files(const Model& m) {
   OutFile& o = file_;
+  // The findings of the total settlement join those of the passes.
+  std::vector<PassAlerts> all = passes_;
+  if (TotalSettlement t; total_settlement(m, records_, opts_.limites, t) && !t.s.alerts.empty())
+    all.push_back({"envolventes", "Asentamiento total", t.s.alerts});
+  const std::string csv = base_ + "_envolvente.csv";
+  if (!records_.empty()) {
+    open(o, csv);
+    write_envelope_csv(m, records_, o);
+    o.close();
+  }
   if (opts_.resumen) {
     std::string text;
-    summary_heading(m, opts_.limites, passes_, text);
+    summary_heading(m, opts_.limites, all, text);
     open(o, base_ + "_resumen.txt");
     put_utf8(o, text);
     put_utf8(o, resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
+    std::string env;
+    envelope_text(m, records_, opts_.limites, std::filesystem::path(csv).filename().string(), env);
+    put_utf8(o, env);
     o.close();
   }
   if (opts_.html) {
+    std::vector<std::string> sections = sections_;
+    if (!records_.empty()) {
+      std::string svg;
+      OutFile capture;
+      capture.copy_to(&svg);
+      write_envelope_svgs(m, records_, capture);
+      capture.flush();
+      sections.emplace_back();
+      envelope_section(m, records_, opts_.limites, svg, sections.back());
+      if (all.size() == passes_.size()) all.push_back({"envolventes", "Envolventes y asentamiento total", {}});
+      else all.back().title = "Envolventes y asentamiento total";
+    }
     open(o, base_ + ".html");
-    write_html(m, sections_, passes_, warnings_, opts_.limites, o);
+    write_html(m, sections, all, warnings_, opts_.limites, o);
     o.close();
   }
 }
@@ -252,10 +283,16 @@ void Views::finish(const Model& m, OutFile& con) {
   }
   if (opts_.resumen || opts_.html) write_summary_files(m);
   if (opts_.resumen) {
+    std::vector<PassAlerts> all = passes_;
+    if (TotalSettlement t; total_settlement(m, records_, opts_.limites, t) && !t.s.alerts.empty())
+      all.push_back({"envolventes", "Asentamiento total", t.s.alerts});
     std::string text;
-    summary_heading(m, opts_.limites, passes_, text);
+    summary_heading(m, opts_.limites, all, text);
     con.put(text);
     con.put(resumen_.empty() ? std::string("No se resolvió ningún caso.\n") : resumen_);
+    std::string env;
+    envelope_text(m, records_, opts_.limites, std::filesystem::path(base_ + "_envolvente.csv").filename().string(), env);
+    con.put(env);
     con.flush();
   }
 }

@@ -74,9 +74,12 @@ void write_csv_nodes(const Model& m, OutFile& o);
 void write_csv_bars(const Model& m, OutFile& o);
 void write_csv_diagrams(const Model& m, int case_no, OutFile& o);
 // `ids` prefixes every id of the picture; a picture with a prefix is one of
-// several on a page and has no XML declaration.
+// several on a page: the plan and each axis in a figure of its own, whole
+// pixels, colours of the page's shared classes, foundation bars at their width.
 void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
                std::string_view ids = "");
+// The colour classes the pictures of a page share (CSS).
+std::string page_colour_styles();
 
 // Text helpers shared by the writers.
 // The shortest decimal text that reads back as the same float ("0.1", "-2.5e-05").
@@ -87,10 +90,12 @@ void put_xml_text(OutFile& o, std::string_view text, bool latin1 = true);
 // A 20-character name without its trailing blanks.
 std::string trimmed(const std::string& s);
 
+struct PassRecord;  // views/envelope.hpp
+
 // The files of the run, opened and closed one at a time.
 class Views {
  public:
-  Views() = default;
+  Views();
   Views(const Views&) = delete;
   Views& operator=(const Views&) = delete;
   Views(ViewOptions opts, const std::string& reporte);
@@ -137,7 +142,8 @@ class Views {
   // Summary and page: the text of the passes so far (Latin-1), the page's sections.
   std::string resumen_;
   std::vector<std::string> sections_;
-  std::vector<PassAlerts> passes_;  // title, id and findings of each pass on the page and in the summary
+  std::vector<PassAlerts> passes_;
+  std::vector<PassRecord> records_;  // what the envelopes across the passes keep of each  // title, id and findings of each pass on the page and in the summary
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
   std::function<void(Model&, const SolvedCase&)> watch_;

@@ -164,10 +164,8 @@ namespace {
 template <class Fn>
 void expect_same_both_ways(Fn fmt, double v) {
   std::string fast, careful;
-  fmt(fast, v);
-  set_careful_formatting(true);
-  fmt(careful, v);
-  set_careful_formatting(false);
+  fmt(fast, v, false);
+  fmt(careful, v, true);
   ASSERT_EQ(fast, careful) << "value " << v;
 }
 
@@ -181,18 +179,18 @@ TEST(LayoutFields, FastPathGivesTheSameBytesAsTheCarefulOne) {
     state ^= state << 5;
     return state;
   };
-  auto fields = [](std::string& s, double v) {
-    format_f(s, 12, 6, v);
-    format_f(s, 15, 6, v);
-    format_f(s, 30, 19, v);  // integers of either side of 2^64 units
-    format_f(s, 5, 0, v);
-    format_f(s, 10, 4, v);
-    format_f(s, 15, 8, v);
-    format_f(s, 20, 8, v);
-    format_f(s, 10, 2, v);
-    format_f(s, 4, 2, v);
-    format_e(s, 10, 2, 0, v);
-    format_g(s, 15, 7, 2, v);
+  auto fields = [](std::string& s, double v, bool careful) {
+    format_f(s, 12, 6, v, careful);
+    format_f(s, 15, 6, v, careful);
+    format_f(s, 30, 19, v, careful);  // integers of either side of 2^64 units
+    format_f(s, 5, 0, v, careful);
+    format_f(s, 10, 4, v, careful);
+    format_f(s, 15, 8, v, careful);
+    format_f(s, 20, 8, v, careful);
+    format_f(s, 10, 2, v, careful);
+    format_f(s, 4, 2, v, careful);
+    format_e(s, 10, 2, 0, v, careful);
+    format_g(s, 15, 7, 2, v, careful);
   };
   for (int i = 0; i < 300000; ++i) {
     std::uint32_t bits = next();

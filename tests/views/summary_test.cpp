@@ -330,7 +330,23 @@ TEST_F(ExampleVerdict, FilesOfTheRunUnchangedAndTheSummaryEndsTheConsole) {
     const std::string csv = con(std::string("REPORTE_") + pass + "_resortes.csv");
     EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 7) << pass;
   }
-  EXPECT_EQ(text.find("NO CUMPLE"), std::string::npos);
+  // Every pass meets the limits; the total settlement (compressions and both
+  // consolidations) bends three foundation bars past 1/500.
+  const std::size_t passes = text.find("\n== "), totals = text.find("== Envolventes");
+  ASSERT_NE(totals, std::string::npos);
+  EXPECT_EQ(text.substr(passes, totals - passes).find("NO CUMPLE"), std::string::npos);
+  EXPECT_NE(text.find("[envolventes] NO CUMPLE la distorsi\xC3\xB3n angular: 3 barras"), std::string::npos);
+  // The total of each foundation node is the sum of the three passes it names.
+  const std::size_t table = text.find("caso2_laboratorio        caso3_lineal        caso4_lineal          total\n");
+  ASSERT_NE(table, std::string::npos);
+  std::istringstream rows(text.substr(text.find('\n', table) + 1));
+  for (int k = 0; k < 7; ++k) {
+    double node, x, y, s2, s3, s4, total;
+    ASSERT_TRUE(rows >> node >> x >> y >> s2 >> s3 >> s4 >> total);
+    EXPECT_NEAR(total, s2 + s3 + s4, 1.5e-6) << node;
+  }
+  const std::string envelope = con("REPORTE_envolvente.csv");
+  EXPECT_EQ(std::count(envelope.begin(), envelope.end(), '\n'), 1 + 22 * 8);  // header, 8 end forces of 22 bars
   // The README shows the block of the compressions with laboratory moduli.
   const std::string readme = slurp(std::string(KORVANT_SOURCE_DIR) + "/README.md");
   const std::size_t from = readme.find(utf8("== Compresiones, módulos de laboratorio"));
@@ -352,8 +368,8 @@ print(len(ids), len(set(ids)), len(svgs), " ".join(ids))
 )");
   ASSERT_EQ(shell("cd '" + s->dir.string() + "' && python3 parse.py REPORTE.html > parse.out 2>&1"), 0) << con("parse.out");
   EXPECT_EQ(con("parse.out"),
-            "8 8 8 caso1_campo-centro caso1_campo-nodo caso1_laboratorio caso2_campo-centro caso2_campo-nodo "
-            "caso2_laboratorio caso3_lineal caso4_lineal\n");
+            "9 9 28 caso1_campo-centro caso1_campo-nodo caso1_laboratorio caso2_campo-centro caso2_campo-nodo "
+            "caso2_laboratorio caso3_lineal caso4_lineal envolventes\n");
 }
 
 // Chromium, headless, opens the page and takes a screenshot of the window: a
@@ -490,4 +506,54 @@ CARGAS
   for (const char* f : {"R", "MEMORIA", "VALINF"}) EXPECT_TRUE(u.read(f) == utf8(dir.read(f))) << f;
   for (const char* f : {"arch.msh", "arch.res"}) EXPECT_TRUE(u.read(f) == dir.read(f)) << f;
   EXPECT_NE(u.read("R"), dir.read("R"));
+}
+
+// Printed (Chromium's print to PDF, read back page by page with poppler's
+// pdftotext): the first pass follows the page's head, every other pass starts
+// a page with its heading, and no axis diagram is cut by a page.
+TEST_F(ExampleVerdict, PagePrintsEachPassOnItsOwnPagesAndNoDiagramAcrossTwo) {
+  std::string browser;
+  for (const char* b : {"chromium", "chromium-browser"})
+    if (have(b)) browser = b;
+  if (browser.empty() || !have("pdftotext")) GTEST_SKIP() << "sin Chromium o sin poppler-utils no se imprime la página";
+  const std::string cmd = "cd '" + s->dir.string() + "' && timeout 120 " + browser +
+                          " --headless --no-sandbox --disable-gpu --disable-quic --no-first-run"
+                          " --disable-background-networking --disable-component-update --disable-sync"
+                          " --user-data-dir='" + s->path("perfil-pdf").string() + "' --no-pdf-header-footer"
+                          " --print-to-pdf=pagina.pdf 'file://" + s->path("REPORTE.html").string() +
+                          "' > chromium.out 2>&1 && pdftotext -layout pagina.pdf pagina.txt";
+  ASSERT_EQ(shell(cmd), 0) << con("chromium.out");
+  std::vector<std::string> pages;
+  std::stringstream all(con("pagina.txt"));
+  for (std::string p; std::getline(all, p, '\f');) pages.push_back(p);
+  ASSERT_GT(pages.size(), 8u);
+  auto first_line = [](const std::string& page) {
+    std::stringstream ls(page);
+    std::string l;
+    while (std::getline(ls, l) && l.find_first_not_of(' ') == std::string::npos) {
+    }
+    return l;
+  };
+  EXPECT_NE(pages[0].find("[caso1_campo-centro]"), std::string::npos) << "la primera pasada no sigue al encabezado";
+  for (const char* pass : {"caso1_campo-nodo", "caso1_laboratorio", "caso2_campo-centro", "caso2_campo-nodo",
+                           "caso2_laboratorio", "caso3_lineal", "caso4_lineal"}) {
+    const std::string tag = std::string("[") + pass + "]";
+    bool starts = false;
+    for (const std::string& p : pages) starts = starts || first_line(p).find(tag) != std::string::npos;
+    EXPECT_TRUE(starts) << pass << " no empieza una hoja";
+  }
+  int diagrams = 0;
+  for (std::size_t i = 0; i < pages.size(); ++i) {
+    auto count = [&](const char* what) {
+      int n = 0;
+      for (std::size_t at = pages[i].find(what); at != std::string::npos; at = pages[i].find(what, at + 1)) ++n;
+      return n;
+    };
+    const int titles = count("cortante V y momento M a lo largo del eje"), ends = count("x a lo largo del eje (m)");
+    EXPECT_EQ(titles, ends) << "hoja " << i + 1;
+    EXPECT_EQ(count("hundimiento a lo largo del eje (mm)"), count("nN: nodo")) << "hoja " << i + 1;
+    EXPECT_EQ(count("envolvente de V y M de todas"), count("abscisa a lo largo del eje (m), de 0 a")) << "hoja " << i + 1;
+    diagrams += titles;
+  }
+  EXPECT_EQ(diagrams, 16);  // two axes, eight passes
 }
