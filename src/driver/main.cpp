@@ -7,12 +7,21 @@
 //
 // --vtk, --csv and --svg, anywhere on the line and with either form, add files
 // to look at for each solved case and pass.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
+#include "driver/cluster.hpp"
 #include "driver/run.hpp"
+#include "driver/study_run.hpp"
+#include "model/memory.hpp"
 #include "solve/solve.hpp"
 #include "solve/sparse_lu.hpp"
 #include "text/charset.hpp"
@@ -65,6 +74,14 @@ const char* const kUsage =
     "                            con el área de contacto.\n"
     "  --solucion=gaussj         Gauss-Jordan en precisión simple (lo normal).\n"
     "  --solucion=dispersa       LU dispersa en doble precisión (UMFPACK).\n"
+    "Estudios de sensibilidad y probabilidad (capítulo del manual):\n"
+    "  --estudio=ESTUDIO.txt  después de la corrida del modelo, las muestras que\n"
+    "         describe ESTUDIO.txt: REPORTE_estudio.csv (una fila por muestra; una\n"
+    "         corrida interrumpida sigue donde quedó), REPORTE_estudio.txt y, con\n"
+    "         --html, su sección en REPORTE.html.\n"
+    "  --hilos=N  muestras a la vez (lo normal: una por procesador).\n"
+    "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
+    "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
     "Codificación del reporte, MEMORIA y VALINF:\n"
     "  --codificacion=latin1  un byte por letra (lo normal).\n"
@@ -82,8 +99,8 @@ const char* const kUsage =
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
     "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular o\n"
     "solución que no es un número; 4 archivo de salida que no se puede crear o\n"
-    "escribir, u otra corrida en la misma carpeta; 130 o 143 corrida interrumpida\n"
-    "(Ctrl-C o SIGTERM).\n";
+    "escribir, u otra corrida en la misma carpeta; 5 memoria insuficiente;\n"
+    "129, 130 o 143 corrida interrumpida (SIGHUP, Ctrl-C o SIGTERM).\n";
 
 // A usage error: what is wrong, then where to look.
 [[noreturn]] void usage_error(const std::string& what) {
@@ -112,16 +129,27 @@ void write_and_close(korvant::OutFile& o, const std::string& text) {
 
 int main(int argc, char** argv) {
   using namespace korvant;
+  // A standard stream started closed would be the next file opened: the
+  // report would get the console's text. Each is opened on /dev/null instead.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF && ::open("/dev/null", O_RDWR) != fd) return status::OUTPUT;
   std::string datos, reporte;
   Files f;
   f.con.attach(stdout, "consola");
   f.err.attach(stderr, "consola de errores");
+  f.con.set_console();
+  f.err.set_console();
   // A UTF-8 terminal gets UTF-8; any other (the C locale) the Latin-1 bytes.
   const bool utf8 = console_wants_utf8();
   f.con.set_utf8(utf8);
   f.err.set_utf8(utf8);
   ViewOptions opts;
   Model m;
+  // A study may be one process of an MPI job.
+  bool study_asked = false;
+  for (int i = 1; i < argc; ++i) study_asked = study_asked || std::string(argv[i]).rfind("--estudio", 0) == 0;
+  Cluster cluster(argc, argv, study_asked);
+  StudyOptions study;
   try {
     std::vector<std::string> names;
     bool help = false, version = false, utf8_files = false;
@@ -150,6 +178,16 @@ int main(int argc, char** argv) {
       else if (a.rfind("--codificacion", 0) == 0)
         usage_error("\"" + a + "\": se espera --codificacion=latin1 o --codificacion=utf8");
       else if (a == "--html") opts.html = true;
+      else if (a.rfind("--estudio=", 0) == 0 && a.size() > 10) study.file = a.substr(10);
+      else if (a.rfind("--estudio", 0) == 0) usage_error("\"" + a + "\": se espera --estudio=ARCHIVO_DE_ESTUDIO");
+      else if (a.rfind("--hilos", 0) == 0) {
+        const std::string v = a.size() > 8 && a[7] == '=' ? a.substr(8) : "";
+        char* end = nullptr;
+        const long n = v.empty() ? 0 : std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0' || n < 1 || n > 4096)
+          usage_error("\"" + a + "\": se espera --hilos=N con N de 1 a 4096");
+        study.threads = static_cast<int>(n);
+      }
       else if (std::string bad; parse_method_option(a, m.method, bad)) {
         if (!bad.empty()) usage_error(bad);
       }
@@ -188,6 +226,22 @@ int main(int argc, char** argv) {
     }
     // The report, the log and the influence values in UTF-8, for a UTF-8 editor.
     for (OutFile* o : {&f.rep, &f.mem, &f.vinf}) o->set_file_utf8(utf8_files);
+    if (!study.file.empty()) {
+      if (names.size() != 2) usage_error("un estudio necesita en la línea de comandos el archivo de datos y el reporte");
+      // The study and the model are read and checked before anything is written.
+      study.limits = study_limits(opts.limites);
+      PreparedStudy ps;
+      prepare_study(study, datos, m.method, ps);
+      catch_interruptions();
+      if (!cluster.leader()) {
+        run_samples(ps, study, reporte, cluster, f, nullptr);
+        return status::OK;
+      }
+      run(datos, reporte, m, f, opts, nullptr, [&](Views& v) { run_samples(ps, study, reporte, cluster, f, &v); });
+      f.con.close();
+      f.err.close();
+      return status::OK;
+    }
     // From here on an interruption stops the run at its next safe point.
     catch_interruptions();
     run(datos, reporte, m, f, opts);
@@ -195,6 +249,11 @@ int main(int argc, char** argv) {
     f.err.close();
     return status::OK;
   } catch (const Fatal& e) {
+    // Every process of an MPI job finds a fault of the files alike; rank 0 says it.
+    if (!cluster.leader()) {
+      if (e.status == status::BAD_DATA || e.status == status::USAGE) return e.status;
+      cluster.abort(e.status);
+    }
     // Whatever ended the run, everything written so far reaches its file.
     for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
     if (!e.message.empty()) {
@@ -202,6 +261,21 @@ int main(int argc, char** argv) {
       f.err.end_line();
     }
     f.err.close_quietly();
+    // The other processes of an MPI job end with it.
+    if (cluster.size() > 1) cluster.abort(e.status);
     return e.status;
+  } catch (const std::bad_alloc&) {
+    // The tables of the model are given back before the message is made.
+    const std::uint64_t need = peak_memory(m);
+    m = Model();
+    for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
+    f.err.put("memoria insuficiente para este modelo: se necesitan unos " + size_text(need));
+    f.err.end_line();
+    if (f.kept_earlier) {
+      f.err.put(kKeptEarlier);
+      f.err.end_line();
+    }
+    f.err.close_quietly();
+    return status::MEMORY;
   }
 }

@@ -241,6 +241,9 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
         fr.kv = k, fr.rigid_v = rigid;
       } else if (p.comp <= 2) {
         fr.kh = k, fr.rigid_h = rigid;
+      } else if (p.comp == 6 && m.method.layered_footings()) {
+        fr.torsion = true;
+        fr.kt = k, fr.rigid_t = rigid;
       } else {
         fr.kr = k, fr.rigid_r = rigid;
       }
@@ -291,7 +294,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
 namespace korvant {
 
 void judge(const Limits& l, Summary& s) {
-  s.heave = s.c.case_no == 1;
+  s.heave = analysis_case(s.c.case_no).heave;
   s.alerts.clear();
   const std::string pass = s.c.pass;
   auto alert = [&](const std::string& text, const char* part) { s.alerts.push_back({text, pass + "-" + part}); };

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "model/analysis_passes.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
@@ -43,11 +44,10 @@ std::string direction_words(double deg) {
 }
 
 const char* spring_use(int case_no) {
-  switch (case_no) {
-    case 1: return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
-    case 2: return "corto plazo (compresiones inmediatas)";
-    default: return "largo plazo (consolidación)";
-  }
+  const AnalysisCase& c = analysis_case(case_no);
+  if (c.heave) return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
+  if (c.load_set == 2) return "corto plazo (compresiones inmediatas)";
+  return "largo plazo (consolidación)";
 }
 
 const char* load_set_words(int set) {
@@ -77,9 +77,12 @@ std::string row(const std::string& label, const std::string& value) {
 }  // namespace
 
 void summary_text(const Model& m, const Summary& s, const Limits& l, const std::string& springs_file, std::string& out) {
-  (void)m;
   const Equilibrium& e = s.eq;
   line(out, fmt("== %s [%s] ==", s.c.title, s.c.pass));
+  // The methods the command line chose.
+  if (m.method.integrated_strata()) line(out, std::string("  ") + strata_line());
+  if (m.method.layered_footings()) line(out, std::string("  ") + footings_line());
+  if (m.method.sparse_solver()) line(out, std::string("  ") + solver_line());
 
   line(out, "Equilibrio vertical (t; cargas hacia abajo, reacciones hacia arriba)");
   line(out, fmt("  Cargas verticales (%s;", load_set_words(e.load_set)));
@@ -195,7 +198,8 @@ void summary_text(const Model& m, const Summary& s, const Limits& l, const std::
         return rigid ? std::string("rígido") : v > 0 ? spring_text(v) + " " + unit : std::string("-");
       };
       line(out, "    resortes: vertical " + k(z.kv, z.rigid_v, "t/m") + ", horizontal " + k(z.kh, z.rigid_h, "t/m") +
-                    ", rotación " + k(z.kr, z.rigid_r, "t·m/rad"));
+                    (z.torsion ? ", cabeceo " : ", rotación ") + k(z.kr, z.rigid_r, "t·m/rad") +
+                    (z.torsion ? ", torsión " + k(z.kt, z.rigid_t, "t·m/rad") : std::string()));
     }
   }
 

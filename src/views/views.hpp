@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -106,9 +107,17 @@ class Views {
   // the report or one of the fixed files (checked before anything is written).
   std::vector<std::string> possible_names() const;
 
-  // Reserves (opens and locks, without truncating) those of possible_names()
-  // that exist already; each is truncated only when it is written again.
+  // Reserves every name of possible_names() (checks it and creates its
+  // temporary file, see OutFile::reserve), so that a name that cannot be
+  // written ends the run before anything is.
   void reserve();
+  // Puts every file written in place (OutFile::publish) and discards the
+  // temporary files of those not written; a `complete` run also removes the
+  // files of an earlier run under the names this program writes for this
+  // report (any option) that this run did not write.
+  void publish(bool complete);
+  // Removes every temporary file: the earlier files stay as they were.
+  void discard() noexcept;
 
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
@@ -121,17 +130,25 @@ class Views {
   void start(OutFile& err);
   void finish(const Model& m, OutFile& con);
 
+  // Told of every solved pass before its files are written (a study watches
+  // each sample's results this way, with no file asked for).
+  void watch(std::function<void(Model&, const SolvedCase&)> w) { watch_ = std::move(w); }
+  // A section of the page after those of the passes (a study's), written with the page.
+  void add_section(std::string html, std::string title, std::string id);
+
   // Tests and fuzzing: every file goes to this stream instead of its own file.
   void send_all_to(std::FILE* sink) { sink_ = sink; }
 
  private:
   void open(OutFile& o, const std::string& name);
+  void give_back(OutFile& o);  // a file written by o goes back to its name in held_
   ViewOptions opts_;
   std::string base_;                // report name without its extension
   std::vector<std::string> vtus_;   // written so far, for the collection
   std::vector<ReactionPoint> rp_;   // scratch, kept for the run
   OutFile file_;                    // the file being written
-  std::vector<std::unique_ptr<OutFile>> held_;  // reserved by reserve(), not yet written
+  std::vector<std::pair<std::string, std::unique_ptr<OutFile>>> held_;  // by name, from reserve() to publish()
+  std::string report_;
   std::FILE* sink_ = nullptr;
   // Summary and page: the text of the passes so far (Latin-1), the page's sections.
   std::string resumen_;
@@ -140,6 +157,7 @@ class Views {
   std::vector<PassRecord> records_;  // what the envelopes across the passes keep of each  // title, id and findings of each pass on the page and in the summary
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
+  std::function<void(Model&, const SolvedCase&)> watch_;
   void write_summary_files(const Model& m);
 };
 
