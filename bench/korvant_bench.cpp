@@ -75,10 +75,12 @@ std::string generated_model(const std::string& name, const std::string& args) {
 
 // One whole run of a data file in the working folder, with the log level of
 // --memoria; console lines to /dev/null.
-void run_model(const std::string& datos, LogLevel level = LogLevel::Full, GaussjSettings gs = {}) {
+void run_model(const std::string& datos, LogLevel level = LogLevel::Full, GaussjSettings gs = {},
+               SolverChoice solver = SolverChoice::Gaussj) {
   std::filesystem::current_path(work_dir());
   static std::FILE* null = std::fopen("/dev/null", "wb");
   Model m;
+  m.method.solver = solver;
   Files f;
   f.con.attach(null, "consola");
   f.err.attach(null, "consola de errores");
@@ -266,6 +268,29 @@ BENCHMARK_CAPTURE(BM_run, edificio_2x2x1, "g2x2x1", "--nx 2 --ny 2 --storeys 1")
 BENCHMARK_CAPTURE(BM_run, edificio_5x5x2_losas, "g5x5x2", "--nx 5 --ny 5 --storeys 2 --slabs")
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_run, edificio_10x10x3_losas, "g10x10x3", "--nx 10 --ny 10 --storeys 3 --slabs")
+    ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+// The two solvers side by side on whole runs without log (all four cases,
+// KANAL 0), and the nonlinear 10 x 10 x 3 with the summary log: gaussj
+// (single precision, dense) and the sparse LU (UMFPACK, double precision).
+void BM_solucion(benchmark::State& st, const char* name, const char* args, SolverChoice solver) {
+  const std::string datos = generated_model(name, args);
+  const LogLevel level = std::string(args).find("--kanal 2") != std::string::npos ? LogLevel::Summary : LogLevel::None;
+  for (auto _ : st) run_model(datos, level, {}, solver);
+}
+BENCHMARK_CAPTURE(BM_solucion, gaussj_10x10x3, "s10x10x3", "--nx 10 --ny 10 --storeys 3", SolverChoice::Gaussj)
+    ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_solucion, dispersa_10x10x3, "s10x10x3", "--nx 10 --ny 10 --storeys 3", SolverChoice::Sparse)
+    ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_solucion, gaussj_10x10x3_no_lineal, "s10x10x3k2", "--nx 10 --ny 10 --storeys 3 --kanal 2",
+                  SolverChoice::Gaussj)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_solucion, dispersa_10x10x3_no_lineal, "s10x10x3k2", "--nx 10 --ny 10 --storeys 3 --kanal 2",
+                  SolverChoice::Sparse)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_solucion, gaussj_20x20x2, "s20x20x2", "--nx 20 --ny 20 --storeys 2", SolverChoice::Gaussj)
+    ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_solucion, dispersa_20x20x2, "s20x20x2", "--nx 20 --ny 20 --storeys 2", SolverChoice::Sparse)
+    ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK_CAPTURE(BM_solucion, dispersa_30x30x2, "s30x30x2", "--nx 30 --ny 30 --storeys 2", SolverChoice::Sparse)
     ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
 // A study of the example building: 200 Monte Carlo samples on every core,
