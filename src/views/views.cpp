@@ -128,7 +128,7 @@ void Views::open(OutFile& o, const std::string& name) {
   o.open(name);
 }
 
-void Views::write(Model& m, const SolvedCase& c) {
+void Views::write(const Model& m, const SolvedCase& c) {
   if (!opts_.any()) return;
   reaction_points(m, c.nonlinear, rp_);
   const std::string stem = base_ + "_" + c.pass;

@@ -111,7 +111,7 @@ class Views {
 
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
-  void write(Model& m, const SolvedCase& c);
+  void write(const Model& m, const SolvedCase& c);
 
   // From the start of the run the text of the error stream `err` is kept for
   // the page's warnings (when the page is asked for); at its end, the summary
