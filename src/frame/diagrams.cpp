@@ -3,6 +3,7 @@
 // the case's uniform load over the whole bar and, under a foundation bar, the
 // soil reaction of each end spread over the half of the bar next to it.
 #include "frame/element_matrices.hpp"
+#include "model/analysis_passes.hpp"
 #include "frame/frame.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
@@ -30,7 +31,7 @@ void walk_axis(const Model& m, int a, int case_no, int fine, AxisWalk& out) {
     ab.bar = b;
     ab.L = m.LONG(b);
     ab.dl = ab.L / static_cast<float>(m.NDIV);
-    ab.w = case_load(m, b, case_no);
+    ab.w = case_load(m, b, analysis_case(case_no).load_set);
     ab.pi = area_reaction_position(m, m.GLBARRA(b, 3));
     ab.pj = area_reaction_position(m, m.GLBARRA(b, 9));
     if (m.TIPO(b) == 1) {
@@ -61,7 +62,7 @@ void log_diagrams(const Model& m, Log& log, int case_no, AxisWalk& walk) {
     walk_axis(m, a, case_no, 1, walk);
     for (const AxisBar& ab : walk.bars) {
       const int b = ab.bar;
-      if (case_no == 2) {
+      if (analysis_case(case_no).load_set == 2) {
         lst(detail(log), "CVMAX+CM+PP+PV");
         lst(detail(log), m.CARGASBARRA(b, 1), m.CARGASBARRA(b, 4), m.CARGASBARRA(b, 5), m.CARGASBARRA(b, 6));
       }

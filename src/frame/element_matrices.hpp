@@ -71,9 +71,9 @@ constexpr float HALF_FAR_L = 0.09375f;        // 3/32
 constexpr float HALF_NEAR_L2 = 0.057291668f;  // 11/192
 constexpr float HALF_FAR_L2 = 0.026041666f;   // 5/192
 
-// Uniform load on bar b in analysis case `case_no` (1 PV; 2 CVMax + CMUERTA + Pprop + PV;
-// 3 and 4 CVMed + CMUERTA + Pprop + PV), 0 for any other code.
-float case_load(const Model& m, int b, int case_no);
+// Uniform load on bar b in load set `set` (AnalysisCase::load_set: 1 PV;
+// 2 CVMax + CMUERTA + Pprop + PV; 3 CVMed + CMUERTA + Pprop + PV).
+float case_load(const Model& m, int b, int set);
 
 // Largest position l in 1..NR with NREAC(l) = g, 0 when there is none.
 int area_reaction_position(const Model& m, int g);

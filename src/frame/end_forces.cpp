@@ -2,6 +2,7 @@
 // K*d of the end displacements, less the loads of the soil reactions under a
 // foundation bar, less the fixed-end loads of the case's uniform load.
 #include "frame/element_matrices.hpp"
+#include "model/analysis_passes.hpp"
 #include "frame/frame.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
@@ -23,17 +24,13 @@ void log_vec(LogDetail log, const Layout& l, const Vec12& v) {
 
 }  // namespace
 
-// Uniform load of a bar in case `case_no`; 0 for a code outside 1..4.
-float case_load(const Model& m, int b, int case_no) {
+// Uniform load of a bar in load set `set` (1..3, AnalysisCase::load_set).
+float case_load(const Model& m, int b, int set) {
   const float CVMax = m.CARGASBARRA(b, 1), CVMed = m.CARGASBARRA(b, 2), CM = m.CARGASBARRA(b, 4),
               PP = m.CARGASBARRA(b, 5), PV = m.CARGASBARRA(b, 6);
-  switch (case_no) {
-    case 1: return PV;
-    case 2: return ((CVMax + CM) + PP) + PV;
-    case 3:
-    case 4: return ((CVMed + CM) + PP) + PV;
-    default: return 0.0f;
-  }
+  if (set == 1) return PV;
+  if (set == 2) return ((CVMax + CM) + PP) + PV;
+  return ((CVMed + CM) + PP) + PV;
 }
 
 void end_forces(Model& m, Log& log, int case_no) {
@@ -57,7 +54,7 @@ void end_forces(Model& m, Log& log, int case_no) {
   Vec12 dg, dl, Kd, VR, FEMP, F, pg, pl;
   for (int b = 1; b <= m.NB; ++b) {
     const float L = m.LONG(b);
-    const float w = case_load(m, b, case_no);
+    const float w = case_load(m, b, analysis_case(case_no).load_set);
     lst(detail(log), "LA CARGA UNIFORME SOBRE LA BARRA", b, " ES", w);
 
     element_matrices(m, log, b, ElementPass::EndForces, e);

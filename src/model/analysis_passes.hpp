@@ -25,6 +25,8 @@ struct AnalysisCase {
   const char* console;      // its line on the console when it opens
   const char* log_line;     // its line in the log when it opens
   const char* heading;      // its heading in the report: "ANALISIS DE COMPRESIONES"
+  int load_set;             // the bar loads of its end forces and diagrams: 1 PV; 2 CVMax + CM + PP + PV
+                            // (immediate); 3 CVMed + CM + PP + PV (sustained)
   bool forces_again;        // the end forces and diagrams of its last solution once more when it closes
 };
 

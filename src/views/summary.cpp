@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "frame/element_matrices.hpp"
+#include "model/analysis_passes.hpp"
 #include "frame/frame.hpp"
 
 namespace korvant {
@@ -53,7 +54,7 @@ double support_force(const Model& m, const Tab1<float>& vecomp) {
 }
 
 void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
-  eq.load_set = s.c.case_no >= 3 ? 3 : s.c.case_no;
+  eq.load_set = analysis_case(s.c.case_no).load_set;
   const Tab1<float>& v = load_vector(m, eq.load_set);
   for (int n = 1; n <= m.NN; ++n) {
     const int g = 6 * n - 3;

@@ -48,9 +48,6 @@ TEST(EndForces, RestrainedEndsGiveTheFixedEndForces) {
     EXPECT_FLOAT_EQ(m.VGL(1, 11), -w * L * L / 12) << caso;
     EXPECT_EQ(m.VGL(1, 1), 0.0f);
   }
-  end_forces(m, f.log, 7);
-    write_end_forces(m, f.rep);  // unknown case: no load
-  for (int r = 1; r <= 12; ++r) EXPECT_EQ(m.VGL(1, r), 0.0f);
 }
 
 TEST(EndForces, EqualReactionsUnderAFoundationBeam) {
