@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "driver/run.hpp"
+#include "soil/soil.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 #include "solve/solve.hpp"
@@ -276,6 +277,35 @@ void BM_run_grande_no_lineal(benchmark::State& st) {
   st.counters["MEMORIA_MB"] = static_cast<double>(std::filesystem::file_size(work_dir() / "MEMORIA")) / 1e6;
 }
 
+// The influence-value step alone, of the 20 x 20 building with its soil typed
+// in 6 strata: the values at the middle of each stratum (0) or averaged over
+// its thickness, --estratos=integrados (1). The model is read once, up to the
+// step; the step is then repeated with no log.
+void BM_influence_values(benchmark::State& st) {
+  static Model m;
+  static Files f;
+  static bool read = [] {
+    const std::string datos = generated_model("g20x20x2e6", "--nx 20 --ny 20 --storeys 2 --slabs --strata 6");
+    std::filesystem::current_path(work_dir());
+    static std::FILE* null = std::fopen("/dev/null", "wb");
+    f.con.attach(null, "consola");
+    f.err.attach(null, "consola de errores");
+    f.log.set_level(LogLevel::None);
+    DataReader rd;
+    rd.open(datos);
+    f.rep.open("REPORTE");
+    f.msh.open("arch.msh");
+    f.res.open("arch.res");
+    input_phase(rd, m, f);
+    return true;
+  }();
+  (void)read;
+  m.method.strata = st.range(0) == 1 ? StrataRule::Integrated : StrataRule::MidDepth;
+  for (auto _ : st) influence_values(m, f.log);
+  m.method.strata = StrataRule::MidDepth;
+}
+BENCHMARK(BM_influence_values)->ArgName("integrados")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -293,6 +323,27 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
     benchmark::RegisterBenchmark("BM_run_grande_no_lineal", BM_run_grande_no_lineal)
         ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+    // The 20 x 20 building with 6 strata, with and without --estratos=integrados
+    // (and with both method options), no log.
+    for (int opt : {0, 1, 2})
+      benchmark::RegisterBenchmark(("BM_run_grande_estratos/opciones:" + std::to_string(opt)).c_str(),
+                                   [opt](benchmark::State& st) {
+                                     const std::string datos = generated_model(
+                                         "g20x20x2e6", "--nx 20 --ny 20 --storeys 2 --slabs --strata 6");
+                                     std::filesystem::current_path(work_dir());
+                                     static std::FILE* null = std::fopen("/dev/null", "wb");
+                                     for (auto _ : st) {
+                                       Model m;
+                                       Files f;
+                                       f.con.attach(null, "consola");
+                                       f.err.attach(null, "consola de errores");
+                                       f.log.set_level(LogLevel::None);
+                                       if (opt >= 1) m.method.strata = StrataRule::Integrated;
+                                       if (opt >= 2) m.method.footings = FootingModel::Layered;
+                                       run(datos, "REPORTE", m, f);
+                                     }
+                                   })
+          ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

@@ -101,6 +101,8 @@ class DataReader {
   // One line read with the fixed layout (Aw): its first w characters, blank-padded.
   std::string read_fixed(int w, std::string_view item);
 
+  // Bytes of the file after the last line consumed.
+  std::size_t bytes_left() const { return text_.size() - off_; }
   // Line number (from 1) of the last line consumed.
   int line() const { return line_no_; }
   // Ends the run: Error en el archivo de datos "<file>", línea <n>, <item>: <what>

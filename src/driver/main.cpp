@@ -7,12 +7,18 @@
 //
 // --vtk, --csv and --svg, anywhere on the line and with either form, add files
 // to look at for each solved case and pass.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 #include <iostream>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "driver/run.hpp"
+#include "model/memory.hpp"
 #include "solve/solve.hpp"
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
@@ -81,8 +87,8 @@ const char* const kUsage =
     "Estados de salida: 0 terminado; 1 archivo de datos ilegible o rechazado;\n"
     "2 uso incorrecto de la línea de comandos o del diálogo; 3 sistema singular o\n"
     "solución que no es un número; 4 archivo de salida que no se puede crear o\n"
-    "escribir, u otra corrida en la misma carpeta; 130 o 143 corrida interrumpida\n"
-    "(Ctrl-C o SIGTERM).\n";
+    "escribir, u otra corrida en la misma carpeta; 5 memoria insuficiente;\n"
+    "129, 130 o 143 corrida interrumpida (SIGHUP, Ctrl-C o SIGTERM).\n";
 
 // A usage error: what is wrong, then where to look.
 [[noreturn]] void usage_error(const std::string& what) {
@@ -111,10 +117,16 @@ void write_and_close(korvant::OutFile& o, const std::string& text) {
 
 int main(int argc, char** argv) {
   using namespace korvant;
+  // A standard stream started closed would be the next file opened: the
+  // report would get the console's text. Each is opened on /dev/null instead.
+  for (int fd = 0; fd <= 2; ++fd)
+    if (::fcntl(fd, F_GETFD) == -1 && errno == EBADF && ::open("/dev/null", O_RDWR) != fd) return status::OUTPUT;
   std::string datos, reporte;
   Files f;
   f.con.attach(stdout, "consola");
   f.err.attach(stderr, "consola de errores");
+  f.con.set_console();
+  f.err.set_console();
   // A UTF-8 terminal gets UTF-8; any other (the C locale) the Latin-1 bytes.
   const bool utf8 = console_wants_utf8();
   f.con.set_utf8(utf8);
@@ -199,5 +211,18 @@ int main(int argc, char** argv) {
     }
     f.err.close_quietly();
     return e.status;
+  } catch (const std::bad_alloc&) {
+    // The tables of the model are given back before the message is made.
+    const std::uint64_t need = peak_memory(m);
+    m = Model();
+    for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
+    f.err.put("memoria insuficiente para este modelo: se necesitan unos " + size_text(need));
+    f.err.end_line();
+    if (f.kept_earlier) {
+      f.err.put(kKeptEarlier);
+      f.err.end_line();
+    }
+    f.err.close_quietly();
+    return status::MEMORY;
   }
 }

@@ -37,7 +37,11 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
     const std::string which = " del eje " + std::to_string(a);
     ReadStmt s = rd.read();
     s.i(m.NBEJE(a), "NBEJE (número de barras" + which + ")");
-    // A negative count reads no bar numbers.
+    // A negative count reads no bar numbers; a bar is on an axis once.
+    if (m.NBEJE(a) > m.NB)
+      rd.fail("NBEJE (número de barras" + which + ")", "se leyó " + std::to_string(m.NBEJE(a)) +
+                                                           "; un eje no puede tener más barras que las " +
+                                                           std::to_string(m.NB) + " del modelo (NB)");
     // The bar lists as read, and the table of the axes, as wide as the longest.
     axis_bars += static_cast<std::uint64_t>(std::max(m.NBEJE(a), 0));
     widest = std::max(widest, static_cast<std::uint64_t>(std::max(m.NBEJE(a), 0)));

@@ -41,11 +41,21 @@ inline void check_memory(const DataReader& rd, const Model& m, std::string_view 
   if (!what.empty()) rd.fail(item, what);
 }
 
-// A count bounded only by memory: not negative, and the model with it must fit
-// the memory available.
+// A count of entries that each take a line of their own at least: more of them
+// than bytes left in the file is a typo, refused before its tables are made.
+inline void check_count_fits_file(const DataReader& rd, int v, std::string_view item) {
+  if (static_cast<std::size_t>(v) <= rd.bytes_left()) return;
+  std::string name(item.substr(0, item.find(' ')));
+  rd.fail(item, name + " = " + std::to_string(v) + ", pero al archivo le quedan " + std::to_string(rd.bytes_left()) +
+                    " bytes, y cada uno ocupa por lo menos un renglón");
+}
+
+// A count bounded only by memory: not negative, the model with it must fit the
+// memory available, and no more entries than the file can hold.
 inline void check_count_memory(const DataReader& rd, const Model& m, int v, std::string_view item) {
   check_not_negative(rd, v, item);
   check_memory(rd, m, item);
+  check_count_fits_file(rd, v, item);
 }
 
 // A reference to an entry of a table of n entries (a node, a bar) must lie in

@@ -13,6 +13,7 @@ void read_loads(DataReader& rd, Model& m, Files& f) {
   put(f.rep, "(//8X, 'CARGAS CONCENTRADAS Y CARGAS DE EMPOTRAMIENTO'//3X, 'No', 6X, 'P (t)')");
   rd.read().i(m.NCARGAS, "NCARGAS (número de renglones de cargas)");
   check_not_negative(rd, m.NCARGAS, "NCARGAS (número de renglones de cargas)");
+  check_count_fits_file(rd, m.NCARGAS, "NCARGAS (número de renglones de cargas)");
   rd.skip("¿el número de zapatas (NZAP) es menor que las zapatas escritas?");
 
   m.P.size_to(m.NGL);

@@ -1,12 +1,37 @@
 // Nodes: coordinates, restriction codes, soil profile and depth of foundation.
 // Row i of the node tables is the i-th node line; the number typed at its head
 // is only echoed.
+#include <cmath>
+#include <limits>
+
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 
 namespace korvant {
+
+namespace {
+
+// Coordinates are single precision: from 16384 m on, two points less than a
+// millimetre apart are the same point, and lengths and settlements lose
+// digits. Said once, at the node with the largest coordinate.
+void warn_coarse_coordinates(const DataReader& rd, const Model& m) {
+  float largest = 0.0f;
+  int at = 0;
+  for (int i = 1; i <= m.NN; ++i)
+    for (int c = 1; c <= 3; ++c)
+      if (std::fabs(m.COORD(i, c)) > largest) {
+        largest = std::fabs(m.COORD(i, c));
+        at = i;
+      }
+  if (!(largest >= 16384.0f) || !std::isfinite(largest)) return;
+  const float step = std::nextafter(largest, std::numeric_limits<float>::infinity()) - largest;
+  rd.warn(m.LINNODO(at), "las coordenadas de hasta " + real_text(largest) + " m sólo se distinguen cada " +
+                             real_text(step) + " m; traslade el origen");
+}
+
+}  // namespace
 
 void read_nodes(DataReader& rd, Model& m, Files& f) {
   rd.read().i(m.NN, "NN (número de nodos)");
@@ -51,6 +76,7 @@ void read_nodes(DataReader& rd, Model& m, Files& f) {
         m.RESTR(i, 2), m.RESTR(i, 3), m.RESTR(i, 4), m.RESTR(i, 5), m.RESTR(i, 6), m.PERFIL(i), m.DF(i));
     put(f.msh, "(I9, 3F12.4)", num, m.COORD(i, 1), m.COORD(i, 2), m.COORD(i, 3));
   }
+  warn_coarse_coordinates(rd, m);
   put(f.msh, "(A15)", "end coordinates");
   lst(f.msh);
 

@@ -283,10 +283,12 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
     const std::string nest = "NEST (número de estratos del perfil " + std::to_string(p) + ")";
     rd.read().i(m.NEST(p), nest);
     check_not_negative(rd, m.NEST(p), nest);
-    if (m.NEST(p) > strata_width(m)) {
-      // First the tables by profile and stratum about to grow, then, with
-      // them, the influence tables that every stratum adds to.
+    // First the tables by profile and stratum about to grow, then, with them,
+    // the influence tables that every stratum adds to.
+    if (m.NEST(p) > strata_width(m))
       check_memory(rd, m, nest, 160 * static_cast<std::uint64_t>(m.NPS + m.NR) * static_cast<std::uint64_t>(m.NEST(p)));
+    check_count_fits_file(rd, m.NEST(p), nest);
+    if (m.NEST(p) > strata_width(m)) {
       m.TIPOEST.widen_to(m.NEST(p));
       for (Tab2<float>* t : by_stratum) t->widen_to(m.NEST(p));
       check_memory(rd, m, nest);

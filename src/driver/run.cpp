@@ -134,6 +134,23 @@ void remove_earlier_log(const std::string& name) {
                                     system_reason(ec.value()) + "; sin --memoria=no lo reemplazaría esta corrida"};
 }
 
+void discard(Files& f, Views& views) noexcept {
+  for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->discard();
+  views.discard();
+}
+
+// Puts every file written in place; a `complete` run also removes what an
+// earlier run left under names this run does not write.
+void publish(Files& f, Views& views, const Companions& companions, FolderLocks& locks, bool complete) {
+  if (!f.log.any()) {
+    remove_earlier_log(companions.mem);
+    remove_earlier_log(companions.vinf);
+  }
+  views.publish(complete);
+  for (OutFile* o : {&f.msh, &f.res, &f.mem, &f.vinf, &f.rep}) o->publish();
+  locks.sync();
+}
+
 }  // namespace
 
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts,
@@ -147,56 +164,73 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   Views views(opts, reporte);
   const Companions companions(reporte);
   check_output_names(datos, reporte, companions, views);
-  // Every output is opened and locked before any is truncated: a second run in
-  // the same folder, or a file that cannot be written, ends the run with the
-  // files of the earlier one as they were.
-  // Without a log (--memoria=no) MEMORIA and VALINF are neither opened nor
-  // locked; whatever an earlier run left under those names is removed once
-  // every other file is open, locked and checked, so that no file in the
-  // folder describes another run.
-  f.rep.reserve(reporte);
-  f.msh.reserve(companions.msh);
-  f.res.reserve(companions.res);
-  if (f.log.any()) {
-    f.mem.reserve(companions.mem);
-    f.vinf.reserve(companions.vinf);
+  // Every output is checked, and its temporary file made, before anything is
+  // written: a second run in the same folder, or a file that cannot be
+  // written, ends the run with the files of the earlier one as they were.
+  // Without a log (--memoria=no) MEMORIA and VALINF are not written; whatever
+  // an earlier run left under those names is removed when the results are
+  // published, so that no file in the folder describes another run.
+  FolderLocks locks;
+  for (const std::string* name : {&reporte, &companions.msh, &companions.res, &companions.mem, &companions.vinf})
+    locks.lock(*name);
+  for (const std::string& name : views.possible_names()) locks.lock(name);
+  bool started = false;
+  try {
+    f.rep.reserve(reporte);
+    f.msh.reserve(companions.msh);
+    f.res.reserve(companions.res);
+    if (f.log.any()) {
+      f.mem.reserve(companions.mem);
+      f.vinf.reserve(companions.vinf);
+    }
+    views.reserve();
+    for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
+    started = true;
+    views.start(f.err);
+    const char* const option = f.log.level() == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
+    for (OutFile* o : {&f.mem, &f.vinf})
+      o->warn_when_larger(std::uint64_t{1} << 30, f.err,
+                          "Aviso: el archivo " + o->name() + " ya pasa de 1 GB; con " + option + " se escribe menos",
+                          &f.large_log_warned);
+
+    put(f.rep,
+        "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
+        "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
+    // The methods the options chose, before the data file's title.
+    if (m.method.integrated_strata()) lst(f.rep, strata_line());
+    if (m.method.layered_footings()) lst(f.rep, footings_line());
+    if (m.method.sparse_solver()) lst(f.rep, solver_line());
+
+    input_phase(rd, m, f);
+
+    if (ws != nullptr) {
+      analysis_phase(m, f, *ws, opts.any() ? &views : nullptr);
+    } else {
+      Workspace own;
+      analysis_phase(m, f, own, opts.any() ? &views : nullptr);
+    }
+    views.finish(m, f.con);
+
+    // Every file is written whole before any is put in place.
+    for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res}) o->close();
+    publish(f, views, companions, locks, true);
+  } catch (const Fatal& e) {
+    // A run that ends because of its data keeps what it wrote up to the fault
+    // (the echo up to the faulty line, the log up to the singular pivot).
+    if (started && (e.status == status::BAD_DATA || e.status == status::SINGULAR)) {
+      for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res}) o->close_quietly();
+      publish(f, views, companions, locks, false);
+      throw;
+    }
+    discard(f, views);
+    if (!started) throw;
+    f.kept_earlier = true;
+    throw Fatal{e.status, e.message + (e.message.empty() ? "" : "\n") + kKeptEarlier};
+  } catch (...) {
+    discard(f, views);
+    f.kept_earlier = started;
+    throw;
   }
-  views.reserve();
-  if (!f.log.any()) {
-    remove_earlier_log(companions.mem);
-    remove_earlier_log(companions.vinf);
-  }
-  for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf}) o->start();
-  views.start(f.err);
-  const char* const option = f.log.level() == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
-  for (OutFile* o : {&f.mem, &f.vinf})
-    o->warn_when_larger(std::uint64_t{1} << 30, f.err,
-                        "Aviso: el archivo " + o->name() + " ya pasa de 1 GB; con " + option + " se escribe menos",
-                        &f.large_log_warned);
-
-  put(f.rep,
-      "(//17X, 'INTERACCION SUELO-ESTRUCTURA A BASE DE BARRAS'///30X, 'PROGRAMA KORVANT'//25X, "
-      "'ACTUALIZACION FEBRERO 2023'///30X, 'LECTURA DE DATOS'/////)");
-  // The methods the options chose, before the data file's title.
-  if (m.method.integrated_strata()) lst(f.rep, strata_line());
-  if (m.method.layered_footings()) lst(f.rep, footings_line());
-  if (m.method.sparse_solver()) lst(f.rep, solver_line());
-
-  input_phase(rd, m, f);
-
-  if (ws != nullptr) {
-    analysis_phase(m, f, *ws, opts.any() ? &views : nullptr);
-  } else {
-    Workspace own;
-    analysis_phase(m, f, own, opts.any() ? &views : nullptr);
-  }
-  views.finish(m, f.con);
-
-  f.mem.close();
-  f.vinf.close();
-  f.rep.close();
-  f.msh.close();
-  f.res.close();
 }
 
 }  // namespace korvant

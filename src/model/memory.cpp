@@ -1,5 +1,6 @@
 #include "model/memory.hpp"
 
+#include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,6 +11,7 @@
 #include <limits>
 #include <sstream>
 #include <string_view>
+#include <utility>
 
 #include "text/fatal.hpp"
 
@@ -142,6 +144,26 @@ u64 peak_memory(const Model& m) {
   return b;
 }
 
+namespace {
+
+// The limits the process was given on its address space and its data
+// (ulimit -v, ulimit -d): a run cannot take more, whatever the machine has.
+void take_process_limits(Available& r) {
+  const std::pair<int, const char*> limits[] = {{RLIMIT_AS, "límite de memoria del proceso, ulimit -v"},
+                                                {RLIMIT_DATA, "límite de datos del proceso, ulimit -d"}};
+  for (const auto& [which, source] : limits) {
+    rlimit lim{};
+    if (::getrlimit(which, &lim) != 0 || lim.rlim_cur == RLIM_INFINITY) continue;
+    const u64 v = static_cast<u64>(lim.rlim_cur);
+    if (v < r.bytes) {
+      r.bytes = v;
+      r.source = source;
+    }
+  }
+}
+
+}  // namespace
+
 Available available_memory() {
   Available r;
   if (const char* v = std::getenv(kMemoryVariable); v != nullptr) {
@@ -150,6 +172,7 @@ Available available_memory() {
     if (r.bytes == 0)
       throw Fatal{status::USAGE, std::string("Error: la variable de entorno ") + kMemoryVariable + " vale \"" + v +
                                      "\"; debe ser un número de bytes, con K, M, G o T si se quiere (por ejemplo 8G)"};
+    take_process_limits(r);
     return r;
   }
   const long pages = sysconf(_SC_PHYS_PAGES), page = sysconf(_SC_PAGESIZE);
@@ -161,6 +184,7 @@ Available available_memory() {
     r.source = "límite de memoria del contenedor";
   }
   if (r.bytes == 0) r.bytes = std::numeric_limits<u64>::max();
+  take_process_limits(r);
   return r;
 }
 

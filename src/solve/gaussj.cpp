@@ -40,6 +40,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -361,7 +362,15 @@ class Helper {
   // alone can finish it: a helper that has not started by the time the caller
   // is done is told not to start at all.
   void run(Fn fn, void* ctx) {
-    if (!th_.joinable()) th_ = std::thread([this] { loop(); });
+    if (!th_.joinable()) {
+      // Without room for a thread (an address-space limit), the caller works alone.
+      try {
+        th_ = std::thread([this] { loop(); });
+      } catch (const std::system_error&) {
+        fn(ctx, 0);
+        return;
+      }
+    }
     const std::uint64_t ticket = post(fn, ctx);
     fn(ctx, 0);
     std::uint64_t expected = ticket * 4 + kPosted;

@@ -18,7 +18,8 @@ constexpr int BAD_DATA = 1;     // data file that cannot be read or is rejected
 constexpr int USAGE = 2;        // wrong command-line use
 constexpr int SINGULAR = 3;     // singular system in gaussj
 constexpr int OUTPUT = 4;       // output file that cannot be created or written
-constexpr int INTERRUPTED = 128;  // plus the number of the signal: 130 SIGINT, 143 SIGTERM
+constexpr int MEMORY = 5;       // the memory ran out
+constexpr int INTERRUPTED = 128;  // plus the number of the signal: 129 SIGHUP, 130 SIGINT, 143 SIGTERM
 }  // namespace status
 
 struct Fatal {

@@ -17,6 +17,10 @@ struct Files {
   OutFile err;   // console error stream (standard error)
   Log log{mem};  // the sink the computations write the log through
   bool large_log_warned = false;  // the warning of a MEMORIA or VALINF past 1 GB was given
+  bool kept_earlier = false;      // the run ended after it began writing, and its files were discarded
 };
+
+// Said on the error stream when a run that began writing ends without its results.
+inline constexpr const char* kKeptEarlier = "los resultados de la corrida anterior quedan como estaban";
 
 }  // namespace korvant

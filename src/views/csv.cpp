@@ -19,9 +19,12 @@ void sep(OutFile& o) { o.put(','); }
 
 void integer(OutFile& o, int v) { o.put(std::to_string(v)); }
 
-// A Latin-1 text as a UTF-8 field, quoted, with a quote inside doubled.
+// A Latin-1 text as a UTF-8 field, quoted, with a quote inside doubled. A
+// text that a spreadsheet would take for a formula (=, +, -, @, TAB or CR
+// first) gets an apostrophe before it, so that it stays text.
 void text(OutFile& o, std::string_view s) {
   o.put('"');
+  if (!s.empty() && std::string_view("=+-@\t\r").find(s.front()) != std::string_view::npos) o.put('\'');
   for (char c : s) {
     if (c == '"') o.put('"');
     latin1_to_utf8(o.buf(), std::string_view(&c, 1));

@@ -2,6 +2,7 @@
 // and the text helpers the VTK, CSV and SVG writers share.
 #include "views/views.hpp"
 
+#include <algorithm>
 #include <charconv>
 #include <filesystem>
 
@@ -76,7 +77,7 @@ std::string trimmed(const std::string& s) {
 
 Views::Views() = default;
 
-Views::Views(ViewOptions opts, const std::string& reporte) : opts_(opts), base_(reporte) {
+Views::Views(ViewOptions opts, const std::string& reporte) : opts_(opts), base_(reporte), report_(reporte) {
   // The report's extension, if its name has one, is not part of the other names.
   const std::size_t slash = base_.find_last_of('/');
   const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
@@ -106,11 +107,17 @@ std::vector<std::string> Views::possible_names() const {
 void Views::reserve() {
   if (sink_ != nullptr) return;
   for (const std::string& name : possible_names()) {
-    std::error_code ec;
-    if (!std::filesystem::exists(name, ec)) continue;
-    held_.push_back(std::make_unique<OutFile>());
-    held_.back()->reserve(name);
+    held_.emplace_back(name, std::make_unique<OutFile>());
+    held_.back().second->reserve(name);
   }
+}
+
+void Views::give_back(OutFile& o) {
+  for (auto& [name, h] : held_)
+    if (name == o.name() && !h->is_reserved() && !h->is_open()) {
+      h->take(o);
+      return;
+    }
 }
 
 void Views::open(OutFile& o, const std::string& name) {
@@ -118,14 +125,43 @@ void Views::open(OutFile& o, const std::string& name) {
     o.attach(sink_, name);
     return;
   }
-  for (auto& h : held_) {
-    if (h->is_reserved() && h->name() == name) {
+  give_back(o);
+  for (auto& [held_name, h] : held_) {
+    if (held_name == name) {
       o.take(*h);
       o.start();
       return;
     }
   }
   o.open(name);
+}
+
+void Views::publish(bool complete) {
+  if (sink_ != nullptr) return;
+  file_.close_quietly();
+  give_back(file_);
+  std::vector<std::string> written;
+  for (auto& [name, h] : held_)
+    if (h->publish()) written.push_back(name);
+  held_.clear();
+  if (!complete) return;
+  // A file of an earlier run under a name this program writes for this report,
+  // with whatever options, that this run did not write describes another run.
+  ViewOptions every;
+  every.vtk = every.csv = every.svg = every.resumen = every.html = true;
+  Views all(every, report_);
+  namespace fs = std::filesystem;
+  for (const std::string& name : all.possible_names()) {
+    if (std::find(written.begin(), written.end(), name) != written.end()) continue;
+    std::error_code ec;
+    const fs::file_status st = fs::symlink_status(name, ec);
+    if (!ec && (fs::is_regular_file(st) || fs::is_symlink(st))) fs::remove(name, ec);
+  }
+}
+
+void Views::discard() noexcept {
+  file_.discard();
+  for (auto& [name, h] : held_) h->discard();
 }
 
 void Views::write(const Model& m, const SolvedCase& c) {

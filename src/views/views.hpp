@@ -105,9 +105,17 @@ class Views {
   // the report or one of the fixed files (checked before anything is written).
   std::vector<std::string> possible_names() const;
 
-  // Reserves (opens and locks, without truncating) those of possible_names()
-  // that exist already; each is truncated only when it is written again.
+  // Reserves every name of possible_names() (checks it and creates its
+  // temporary file, see OutFile::reserve), so that a name that cannot be
+  // written ends the run before anything is.
   void reserve();
+  // Puts every file written in place (OutFile::publish) and discards the
+  // temporary files of those not written; a `complete` run also removes the
+  // files of an earlier run under the names this program writes for this
+  // report (any option) that this run did not write.
+  void publish(bool complete);
+  // Removes every temporary file: the earlier files stay as they were.
+  void discard() noexcept;
 
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
@@ -125,12 +133,14 @@ class Views {
 
  private:
   void open(OutFile& o, const std::string& name);
+  void give_back(OutFile& o);  // a file written by o goes back to its name in held_
   ViewOptions opts_;
   std::string base_;                // report name without its extension
   std::vector<std::string> vtus_;   // written so far, for the collection
   std::vector<ReactionPoint> rp_;   // scratch, kept for the run
   OutFile file_;                    // the file being written
-  std::vector<std::unique_ptr<OutFile>> held_;  // reserved by reserve(), not yet written
+  std::vector<std::pair<std::string, std::unique_ptr<OutFile>>> held_;  // by name, from reserve() to publish()
+  std::string report_;
   std::FILE* sink_ = nullptr;
   // Summary and page: the text of the passes so far (Latin-1), the page's sections.
   std::string resumen_;

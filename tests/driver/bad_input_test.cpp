@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -69,6 +70,26 @@ Outcome run_in_scratch(const std::string& datos, const std::string& args, const 
   return r;
 }
 
+// The names in a folder, sorted, each followed by a blank.
+std::string files_in(const fs::path& dir) {
+  std::vector<std::string> v;
+  for (const auto& e : fs::directory_iterator(dir)) v.push_back(e.path().filename().string());
+  std::sort(v.begin(), v.end());
+  std::string s;
+  for (const auto& n : v) s += n + " ";
+  return s;
+}
+
+// Every regular file of a folder but the console's, with its content.
+std::vector<std::pair<fs::path, std::string>> outputs_in(const fs::path& dir) {
+  std::vector<std::pair<fs::path, std::string>> v;
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.is_regular_file() && e.path().filename().string().rfind("console", 0) != 0)
+      v.emplace_back(e.path(), slurp(e.path()));
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
 // The last line of the console error stream: the message that ended the run.
 std::string last_line(const std::string& s) {
   std::string t = s;
@@ -98,10 +119,10 @@ std::string edited(const Bad& b) {
 
 const std::string kErr = "Error en el archivo de datos \"datos.txt\", ";
 
-// Bars of ten axes of 100 bars each (bar 1 every time), from the first axis's bar line on.
-std::string ten_axes() {
-  std::string s = "100 100*1";
-  for (int a = 2; a <= 10; ++a) s += "\nEJE\n100 100*1";
+// Bars of fifty axes of 20 bars each (bar 1 every time), from the first axis's bar line on.
+std::string fifty_axes() {
+  std::string s = "20 20*1";
+  for (int a = 2; a <= 50; ++a) s += "\nEJE\n20 20*1";
   return s;
 }
 
@@ -120,12 +141,16 @@ const std::vector<Bad> kBad = {
     {88, "-1 4", "línea 88, NEJES (número de ejes): se leyó -1; no puede ser negativo"},
     {88, "2 0", "línea 88, NDIV (divisiones por barra): se leyó 0; debe ser al menos 1"},
     {88, "2 1001", "línea 88, NDIV (divisiones por barra): se leyó 1001; debe estar entre 1 y 1000"},
-    // Ten axes of 100 bars cut in 1000 divisions: one diagram block of 1001020 lines.
-    {88, "10 1000",
-     "línea 108, NBEJE (número de barras del eje 10): con este eje los diagramas de cada solución tendrían 1001020 "
+    // Fifty axes of 20 bars cut in 1000 divisions: one diagram block of 1001100 lines.
+    {88, "50 1000",
+     "línea 188, NBEJE (número de barras del eje 50): con este eje los diagramas de cada solución tendrían 1001100 "
      "renglones (2 por eje y NDIV + 1 = 1001 por barra); deben ser a lo más 1000000: use menos divisiones, menos ejes "
      "o menos barras por eje",
-     90, ten_axes()},
+     90, fifty_axes()},
+    {88, "1 4", "línea 90, NBEJE (número de barras del eje 1): se leyó 23; un eje no puede tener más barras que las 22 "
+     "del modelo (NB)", 90, "23 23*1"},
+    {14, "40000000", "línea 14, NN (número de nodos): NN = 40000000, pero al archivo le quedan 3191 bytes, y cada uno "
+     "ocupa por lo menos un renglón"},
     // Codes out of their range.
     {5, "99 1 1 1 1",
      "línea 5, KANAL (tipo de análisis): se leyó 99; debe ser 0 (lineal), 1 (lineal iterativo) o 2 (no lineal, "
@@ -436,13 +461,14 @@ TEST(BadInput, ALoadOnANodeNoBarReachesIsWarnedAbout) {
 TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
   const std::string datos = edited(1, example_lines()[0]);
   {
-    // A full disk: the report is written last, when the file is closed.
+    // A full disk: the report (a device, written in place) fails when it is
+    // closed; none of the other files of the run is left behind.
     const Outcome r = run_in_scratch(datos, "datos.txt /dev/full");
     EXPECT_EQ(r.status, 4);
-    EXPECT_EQ(last_line(r.err),
-              "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco");
-    // The files written before it are complete.
-    EXPECT_NE(slurp(r.dir / "arch.res").find("Consolid Sec"), std::string::npos);
+    EXPECT_EQ(r.err.substr(r.err.find("Error:")),
+              "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco\n"
+              "los resultados de la corrida anterior quedan como estaban\n");
+    EXPECT_EQ(files_in(r.dir), "console.err console.out datos.txt ");
   }
   {
     // A report in a folder that does not exist: nothing is written, and the
@@ -457,17 +483,29 @@ TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
               "Error: no se puede crear el archivo de salida \"no/reporte.txt\": no existe el archivo o la carpeta\n");
     EXPECT_EQ(slurp(r.dir / "arch.msh"), msh);
   }
-  {
-    // The console output on a full disk.
-    const Scratch scratch;
-    const fs::path& d = scratch.dir;
-    std::ofstream(d / "datos.txt", std::ios::binary) << datos;
-    const std::string cmd = "cd '" + d.string() + "' && '" KORVANT_BIN "' datos.txt reporte.txt > /dev/full 2> err.txt";
-    const int rc = std::system(cmd.c_str());
-    EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 4);
-    EXPECT_EQ(last_line(slurp(d / "err.txt")),
-              "Error: no se puede escribir el archivo de salida \"consola\": no queda espacio en el disco");
+}
+
+// A console that cannot be written is no failure of the results: a full
+// console, a reader that goes away at once, the two streams closed. The run
+// ends as it would have, with every file whole and no console text in them.
+TEST(BadInput, AConsoleThatCannotBeWrittenEndsNothing) {
+  const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
+  ASSERT_EQ(plain.status, 0);
+  const std::string report = slurp(plain.dir / "reporte.txt");
+  for (const char* how : {"> /dev/full", "", ">&- 2>&-"}) {
+    SCOPED_TRACE(how);
+    fs::remove(plain.dir / "reporte.txt");
+    const std::string cmd = "cd '" + plain.dir.string() + "' && { '" KORVANT_BIN
+                            "' --resumen --html datos.txt reporte.txt " + how + "; echo $? > status.txt; } | true";
+    std::system(cmd.c_str());
+    EXPECT_EQ(slurp(plain.dir / "status.txt"), "0\n");
+    EXPECT_TRUE(slurp(plain.dir / "reporte.txt") == report);
   }
+  // Control bytes of a title reach the console as '?', the report as they are.
+  const Outcome esc = run_in_scratch(edited(1, "'EDIFICIO \x1b]0;titulo\x07'"), "--resumen datos.txt reporte.txt");
+  EXPECT_EQ(esc.status, 0);
+  EXPECT_NE(esc.out.find("EDIFICIO ?]0;titulo?"), std::string::npos);
+  EXPECT_NE(slurp(esc.dir / "reporte.txt").find("EDIFICIO \x1b]0;titulo\x07"), std::string::npos);
 }
 
 // Starts the program in `dir` (console streams to console.out and console.err),
@@ -506,25 +544,22 @@ TEST(BadInput, FullDiskPartWayThroughTheRun) {
                             (d / "datos.txt").string() + "'";
     ASSERT_EQ(std::system(gen.c_str()), 0);
     EXPECT_EQ(exit_status(spawn(d, {"datos.txt", "/dev/full"})), 4);
-    EXPECT_EQ(last_line(slurp(d / "console.err")),
-              "Error: no se puede escribir el archivo de salida \"/dev/full\": no queda espacio en el disco");
-    EXPECT_EQ(slurp(d / "MEMORIA").back(), '\n');
+    EXPECT_NE(slurp(d / "console.err").find("Error: no se puede escribir el archivo de salida \"/dev/full\": no queda "
+                                            "espacio en el disco\n"),
+              std::string::npos);
+    EXPECT_EQ(files_in(d), "console.err console.out datos.txt ");
   }
   {
-    // A file-size limit met part-way through MEMORIA: the other files keep
-    // every line written before it.
+    // A file-size limit met part-way through MEMORIA: every file of the
+    // earlier run stays as it was.
     const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
-    const std::string full_report = slurp(plain.dir / "reporte.txt");
-    for (const char* f : {"MEMORIA", "reporte.txt", "console.out", "console.err"}) fs::remove(plain.dir / f);
+    const auto before = outputs_in(plain.dir);
     EXPECT_EQ(exit_status(spawn(plain.dir, {"datos.txt", "reporte.txt"}, 2 << 20)), 4);
-    EXPECT_EQ(last_line(slurp(plain.dir / "console.err")),
-              "Error: no se puede escribir el archivo de salida \"MEMORIA\": el archivo es demasiado grande");
-    EXPECT_EQ(fs::file_size(plain.dir / "MEMORIA"), 2u << 20);
-    const std::string report = slurp(plain.dir / "reporte.txt");
-    EXPECT_GT(report.size(), 1000u);
-    EXPECT_EQ(full_report.compare(0, report.size(), report), 0);
-    EXPECT_EQ(report.back(), '\n');
-  }
+    EXPECT_EQ(slurp(plain.dir / "console.err").substr(slurp(plain.dir / "console.err").find("Error:")),
+              "Error: no se puede escribir el archivo de salida \"MEMORIA\": el archivo es demasiado grande\n"
+              "los resultados de la corrida anterior quedan como estaban\n");
+    EXPECT_TRUE(outputs_in(plain.dir) == before);
+    }
 }
 
 TEST(BadInput, OutputsAreCheckedAndLockedBeforeAnyIsTruncated) {
@@ -541,6 +576,12 @@ TEST(BadInput, OutputsAreCheckedAndLockedBeforeAnyIsTruncated) {
        "Error: no se puede crear el archivo de salida \"reporte_caso4_lineal_nodos.csv\": es una carpeta"},
       {"another run in the folder", "datos.txt nuevo.txt", "", true,
        "Error: otra corrida de korvant está escribiendo en esta carpeta: \"<carpeta>\""},
+      {"a view name too long for the folder", "--csv datos.txt " + std::string(230, 'r'), "", false,
+       "Error: no se puede crear el archivo de salida \"" + std::string(230, 'r') +
+           "_caso1_campo-centro_reacciones.csv\": el nombre es demasiado largo"},
+      {"a link where a view goes, to a folder that does not exist", "--svg datos.txt reporte.txt", "", false,
+       "Error: no se puede crear el archivo de salida \"reporte_caso1_campo-centro.svg\": no existe el archivo o la "
+       "carpeta"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.what);
@@ -550,34 +591,35 @@ TEST(BadInput, OutputsAreCheckedAndLockedBeforeAnyIsTruncated) {
       fs::remove(first.dir / row.folder);
       fs::create_directory(first.dir / row.folder);
     }
-    std::vector<std::pair<fs::path, std::string>> before;
-    for (const auto& e : fs::directory_iterator(first.dir))
-      if (e.is_regular_file() && e.path().filename().string().rfind("console", 0) != 0)
-        before.emplace_back(e.path(), slurp(e.path()));
-    const int held = open((first.dir / "MEMORIA").c_str(), O_RDONLY);
+    if (row.args.find("--svg") != std::string::npos)
+      fs::create_symlink("no-hay/dibujo.svg", first.dir / "reporte_caso1_campo-centro.svg");
+    const auto before = outputs_in(first.dir);
+    const int held = open(first.dir.c_str(), O_RDONLY | O_DIRECTORY);
     if (row.lock_memoria) {
       ASSERT_EQ(flock(held, LOCK_EX | LOCK_NB), 0);
     }
-    const std::string cmd = "cd '" + first.dir.string() + "' && '" KORVANT_BIN "' " + row.args + " 2> err.txt > out.txt";
+    const std::string cmd = "cd '" + first.dir.string() + "' && '" KORVANT_BIN "' " + row.args + " 2> console.err > console.out";
     const int rc = std::system(cmd.c_str());
     close(held);
     EXPECT_EQ(WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, 4);
     std::string message = row.message;
     if (const std::size_t at = message.find("<carpeta>"); at != std::string::npos)
       message.replace(at, 9, first.dir.string());
-    EXPECT_EQ(last_line(slurp(first.dir / "err.txt")), message);
+    EXPECT_EQ(last_line(slurp(first.dir / "console.err")), message);
     // Every file of the earlier run as it was; nothing new left behind.
-    for (const auto& [path, text] : before) EXPECT_TRUE(slurp(path) == text) << path;
+    EXPECT_TRUE(outputs_in(first.dir) == before);
     EXPECT_FALSE(fs::exists(first.dir / "nuevo.txt"));
   }
 }
 
-TEST(BadInput, AnInterruptedRunStopsAtAWholeLineWithEveryFileFlushed) {
+// An interrupted run (SIGINT, SIGTERM, SIGHUP) leaves every earlier file as it
+// was; a file that is a pipe (written in place) gets whole lines up to the stop.
+TEST(BadInput, AnInterruptedRunKeepsTheEarlierResults) {
   const Outcome plain = run_in_scratch(example_text(), "datos.txt reporte.txt");
   ASSERT_EQ(plain.status, 0);
-  const std::string valinf = slurp(plain.dir / "VALINF");
-  const std::string full_report = slurp(plain.dir / "reporte.txt");
-  for (const int sig : {SIGINT, SIGTERM}) {
+  fs::remove(plain.dir / "MEMORIA");
+  const auto before = outputs_in(plain.dir);
+  for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
     SCOPED_TRACE(sig);
     // MEMORIA is a pipe read only once the run is stuck writing to it: the
     // signal comes while the influence values are finished and the cases not.
@@ -597,15 +639,42 @@ TEST(BadInput, AnInterruptedRunStopsAtAWholeLineWithEveryFileFlushed) {
     for (ssize_t n; (n = read(rd, b, sizeof b)) > 0;) memoria.append(b, static_cast<std::size_t>(n));
     close(rd);
     EXPECT_EQ(exit_status(pid), 128 + sig);
-    EXPECT_EQ(last_line(slurp(plain.dir / "console.err")), "corrida interrumpida");
+    const std::string err = slurp(plain.dir / "console.err");
+    EXPECT_EQ(err.substr(err.find("corrida")), "corrida interrumpida\nlos resultados de la corrida anterior quedan como estaban\n");
     EXPECT_GT(memoria.size(), 1u << 20);
     EXPECT_EQ(memoria.back(), '\n');
-    EXPECT_TRUE(slurp(plain.dir / "VALINF") == valinf);
-    const std::string report = slurp(plain.dir / "reporte.txt");
-    EXPECT_LT(report.size(), full_report.size());
-    EXPECT_EQ(full_report.compare(0, report.size(), report), 0);
-    EXPECT_EQ(report.back(), '\n');
+    fs::remove(plain.dir / "MEMORIA");
+    EXPECT_TRUE(outputs_in(plain.dir) == before);
   }
+}
+
+// A run killed outright leaves only its temporary files beside the earlier
+// results, which stay whole; the next run in the folder removes them.
+TEST(BadInput, AKilledRunLeavesTheEarlierFilesAndTheNextRunCleansUp) {
+  const Scratch scratch;
+  const fs::path& d = scratch.dir;
+  const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 4 --ny 4 > '" +
+                          (d / "datos.txt").string() + "'";
+  ASSERT_EQ(std::system(gen.c_str()), 0);
+  ASSERT_EQ(exit_status(spawn(d, {"--csv", "datos.txt", "reporte.txt"})), 0);
+  const auto before = outputs_in(d);
+  const pid_t pid = spawn(d, {"--csv", "datos.txt", "reporte.txt"});
+  // Killed once its log has grown past its first megabyte.
+  for (int waiting = 0; waiting < 4000; ++waiting) {
+    std::error_code ec;
+    if (fs::file_size(d / ".MEMORIA.korvant-tmp", ec) > (1u << 20) && !ec) break;
+    usleep(2000);
+  }
+  kill(pid, SIGKILL);
+  EXPECT_EQ(exit_status(pid), -1);
+  EXPECT_TRUE(fs::exists(d / ".MEMORIA.korvant-tmp"));
+  EXPECT_TRUE(fs::exists(d / ".reporte.txt.korvant-tmp"));
+  fs::remove(d / ".MEMORIA.korvant-tmp");  // the next run removes the rest
+  EXPECT_TRUE(outputs_in(d) != before);
+  for (const auto& [path, text] : before) EXPECT_TRUE(slurp(path) == text) << path;
+  // The next run writes the same files again, and no temporary file stays.
+  EXPECT_EQ(exit_status(spawn(d, {"--csv", "datos.txt", "reporte.txt"})), 0);
+  EXPECT_TRUE(outputs_in(d) == before);
 }
 
 TEST(BadInput, TheDataFileIsNeverOverwritten) {

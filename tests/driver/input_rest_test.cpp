@@ -179,9 +179,12 @@ TEST(InputAxes, BadCountsDivisionsAndBarsAreRejected) {
   EXPECT_EQ(error("-1 4\n"),
             "Error en el archivo de datos \"datos.txt\", línea 3, NEJES (número de ejes): se leyó -1; no puede ser "
             "negativo");
-  // Many axes of many bars: their table would not fit the memory.
-  EXPECT_NE(error("100000 4\nEJE 1\n2000000000\n").find("línea 5, NBEJE (número de barras del eje 1): el análisis necesita unos "),
+  // More axes than the file has lines; an axis longer than the bars there are.
+  EXPECT_NE(error("100000 4\nEJE 1\n1 1\n").find("línea 3, NEJES (número de ejes): NEJES = 100000, pero al archivo le quedan"),
             std::string::npos);
+  EXPECT_EQ(error("1 4\nEJE 1\n2000000000\n"),
+            "Error en el archivo de datos \"datos.txt\", línea 5, NBEJE (número de barras del eje 1): se leyó 2000000000; "
+            "un eje no puede tener más barras que las 5 del modelo (NB)");
   EXPECT_EQ(error("2 4\nEJE 1\n1 1\nEJE 2\n2 5\n6\n"),
             "Error en el archivo de datos \"datos.txt\", línea 8, barra del eje 2: se leyó 6; debe estar entre 1 y 5 "
             "(NB)");
