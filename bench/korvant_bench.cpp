@@ -15,6 +15,10 @@
 #include <vector>
 
 #include "driver/run.hpp"
+#include "driver/study_run.hpp"
+#include <chrono>
+#include <fstream>
+#include <thread>
 #include "soil/soil.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
@@ -263,6 +267,45 @@ BENCHMARK_CAPTURE(BM_run, edificio_5x5x2_losas, "g5x5x2", "--nx 5 --ny 5 --store
     ->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK_CAPTURE(BM_run, edificio_10x10x3_losas, "g10x10x3", "--nx 10 --ny 10 --storeys 3 --slabs")
     ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+// A study of the example building: 200 Monte Carlo samples on every core,
+// against the bound 1.25 x (200 x one run without log) / cores. Prints the
+// samples per second, the time of one run and the ratio to the bound (at most 1).
+void BM_estudio_ejemplo(benchmark::State& st) {
+  std::filesystem::current_path(work_dir());
+  const std::string datos = KORVANT_SOURCE_DIR "/examples/edificio.txt";
+  std::ofstream("estudio_bench.txt") << "método montecarlo\nmuestras 200\n"
+                                        "parámetro E2 perfil 1 estrato 1 lognormal 600 0.35\n"
+                                        "parámetro E2 perfil 1 estrato 2 lognormal 900 0.35\n";
+  using clock = std::chrono::steady_clock;
+  const auto t0 = clock::now();
+  for (int i = 0; i < 20; ++i) run_model(datos, LogLevel::None);
+  const double one = std::chrono::duration<double>(clock::now() - t0).count() / 20;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  static std::FILE* null = std::fopen("/dev/null", "wb");
+  double seconds = 0;
+  for (auto _ : st) {
+    std::filesystem::remove("ESTUDIO_estudio.csv");
+    StudyOptions o;
+    o.file = "estudio_bench.txt";
+    o.progress = false;
+    PreparedStudy ps;
+    prepare_study(o, datos, MethodOptions{}, ps);
+    int argc = 0;
+    char** argv = nullptr;
+    Cluster cluster(argc, argv, false);
+    Files f;
+    f.err.attach(null, "consola de errores");
+    const auto t = clock::now();
+    run_samples(ps, o, "ESTUDIO", cluster, f, nullptr);
+    seconds = std::chrono::duration<double>(clock::now() - t).count();
+  }
+  st.counters["muestras_por_s"] = 201 / seconds;
+  st.counters["corrida_ms"] = one * 1000;
+  st.counters["nucleos"] = cores;
+  st.counters["razon_al_tope"] = seconds / (1.25 * 200 * one / cores);
+}
+BENCHMARK(BM_estudio_ejemplo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
 // Big buildings, one run each (minutes): 20 x 20 nodes, 2 storeys, slabs, all
 // four cases, KANAL 0, no log (--memoria=no), with the widest vector code
