@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "model/analysis_passes.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
@@ -43,11 +44,10 @@ std::string direction_words(double deg) {
 }
 
 const char* spring_use(int case_no) {
-  switch (case_no) {
-    case 1: return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
-    case 2: return "corto plazo (compresiones inmediatas)";
-    default: return "largo plazo (consolidación)";
-  }
+  const AnalysisCase& c = analysis_case(case_no);
+  if (c.heave) return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
+  if (c.load_set == 2) return "corto plazo (compresiones inmediatas)";
+  return "largo plazo (consolidación)";
 }
 
 const char* load_set_words(int set) {
