@@ -115,7 +115,8 @@ std::string apply_values(const Study& s, const std::vector<double>& v, Model& m,
     if (std::isnan(x)) continue;
     const Parameter& p = s.params[j];
     const std::string said = p.name + " = " + value_text(x);
-    if (!std::isfinite(x)) return said + ": no es un número finito";
+    if (!std::isfinite(x) || std::fabs(x) > static_cast<double>(std::numeric_limits<float>::max()))
+      return said + ": no cabe en la precisión simple de los datos";
     const float f = static_cast<float>(x);
     const bool poisson = p.table == &Model::NU1 || p.table == &Model::NU2;
     const bool nonlinear = p.table == &Model::A2 || p.table == &Model::Ap || p.table == &Model::Acs;
