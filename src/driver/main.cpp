@@ -205,6 +205,7 @@ int main(int argc, char** argv) {
       return status::OK;
     }
     if (!unknown.empty()) usage_error("opción desconocida: " + unknown);
+    if (study.threads > 0 && study.file.empty()) usage_error("--hilos sólo sirve con --estudio=ARCHIVO_DE_ESTUDIO");
     if (names.size() == 1) usage_error("falta el nombre del reporte (después de \"" + names[0] + "\")");
     if (names.size() > 2)
       usage_error("sobra \"" + names[2] + "\": se esperan sólo el archivo de datos y el reporte");
