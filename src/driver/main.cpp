@@ -23,6 +23,7 @@
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
 #include "text/free_format.hpp"
+#include "text/progress.hpp"
 #include "views/limits.hpp"
 
 namespace {
@@ -74,6 +75,10 @@ const char* const kUsage =
     "Codificación del reporte, MEMORIA y VALINF:\n"
     "  --codificacion=latin1  un byte por letra (lo normal).\n"
     "  --codificacion=utf8    UTF-8, para leerlos en un editor UTF-8.\n"
+    "\n"
+    "Consola:\n"
+    "  --silencio  sin la línea de avance (caso, pasada, paso y tiempo) que se\n"
+    "              escribe en el canal de errores cuando éste es una terminal.\n"
     "\n"
     "Bitácora del cálculo:\n"
     "  --memoria=completa  MEMORIA y VALINF completos (lo normal).\n"
@@ -135,7 +140,7 @@ int main(int argc, char** argv) {
   Model m;
   try {
     std::vector<std::string> names;
-    bool help = false, version = false, utf8_files = false;
+    bool help = false, version = false, utf8_files = false, silence = false;
     std::string unknown;
     for (int i = 1; i < argc; ++i) {
       const std::string a = argv[i];
@@ -150,6 +155,7 @@ int main(int argc, char** argv) {
       else if (a.rfind("--memoria", 0) == 0)
         usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
       else if (a == "--resumen") opts.resumen = true;
+      else if (a == "--silencio") silence = true;
       else if (a.rfind("--limites=", 0) == 0) {
         std::string error;
         if (!parse_limits(std::string_view(a).substr(10), opts.limites, error)) usage_error(error);
@@ -198,11 +204,15 @@ int main(int argc, char** argv) {
     for (OutFile* o : {&f.rep, &f.mem, &f.vinf}) o->set_file_utf8(utf8_files);
     // From here on an interruption stops the run at its next safe point.
     catch_interruptions();
+    // The line that says what a long run is doing, only for a person at a terminal.
+    progress_enable(!silence && ::isatty(2) == 1, utf8);
     run(datos, reporte, m, f, opts);
+    progress_hide();
     f.con.close();
     f.err.close();
     return status::OK;
   } catch (const Fatal& e) {
+    progress_hide();
     // Whatever ended the run, everything written so far reaches its file.
     for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
     if (!e.message.empty()) {
@@ -212,6 +222,7 @@ int main(int argc, char** argv) {
     f.err.close_quietly();
     return e.status;
   } catch (const std::bad_alloc&) {
+    progress_hide();
     // The tables of the model are given back before the message is made.
     const std::uint64_t need = peak_memory(m);
     m = Model();
