@@ -15,6 +15,11 @@
 #include <vector>
 
 #include "driver/run.hpp"
+#include "driver/study_run.hpp"
+#include <chrono>
+#include <fstream>
+#include <thread>
+#include "soil/soil.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 #include "solve/solve.hpp"
@@ -263,6 +268,45 @@ BENCHMARK_CAPTURE(BM_run, edificio_5x5x2_losas, "g5x5x2", "--nx 5 --ny 5 --store
 BENCHMARK_CAPTURE(BM_run, edificio_10x10x3_losas, "g10x10x3", "--nx 10 --ny 10 --storeys 3 --slabs")
     ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 
+// A study of the example building: 200 Monte Carlo samples on every core,
+// against the bound 1.25 x (200 x one run without log) / cores. Prints the
+// samples per second, the time of one run and the ratio to the bound (at most 1).
+void BM_estudio_ejemplo(benchmark::State& st) {
+  std::filesystem::current_path(work_dir());
+  const std::string datos = KORVANT_SOURCE_DIR "/examples/edificio.txt";
+  std::ofstream("estudio_bench.txt") << "método montecarlo\nmuestras 200\n"
+                                        "parámetro E2 perfil 1 estrato 1 lognormal 600 0.35\n"
+                                        "parámetro E2 perfil 1 estrato 2 lognormal 900 0.35\n";
+  using clock = std::chrono::steady_clock;
+  const auto t0 = clock::now();
+  for (int i = 0; i < 20; ++i) run_model(datos, LogLevel::None);
+  const double one = std::chrono::duration<double>(clock::now() - t0).count() / 20;
+  const unsigned cores = std::max(1u, std::thread::hardware_concurrency());
+  static std::FILE* null = std::fopen("/dev/null", "wb");
+  double seconds = 0;
+  for (auto _ : st) {
+    std::filesystem::remove("ESTUDIO_estudio.csv");
+    StudyOptions o;
+    o.file = "estudio_bench.txt";
+    o.progress = false;
+    PreparedStudy ps;
+    prepare_study(o, datos, MethodOptions{}, ps);
+    int argc = 0;
+    char** argv = nullptr;
+    Cluster cluster(argc, argv, false);
+    Files f;
+    f.err.attach(null, "consola de errores");
+    const auto t = clock::now();
+    run_samples(ps, o, "ESTUDIO", cluster, f, nullptr);
+    seconds = std::chrono::duration<double>(clock::now() - t).count();
+  }
+  st.counters["muestras_por_s"] = 201 / seconds;
+  st.counters["corrida_ms"] = one * 1000;
+  st.counters["nucleos"] = cores;
+  st.counters["razon_al_tope"] = seconds / (1.25 * 200 * one / cores);
+}
+BENCHMARK(BM_estudio_ejemplo)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+
 // Big buildings, one run each (minutes): 20 x 20 nodes, 2 storeys, slabs, all
 // four cases, KANAL 0, no log (--memoria=no), with the widest vector code
 // allowed (2 AVX-512, 1 AVX2); and the 10 x 10 x 3 building with the nonlinear
@@ -275,6 +319,35 @@ void BM_run_grande_no_lineal(benchmark::State& st) {
   for (auto _ : st) run_model(datos, LogLevel::Summary);
   st.counters["MEMORIA_MB"] = static_cast<double>(std::filesystem::file_size(work_dir() / "MEMORIA")) / 1e6;
 }
+
+// The influence-value step alone, of the 20 x 20 building with its soil typed
+// in 6 strata: the values at the middle of each stratum (0) or averaged over
+// its thickness, --estratos=integrados (1). The model is read once, up to the
+// step; the step is then repeated with no log.
+void BM_influence_values(benchmark::State& st) {
+  static Model m;
+  static Files f;
+  static bool read = [] {
+    const std::string datos = generated_model("g20x20x2e6", "--nx 20 --ny 20 --storeys 2 --slabs --strata 6");
+    std::filesystem::current_path(work_dir());
+    static std::FILE* null = std::fopen("/dev/null", "wb");
+    f.con.attach(null, "consola");
+    f.err.attach(null, "consola de errores");
+    f.log.set_level(LogLevel::None);
+    DataReader rd;
+    rd.open(datos);
+    f.rep.open("REPORTE");
+    f.msh.open("arch.msh");
+    f.res.open("arch.res");
+    input_phase(rd, m, f);
+    return true;
+  }();
+  (void)read;
+  m.method.strata = st.range(0) == 1 ? StrataRule::Integrated : StrataRule::MidDepth;
+  for (auto _ : st) influence_values(m, f.log);
+  m.method.strata = StrataRule::MidDepth;
+}
+BENCHMARK(BM_influence_values)->ArgName("integrados")->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 
@@ -293,6 +366,27 @@ int main(int argc, char** argv) {
           ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
     benchmark::RegisterBenchmark("BM_run_grande_no_lineal", BM_run_grande_no_lineal)
         ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+    // The 20 x 20 building with 6 strata, with and without --estratos=integrados
+    // (and with both method options), no log.
+    for (int opt : {0, 1, 2})
+      benchmark::RegisterBenchmark(("BM_run_grande_estratos/opciones:" + std::to_string(opt)).c_str(),
+                                   [opt](benchmark::State& st) {
+                                     const std::string datos = generated_model(
+                                         "g20x20x2e6", "--nx 20 --ny 20 --storeys 2 --slabs --strata 6");
+                                     std::filesystem::current_path(work_dir());
+                                     static std::FILE* null = std::fopen("/dev/null", "wb");
+                                     for (auto _ : st) {
+                                       Model m;
+                                       Files f;
+                                       f.con.attach(null, "consola");
+                                       f.err.attach(null, "consola de errores");
+                                       f.log.set_level(LogLevel::None);
+                                       if (opt >= 1) m.method.strata = StrataRule::Integrated;
+                                       if (opt >= 2) m.method.footings = FootingModel::Layered;
+                                       run(datos, "REPORTE", m, f);
+                                     }
+                                   })
+          ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
   }
   benchmark::Initialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();

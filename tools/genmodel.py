@@ -9,7 +9,8 @@ and set of cases. Foundation nodes are numbered first; beams run towards +X/+Y
 and columns from bottom to top.
 
 usage: genmodel.py [--nx 4] [--ny 3] [--storeys 1] [--slabs] [--footings N]
-                   [--profiles 1] [--kanal 0] [--cases 1111] [--ndiv 4] > datos.txt
+                   [--profiles 1] [--kanal 0] [--cases 1111] [--ndiv 4] [--strata 3]
+                   > datos.txt
 """
 import argparse
 import sys
@@ -29,10 +30,13 @@ def main():
     ap.add_argument("--kanal", type=int, default=0)
     ap.add_argument("--cases", default="1111", help="four digits: CASO(1..4)")
     ap.add_argument("--ndiv", type=int, default=4)
+    ap.add_argument("--strata", type=int, default=3, help="3, or 6: each of the three strata typed as two halves")
     a = ap.parse_args()
     nx, ny, ns = a.nx, a.ny, a.storeys
     if nx < 2 or ny < 1 or ns < 0:
         sys.exit("genmodel: nx >= 2, ny >= 1, storeys >= 0")
+    if a.strata not in (3, 6):
+        sys.exit("genmodel: --strata 3 or 6")
     out = []
     w = out.append
     w(f"'EDIFICIO GENERADO {nx}X{ny}, {ns} NIVELES'")
@@ -126,14 +130,16 @@ def main():
         (2, 4.0, 1.7, "700. 0.40 9.", "900. 0.40 15. 0.6 160. 0.5 1.2", "400. 0.7 3.0", "800. 0.8 0.1 3.0"),
         (1, 6.0, 1.9, "2000. 0.30 15.", "2500. 0.30 25. 0.5 400. 0.4 1.5", "3000. 0.9 3.0", "6000. 0.9 0.05 3.0"),
     ]
+    split = a.strata // 3
     for p in range(a.profiles):
-        w("3")
+        w(str(a.strata))
         for k, (tipo, h, g, c1, c2, c3, c4) in enumerate(strata):
-            w("ESTRATO TIPO H GAMA")
-            w(f"{k + 1} {tipo} {h + 0.5 * p:.2f} {g}")
-            for on, line in zip(a.cases, (c1, c2, c3, c4)):
-                if on == "1":
-                    w(line)
+            for half in range(split):
+                w("ESTRATO TIPO H GAMA")
+                w(f"{split * k + half + 1} {tipo} {(h + 0.5 * p) / split:.2f} {g}")
+                for on, line in zip(a.cases, (c1, c2, c3, c4)):
+                    if on == "1":
+                        w(line)
 
     slabs = []
     if a.slabs:

@@ -12,12 +12,15 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <iostream>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "driver/cluster.hpp"
 #include "driver/run.hpp"
+#include "driver/study_run.hpp"
 #include "model/memory.hpp"
 #include "solve/solve.hpp"
 #include "text/charset.hpp"
@@ -71,6 +74,14 @@ const char* const kUsage =
     "                            con el área de contacto.\n"
     "  --solucion=gaussj         Gauss-Jordan en precisión simple (lo normal).\n"
     "  --solucion=dispersa       LU dispersa en doble precisión (UMFPACK).\n"
+    "Estudios de sensibilidad y probabilidad (capítulo del manual):\n"
+    "  --estudio=ESTUDIO.txt  después de la corrida del modelo, las muestras que\n"
+    "         describe ESTUDIO.txt: REPORTE_estudio.csv (una fila por muestra; una\n"
+    "         corrida interrumpida sigue donde quedó), REPORTE_estudio.txt y, con\n"
+    "         --html, su sección en REPORTE.html.\n"
+    "  --hilos=N  muestras a la vez (lo normal: una por procesador).\n"
+    "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
+    "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
     "Codificación del reporte, MEMORIA y VALINF:\n"
     "  --codificacion=latin1  un byte por letra (lo normal).\n"
@@ -138,6 +149,11 @@ int main(int argc, char** argv) {
   f.err.set_utf8(utf8);
   ViewOptions opts;
   Model m;
+  // A study may be one process of an MPI job.
+  bool study_asked = false;
+  for (int i = 1; i < argc; ++i) study_asked = study_asked || std::string(argv[i]).rfind("--estudio", 0) == 0;
+  Cluster cluster(argc, argv, study_asked);
+  StudyOptions study;
   try {
     std::vector<std::string> names;
     bool help = false, version = false, utf8_files = false, silence = false;
@@ -167,6 +183,16 @@ int main(int argc, char** argv) {
       else if (a.rfind("--codificacion", 0) == 0)
         usage_error("\"" + a + "\": se espera --codificacion=latin1 o --codificacion=utf8");
       else if (a == "--html") opts.html = true;
+      else if (a.rfind("--estudio=", 0) == 0 && a.size() > 10) study.file = a.substr(10);
+      else if (a.rfind("--estudio", 0) == 0) usage_error("\"" + a + "\": se espera --estudio=ARCHIVO_DE_ESTUDIO");
+      else if (a.rfind("--hilos", 0) == 0) {
+        const std::string v = a.size() > 8 && a[7] == '=' ? a.substr(8) : "";
+        char* end = nullptr;
+        const long n = v.empty() ? 0 : std::strtol(v.c_str(), &end, 10);
+        if (v.empty() || *end != '\0' || n < 1 || n > 4096)
+          usage_error("\"" + a + "\": se espera --hilos=N con N de 1 a 4096");
+        study.threads = static_cast<int>(n);
+      }
       else if (std::string bad; parse_method_option(a, m.method, bad)) {
         if (!bad.empty()) usage_error(bad);
       }
@@ -202,6 +228,22 @@ int main(int argc, char** argv) {
     }
     // The report, the log and the influence values in UTF-8, for a UTF-8 editor.
     for (OutFile* o : {&f.rep, &f.mem, &f.vinf}) o->set_file_utf8(utf8_files);
+    if (!study.file.empty()) {
+      if (names.size() != 2) usage_error("un estudio necesita en la línea de comandos el archivo de datos y el reporte");
+      // The study and the model are read and checked before anything is written.
+      study.limits = study_limits(opts.limites);
+      PreparedStudy ps;
+      prepare_study(study, datos, m.method, ps);
+      catch_interruptions();
+      if (!cluster.leader()) {
+        run_samples(ps, study, reporte, cluster, f, nullptr);
+        return status::OK;
+      }
+      run(datos, reporte, m, f, opts, nullptr, [&](Views& v) { run_samples(ps, study, reporte, cluster, f, &v); });
+      f.con.close();
+      f.err.close();
+      return status::OK;
+    }
     // From here on an interruption stops the run at its next safe point.
     catch_interruptions();
     // The line that says what a long run is doing, only for a person at a terminal.
@@ -213,6 +255,11 @@ int main(int argc, char** argv) {
     return status::OK;
   } catch (const Fatal& e) {
     progress_hide();
+    // Every process of an MPI job finds a fault of the files alike; rank 0 says it.
+    if (!cluster.leader()) {
+      if (e.status == status::BAD_DATA || e.status == status::USAGE) return e.status;
+      cluster.abort(e.status);
+    }
     // Whatever ended the run, everything written so far reaches its file.
     for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
     if (!e.message.empty()) {
@@ -220,6 +267,8 @@ int main(int argc, char** argv) {
       f.err.end_line();
     }
     f.err.close_quietly();
+    // The other processes of an MPI job end with it.
+    if (cluster.size() > 1) cluster.abort(e.status);
     return e.status;
   } catch (const std::bad_alloc&) {
     progress_hide();

@@ -157,7 +157,7 @@ void publish(Files& f, Views& views, const Companions& companions, FolderLocks& 
 }  // namespace
 
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts,
-         Workspace* ws) {
+         Workspace* ws, const std::function<void(Views&)>& after) {
   // The data file is opened first: a run that cannot even start must not wipe
   // the files of the previous run.
   DataReader rd;
@@ -212,6 +212,9 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
       Workspace own;
       analysis_phase(m, f, own, opts.any() ? &views : nullptr);
     }
+    // A study's samples, whose section the page takes; the files of this run
+    // are published with it.
+    if (after) after(views);
     views.finish(m, f.con);
 
     // Every file is written whole before any is put in place.

@@ -1,6 +1,7 @@
 // The run driver: the whole sequence of one run.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "driver/data_reader.hpp"
@@ -15,8 +16,10 @@ namespace korvant {
 // and the other four files in the report's folder, and the files of `opts` after
 // each solve. Throws Fatal on an error.
 // The solves use `ws` when given, a workspace of their own otherwise.
+// `after` (a study's samples) runs once the typed model's files are closed,
+// before the summary and the page are written.
 void run(const std::string& datos, const std::string& reporte, Model& m, Files& f, ViewOptions opts = {},
-         Workspace* ws = nullptr);
+         Workspace* ws = nullptr, const std::function<void(Views&)>& after = {});
 
 // The whole data file read and echoed, with the preprocessing
 // in between, up to the influence values and the diagram axes. The files of

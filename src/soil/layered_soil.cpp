@@ -17,6 +17,14 @@ const double kXi[4] = {-0.86113631159405257522, -0.33998104358485626480, 0.33998
 const double kW[4] = {0.34785484513745385737, 0.65214515486254614263, 0.65214515486254614263,
                       0.34785484513745385737};
 
+// Legendre polynomials P0..P3 at the four nodes.
+const double kP[4][4] = {
+    {1.0, kXi[0], (3.0 * kXi[0] * kXi[0] - 1.0) / 2.0, (5.0 * kXi[0] * kXi[0] * kXi[0] - 3.0 * kXi[0]) / 2.0},
+    {1.0, kXi[1], (3.0 * kXi[1] * kXi[1] - 1.0) / 2.0, (5.0 * kXi[1] * kXi[1] * kXi[1] - 3.0 * kXi[1]) / 2.0},
+    {1.0, kXi[2], (3.0 * kXi[2] * kXi[2] - 1.0) / 2.0, (5.0 * kXi[2] * kXi[2] * kXi[2] - 3.0 * kXi[2]) / 2.0},
+    {1.0, kXi[3], (3.0 * kXi[3] * kXi[3] - 1.0) / 2.0, (5.0 * kXi[3] * kXi[3] * kXi[3] - 3.0 * kXi[3]) / 2.0},
+};
+
 // Legendre polynomials P0..P4 at t.
 void legendre(double t, double P[5]) {
   P[0] = 1.0;
@@ -48,38 +56,53 @@ double positive_part(const double v[4], double g) {
   Cubic p;
   for (int n = 0; n < 4; ++n) {
     double s = 0.0;
-    for (int q = 0; q < 4; ++q) {
-      double P[5];
-      legendre(kXi[q], P);
-      s += kW[q] * v[q] * P[n];
-    }
+    for (int q = 0; q < 4; ++q) s += kW[q] * v[q] * kP[q][n];
     p.c[n] = (2.0 * n + 1.0) / 2.0 * s;
   }
-  // Roots in (-1, 1): sign changes on 64 equal steps, each bisected.
-  double roots[64];
+  // The cubic is monotone between its turning points: a root lies where p
+  // changes sign between consecutive ends of those pieces, and bisection
+  // finds it.
+  // Its slope from the powers of t: p = a0 + a1 t + a2 t^2 + a3 t^3.
+  const double a1 = p.c[1] - 1.5 * p.c[3], a2 = 1.5 * p.c[2], a3 = 2.5 * p.c[3];
+  double ends[4];
+  int ne = 0;
+  ends[ne++] = -1.0;
+  // Turning points: 3 a3 t^2 + 2 a2 t + a1 = 0.
+  double tp[2];
+  int nt = 0;
+  const double qa = 3.0 * a3, qb = 2.0 * a2, qc = a1;
+  if (qa != 0.0) {
+    const double disc = qb * qb - 4.0 * qa * qc;
+    if (disc > 0.0) {
+      const double r = std::sqrt(disc);
+      const double q = -0.5 * (qb + (qb >= 0.0 ? r : -r));
+      tp[nt++] = q / qa;
+      if (q != 0.0) tp[nt++] = qc / q;
+    }
+  } else if (qb != 0.0) {
+    tp[nt++] = -qc / qb;
+  }
+  if (nt == 2 && tp[0] > tp[1]) std::swap(tp[0], tp[1]);
+  for (int i = 0; i < nt; ++i)
+    if (tp[i] > -1.0 && tp[i] < 1.0) ends[ne++] = tp[i];
+  ends[ne++] = 1.0;
+  double roots[3];
   int nr = 0;
-  constexpr int kSteps = 64;
-  double a = -1.0, pa = p.at(a);
-  for (int i = 1; i <= kSteps; ++i) {
-    const double b = -1.0 + 2.0 * i / kSteps;
-    const double pb = p.at(b);
-    if (pb == 0.0 && i < kSteps) {
+  double pa = p.at(ends[0]);
+  for (int i = 1; i < ne; ++i) {
+    const double b = ends[i], pb = p.at(b);
+    if (pb == 0.0 && i < ne - 1) {
       roots[nr++] = b;
     } else if ((pa < 0.0 && pb > 0.0) || (pa > 0.0 && pb < 0.0)) {
-      double lo = a, hi = b, plo = pa;
-      for (int it = 0; it < 60; ++it) {
+      double lo = ends[i - 1], hi = b;
+      const bool rising = pb > 0.0;
+      for (int it = 0; it < 60 && hi - lo > 1e-15; ++it) {
         const double mid = 0.5 * (lo + hi);
-        const double pm = p.at(mid);
-        if ((pm < 0.0) == (plo < 0.0)) {
-          lo = mid;
-          plo = pm;
-        } else {
-          hi = mid;
-        }
+        if ((p.at(mid) > 0.0) == rising) hi = mid;
+        else lo = mid;
       }
       roots[nr++] = 0.5 * (lo + hi);
     }
-    a = b;
     pa = pb;
   }
   if (nr == 0) {
@@ -114,6 +137,7 @@ CornerSum corner_sum(float x, float y, float x1, float y1, float x2, float y2) {
     s.coef[s.n] = coef;
     s.A[s.n] = std::fabs(static_cast<double>(xc) - static_cast<double>(x));
     s.B[s.n] = std::fabs(static_cast<double>(yc) - static_cast<double>(y));
+    s.atan_ba[s.n] = std::atan(s.B[s.n] / s.A[s.n]);
     ++s.n;
   };
   // The rows of bousi, exact comparisons as there.
@@ -178,10 +202,13 @@ Stress corner_stresses(const CornerSum& c, double nu, double z) {
     const double A = c.A[i], B = c.B[i];
     const double R = std::sqrt(A * A + B * B + z * z);
     const double m = z * A * B;
-    const double t0 = kPi / 2.0 - std::atan(z * R / (A * B));
-    const double fx = t0 - m / (R * (A * A + z * z)) + (std::atan(B / A) - std::atan(B * R / (A * z))) * nu2;
-    const double fy = t0 - m / (R * (B * B + z * z)) + (std::atan(A / B) - std::atan(A * R / (B * z))) * nu2;
-    const double fz = std::atan(A * B / (z * R)) + (1.0 / (A * A + z * z) + 1.0 / (B * B + z * z)) * (m / R);
+    // atan(x) + atan(1/x) = pi/2 for x > 0: pi/2 - atan(zR/AB) = atan(AB/zR),
+    // and atan(A/B) = pi/2 - atan(B/A).
+    const double t0 = std::atan(A * B / (z * R));
+    const double ba = c.atan_ba[i];
+    const double fx = t0 - m / (R * (A * A + z * z)) + (ba - std::atan(B * R / (A * z))) * nu2;
+    const double fy = t0 - m / (R * (B * B + z * z)) + ((kPi / 2.0 - ba) - std::atan(A * R / (B * z))) * nu2;
+    const double fz = t0 + (1.0 / (A * A + z * z) + 1.0 / (B * B + z * z)) * (m / R);
     s.x += c.coef[i] * fx;
     s.y += c.coef[i] * fy;
     s.z += c.coef[i] * fz;

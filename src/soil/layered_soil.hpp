@@ -25,6 +25,7 @@ struct CornerSum {
   int n = 0;          // 0: degenerate rectangle, no stress
   double coef[4] = {};
   double A[4] = {}, B[4] = {};  // sides |xc - x|, |yc - y| of each corner rectangle
+  double atan_ba[4] = {};       // atan(B/A), the same at every depth
   double smallest_side() const;
 };
 CornerSum corner_sum(float x, float y, float x1, float y1, float x2, float y2);

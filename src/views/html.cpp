@@ -233,8 +233,14 @@ void pressure_tables(Html& h, const Summary& s) {
   }
   if (s.footings.empty()) return;
   h.r("<h3>").t("Zapatas aisladas").r("</h3>\n<table>\n");
-  h.head({"zapata", "nodo", "ANCHO × LARGO (m)", "reacción vertical (t)", "presión (t/m²)", "hundimiento (m)",
-          "resorte vertical (t/m)", "horizontal (t/m)", "rotación (t·m/rad)"});
+  bool torsion = false;
+  for (const FootingResult& z : s.footings) torsion = torsion || z.torsion;
+  if (torsion)
+    h.head({"zapata", "nodo", "ANCHO × LARGO (m)", "reacción vertical (t)", "presión (t/m²)", "hundimiento (m)",
+            "resorte vertical (t/m)", "horizontal (t/m)", "cabeceo (t·m/rad)", "torsión (t·m/rad)"});
+  else
+    h.head({"zapata", "nodo", "ANCHO × LARGO (m)", "reacción vertical (t)", "presión (t/m²)", "hundimiento (m)",
+            "resorte vertical (t/m)", "horizontal (t/m)", "rotación (t·m/rad)"});
   auto k = [](double v, bool rigid) { return rigid ? std::string("rígido") : v > 0 ? spring_text(v) : std::string("-"); };
   for (const FootingResult& z : s.footings) {
     h.r("<tr>").cell(std::to_string(z.z)).cell(std::to_string(z.node)).cell(num(z.ancho, 2) + " × " + num(z.largo, 2));
@@ -246,6 +252,7 @@ void pressure_tables(Html& h, const Summary& s) {
       h.cell(k(z.kv, z.rigid_v)).cell(k(z.kh, z.rigid_h)).cell(k(z.kr, z.rigid_r));
     else
       h.cell("-").cell("-").cell("-");
+    if (torsion) h.cell(s.linear && z.torsion ? k(z.kt, z.rigid_t) : std::string("-"));
     h.r("</tr>\n");
   }
   h.r("</table>\n");
@@ -381,6 +388,19 @@ void write_html(const Model& m, const std::vector<std::string>& sections, const 
   static const char* const kKanal[3] = {"lineal", "iterativo (módulos que dependen de las reacciones)",
                                         "no lineal (ecuación de Demeneghi)"};
   h.r(" ").t(std::string("Análisis ") + (m.KANAL >= 0 && m.KANAL <= 2 ? kKanal[m.KANAL] : "?") + ".").r("</p>\n");
+  // The methods the command line chose.
+  if (m.method.any()) {
+    h.r("<p>");
+    const char* sep = "";
+    for (const char* l : {m.method.integrated_strata() ? strata_line() : nullptr,
+                          m.method.layered_footings() ? footings_line() : nullptr,
+                          m.method.sparse_solver() ? solver_line() : nullptr}) {
+      if (l == nullptr) continue;
+      h.r(sep).t(l);
+      sep = "<br/>\n";
+    }
+    h.r("</p>\n");
+  }
   h.r("<h3>").t("Veredicto: avisos y límites que no se cumplen").r("</h3>\n");
   {
     int shown = 0;

@@ -241,6 +241,9 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
         fr.kv = k, fr.rigid_v = rigid;
       } else if (p.comp <= 2) {
         fr.kh = k, fr.rigid_h = rigid;
+      } else if (p.comp == 6 && m.method.layered_footings()) {
+        fr.torsion = true;
+        fr.kt = k, fr.rigid_t = rigid;
       } else {
         fr.kr = k, fr.rigid_r = rigid;
       }

@@ -86,6 +86,10 @@ struct FootingResult {
   // Springs: the inverses of the flexibilities the solve used (0 = none; rigid when the flexibility is 0).
   double kv = 0, kh = 0, kr = 0;
   bool rigid_v = false, rigid_h = false, rigid_r = false;
+  // With layered footings torsion (MZ) has its own spring; kr is then rocking.
+  bool torsion = false;
+  double kt = 0;
+  bool rigid_t = false;
 };
 
 struct AxisExtremes {

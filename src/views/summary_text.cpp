@@ -77,9 +77,12 @@ std::string row(const std::string& label, const std::string& value) {
 }  // namespace
 
 void summary_text(const Model& m, const Summary& s, const Limits& l, const std::string& springs_file, std::string& out) {
-  (void)m;
   const Equilibrium& e = s.eq;
   line(out, fmt("== %s [%s] ==", s.c.title, s.c.pass));
+  // The methods the command line chose.
+  if (m.method.integrated_strata()) line(out, std::string("  ") + strata_line());
+  if (m.method.layered_footings()) line(out, std::string("  ") + footings_line());
+  if (m.method.sparse_solver()) line(out, std::string("  ") + solver_line());
 
   line(out, "Equilibrio vertical (t; cargas hacia abajo, reacciones hacia arriba)");
   line(out, fmt("  Cargas verticales (%s;", load_set_words(e.load_set)));
@@ -189,7 +192,8 @@ void summary_text(const Model& m, const Summary& s, const Limits& l, const std::
         return rigid ? std::string("rígido") : v > 0 ? spring_text(v) + " " + unit : std::string("-");
       };
       line(out, "    resortes: vertical " + k(z.kv, z.rigid_v, "t/m") + ", horizontal " + k(z.kh, z.rigid_h, "t/m") +
-                    ", rotación " + k(z.kr, z.rigid_r, "t·m/rad"));
+                    (z.torsion ? ", cabeceo " : ", rotación ") + k(z.kr, z.rigid_r, "t·m/rad") +
+                    (z.torsion ? ", torsión " + k(z.kt, z.rigid_t, "t·m/rad") : std::string()));
     }
   }
 

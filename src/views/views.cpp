@@ -136,6 +136,14 @@ void Views::open(OutFile& o, const std::string& name) {
   o.open(name);
 }
 
+void Views::add_section(std::string html, std::string title, std::string id) {
+  sections_.push_back(std::move(html));
+  PassAlerts p;
+  p.id = std::move(id);
+  p.title = std::move(title);
+  passes_.push_back(std::move(p));
+}
+
 void Views::publish(bool complete) {
   if (sink_ != nullptr) return;
   file_.close_quietly();
@@ -165,6 +173,7 @@ void Views::discard() noexcept {
 }
 
 void Views::write(Model& m, const SolvedCase& c) {
+  if (watch_) watch_(m, c);
   if (!opts_.any()) return;
   reaction_points(m, c.nonlinear, rp_);
   const std::string stem = base_ + "_" + c.pass;

@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -128,6 +129,12 @@ class Views {
   void start(OutFile& err);
   void finish(const Model& m, OutFile& con);
 
+  // Told of every solved pass before its files are written (a study watches
+  // each sample's results this way, with no file asked for).
+  void watch(std::function<void(Model&, const SolvedCase&)> w) { watch_ = std::move(w); }
+  // A section of the page after those of the passes (a study's), written with the page.
+  void add_section(std::string html, std::string title, std::string id);
+
   // Tests and fuzzing: every file goes to this stream instead of its own file.
   void send_all_to(std::FILE* sink) { sink_ = sink; }
 
@@ -149,6 +156,7 @@ class Views {
   std::vector<PassRecord> records_;  // what the envelopes across the passes keep of each  // title, id and findings of each pass on the page and in the summary
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
+  std::function<void(Model&, const SolvedCase&)> watch_;
   void write_summary_files(const Model& m);
 };
 

@@ -19,7 +19,7 @@ const fs::path kSrc = fs::path(KORVANT_SOURCE_DIR) / "src";
 // three computing folders are peers that do not include each other; the driver
 // may use the views.
 const std::map<std::string, int> kRank = {{"text", 0}, {"model", 1}, {"soil", 2}, {"frame", 2},
-                                          {"solve", 2}, {"views", 3}, {"driver", 4}};
+                                          {"solve", 2}, {"views", 3}, {"study", 4}, {"driver", 5}};
 
 TEST(Architecture, IncludesPointDown) {
   int files = 0;

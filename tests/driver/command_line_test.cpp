@@ -136,7 +136,7 @@ TEST(CommandLine, MethodOptionsEchoedAfterTheBanner) {
   Scratch s;
   fs::copy_file(kExample, s.dir / "datos.txt");
   ASSERT_EQ(s.run("datos.txt def"), 0);
-  ASSERT_EQ(s.run("--zapatas=estratificadas datos.txt rep --estratos=integrados"), 0) << s.read("console.err");
+  ASSERT_EQ(s.run("--zapatas=estratificadas datos.txt rep --estratos=integrados --resumen --html"), 0) << s.read("console.err");
   const std::string def = s.read("def"), rep = s.read("rep");
   const std::string lines =
       " Estratos: valores de influencia integrados en el espesor\n"
@@ -144,6 +144,9 @@ TEST(CommandLine, MethodOptionsEchoedAfterTheBanner) {
   const std::size_t title = def.find(" EDIFICIO");
   ASSERT_NE(title, std::string::npos);
   EXPECT_EQ(rep.substr(0, title + lines.size()), def.substr(0, title) + lines);
+  // The summary and the page say it too.
+  EXPECT_NE(s.read("rep_resumen.txt").find("\n  Estratos: valores de influencia integrados en el espesor\n"), std::string::npos);
+  EXPECT_NE(s.read("rep.html").find("Zapatas: rigideces del suelo estratificado, con interacci\xC3\xB3n"), std::string::npos);
 }
 
 TEST(CommandLine, SummaryLogGrowsWithThePassesNotWithTheModel) {

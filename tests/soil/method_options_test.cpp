@@ -156,3 +156,20 @@ TEST(IntegratedStrata, SplittingTheSoilChangesNothingWithBothOptions) {
     }
   }
 }
+
+// A footing with no stratum below its foundation level stays a rigid support,
+// with a warning; one on less soil than its radius is warned about too.
+TEST(LayeredFootings, WarnedWhenTheSoilBelowIsMissingOrThin) {
+  Scratch s;
+  std::string text = slurp(std::string(KORVANT_SOURCE_DIR) + "/examples/verificacion/zapatas.txt");
+  text.replace(text.find("1  0.0 0.0 0.0  0 0 0 0 0 0  1 1.0"), 34, "1  0.0 0.0 0.0  0 0 0 0 0 0  1 20.0");
+  text.replace(text.find("3 20.0 0.0 0.0  0 0 0 0 0 0  2 1.0"), 34, "3 20.0 0.0 0.0  0 0 0 0 0 0  2 19.5");
+  s.write("datos.txt", text);
+  ASSERT_EQ(s.run("--zapatas=estratificadas --csv datos.txt R"), 0) << s.read("console.err");
+  const std::string err = s.read("console.err");
+  EXPECT_NE(err.find("Aviso: la zapata 1 (nodo 1) no tiene estratos bajo su desplante: se toma como apoyo r\xEDgido"),
+            std::string::npos) << err;
+  EXPECT_NE(err.find("Aviso: la zapata 2 (nodo 3) tiene bajo su desplante 0.5 m de suelo, menos que su radio"),
+            std::string::npos) << err;
+  EXPECT_NE(s.read("R_caso2_laboratorio_reacciones.csv").find("3,zapata,1,DZ,"), std::string::npos);
+}
