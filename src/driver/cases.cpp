@@ -123,18 +123,19 @@ void check_solution(const Model& m, Files& f, int case_no) {
 }
 
 // The files a person looks at, of the solve of pass p whose end forces are in VGL.
-void write_views(Model& m, Views* v, const AnalysisPass& p) {
+// `residual`: the solver's relative residual of the solve, -1 when it has none.
+void write_views(Model& m, Views* v, const AnalysisPass& p, double residual) {
   if (v != nullptr) progress_step("escribiendo las vistas");
-  if (v != nullptr) v->write(m, SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title});
+  if (v != nullptr) v->write(m, SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title, residual});
 }
 
 // Member end forces and diagrams right after a solve, once the solution is
 // checked; then the files asked for on the command line.
-void after_solve(Model& m, Files& f, AxisWalk& walk, Views* v, const AnalysisPass& p) {
+void after_solve(Model& m, Files& f, AxisWalk& walk, Views* v, const AnalysisPass& p, double residual) {
   refuse_non_finite(m, p);
   check_solution(m, f, p.case_no);
   forces_and_diagrams(m, f, walk, p.case_no);
-  write_views(m, v, p);
+  write_views(m, v, p, residual);
 }
 
 // Result header of a GiD block: the text in its layout, then " 1 vector OnNodes".
@@ -164,7 +165,7 @@ void linear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v, co
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
   linear_solve(m, f, f.log, ws, m.*p.vered);
-  after_solve(m, f, walk, v, p);
+  after_solve(m, f, walk, v, p, ws.solver->residual());
 }
 
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
@@ -185,7 +186,7 @@ void nonlinear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v,
   const bool converged = end == NewtonEnd::converged;
   write_nonlinear_solution(m, f.rep, converged);
   write_result_values(m, f.res);
-  after_solve(m, f, walk, v, p);
+  after_solve(m, f, walk, v, p, ws.solver->residual());
 }
 
 // Compressions with moduli that depend on the reactions: the linear solve is
@@ -281,7 +282,7 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
     // The end forces and diagrams of the last solution once more: a repeat
     // after the other analyses, the only ones of the iterative one.
     if (c.forces_again) forces_and_diagrams(m, f, walk, c.case_no);
-    if (views_at_close != nullptr) write_views(m, v, *views_at_close);
+    if (views_at_close != nullptr) write_views(m, v, *views_at_close, ws.solver->residual());
   }
 }
 

@@ -23,6 +23,7 @@
 #include "driver/study_run.hpp"
 #include "model/memory.hpp"
 #include "solve/solve.hpp"
+#include "solve/sparse_lu.hpp"
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
 #include "text/free_format.hpp"
@@ -211,6 +212,9 @@ int main(int argc, char** argv) {
       return status::OK;
     }
     if (!unknown.empty()) usage_error("opción desconocida: " + unknown);
+    if (m.method.sparse_solver() && !sparse_lu_built_in())
+      usage_error("--solucion=dispersa: este programa se compiló sin el solucionador disperso (UMFPACK de "
+                  "SuiteSparse); instale libsuitesparse-dev y vuelva a compilar, o use --solucion=gaussj");
     if (names.size() == 1) usage_error("falta el nombre del reporte (después de \"" + names[0] + "\")");
     if (names.size() > 2)
       usage_error("sobra \"" + names[2] + "\": se esperan sólo el archivo de datos y el reporte");

@@ -33,10 +33,9 @@ std::string stratum_item(const char* name, int p, int k) {
 
 // Whether the run solves a pass of case `case_no` that `pick` chooses.
 template <class Pick>
-bool solves(const Model& m, int case_no, Pick pick) {
-  if (m.CASO[case_no] != 1) return false;
+bool solves_any(const Model& m, int case_no, Pick pick) {
   for (const AnalysisPass& p : analysis_passes())
-    if (p.case_no == case_no && runs_under(p, m.KANAL) && pick(p)) return true;
+    if (p.case_no == case_no && solves(m, p) && pick(p)) return true;
   return false;
 }
 bool is_linear_pass(const AnalysisPass& p) { return p.solver == Solver::linear; }
@@ -63,7 +62,7 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
   bool field = false;
   int slab_row = 0;
   for (const CaseRow& r : case_rows()) {
-    field = field || solves(m, r.case_no, field_pass);
+    field = field || solves_any(m, r.case_no, field_pass);
     for (int i = 0; i < r.count; ++i)
       if (r.params[i].table == &Model::slab && m.CASO[r.case_no] == 1) slab_row = r.case_no;
   }
@@ -75,7 +74,7 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
       const std::string below = "el estrato está bajo la cimentación del nodo " + std::to_string(n) + " y ";
       // The modulus of each law that a linear pass solves with.
       for (const CaseRow& r : case_rows()) {
-        if (!solves(m, r.case_no, is_linear_pass)) continue;
+        if (!solves_any(m, r.case_no, is_linear_pass)) continue;
         for (const SoilLaw* law : r.laws) {
           const LawParameter* e = law != nullptr ? law_parameter(r, *law, law->modulus) : nullptr;
           if (e != nullptr && (m.*e->table)(p, k) == 0.0f)
@@ -84,7 +83,7 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
       }
       // The iterative analysis: E = K·VALNL·(sigma/VALNL)^N.
       for (const CaseRow& r : case_rows())
-        if (!footing && solves(m, r.case_no, iterative_pass))
+        if (!footing && solves_any(m, r.case_no, iterative_pass))
           positive(k, r.case_no, "K", m.K2(p, k),
                    below + "el análisis iterativo divide entre el módulo K·VALNL·(sigma/VALNL)^N");
       if (!footing && field && !(m.slab(p, k) > 0.0f))
@@ -107,7 +106,7 @@ void check_divisors(const DataReader& rd, const Model& m, int p, const std::vect
           if (law == nullptr || (law->clay_only && !clay)) continue;
           const LawParameter* a = law_parameter(r, *law, law->divisor);
           const auto by_law = [&](const AnalysisPass& q) { return q.solver == Solver::nonlinear && q.law == law->law; };
-          if (a == nullptr || !solves(m, r.case_no, by_law)) continue;
+          if (a == nullptr || !solves_any(m, r.case_no, by_law)) continue;
           positive(k, r.case_no, a->name, (m.*a->table)(p, k), on + r.nonlinear_analysis + " divide entre él");
         }
       }
@@ -247,7 +246,8 @@ void read_soil(DataReader& rd, Model& m, Files& f) {
   // analysis divides by it, the nonlinear one takes its square root.
   bool valnl_used = false;
   for (const CaseRow& r : case_rows())
-    valnl_used = valnl_used || solves(m, r.case_no, [](const AnalysisPass& q) { return q.solver != Solver::linear; });
+    valnl_used =
+        valnl_used || solves_any(m, r.case_no, [](const AnalysisPass& q) { return q.solver != Solver::linear; });
   if (valnl_used && m.NREAC.size() >= 1 && !(m.VALNL > 0.0f))
     rd.fail_at(line_nps, "VALNL", "se leyó " + real_text(m.VALNL) + "; debe ser mayor que 0 (el análisis " +
                                       (m.KANAL == 1 ? "iterativo" : "no lineal") + " divide entre ella)");

@@ -1,6 +1,8 @@
 // Bar load vectors and the assembly of the extended frame stiffness matrix akr:
 // frame stiffness in columns 1..NGRED, the loads of a unit area reaction in the
 // next NR columns and -1 for each nodal reaction in the last MR columns.
+#include <algorithm>
+
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
 #include "text/free_format.hpp"
@@ -9,6 +11,58 @@
 namespace korvant {
 
 namespace {
+
+// Entry (i, j) of the extended stiffness, in the form the solver takes: dense
+// for gaussj, by compressed columns (within the pattern made beforehand) for
+// the sparse solver. Both receive the same sums in the same order.
+float& akr_entry(Model& m, int i, int j) { return m.method.sparse_solver() ? m.akr_sparse.at(i, j) : m.akr(i, j); }
+float akr_value(const Model& m, int i, int j) { return m.method.sparse_solver() ? m.akr_sparse(i, j) : m.akr(i, j); }
+
+// The pattern of the extended stiffness by compressed columns: every pair of
+// free degrees of freedom of a bar, the free degrees of freedom of a bar
+// whose two ends are area reactions in those reactions' columns, and the
+// nodal reactions' -1. Values all 0.
+void sparse_pattern(Model& m) {
+  SparseTab<float>& K = m.akr_sparse;
+  K.n1 = m.NGRED;
+  K.n2 = m.NGRED + m.NR + m.MR;
+  std::vector<std::vector<int>> rows(static_cast<std::size_t>(K.n2) + 1);
+  int eq[12];
+  for (int b = 1; b <= m.NB; ++b) {
+    for (int k = 1; k <= 6; ++k) {
+      eq[k - 1] = m.NUMGL(6 * m.PI(b) - 6 + k);
+      eq[k + 5] = m.NUMGL(6 * m.PJ(b) - 6 + k);
+    }
+    auto add_column = [&](int col) {
+      for (int r : eq)
+        if (r != 0) rows[static_cast<std::size_t>(col)].push_back(r);
+    };
+    for (int c : eq)
+      if (c != 0) add_column(c);
+    if (m.NR >= 1) {
+      const int p1 = area_reaction_position(m, 6 * m.PI(b) - 3), p2 = area_reaction_position(m, 6 * m.PJ(b) - 3);
+      if (p1 != 0 && p2 != 0) {
+        add_column(m.NGRED + p1);
+        add_column(m.NGRED + p2);
+      }
+    }
+  }
+  for (int k = 1; k <= m.MR; ++k) {
+    const int e = m.NUMGL(m.NREACN(k));
+    if (e != 0) rows[static_cast<std::size_t>(m.NGRED + m.NR + k)].push_back(e);
+  }
+  K.col_start.assign(static_cast<std::size_t>(K.n2) + 1, 0);
+  K.row.clear();
+  for (int j = 1; j <= K.n2; ++j) {
+    std::vector<int>& r = rows[static_cast<std::size_t>(j)];
+    std::sort(r.begin(), r.end());
+    r.erase(std::unique(r.begin(), r.end()), r.end());
+    K.row.insert(K.row.end(), r.begin(), r.end());
+    K.col_start[static_cast<std::size_t>(j)] = static_cast<int>(K.row.size());
+    std::vector<int>().swap(r);
+  }
+  K.values.assign(K.row.size(), 0.0f);
+}
 
 void log_vec(LogDetail log, std::string_view lay, const Vec12& v) {
   LogRec r(log, layout(lay));
@@ -48,7 +102,7 @@ void uniform_load(Vec12& q, float w, float L, float L2, float pN, float u1z) {
 void add_reaction_column(Model& m, int b, const Vec12& qr, int col) {
   for (int r = 1; r <= 12; ++r) {
     int f = m.NUMGL(m.GLBARRA(b, r));
-    if (f != 0) m.akr(f, col) += qr(r);
+    if (f != 0) akr_entry(m, f, col) += qr(r);
   }
 }
 
@@ -114,7 +168,7 @@ void add_stiffness(Model& m, LogDetail log, int b, Element& e) {
     if (eq == 0) continue;
     for (int r = 1; r <= 12; ++r) {
       int fq = m.NUMGL(m.GLBARRA(b, r));
-      if (fq != 0) m.akr(eq, fq) += e.KPROY(k, r);
+      if (fq != 0) akr_entry(m, eq, fq) += e.KPROY(k, r);
     }
   }
 }
@@ -230,7 +284,7 @@ void total_load(Model& m) {
 
   for (int k = 1; k <= m.MR; ++k) {
     int eq = m.NUMGL(m.NREACN(k));
-    if (eq != 0) m.akr(eq, m.NGRED + m.NR + k) = -1.0f;
+    if (eq != 0) akr_entry(m, eq, m.NGRED + m.NR + k) = -1.0f;
   }
 }
 
@@ -248,7 +302,7 @@ void log_extended_matrix(const Model& m, Log& log) {
   for (int i = 1; i <= m.NGRED && detail_lines; ++i) {
     LogRec r(detail(log), line);
     r << i;
-    for (int j = 1; j <= NC; ++j) r << m.akr(i, j);
+    for (int j = 1; j <= NC; ++j) r << akr_value(m, i, j);
   }
   dump_vectors(log, m, 1, m.vered1, m.vecomp1);
   dump_vectors(log, m, 2, m.vered2, m.vecomp2);
@@ -258,7 +312,12 @@ void log_extended_matrix(const Model& m, Log& log) {
 
 void assemble_frame(Model& m, Log& log) {
   const int ncols = m.NGRED + m.NR + m.MR;
-  m.akr.size_to(m.NGRED, ncols);
+  if (m.method.sparse_solver()) {
+    m.akr.size_to(0, 0);
+    sparse_pattern(m);
+  } else {
+    m.akr.size_to(m.NGRED, ncols);
+  }
   m.vered1.size_to(m.NGRED);
   m.vered2.size_to(m.NGRED);
   m.vered3.size_to(m.NGRED);

@@ -5,12 +5,12 @@ namespace korvant {
 namespace {
 
 const AnalysisCase kCases[] = {
-    {1, "expansiones", "ANALISIS POR EXPANSIONES", "ANALISIS POR EXPANSIONES", "ANALISIS DE EXPANSIONES", 1, false},
-    {2, "compresiones", "ANALISIS POR COMPRESIONES", "ANALISIS POR COMPRESIONES", "ANALISIS DE COMPRESIONES", 2, true},
+    {1, "expansiones", "ANALISIS POR EXPANSIONES", "ANALISIS POR EXPANSIONES", "ANALISIS DE EXPANSIONES", 1, false, true},
+    {2, "compresiones", "ANALISIS POR COMPRESIONES", "ANALISIS POR COMPRESIONES", "ANALISIS DE COMPRESIONES", 2, true, false},
     {3, "consolidación primaria", "ANALISIS POR CONSOLIDACION PRIMARIA", "ANALISIS POR CONSOLIDACIÓN PRIMARIA",
-     "ANALISIS DE CONSOLIDACIÓN PRIMARIA", 3, false},
+     "ANALISIS DE CONSOLIDACIÓN PRIMARIA", 3, false, false},
     {4, "consolidación secundaria", "ANALISIS POR CONSOLIDACIÓN SECUNDARIA", "ANALISIS POR CONSOLIDACIÓN SECUNDARIA",
-     "ANALISIS DE CONSOLIDACIÓN SECUNDARIA", 3, false},
+     "ANALISIS DE CONSOLIDACIÓN SECUNDARIA", 3, false, false},
 };
 
 // A linear pass of expansions with the moduli of one source.

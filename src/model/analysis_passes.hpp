@@ -28,6 +28,7 @@ struct AnalysisCase {
   int load_set;             // the bar loads of its end forces and diagrams: 1 PV; 2 CVMax + CM + PP + PV
                             // (immediate); 3 CVMed + CM + PP + PV (sustained)
   bool forces_again;        // the end forces and diagrams of its last solution once more when it closes
+  bool heave;               // the soil rises under it (expansions): its settlements are heave
 };
 
 struct AnalysisPass {
@@ -71,5 +72,13 @@ const AnalysisCase& analysis_case(int case_no);
 
 // Whether pass p is solved under analysis KANAL.
 inline bool runs_under(const AnalysisPass& p, int KANAL) { return p.KANAL == -1 || p.KANAL == KANAL; }
+// Whether the run of model m solves pass p: its case switched on, under the model's KANAL.
+inline bool solves(const Model& m, const AnalysisPass& p) { return m.CASO[p.case_no] == 1 && runs_under(p, m.KANAL); }
+// Whether a pass the run solves builds its flexibility matrix with the moduli of table t.
+inline bool divides_by(const Model& m, Tab2<float> Model::*t) {
+  for (const AnalysisPass& p : analysis_passes())
+    if (p.flex_E == t && solves(m, p)) return true;
+  return false;
+}
 
 }  // namespace korvant

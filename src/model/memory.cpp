@@ -128,13 +128,27 @@ u64 peak_memory(const Model& m) {
   b = add(b, mul(cnt(m.NMAT) + cnt(m.NSEC), 160));
   b = add(b, mul(mul(cnt(m.NPS) + NR, S), 160));
   b = add(b, mul(cnt(m.NEJES), 128));
-  // The frame matrix akr (NGRED rows, NTOT columns) and the square work
-  // matrix of the solve, both held while the system is solved.
-  b = add(b, mul(mul(NGRED, NTOT), f4));
-  b = add(b, mul(mul(NTOT, NTOT), f4));
-  // Vectors of the solve and of the elimination (held-back pivot rows and
-  // multipliers of up to 64 pivots, marks by row and column).
-  b = add(b, mul(NTOT, 2 * 64 * f4 + 160));
+  if (m.method.sparse_solver()) {
+    // The sparse path: akr by compressed columns (a bar couples 12 degrees of
+    // freedom; a foundation bar also loads two reaction columns), the coupled
+    // matrix in double with its dense soil block of NR + MR reactions, and its
+    // LU: the frame block's fill-in (measured: under 12 times the frame's
+    // entries on generated buildings) plus the dense soil block, L and U.
+    const u64 NRT = NR + MR;
+    const u64 frame = mul(NB, 12 * 12 + 2 * 12) + MR;
+    b = add(b, mul(frame, 8));
+    b = add(b, mul(add(frame, mul(NRT, NRT)), 12));
+    b = add(b, mul(add(mul(frame, 12), mul(NRT, NRT)), 16));
+    b = add(b, mul(NTOT, 8 * 16));
+  } else {
+    // The frame matrix akr (NGRED rows, NTOT columns) and the square work
+    // matrix of the solve, both held while the system is solved.
+    b = add(b, mul(mul(NGRED, NTOT), f4));
+    b = add(b, mul(mul(NTOT, NTOT), f4));
+    // Vectors of the solve and of the elimination (held-back pivot rows and
+    // multipliers of up to 64 pivots, marks by row and column).
+    b = add(b, mul(NTOT, 2 * 64 * f4 + 160));
+  }
   // FLEX, and the influence tables IX, IY, IZ, AINF (point, stratum,
   // reaction, two directions) with their sums.
   b = add(b, mul(mul(NR + MR, NR + MR), f4));

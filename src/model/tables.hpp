@@ -113,4 +113,36 @@ struct Tab4 {
   const T& operator()(int i, int j, int k, int l) const { return v[at(i, j, k, l)]; }
 };
 
+// A matrix by compressed columns, indexed from 1: column j holds values[k] in
+// rows row[k] (ascending), k = col_start[j - 1] .. col_start[j] - 1. The
+// pattern is made once; entries outside it read as 0 and cannot be written.
+template <class T>
+struct SparseTab {
+  int n1 = 0, n2 = 0;
+  std::vector<int> col_start, row;
+  std::vector<T> values;
+  // Position of (i, j) in `values`, -1 outside the pattern.
+  long find(int i, int j) const {
+    if (j < 1 || j > n2) return -1;
+    int lo = col_start[static_cast<std::size_t>(j - 1)], hi = col_start[static_cast<std::size_t>(j)];
+    while (lo < hi) {
+      const int mid = lo + (hi - lo) / 2;
+      if (row[static_cast<std::size_t>(mid)] < i) lo = mid + 1;
+      else hi = mid;
+    }
+    return lo < col_start[static_cast<std::size_t>(j)] && row[static_cast<std::size_t>(lo)] == i ? lo : -1;
+  }
+  T operator()(int i, int j) const {
+    const long p = find(i, j);
+    return p < 0 ? T{} : values[static_cast<std::size_t>(p)];
+  }
+  // (i, j) to be written; outside the pattern it is a fault of the program.
+  T& at(int i, int j) {
+    const long p = find(i, j);
+    if (p < 0) out_of_bounds(i, j, n1, n2);
+    return values[static_cast<std::size_t>(p)];
+  }
+  std::size_t nonzeros() const { return values.size(); }
+};
+
 }  // namespace korvant

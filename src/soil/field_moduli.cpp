@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "model/analysis_passes.hpp"
 #include "soil/soil.hpp"
 #include "text/log.hpp"
 
@@ -125,8 +126,8 @@ void write_field_moduli(const Model& m, OutFile& rep, OutFile& err) {
       lst(rep, "Nodo=", i, "ESTRATO=", k, "Val inf=", m.SUM_AINF(i, k));
       lst(rep, "s_lab=", m.slab(p, k), "S_CPO=", m.SUM_AINF(i, k) * std::fabs(Pv));
       lst(rep, "s_lab=", m.slab(p, k), "S_CPO=", m.SUM_AINF(i, k) * qneta);
-      warn_if_unusable(err, m.CASO[1] == 1, "expansión", i, k, m.ECAMPO1(i, k));
-      warn_if_unusable(err, m.CASO[2] == 1 && m.KANAL == 0, "compresión", i, k, m.ECAMPO2(i, k));
+      warn_if_unusable(err, divides_by(m, &Model::ECAMPO1), "expansión", i, k, m.ECAMPO1(i, k));
+      warn_if_unusable(err, divides_by(m, &Model::ECAMPO2), "compresión", i, k, m.ECAMPO2(i, k));
       lst(rep, i, k, m.E1(p, k), m.ECAMPO1(i, k));
       lst(rep, i, k, m.E2(p, k), m.ECAMPO2(i, k));
     }

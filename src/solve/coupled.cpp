@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <thread>
 
+#include "solve/sparse_lu.hpp"
 #include "solve/workspace.hpp"
 
 namespace korvant {
@@ -90,6 +91,16 @@ void CoupledSystem::dense(float* a) const {
   }
 }
 
+void frame_rows(const Model& m, CoupledSystem& sys, SparseColumns& view) {
+  if (m.method.sparse_solver()) {
+    const SparseTab<float>& K = m.akr_sparse;
+    view = {K.n1, K.n2, K.col_start, K.row, K.values};
+    sys.frame_sparse = &view;
+  } else {
+    sys.frame = &m.akr;
+  }
+}
+
 void GaussjSolver::reserve(int n) {
   const std::size_t nn = index_of(n) * index_of(n);
   if (a_.size() < nn) {
@@ -114,6 +125,9 @@ Workspace::Workspace(GaussjSettings s)
 
 void Workspace::size_to(const Model& m) {
   const int NR = m.NR, n = m.NGRED + NR + m.MR, nt = m.NGRED + NR;
+  // The solver the options chose: gaussj unless the sparse one was asked for.
+  if (m.method.sparse_solver() && dynamic_cast<SparseLuSolver*>(solver.get()) == nullptr)
+    solver = std::make_unique<SparseLuSolver>();
   solver->reserve(n);
   auto grow = [](auto& v, int size) {
     if (v.size() < index_of(size)) v.resize(index_of(size));
@@ -121,6 +135,7 @@ void Workspace::size_to(const Model& m) {
   grow(linear.b, n + 1);
   grow(linear.reaction_eq, NR + m.MR);
   for (auto* v : {&newton.F, &newton.rhs, &newton.prev, &newton.acc}) grow(*v, nt + 1);
+  if (m.method.sparse_solver()) grow(newton.accd, nt + 1);
   grow(newton.bv, m.NGRED + 1);
   grow(newton.soil, NR * NR);
   grow(newton.ERRPC, NR + 1);

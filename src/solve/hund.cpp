@@ -126,7 +126,8 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   CoupledSystem sys;
   sys.NGRED = NGRED;
   sys.NRT = NRT;
-  sys.frame = &m.akr;
+  SparseColumns sparse_view;
+  frame_rows(m, sys, sparse_view);
   sys.reaction_eq = std::span<const int>(w.reaction_eq.data(), entry_index(NRT));
   sys.soil = w.soil;
 
@@ -134,7 +135,7 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   // The coupled matrix is shown as it is formed: empty, with the reaction
   // rows, whole.
   const bool detail_lines = log.keeps(LogLine::detail);
-  auto akr = [&](int r, int c) { return r <= NGRED ? m.akr(r, c) : 0.0f; };
+  auto akr = [&](int r, int c) { return r <= NGRED ? sys.frame_entry(r, c) : 0.0f; };
   auto reaction_rows = [&](int r, int c) { return r <= NGRED ? 0.0f : sys.entry(r, c); };
   lst(log, "MATRIZ DE FLEXIBILIDADES");
   if (detail_lines && NR >= 1 && NR <= 200) log_rows(log, "(200F10.5)", NR, NR, [&](int i, int j) { return m.FLEX(i, j); });

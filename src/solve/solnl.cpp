@@ -93,6 +93,8 @@ struct Newton {
   // column by column) and 1 at the frame degree of freedom of each reaction.
   CoupledSystem sys{};
   SoilBlock soil_block{};
+  SparseColumns sparse_view{};
+  const bool sparse = m.method.sparse_solver();
 
   float& Js(int r, int c) { return ws.newton.soil[at(c - 1) * at(NR) + at(r - 1)]; }
 
@@ -116,6 +118,7 @@ struct Newton {
       acc.resize(n + 1);
     }
     if (ERRPC.size() < at(NR) + 1) ERRPC.resize(at(NR) + 1);
+    if (sparse && ws.newton.accd.size() < n + 1) ws.newton.accd.resize(n + 1);
     // HINC keeps at least one entry: its first one is logged even without reactions.
     if (DEFS.size() < NR) {
       DEFS.size_to(NR);
@@ -131,7 +134,7 @@ struct Newton {
     soil_block = {1, 1, NR, NR, soil.data(), at(NR)};
     sys.NGRED = NGRED;
     sys.NRT = NR;
-    sys.frame = &Kc;
+    frame_rows(m, sys, sparse_view);
     sys.reaction_eq = std::span<const int>(eq.data(), at(NR));
     sys.soil = std::span<const SoilBlock>(&soil_block, NR >= 1 ? 1 : 0);
     sys.copies = true;
@@ -142,10 +145,10 @@ struct Newton {
       for (int r = 1; r <= NGRED; ++r) {
         {
           LogRec rec(detail(log), "(500F20.8)");
-          for (int c = 1; c <= NGRED; ++c) rec << m.akr(r, c);
+          for (int c = 1; c <= NGRED; ++c) rec << sys.frame_entry(r, c);
         }
         LogRec rec(detail(log), "(500F20.8)");
-        for (int c = 1; c <= NT; ++c) rec << Kc(r, c);
+        for (int c = 1; c <= NT; ++c) rec << sys.frame_entry(r, c);
       }
     if (bv.size() < at(NGRED) + 1) bv.resize(at(NGRED) + 1);
     // Right-hand side of the frame rows.
@@ -177,13 +180,26 @@ struct Newton {
     std::fill(Fv.begin(), Fv.end(), 0.0f);
 
     lst(detail(log), "VECTOR FUNCIONAL, PARTE LINEAL");
-    std::fill(acc.begin(), acc.end(), 0.0f);
-    for (int c = 1; c <= NT; ++c) {
-      const float xc = m.RNL(c);
-      for (int r = 1; r <= NGRED; ++r) acc[at(r)] = acc[at(r)] + Kc(r, c) * xc;
+    if (sparse) {
+      // By the columns of the sparse frame rows, in double precision.
+      std::vector<double>& accd = ws.newton.accd;
+      std::fill(accd.begin(), accd.end(), 0.0);
+      const SparseTab<float>& K = m.akr_sparse;
+      for (int c = 1; c <= NT; ++c) {
+        const double xc = static_cast<double>(m.RNL(c));
+        for (int k = K.col_start[at(c - 1)]; k < K.col_start[at(c)]; ++k)
+          accd[at(K.row[at(k)])] += static_cast<double>(K.values[at(k)]) * xc;
+      }
+      for (int r = 1; r <= NGRED; ++r) Fv[at(r)] = static_cast<float>(accd[at(r)] - static_cast<double>(bv[at(r)]));
+    } else {
+      std::fill(acc.begin(), acc.end(), 0.0f);
+      for (int c = 1; c <= NT; ++c) {
+        const float xc = m.RNL(c);
+        for (int r = 1; r <= NGRED; ++r) acc[at(r)] = acc[at(r)] + Kc(r, c) * xc;
+      }
     }
     for (int r = 1; r <= NGRED; ++r) {
-      Fv[at(r)] = acc[at(r)] - bv[at(r)];
+      if (!sparse) Fv[at(r)] = acc[at(r)] - bv[at(r)];
       put(detail(log), "(A2, I2, A3, F20.10)", "F(", r, ") =", Fv[at(r)]);
     }
 
@@ -209,7 +225,7 @@ struct Newton {
       for (int r = 1; r <= NGRED; ++r) {
         LogRec rec(detail(log), "(I5, 500F20.8)");
         rec << r;
-        for (int c = 1; c <= NT; ++c) rec << Kc(r, c);
+        for (int c = 1; c <= NT; ++c) rec << sys.frame_entry(r, c);
       }
 
     lst(detail(log), "CÁLCULANDO JACOBIANO, INCREMENTOS DE H");
@@ -249,6 +265,7 @@ struct Newton {
 
     lst(detail(log), "JACOBIANO INVERSO");
     const float* inv = ws.solver->inverse();
+    if (inv == nullptr) lst(detail(log), "(la LU dispersa no forma la inversa: sólo la corrección de cada incógnita)");
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = m.RNL(i);
       m.RNL(i) = m.RNL(i) + rhs[at(i)];

@@ -34,6 +34,11 @@ float Def(const Model& m, Log& log, const SoilLaw& law, int ii, int jj, const Ta
 // DEFS(1..NR): settlement under every reaction, summed over the strata of its profile.
 void CalcDefNL(const Model& m, Log& log, const SoilLaw& law, Tab1<float>& DEFS, const Tab1<float>& HINC);
 
+// The frame rows of a coupled system as the assembly left them: the dense akr
+// for gaussj, akr by compressed columns (through `view`, which must outlive
+// the system) for the sparse solver.
+void frame_rows(const Model& m, CoupledSystem& sys, SparseColumns& view);
+
 // Lines shared by the solvers: the nodal displacement table of the report and
 // the values of a GiD result block (after its header line) from DESP.
 void write_node_displacements(const Model& m, OutFile& rep);

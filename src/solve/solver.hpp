@@ -73,6 +73,9 @@ class CoupledSolver {
   // The inverse of the matrix last solved, column by column (leading
   // dimension its order), when this solver forms it; null otherwise.
   virtual const float* inverse() const { return nullptr; }
+  // The relative residual |A x - b| / (|A| |x|) (infinity norms, in double
+  // precision) of the last solve, when this solver computes it; -1 otherwise.
+  virtual double residual() const { return -1.0; }
   // Storage for systems up to order n, taken once for the run.
   virtual void reserve(int n) { (void)n; }
 };

@@ -76,6 +76,7 @@ struct LinearScratch {
 // Scratch of the nonlinear solve.
 struct NewtonScratch {
   std::vector<float> F, rhs, prev, acc;  // functional, -F / correction, previous values, sums
+  std::vector<double> accd;              // the sums of the sparse path
   std::vector<float> bv;                 // right-hand side of the frame rows
   std::vector<float> soil;               // soil part of the Jacobian, NR x NR by columns
   std::vector<double> ERRPC;             // change of each reaction (%)

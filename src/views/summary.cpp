@@ -294,7 +294,7 @@ void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
 namespace korvant {
 
 void judge(const Limits& l, Summary& s) {
-  s.heave = s.c.case_no == 1;
+  s.heave = analysis_case(s.c.case_no).heave;
   s.alerts.clear();
   const std::string pass = s.c.pass;
   auto alert = [&](const std::string& text, const char* part) { s.alerts.push_back({text, pass + "-" + part}); };

@@ -4,6 +4,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "model/analysis_passes.hpp"
 #include "views/summary.hpp"
 
 namespace korvant {
@@ -43,11 +44,10 @@ std::string direction_words(double deg) {
 }
 
 const char* spring_use(int case_no) {
-  switch (case_no) {
-    case 1: return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
-    case 2: return "corto plazo (compresiones inmediatas)";
-    default: return "largo plazo (consolidación)";
-  }
+  const AnalysisCase& c = analysis_case(case_no);
+  if (c.heave) return "expansiones; no reproducen los momentos del reporte en un programa de marcos (véase el manual)";
+  if (c.load_set == 2) return "corto plazo (compresiones inmediatas)";
+  return "largo plazo (consolidación)";
 }
 
 const char* load_set_words(int set) {
@@ -99,6 +99,12 @@ void summary_text(const Model& m, const Summary& s, const Limits& l, const std::
   std::string diff = e.relative ? num(e.diff, 4) + " t = " + num(e.diff_pct, 5) + " % de la carga" : num(e.diff, 4) + " t";
   std::string tol = e.relative ? num(EQUILIBRIO_TOL_PCT, 2) + " %" : num(EQUILIBRIO_TOL_T, 4) + " t";
   line(out, "  Diferencia: " + diff + (e.ok ? ": cumple (tolerancia " + tol + ")" : ": NO CUMPLE EQUILIBRIO (tolerancia " + tol + ")"));
+  // Round-off or imbalance: the sparse solver gives its residual; gaussj,
+  // which overwrites its matrix, cannot, so a failed check points to it.
+  if (s.c.residual >= 0.0)
+    line(out, fmt("  Residuo relativo del sistema |Ax - b| / (|A| |x|): %.1e (LU dispersa en doble precisión)", s.c.residual));
+  else if (!e.ok)
+    line(out, "  puede ser redondeo de precisión simple: compruebe con --solucion=dispersa");
 
   if (s.nodes.empty()) {
     line(out, "Hundimientos: el modelo no tiene nodos de cimentación");

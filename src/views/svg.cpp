@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <string>
 
+#include "model/analysis_passes.hpp"
 #include "views/envelope.hpp"
 #include "views/summary.hpp"
 #include "views/views.hpp"
@@ -815,7 +816,7 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
     g << "<figure class=\"planta\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\""
       << ph << "\" viewBox=\"0 0 " << PAGE_W << " " << ph << "\">";
     g.end();
-    draw_plan(g, m, pp, rp, sn, 24, c.case_no == 1);
+    draw_plan(g, m, pp, rp, sn, 24, analysis_case(c.case_no).heave);
     g << "</svg></figure>";
     g.end();
     g << "<h3>Diagramas de elementos mec&#225;nicos por eje</h3>";
@@ -849,7 +850,7 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
   g.text(MARGIN, 34, trimmed(m.TITULO), "font-size=\"18\" font-weight=\"bold\"");
   g.text(MARGIN, 58, c.title, "font-size=\"14\" fill=\"#333333\"");
 
-  draw_plan(g, m, plan, rp, sn, plan_top, c.case_no == 1);
+  draw_plan(g, m, plan, rp, sn, plan_top, analysis_case(c.case_no).heave);
 
   g.text(MARGIN, diagrams_top + 10, "Diagramas de elementos mecánicos por eje", "font-size=\"15\" font-weight=\"bold\"");
   if (axes == 0) g.text(MARGIN, diagrams_top + 36, "(el modelo no tiene ejes)", "font-size=\"13\" fill=\"#555555\"");

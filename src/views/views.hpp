@@ -34,6 +34,7 @@ struct SolvedCase {
   bool nonlinear = false;  // settlements are the frame displacements at the reaction dofs
   const char* pass = "";   // part of the file names: "caso2_campo-nodo"
   const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
+  double residual = -1.0;  // the solver's relative residual of the (last) solve; -1 when it has none (gaussj)
 };
 
 
