@@ -154,6 +154,9 @@ int main(int argc, char** argv) {
   bool study_asked = false;
   for (int i = 1; i < argc; ++i) study_asked = study_asked || std::string(argv[i]).rfind("--estudio", 0) == 0;
   Cluster cluster(argc, argv, study_asked);
+  // Each sample solves on one thread: the sparse solver's BLAS too.
+  if (study_asked)
+    for (const char* v : {"OPENBLAS_NUM_THREADS", "OMP_NUM_THREADS", "MKL_NUM_THREADS"}) setenv(v, "1", 1);
   StudyOptions study;
   try {
     std::vector<std::string> names;
@@ -212,6 +215,7 @@ int main(int argc, char** argv) {
       return status::OK;
     }
     if (!unknown.empty()) usage_error("opción desconocida: " + unknown);
+    if (study.threads > 0 && study.file.empty()) usage_error("--hilos sólo sirve con --estudio=ARCHIVO_DE_ESTUDIO");
     if (m.method.sparse_solver() && !sparse_lu_built_in())
       usage_error("--solucion=dispersa: este programa se compiló sin el solucionador disperso (UMFPACK de "
                   "SuiteSparse); instale libsuitesparse-dev y vuelva a compilar, o use --solucion=gaussj");

@@ -147,7 +147,7 @@ SampleSolver::SampleSolver(const PreparedStudy& ps)
     : ps_(ps), ws_(GaussjSettings{24, std::numeric_limits<long>::max(), 2}) {
   f_.log.set_level(LogLevel::None);
   f_.con.copy_to(&console_);
-  views_.watch([this](Model& m, const SolvedCase& c) { watched(m, c); });
+  views_.watch([this](const Model& m, const SolvedCase& c) { watched(m, c); });
 }
 
 void SampleSolver::solve(const Sampler& sm, int i, StudyRow& row) {
@@ -204,7 +204,7 @@ void SampleSolver::solve_values(int i, const std::vector<double>& v, StudyRow& r
   }
 }
 
-void SampleSolver::watched(Model& m, const SolvedCase& c) {
+void SampleSolver::watched(const Model& m, const SolvedCase& c) {
   const auto& passes = ps_.layout.passes;
   if (pass_ >= static_cast<int>(passes.size())) return;
   const WatchLayout::Pass& wp = passes[static_cast<std::size_t>(pass_)];

@@ -326,7 +326,7 @@ void assemble_frame(Model& m, Log& log) {
   m.vecomp2.size_to(m.NGL);
   m.vecomp3.size_to(m.NGL);
   m.vecomp4.size_to(m.NGL);
-  m.GLBARRA.size_to(m.NB, 12);
+  bar_dofs(m);
 
   m.CARGATOTAL = 0.0f;
   Element e;

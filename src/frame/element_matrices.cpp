@@ -74,7 +74,7 @@ void MULTMAT(LogDetail log, const Mat12& A, const Vec12& B, Vec12& C) {
   }
 }
 
-void element_matrices(Model& m, LogDetail log, int b, ElementPass pass, Element& e) {
+void element_matrices(const Model& m, LogDetail log, int b, ElementPass pass, Element& e) {
   const bool assembly = pass == ElementPass::Assembly;
   e.KELEM.clear();
   e.TRANS.clear();
@@ -167,11 +167,6 @@ void element_matrices(Model& m, LogDetail log, int b, ElementPass pass, Element&
   lst(log, "MATRIZ ELEMENTAL DE :", b);
   dump_rows(log, e.KELEM, "(12F15.6)");
 
-  for (int k = 1; k <= 6; ++k) {
-    m.GLBARRA(b, k) = 6 * m.PI(b) - 6 + k;
-    m.GLBARRA(b, 6 + k) = 6 * m.PJ(b) - 6 + k;
-  }
-
   lst(log, "MATRIZ ELEMENTAL PROYECTADA:", b);
   MULTMAT(log, e.TT, e.KELEM, e.work);
   MULTMAT(log, e.work, e.TRANS, e.KPROY);
@@ -180,8 +175,14 @@ void element_matrices(Model& m, LogDetail log, int b, ElementPass pass, Element&
   lst(log, " PUNTOS DE LA BARA:", m.PI(b), m.PJ(b));
   {
     LogRec r(log, layout("(12I5)"));
-    for (int k = 1; k <= 12; ++k) r << m.GLBARRA(b, k);
+    for (int k = 1; k <= 12; ++k) r << bar_dof(m, b, k);
   }
+}
+
+void bar_dofs(Model& m) {
+  m.GLBARRA.size_to(m.NB, 12);
+  for (int b = 1; b <= m.NB; ++b)
+    for (int k = 1; k <= 12; ++k) m.GLBARRA(b, k) = bar_dof(m, b, k);
 }
 
 }  // namespace korvant

@@ -51,10 +51,15 @@ struct Element {
   Mat12 KELEM, TRANS, TT, KPROY, work;
 };
 
-// Runs the element computation of bar b into `e`, fills GLBARRA(b, 1..12) and
-// writes the element block of the pass to `log` (detail lines: one block per
-// bar). GLBARRA must be sized NB x 12.
-void element_matrices(Model& m, LogDetail log, int b, ElementPass pass, Element& e);
+// Runs the element computation of bar b into `e` and writes the element block
+// of the pass to `log` (detail lines: one block per bar).
+void element_matrices(const Model& m, LogDetail log, int b, ElementPass pass, Element& e);
+
+// Global degree of freedom of row k (1..12) of bar b: the six of its first
+// node, then the six of its second.
+inline int bar_dof(const Model& m, int b, int k) { return k <= 6 ? 6 * m.PI(b) - 6 + k : 6 * m.PJ(b) - 12 + k; }
+// GLBARRA: the twelve of every bar, once the bars are read.
+void bar_dofs(Model& m);
 
 // 20-character names compared with trailing blanks not significant.
 bool same_name(const std::string& a, const std::string& b);

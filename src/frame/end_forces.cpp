@@ -36,7 +36,7 @@ float case_load(const Model& m, int b, int set) {
 void end_forces(Model& m, Log& log, int case_no) {
   if (m.VGL.n1 != m.NB || m.VGL.n2 != 12) m.VGL.size_to(m.NB, 12);
   m.VGL.fill(0.0f);
-  if (m.GLBARRA.n1 != m.NB || m.GLBARRA.n2 != 12) m.GLBARRA.size_to(m.NB, 12);
+  if (m.GLBARRA.n1 != m.NB || m.GLBARRA.n2 != 12) bar_dofs(m);
 
   lst(log, "Caso:", case_no);
   lst(log, "GRADOS DE LIBERTAD", m.NGL);

@@ -25,7 +25,7 @@ const Tab1<float>& load_vector(const Model& m, int set) {
 // restrained DZ, what the bars ending there push into it (their projected
 // stiffness times their end displacements, less their equivalent loads).
 // Soil reactions never load such a node's DZ: a reaction's dof is free.
-double support_force(Model& m, const Tab1<float>& vecomp) {
+double support_force(const Model& m, const Tab1<float>& vecomp) {
   std::vector<char> held(static_cast<std::size_t>(m.NN) + 1, 0);
   bool any = false;
   for (int n = 1; n <= m.NN; ++n)
@@ -53,7 +53,7 @@ double support_force(Model& m, const Tab1<float>& vecomp) {
   return total;
 }
 
-void equilibrium(Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
+void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
   eq.load_set = analysis_case(s.c.case_no).load_set;
   const Tab1<float>& v = load_vector(m, eq.load_set);
   for (int n = 1; n <= m.NN; ++n) {
@@ -166,7 +166,7 @@ void settlement_figures(const Model& m, Summary& s) {
 
 }
 
-void compute_summary(Model& m, const SolvedCase& c, Summary& s) {
+void compute_summary(const Model& m, const SolvedCase& c, Summary& s) {
   s = Summary{};
   s.c = c;
   s.linear = !c.nonlinear;

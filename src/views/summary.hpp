@@ -145,7 +145,7 @@ struct Summary {
 };
 
 // The summary of the solve in DESP, HUNDIM, VGL and FLEX, right after its end forces.
-void compute_summary(Model& m, const SolvedCase& c, Summary& s);
+void compute_summary(const Model& m, const SolvedCase& c, Summary& s);
 // From the settlements of s.nodes: the extremes, the tilt, the differential
 // settlement and angular distortion of every bar between two of them.
 void settlement_figures(const Model& m, Summary& s);

@@ -172,7 +172,7 @@ void Views::discard() noexcept {
   for (auto& [name, h] : held_) h->discard();
 }
 
-void Views::write(Model& m, const SolvedCase& c) {
+void Views::write(const Model& m, const SolvedCase& c) {
   if (watch_) watch_(m, c);
   if (!opts_.any()) return;
   reaction_points(m, c.nonlinear, rp_);

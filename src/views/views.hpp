@@ -121,7 +121,7 @@ class Views {
 
   // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
   // when one cannot be written.
-  void write(Model& m, const SolvedCase& c);
+  void write(const Model& m, const SolvedCase& c);
 
   // From the start of the run the text of the error stream `err` is kept for
   // the page's warnings (when the page is asked for); at its end, the summary
@@ -132,7 +132,7 @@ class Views {
 
   // Told of every solved pass before its files are written (a study watches
   // each sample's results this way, with no file asked for).
-  void watch(std::function<void(Model&, const SolvedCase&)> w) { watch_ = std::move(w); }
+  void watch(std::function<void(const Model&, const SolvedCase&)> w) { watch_ = std::move(w); }
   // A section of the page after those of the passes (a study's), written with the page.
   void add_section(std::string html, std::string title, std::string id);
 
@@ -157,7 +157,7 @@ class Views {
   std::vector<PassRecord> records_;  // what the envelopes across the passes keep of each  // title, id and findings of each pass on the page and in the summary
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
-  std::function<void(Model&, const SolvedCase&)> watch_;
+  std::function<void(const Model&, const SolvedCase&)> watch_;
   void write_summary_files(const Model& m);
 };
 

@@ -16,7 +16,7 @@ double d(float v) { return static_cast<double>(v); }
 
 Element element_of(Model& m, int b) {
   Files f;
-  m.GLBARRA.size_to(m.NB, 12);
+  bar_dofs(m);
   Element e;
   element_matrices(m, f.log, b, ElementPass::Assembly, e);
   return e;
