@@ -5,6 +5,7 @@
 #include <string>
 #include <utility>
 
+#include "text/progress.hpp"
 #include "driver/run.hpp"
 #include "model/analysis_passes.hpp"
 #include "text/fatal.hpp"
@@ -79,6 +80,7 @@ void forces_and_diagrams(Model& m, Files& f, AxisWalk& walk, int case_no) {
 
 // A linear solve of the interaction and its results.
 void linear_solve(Model& m, Files& f, Log& log, Workspace& ws, const Tab1<float>& vered) {
+  progress_step("solución, pivotes");
   if (!HUND(m, log, ws, vered)) singular(f);
   write_linear_solution(m, f.rep, f.res);
 }
@@ -123,6 +125,7 @@ void check_solution(const Model& m, Files& f, int case_no) {
 // The files a person looks at, of the solve of pass p whose end forces are in VGL.
 // `residual`: the solver's relative residual of the solve, -1 when it has none.
 void write_views(Model& m, Views* v, const AnalysisPass& p, double residual) {
+  if (v != nullptr) progress_step("escribiendo las vistas");
   if (v != nullptr) v->write(m, SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title, residual});
 }
 
@@ -147,6 +150,8 @@ void linear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v, co
   if (p.open_log != nullptr) lst(f.log, p.open_log);
   if (p.flex_line != nullptr) flexibility_call_line(m, f, p.flex_line);
   if (p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
+  progress_pass(p.title);
+  progress_step("matriz de flexibilidad");
   FLSC(m, f.log, soil_law(p.law), m.*p.flex_E, p.flex_NU != nullptr ? &(m.*p.flex_NU) : nullptr, p.nflag1);
   if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
   if (p.footing_NU != nullptr) {
@@ -175,6 +180,7 @@ void nonlinear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v,
       if (m.LONGITUD(g) != 0.0f) put(detail(f.log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
   }
   result_header(f, p);
+  progress_pass(p.title);
   const NewtonEnd end = SOLNL(m, f.log, f.con, ws, soil_law(p.law), m.*p.vered);
   if (end == NewtonEnd::singular) singular(f);
   const bool converged = end == NewtonEnd::converged;
@@ -199,6 +205,8 @@ void iterative_compressions(Model& m, Files& f, Workspace& ws, const AnalysisPas
     lst(f.rep, "PUNTO NODAL  ESTRATO  CARGA       E(t/m2)");
     m.DESP.fill(0.0f);
     flexibility_call_line(m, detail(f.log), "LLAMANDO A FNLCC  ");
+    progress_pass(std::string(p.title) + ", pasada " + std::to_string(k + 1));
+    progress_step("matriz de flexibilidad");
     FNLCC(m, each_pass);
     if (k == 0) {
       put(f.rep, "(//'#REACCION, VALOR DE LA REACCION'/'             (t)')");

@@ -27,6 +27,7 @@
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
 #include "text/free_format.hpp"
+#include "text/progress.hpp"
 #include "views/limits.hpp"
 
 namespace {
@@ -86,6 +87,10 @@ const char* const kUsage =
     "Codificación del reporte, MEMORIA y VALINF:\n"
     "  --codificacion=latin1  un byte por letra (lo normal).\n"
     "  --codificacion=utf8    UTF-8, para leerlos en un editor UTF-8.\n"
+    "\n"
+    "Consola:\n"
+    "  --silencio  sin la línea de avance (caso, pasada, paso y tiempo) que se\n"
+    "              escribe en el canal de errores cuando éste es una terminal.\n"
     "\n"
     "Bitácora del cálculo:\n"
     "  --memoria=completa  MEMORIA y VALINF completos (lo normal).\n"
@@ -149,10 +154,13 @@ int main(int argc, char** argv) {
   bool study_asked = false;
   for (int i = 1; i < argc; ++i) study_asked = study_asked || std::string(argv[i]).rfind("--estudio", 0) == 0;
   Cluster cluster(argc, argv, study_asked);
+  // Each sample solves on one thread: the sparse solver's BLAS too.
+  if (study_asked)
+    for (const char* v : {"OPENBLAS_NUM_THREADS", "OMP_NUM_THREADS", "MKL_NUM_THREADS"}) setenv(v, "1", 1);
   StudyOptions study;
   try {
     std::vector<std::string> names;
-    bool help = false, version = false, utf8_files = false;
+    bool help = false, version = false, utf8_files = false, silence = false;
     std::string unknown;
     for (int i = 1; i < argc; ++i) {
       const std::string a = argv[i];
@@ -167,6 +175,7 @@ int main(int argc, char** argv) {
       else if (a.rfind("--memoria", 0) == 0)
         usage_error("\"" + a + "\": se espera --memoria=completa, --memoria=resumida o --memoria=no");
       else if (a == "--resumen") opts.resumen = true;
+      else if (a == "--silencio") silence = true;
       else if (a.rfind("--limites=", 0) == 0) {
         std::string error;
         if (!parse_limits(std::string_view(a).substr(10), opts.limites, error)) usage_error(error);
@@ -206,6 +215,7 @@ int main(int argc, char** argv) {
       return status::OK;
     }
     if (!unknown.empty()) usage_error("opción desconocida: " + unknown);
+    if (study.threads > 0 && study.file.empty()) usage_error("--hilos sólo sirve con --estudio=ARCHIVO_DE_ESTUDIO");
     if (m.method.sparse_solver() && !sparse_lu_built_in())
       usage_error("--solucion=dispersa: este programa se compiló sin el solucionador disperso (UMFPACK de "
                   "SuiteSparse); instale libsuitesparse-dev y vuelva a compilar, o use --solucion=gaussj");
@@ -244,11 +254,15 @@ int main(int argc, char** argv) {
     }
     // From here on an interruption stops the run at its next safe point.
     catch_interruptions();
+    // The line that says what a long run is doing, only for a person at a terminal.
+    progress_enable(!silence && ::isatty(2) == 1, utf8);
     run(datos, reporte, m, f, opts);
+    progress_hide();
     f.con.close();
     f.err.close();
     return status::OK;
   } catch (const Fatal& e) {
+    progress_hide();
     // Every process of an MPI job finds a fault of the files alike; rank 0 says it.
     if (!cluster.leader()) {
       if (e.status == status::BAD_DATA || e.status == status::USAGE) return e.status;
@@ -265,6 +279,7 @@ int main(int argc, char** argv) {
     if (cluster.size() > 1) cluster.abort(e.status);
     return e.status;
   } catch (const std::bad_alloc&) {
+    progress_hide();
     // The tables of the model are given back before the message is made.
     const std::uint64_t need = peak_memory(m);
     m = Model();

@@ -10,6 +10,7 @@
 #include "frame/frame.hpp"
 #include "model/memory.hpp"
 #include "text/fatal.hpp"
+#include "text/progress.hpp"
 #include "model/preprocess.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
@@ -44,6 +45,7 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   reaction_areas(m, f.log);
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
+  progress_step("valores de influencia");
   influence_values(m, f.log);
   if (m.method.layered_footings()) {
     std::vector<std::string> warnings;
@@ -56,6 +58,7 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
 
 void analysis_phase(Model& m, Files& f, Workspace& ws, Views* views) {
   write_bar_loads(m, f.rep);
+  progress_step("ensamble de la estructura");
   assemble_frame(m, f.log);
   write_total_load(m, f.rep);
   field_moduli(m, f.log);

@@ -5,6 +5,7 @@
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
 #include "soil/soil.hpp"
+#include "text/progress.hpp"
 
 namespace korvant {
 
@@ -110,6 +111,7 @@ void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const
   if (law.logs_modulus) lst(log, "nflag1=", nflag1);
 
   for (int I = 1; I <= m.NR; ++I) {
+    progress_fraction(I - 1, m.NR);
     const int node = (m.NREAC(I) - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);
@@ -159,6 +161,7 @@ void FNLCC(Model& m, Log& log) {
 
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   for (int I = 1; I <= m.NR; ++I) {
+    progress_fraction(I - 1, m.NR);
     const int node = (m.NREAC(I) - 1) / 6 + 1;
     const int KP = m.PERFCIM(node);
     const float D = m.DF(node);

@@ -7,6 +7,7 @@
 #include "text/fatal.hpp"
 #include "text/free_format.hpp"
 #include "text/layout.hpp"
+#include "text/progress.hpp"
 #include "soil/layered_soil.hpp"
 #include "soil/soil.hpp"
 
@@ -136,6 +137,7 @@ void influence_values(Model& m, Log& log) {
     lst(log, "EN LA DIRECCIÓN", d);
 
     for (int j = 1; j <= NI; ++j) {
+      progress_fraction(static_cast<long>(d - 1) * NI + j - 1, static_cast<long>(dirs) * NI);
       const int n = set.node(j);
       const int p = m.PERFCIM(n);
       const float D = m.DF(n);

@@ -45,6 +45,7 @@
 #include <vector>
 
 #include "solve/solve.hpp"
+#include "text/progress.hpp"
 
 namespace korvant {
 
@@ -875,6 +876,7 @@ struct Elim {
     if (!search(0, irow, icol)) return 1;
 
     for (int i = 1; i <= n; ++i) {
+      if ((i & 15) == 0) progress_fraction(i, n);
       const int r = irow, c = icol;
       ++use(c);
       W.rowmask[z(c)] = 0;

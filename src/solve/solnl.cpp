@@ -7,9 +7,11 @@
 #include <cstddef>
 #include <initializer_list>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "text/free_format.hpp"
+#include "text/progress.hpp"
 #include "text/layout.hpp"
 #include "solve/solve.hpp"
 
@@ -349,6 +351,7 @@ NewtonEnd SOLNL(Model& m, Log& log, OutFile& con, Workspace& ws, const SoilLaw& 
   for (int it = 1; it <= MAX_ITER; ++it) {
     lst(detail(log), "Iteración:", it);
     lst(con, "Iteracion:", it);
+    progress_step("Newton, iteración " + std::to_string(it) + " de " + std::to_string(MAX_ITER));
     nw.functional();
     nw.jacobian();
     bool held = false;

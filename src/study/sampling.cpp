@@ -99,10 +99,10 @@ std::string value_text(double v) {
 }
 
 // Scales the entries of a soil table of profile p (every profile when 0).
-void scale_profiles(Tab2<float>& t, const Model& m, int perfil, float f, bool divide) {
+void scale_profiles(Tab2<float>& t, const Model& m, int perfil, float f) {
   for (int p = 1; p <= m.NPS; ++p) {
     if (perfil != 0 && p != perfil) continue;
-    for (int k = 1; k <= m.NEST(p); ++k) t(p, k) = divide ? t(p, k) / f : t(p, k) * f;
+    for (int k = 1; k <= m.NEST(p); ++k) t(p, k) = t(p, k) * f;
   }
 }
 
@@ -115,7 +115,8 @@ std::string apply_values(const Study& s, const std::vector<double>& v, Model& m,
     if (std::isnan(x)) continue;
     const Parameter& p = s.params[j];
     const std::string said = p.name + " = " + value_text(x);
-    if (!std::isfinite(x)) return said + ": no es un número finito";
+    if (!std::isfinite(x) || std::fabs(x) > static_cast<double>(std::numeric_limits<float>::max()))
+      return said + ": no cabe en la precisión simple de los datos";
     const float f = static_cast<float>(x);
     const bool poisson = p.table == &Model::NU1 || p.table == &Model::NU2;
     const bool nonlinear = p.table == &Model::A2 || p.table == &Model::Ap || p.table == &Model::Acs;
@@ -124,7 +125,7 @@ std::string apply_values(const Study& s, const std::vector<double>& v, Model& m,
         Tab2<float>& t = m.*p.table;
         if (p.factor) {
           if (!(x > 0)) return said + ": un factor de módulos o parámetros del suelo debe ser positivo";
-          scale_profiles(t, m, p.perfil, f, false);
+          scale_profiles(t, m, p.perfil, f);
           if (poisson)
             for (int q = 1; q <= m.NPS; ++q)
               for (int k = 1; k <= m.NEST(q); ++k)
@@ -151,10 +152,10 @@ std::string apply_values(const Study& s, const std::vector<double>& v, Model& m,
         break;
       case Quantity::soil:
         if (!(x > 0)) return said + ": un factor de módulos del suelo debe ser positivo";
-        scale_profiles(m.E1, m, 0, f, false);
-        scale_profiles(m.E2, m, 0, f, false);
-        scale_profiles(m.Emv, m, 0, f, true);
-        scale_profiles(m.Emt, m, 0, f, true);
+        scale_profiles(m.E1, m, 0, f);
+        scale_profiles(m.E2, m, 0, f);
+        scale_profiles(m.Emv, m, 0, f);
+        scale_profiles(m.Emt, m, 0, f);
         break;
       case Quantity::concentrated_loads:
         if (!(x >= 0)) return said + ": un factor de cargas no puede ser negativo";

@@ -36,7 +36,7 @@ enum class Quantity {
   stratum,     // a soil table of one stratum (value), of a profile or of every profile (factor)
   VALNL,       // the nonlinear law's VALNL (value)
   E_material,  // the modulus of elasticity of one material (value) or of every material (factor)
-  soil,        // every stratum's moduli at once (factor: E1, E2 times f; Emv, Emt divided by f)
+  soil,        // every stratum's moduli at once (factor on E1, E2, Emv and Emt, the moduli the solves divide by)
   concentrated_loads,  // every concentrated load (factor)
   dead_load,   // CMUERTA of every bar and slab (factor)
   live_load,   // CVMáx, CVMed and CVInst of every bar and slab (factor)

@@ -13,6 +13,7 @@
 
 #include "text/charset.hpp"
 #include "text/fatal.hpp"
+#include "text/progress.hpp"
 
 namespace korvant {
 
@@ -228,6 +229,7 @@ void OutFile::attach(std::FILE* f, const std::string& name) {
 
 void OutFile::flush() {
   if (copy_ != nullptr) copy_->append(buf_);
+  if (console_ && !buf_.empty()) progress_hide();
   if (f_ == nullptr || gone_) {
     buf_.clear();
     return;

@@ -329,6 +329,8 @@ struct Suspicious {
 };
 
 const std::vector<Suspicious> kSuspicious = {
+    {29, "14  15.0   0.0 20000.0    0  0  0  0  0  0    0    0.0",
+     {"línea 29: las coordenadas de hasta 20000 m sólo se distinguen cada 0.001953125 m; traslade el origen"}},
     {65, "1  2  2,5   1.6", {"línea 65: ¿coma decimal? «2,5» se lee como dos valores; use punto decimal"}},
     {16, " 1   0.0   0.0   0.0    1,1,0,0,0,0    1    1.2", {}},
     {67, "   600.  0.35 10.  6 120. 0.5 1.0",
@@ -411,6 +413,64 @@ TEST(BadInput, OddBytesAndEndlessFiles) {
       EXPECT_EQ(r.status, 1);
       EXPECT_EQ(r.err, o.message + "\n");
     }
+  }
+}
+
+// The view files of a report: a name a spreadsheet would run stays text, and
+// a later run of the same report removes the views of the passes it does not
+// solve, so that the collection lists exactly the grids there are.
+TEST(BadInput, ViewsHoldNoFormulaAndNoStalePass) {
+  std::string datos = example_text();
+  datos.replace(datos.find("EJE A (Y=0)"), 11, "=cmd|' /C calc'!A0");
+  const Outcome r = run_in_scratch(datos, "--csv --vtk datos.txt reporte.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(slurp(r.dir / "reporte_caso2_laboratorio_diagramas.csv").find("\n1,\"'=cmd|' /C calc'!A0\",1,"),
+            std::string::npos);
+  EXPECT_TRUE(fs::exists(r.dir / "reporte_caso1_campo-centro.vtu"));
+  // Another model under the same report, compressions only: the expansion
+  // passes and cases 3 and 4 go.
+  const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 2 --ny 2 --cases 0100 > '" +
+                          (r.dir / "datos.txt").string() + "'";
+  ASSERT_EQ(std::system(gen.c_str()), 0);
+  ASSERT_EQ(r.scratch->run("--csv --vtk datos.txt reporte.txt"), 0) << r.scratch->read("console.err");
+  EXPECT_FALSE(fs::exists(r.dir / "reporte_caso1_campo-centro.vtu"));
+  EXPECT_FALSE(fs::exists(r.dir / "reporte_caso4_lineal_nodos.csv"));
+  const std::string pvd = slurp(r.dir / "reporte.pvd");
+  int listed = 0, grids = 0;
+  for (std::size_t at = pvd.find("file=\""); at != std::string::npos; at = pvd.find("file=\"", at + 1), ++listed) {
+    const std::size_t end = pvd.find('"', at + 6);
+    EXPECT_TRUE(fs::exists(r.dir / pvd.substr(at + 6, end - at - 6)));
+  }
+  for (const auto& e : fs::directory_iterator(r.dir)) grids += e.path().extension() == ".vtu";
+  EXPECT_EQ(listed, 3);
+  EXPECT_EQ(grids, 3);
+}
+
+// Under a limit on its address space a run ends cleanly at every limit: it
+// finishes, refuses the model at the count whose memory does not fit (1), or
+// runs out part-way (5, with the earlier results kept); never killed.
+TEST(BadInput, AnAddressSpaceLimitEndsTheRunCleanly) {
+#if defined(__SANITIZE_ADDRESS__)
+  GTEST_SKIP() << "the address sanitizer reserves more address space than any limit allows";
+#endif
+  const Scratch scratch;
+  const fs::path& d = scratch.dir;
+  const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 10 --ny 10 > '" +
+                          (d / "datos.txt").string() + "'";
+  ASSERT_EQ(std::system(gen.c_str()), 0);
+  ASSERT_EQ(scratch.run("--memoria=no datos.txt reporte.txt"), 0);
+  for (const int kb : {16000, 24000, 32000, 40000}) {
+    SCOPED_TRACE(kb);
+    const auto before = outputs_in(d);  // a refusal (1) publishes the echo up to its line
+    const int st = scratch.run("--memoria=no datos.txt reporte.txt", "", "LC_ALL=C; ulimit -v " + std::to_string(kb) + ";");
+    const std::string err = scratch.read("console.err");
+    // 127: the loader could not map the program's libraries; it never started.
+    if (st == 0 || st == 127) continue;
+    if (st == 1) EXPECT_NE(err.find("(límite de memoria del proceso, ulimit -v)"), std::string::npos) << err;
+    else EXPECT_EQ(st, 5) << err;
+    if (st != 5) continue;
+    EXPECT_NE(err.find("memoria insuficiente para este modelo: se necesitan unos "), std::string::npos);
+    EXPECT_TRUE(outputs_in(d) == before);
   }
 }
 

@@ -84,7 +84,8 @@ TEST(Study, ModuliScaledTogetherScaleSettlementsByOneOverF) {
   ASSERT_TRUE(typed.ok() && both.ok() && soil.ok());
   const WatchLayout& w = ps.layout;
   for (const WatchLayout::Pass& p : w.passes) {
-    if (std::string(p.pass->view) != "caso2_laboratorio") continue;
+    const std::string view = p.pass->view;
+    if (view != "caso2_laboratorio" && view != "caso3_lineal" && view != "caso4_lineal") continue;
     for (int k : {W_SETTLEMENT, W_DIFFERENTIAL}) {
       const double t = typed.watched[static_cast<std::size_t>(p.first + k)];
       EXPECT_NEAR(both.watched[static_cast<std::size_t>(p.first + k)] * 2.0, t, 2e-6 * t) << k;
