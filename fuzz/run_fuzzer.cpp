@@ -11,6 +11,7 @@
 
 #include "driver/run.hpp"
 #include "frame/frame.hpp"
+#include "solve/workspace.hpp"
 #include "text/fatal.hpp"
 #include "soil/soil.hpp"
 
@@ -40,7 +41,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Views views(ViewOptions{true, true, true, true, true}, "nulo");
     views.send_all_to(null_stream());
     views.start(f.err);
-    analysis_phase(m, f, &views);
+    Workspace ws;
+    analysis_phase(m, f, ws, &views);
     views.finish(m, f.con);
     for (OutFile* o : {&f.rep, &f.msh, &f.res, &f.mem, &f.vinf, &f.con, &f.err}) o->flush();
   } catch (const Fatal& e) {
