@@ -21,15 +21,7 @@
 namespace korvant {
 
 std::string bad_study_message(std::string_view file, int line, std::string_view item, std::string_view what) {
-  std::string msg = "Error en el archivo de estudio \"";
-  msg += file;
-  msg += '"';
-  if (line > 0) msg += ", línea " + std::to_string(line) + ", ";
-  else msg += ": ";
-  msg += item;
-  msg += ": ";
-  msg += what;
-  return msg;
+  return bad_file_message("estudio", file, line, item, what);
 }
 
 namespace {

@@ -31,8 +31,12 @@ struct Fatal {
 //   Error en el archivo de datos "<file>", línea <n>, <item>: <what>
 // or, when no single line is at fault (line < 1),
 //   Error en el archivo de datos "<file>": <item>: <what>
-inline std::string bad_data_message(std::string_view file, int line, std::string_view item, std::string_view what) {
-  std::string msg = "Error en el archivo de datos \"";
+// The same message for any input file of the run; kind names the file ("datos", "estudio").
+inline std::string bad_file_message(std::string_view kind, std::string_view file, int line, std::string_view item,
+                                    std::string_view what) {
+  std::string msg = "Error en el archivo de ";
+  msg += kind;
+  msg += " \"";
   msg += file;
   msg += '"';
   if (line > 0) msg += ", línea " + std::to_string(line) + ", ";
@@ -41,6 +45,10 @@ inline std::string bad_data_message(std::string_view file, int line, std::string
   msg += ": ";
   msg += what;
   return msg;
+}
+
+inline std::string bad_data_message(std::string_view file, int line, std::string_view item, std::string_view what) {
+  return bad_file_message("datos", file, line, item, what);
 }
 
 [[noreturn]] inline void reject_data(std::string_view file, int line, std::string_view item, std::string_view what) {
