@@ -3,6 +3,8 @@
 #include <cmath>
 #include <string_view>
 
+#include "views/picture.hpp"
+
 namespace korvant {
 
 namespace {
@@ -36,9 +38,8 @@ void record_pass(const Model& m, const SolvedCase& c, const std::vector<Reaction
     for (int k = 1; k <= 12; ++k) r.forces[static_cast<std::size_t>(12 * (b - 1) + k - 1)] = m.VGL(b, k);
   r.axes.assign(static_cast<std::size_t>(m.NEJES > 0 ? m.NEJES : 0), {});
   AxisWalk walk;
-  const int fine = m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV;
   for (int a = 1; a <= m.NEJES; ++a) {
-    walk_axis(m, a, c.case_no, fine, walk);
+    walk_axis(m, a, c.case_no, picture_fine(m, a), walk);
     r.axes[static_cast<std::size_t>(a - 1)] = walk.points;
   }
 }
