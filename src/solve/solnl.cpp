@@ -165,6 +165,12 @@ struct Newton {
     std::fill(prev.begin(), prev.end(), 0.0f);
     for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = kStartReaction;
     for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / kStartStiffness;
+    // The sparse path keeps the iterate in double precision as well: the frame
+    // rows of the functional are computed from it, each correction is added
+    // to it, and RNL is its rounding.
+    m.solution_double.clear();
+    if (sparse)
+      for (int i = 1; i <= NT; ++i) m.solution_double.push_back(static_cast<double>(m.RNL(i)));
     lst(log, "NDATS=", NR, " ERROR=", kTolerance, " DELTA=", DELTA);
     for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
   }
@@ -184,11 +190,11 @@ struct Newton {
       // By the columns of the sparse frame rows, in double precision.
       std::vector<double>& accd = ws.newton.accd;
       std::fill(accd.begin(), accd.end(), 0.0);
-      const SparseTab<float>& K = m.akr_sparse;
+      const SparseTab<double>& K = m.akr_sparse;
       for (int c = 1; c <= NT; ++c) {
-        const double xc = static_cast<double>(m.RNL(c));
+        const double xc = m.solution_double[at(c - 1)];
         for (int k = K.col_start[at(c - 1)]; k < K.col_start[at(c)]; ++k)
-          accd[at(K.row[at(k)])] += static_cast<double>(K.values[at(k)]) * xc;
+          accd[at(K.row[at(k)])] += K.values[at(k)] * xc;
       }
       for (int r = 1; r <= NGRED; ++r) Fv[at(r)] = static_cast<float>(accd[at(r)] - static_cast<double>(bv[at(r)]));
     } else {
@@ -268,7 +274,13 @@ struct Newton {
     if (inv == nullptr) lst(detail(log), "(la LU dispersa no forma la inversa: sólo la corrección de cada incógnita)");
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = m.RNL(i);
-      m.RNL(i) = m.RNL(i) + rhs[at(i)];
+      if (sparse) {
+        double& xd = m.solution_double[at(i - 1)];
+        xd += static_cast<double>(rhs[at(i)]);
+        m.RNL(i) = static_cast<float>(xd);
+      } else {
+        m.RNL(i) = m.RNL(i) + rhs[at(i)];
+      }
       if (!detail_lines) continue;
       if (NT <= kMaxLogged && inv != nullptr) {
         LogRec rec(detail(log), "(500F20.8)");
@@ -283,6 +295,7 @@ struct Newton {
     for (int k = 1; k <= NR; ++k)
       if (m.RNL(NGRED + k) < 0.0f) {
         m.RNL(NGRED + k) = 0.0f;
+        if (sparse) m.solution_double[at(NGRED + k - 1)] = 0.0;
         held = true;
       }
     return true;

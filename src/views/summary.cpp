@@ -21,6 +21,14 @@ const Tab1<float>& load_vector(const Model& m, int set) {
   return set == 1 ? m.vecomp1 : set == 2 ? m.vecomp2 : m.vecomp3;
 }
 
+// The displacement of global degree of freedom g: from the double-precision
+// solution when the solver gave one, else DESP.
+double displacement(const Model& m, int g) {
+  if (m.solution_double.empty()) return d(m.DESP(g));
+  const int e = m.NUMGL(g);
+  return e != 0 ? m.solution_double[static_cast<std::size_t>(e - 1)] : 0.0;
+}
+
 // Vertical force that the restrained vertical supports carry: at each
 // restrained DZ, what the bars ending there push into it (their projected
 // stiffness times their end displacements, less their equivalent loads).
@@ -43,7 +51,7 @@ double support_force(const Model& m, const Tab1<float>& vecomp) {
       if (!held[static_cast<std::size_t>(n)]) continue;
       const int row = 6 * end + 3;
       double f = 0.0;
-      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * d(m.DESP(m.GLBARRA(b, c)));
+      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * displacement(m, m.GLBARRA(b, c));
       push[static_cast<std::size_t>(n)] += f;
     }
   }
@@ -53,11 +61,20 @@ double support_force(const Model& m, const Tab1<float>& vecomp) {
   return total;
 }
 
+// With the sparse solver the sums take the double-precision solution and each
+// free vertical load as the system has it (bar loads plus the load typed on
+// the node, added in single precision): its frame rows, summed in double
+// precision from the element matrices, balance to double round-off.
 void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
   eq.load_set = analysis_case(s.c.case_no).load_set;
   const Tab1<float>& v = load_vector(m, eq.load_set);
+  const bool exact = !m.solution_double.empty();
   for (int n = 1; n <= m.NN; ++n) {
     const int g = 6 * n - 3;
+    if (exact && m.NUMGL(g) != 0) {
+      eq.load -= d(v(g) + m.P(g));
+      continue;
+    }
     eq.load -= d(v(g));
     if (m.NUMGL(g) != 0)
       eq.load -= d(m.P(g));
@@ -66,10 +83,11 @@ void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoi
   }
   eq.footings_modelled = s.linear;
   for (const ReactionPoint& p : rp) {
+    const double R = exact ? m.solution_double[static_cast<std::size_t>(m.NGRED + p.k - 1)] : d(p.R);
     if (p.area)
-      eq.soil += d(p.R) * d(m.LONGITUD(m.NREAC(p.k)));
+      eq.soil += R * d(m.LONGITUD(m.NREAC(p.k)));
     else if (p.comp == 3)
-      eq.footings += d(p.R);
+      eq.footings += R;
   }
   eq.supports = support_force(m, v);
   eq.diff = eq.load - (eq.soil + eq.footings + eq.supports);
