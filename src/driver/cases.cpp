@@ -15,6 +15,7 @@
 #include "text/layout.hpp"
 #include "soil/soil.hpp"
 #include "solve/solve.hpp"
+#include "views/picture.hpp"
 
 namespace korvant {
 
@@ -98,9 +99,9 @@ bool repeated_at_close(const Model& m, const AnalysisPass& p) {
 }
 
 // The member end forces of solution s and the diagrams of every axis walked
-// once (and once more, denser, for `drawn` pictures): computed into s, logged
+// once (and once more, denser, for the pictures when `drawn` is given): computed into s, logged
 // and written to the report. `keep`: the end forces' log stays in s.
-void forces_and_diagrams(const Model& m, Files& f, PassSolution& s, bool drawn, bool keep) {
+void forces_and_diagrams(const Model& m, Files& f, PassSolution& s, DrawnParts drawn, bool keep) {
   if (keep) f.log.keep_copy(&s.forces_log);
   end_forces(m, f.log, s);
   if (keep) f.log.keep_copy(nullptr);
@@ -168,6 +169,9 @@ void check_solution(const Model& m, Files& f, int case_no) {
   }
 }
 
+// How finely the pictures asked for walk each axis; none without pictures.
+DrawnParts drawn_parts(const Views* v) { return v != nullptr && v->draws() ? &picture_fine : nullptr; }
+
 // The files a person looks at, of solution s.
 void write_views(const Model& m, Views* v, const std::shared_ptr<const PassSolution>& s) {
   if (v == nullptr) return;
@@ -181,7 +185,7 @@ std::shared_ptr<PassSolution> after_solve(const Model& m, Files& f, Views* v, co
   refuse_non_finite(m, p);
   check_solution(m, f, p.case_no);
   std::shared_ptr<PassSolution> s = solution_value(m, solved_case(p, residual));
-  forces_and_diagrams(m, f, *s, v != nullptr && v->draws(), repeated_at_close(m, p) && f.log.any());
+  forces_and_diagrams(m, f, *s, drawn_parts(v), repeated_at_close(m, p) && f.log.any());
   write_views(m, v, s);
   return s;
 }
@@ -307,7 +311,7 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
   bool any_case = false;
   for (const AnalysisCase& c : analysis_cases()) any_case = any_case || m.CASO[c.case_no] == 1;
   if (any_case) ws.size_to(m);
-  const bool drawn = v != nullptr && v->draws();
+  const DrawnParts drawn = drawn_parts(v);
 
   for (const AnalysisCase& c : analysis_cases()) {
     if (m.CASO[c.case_no] != 1) continue;
@@ -338,7 +342,7 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
     } else if (c.forces_again) {
       // No pass solved the case: the end forces of no displacement.
       std::shared_ptr<PassSolution> s = solution_value(m, SolvedCase{c.case_no});
-      forces_and_diagrams(m, f, *s, false, false);
+      forces_and_diagrams(m, f, *s, nullptr, false);
     }
   }
 }

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "driver/input.hpp"
 #include "driver/read_checks.hpp"
@@ -26,10 +25,10 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
 
   m.NOMEJE.size_to(m.NEJES, std::string(20, ' '));
   m.NBEJE.size_to(m.NEJES);
-  // The bar lists are gathered first: the table is sized to the longest one.
-  std::vector<std::vector<int>> bars(static_cast<std::size_t>(m.NEJES) + 1);
+  // Each axis's bars are a list of their own, as long as the axis.
+  m.BAREJE.clear();
   long long points = 0;  // lines of one diagram block so far
-  std::uint64_t axis_bars = 0, widest = 0;
+  std::uint64_t axis_bars = 0;
   for (int a = 1; a <= m.NEJES; ++a) {
     m.NOMEJE(a) = rd.read_fixed(20, "nombre del eje");
     put(f.rep, "(A20)", m.NOMEJE(a));
@@ -42,11 +41,8 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
       rd.fail("NBEJE (número de barras" + which + ")", "se leyó " + std::to_string(m.NBEJE(a)) +
                                                            "; un eje no puede tener más barras que las " +
                                                            std::to_string(m.NB) + " del modelo (NB)");
-    // The bar lists as read, and the table of the axes, as wide as the longest.
     axis_bars += static_cast<std::uint64_t>(std::max(m.NBEJE(a), 0));
-    widest = std::max(widest, static_cast<std::uint64_t>(std::max(m.NBEJE(a), 0)));
-    check_memory(rd, m, "NBEJE (número de barras" + which + ")",
-                 4 * axis_bars + 4 * widest * static_cast<std::uint64_t>(m.NEJES));
+    check_memory(rd, m, "NBEJE (número de barras" + which + ")", 4 * axis_bars);
     // Every solve writes one diagram block: two heading lines per axis and
     // NDIV + 1 lines per bar of it.
     points += static_cast<long long>(std::max(m.NBEJE(a), 0)) * (m.NDIV + 1) + 2;
@@ -56,22 +52,14 @@ void read_axes(DataReader& rd, Model& m, Files& f) {
                   " renglones (2 por eje y NDIV + 1 = " + std::to_string(m.NDIV + 1) +
                   " por barra); deben ser a lo más " + std::to_string(cap::DIAGRAM_LINES) +
                   ": use menos divisiones, menos ejes o menos barras por eje");
-    std::vector<int>& list = bars[static_cast<std::size_t>(a)];
-    list.assign(static_cast<std::size_t>(std::max(m.NBEJE(a), 0)), 0);
-    for (int& b : list) s.i(b, "barra" + which);
-    for (int b : list) check_ref(rd, b, m.NB, "barra" + which, "NB");
+    m.BAREJE.add_list(m.NBEJE(a));
+    const int n = m.BAREJE.size(a);
+    for (int k = 1; k <= n; ++k) s.i(m.BAREJE(a, k), "barra" + which);
+    for (int k = 1; k <= n; ++k) check_ref(rd, m.BAREJE(a, k), m.NB, "barra" + which, "NB");
 
     Rec r(f.rep, "(20I5)");
     r << m.NBEJE(a);
-    for (int b : list) r << b;
-  }
-
-  std::size_t longest = 0;
-  for (const auto& list : bars) longest = std::max(longest, list.size());
-  m.BAREJE.size_to(m.NEJES, static_cast<int>(longest));
-  for (int a = 1; a <= m.NEJES; ++a) {
-    const auto& list = bars[static_cast<std::size_t>(a)];
-    for (std::size_t k = 0; k < list.size(); ++k) m.BAREJE(a, static_cast<int>(k) + 1) = list[k];
+    for (int k = 1; k <= n; ++k) r << m.BAREJE(a, k);
   }
 }
 

@@ -53,15 +53,14 @@ void walk_axis(const Model& m, const PassSolution& s, int a, int fine, AxisWalk&
   }
 }
 
-int drawing_parts(const Model& m) { return m.NDIV >= 24 ? 1 : (24 + m.NDIV - 1) / m.NDIV; }
-
-void walk_axes(const Model& m, PassSolution& s, bool drawn) {
+void walk_axes(const Model& m, PassSolution& s, DrawnParts drawn_parts) {
+  const bool drawn = drawn_parts != nullptr;
   const std::size_t axes = static_cast<std::size_t>(m.NEJES > 0 ? m.NEJES : 0);
   s.axes.resize(axes);
   s.drawn.resize(drawn ? axes : 0);
   for (int a = 1; a <= m.NEJES; ++a) {
     walk_axis(m, s, a, 1, s.axes[static_cast<std::size_t>(a - 1)]);
-    if (drawn) walk_axis(m, s, a, drawing_parts(m), s.drawn[static_cast<std::size_t>(a - 1)]);
+    if (drawn) walk_axis(m, s, a, drawn_parts(m, a), s.drawn[static_cast<std::size_t>(a - 1)]);
   }
 }
 

@@ -32,11 +32,11 @@ DiagramPoint diagram_point(float V0, float M0, float rr, float rs, float w, floa
 // reactions): each bar of the axis and its NDIV + 1 points; with `fine` > 1
 // each division is cut into `fine` parts, for drawing.
 void walk_axis(const Model& m, const PassSolution& s, int a, int fine, AxisWalk& out);
-// How many parts the pictures cut each division into.
-int drawing_parts(const Model& m);
-// Every axis of s walked once at the report's points (s.axes) and, for
-// `drawn`, once at the pictures' (s.drawn).
-void walk_axes(const Model& m, PassSolution& s, bool drawn);
+// Every axis of s walked once at the report's points (s.axes) and, when
+// `drawn_parts` is given, once at the pictures' (s.drawn): each division of
+// axis a cut into drawn_parts(m, a) parts.
+using DrawnParts = int (*)(const Model& m, int a);
+void walk_axes(const Model& m, PassSolution& s, DrawnParts drawn_parts);
 
 // The diagrams of every axis of s: the walk in the log, the shear and moment
 // table in the report.

@@ -94,7 +94,7 @@ struct Model {
   int NEJES = 0, NDIV = 0;
   Tab1<std::string> NOMEJE;    // 20 characters
   Tab1<int> NBEJE;
-  Tab2<int> BAREJE;            // (axis, position)
+  ListTab<int> BAREJE;         // (axis, position): one list per axis, NBEJE(a) bars long (none when negative)
 
   // ---- Bar geometry ------------------------------------------------------
   Tab3<float> COSDIR;          // (bar, row 1..3, column 1..3)

@@ -113,6 +113,38 @@ struct Tab4 {
   const T& operator()(int i, int j, int k, int l) const { return v[at(i, j, k, l)]; }
 };
 
+// Lists of entries, one list per row i, each only as long as it is: entry k of
+// list i is (i, k), both from 1. The lists lie one after another in one array,
+// so the table holds the entries listed plus one offset per list.
+template <class T>
+struct ListTab {
+  std::vector<T> v;
+  std::vector<std::size_t> start{0};  // list i is v[start[i - 1] .. start[i])
+  void clear() {
+    v.clear();
+    start.assign(1, 0);
+  }
+  int lists() const { return static_cast<int>(start.size()) - 1; }
+  // Appends list lists() + 1 with n entries (none when n < 1), all `init`.
+  void add_list(int n, T init = T{}) {
+    v.resize(v.size() + static_cast<std::size_t>(n < 0 ? 0 : n), init);
+    start.push_back(v.size());
+  }
+  int size(int i) const {
+    assert(i >= 1 && i <= lists());
+    return static_cast<int>(start[static_cast<std::size_t>(i)] - start[static_cast<std::size_t>(i - 1)]);
+  }
+  std::size_t entries() const { return v.size(); }
+  T& operator()(int i, int k) {
+    assert(i >= 1 && i <= lists() && k >= 1 && k <= size(i));
+    return v[start[static_cast<std::size_t>(i - 1)] + static_cast<std::size_t>(k - 1)];
+  }
+  const T& operator()(int i, int k) const {
+    assert(i >= 1 && i <= lists() && k >= 1 && k <= size(i));
+    return v[start[static_cast<std::size_t>(i - 1)] + static_cast<std::size_t>(k - 1)];
+  }
+};
+
 // A matrix by compressed columns, indexed from 1: column j holds values[k] in
 // rows row[k] (ascending), k = col_start[j - 1] .. col_start[j] - 1. The
 // pattern is made once; entries outside it read as 0 and cannot be written.

@@ -11,6 +11,7 @@
 
 #include "model/analysis_passes.hpp"
 #include "views/envelope.hpp"
+#include "views/picture.hpp"
 #include "views/summary.hpp"
 #include "views/views.hpp"
 
@@ -487,7 +488,12 @@ void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double t
   g.text(MARGIN + 26, top + PANEL_H / 2 + 4, moment ? "M (t·m)" : "V (t)",
          "font-size=\"12\" font-weight=\"bold\" text-anchor=\"middle\"");
   if (moment && g.page) tension_faces(g, top);
-  // Bar ends along the axis.
+  // Bar ends along the axis; on an axis of many bars, only those at least
+  // 1/kBarMarks of the width apart.
+  int bars = 0;
+  for (std::size_t i = 0; i < pts.size(); ++i) bars += i == 0 || pts[i].bar != pts[i - 1].bar;
+  const double mark_gap = bars > kBarMarks ? w / kBarMarks : 0.0;
+  double last_mark = -1e300;
   int last_bar = 0;
   double bar_start = 0;
   for (std::size_t i = 0; i <= pts.size(); ++i) {
@@ -498,9 +504,12 @@ void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double t
         g.text((x0 + x1) / 2, top - 5, "barra " + std::to_string(last_bar),
                "font-size=\"10\" fill=\"#777777\" text-anchor=\"middle\"");
       }
-      g << "<line x1=\"" << x1 << "\" y1=\"" << top << "\" x2=\"" << x1 << "\" y2=\"" << top + PANEL_H
-        << "\" stroke=\"#cccccc\" stroke-dasharray=\"4 3\"/>";
-      g.end();
+      if (mark_gap == 0.0 || x1 - last_mark >= mark_gap) {
+        last_mark = x1;
+        g << "<line x1=\"" << x1 << "\" y1=\"" << top << "\" x2=\"" << x1 << "\" y2=\"" << top + PANEL_H
+          << "\" stroke=\"#cccccc\" stroke-dasharray=\"4 3\"/>";
+        g.end();
+      }
     }
     if (i < pts.size() && new_bar) {
       last_bar = pts[i].bar;
@@ -516,14 +525,16 @@ void draw_panel(Svg& g, const std::vector<AxisPoint>& pts, bool moment, double t
   }
   // The diagram as a filled area between the curve and the axis.
   g << "<polygon fill=\"" << fill << "\" stroke=\"none\" points=\"";
+  std::vector<std::size_t> drawn;
+  drawn_points(pts.size(), [&](std::size_t i) { return val(pts[i]); }, drawn);
   g << X(static_cast<double>(pts.front().X)) << "," << Y(0) << " ";
-  for (const AxisPoint& q : pts)
-    if (std::isfinite(val(q))) g << X(static_cast<double>(q.X)) << "," << Y(val(q)) << " ";
+  for (std::size_t i : drawn)
+    if (std::isfinite(val(pts[i]))) g << X(static_cast<double>(pts[i].X)) << "," << Y(val(pts[i])) << " ";
   g << X(static_cast<double>(pts.back().X)) << "," << Y(0) << "\"/>";
   g.end();
   g << "<polyline fill=\"none\" stroke=\"" << line << "\" stroke-width=\"2\" stroke-linejoin=\"round\" points=\"";
-  for (const AxisPoint& q : pts)
-    if (std::isfinite(val(q))) g << X(static_cast<double>(q.X)) << "," << Y(val(q)) << " ";
+  for (std::size_t i : drawn)
+    if (std::isfinite(val(pts[i]))) g << X(static_cast<double>(pts[i].X)) << "," << Y(val(pts[i])) << " ";
   g << "\"/>";
   g.end();
 
@@ -633,11 +644,13 @@ void draw_profile(Svg& g, const Model& m, int a, const std::vector<PassRecord>& 
   for (double v : {lo, hi})
     g.text(left - 6, Y(v) + 4, value_text(v, d), "font-size=\"11\" text-anchor=\"end\"");
   if (Y(0) - Y(hi) > 14 && Y(lo) - Y(0) > 14) g.text(left - 6, Y(0) + 4, "0", "font-size=\"11\" text-anchor=\"end\"");
+  std::vector<std::size_t> drawn;
   for (std::size_t p = 0; p < passes.size(); ++p) {
     const char* col = kPassColours[p % 12];
+    const auto mm = [&](std::size_t k) { return static_cast<double>(passes[p].s[static_cast<std::size_t>(at[k].second)]) * 1000.0; };
+    drawn_points(at.size(), mm, drawn);
     g << "<polyline fill=\"none\" stroke=\"" << col << "\" stroke-width=\"2\" points=\"";
-    for (std::size_t k = 0; k < at.size(); ++k)
-      g << (k > 0 ? " " : "") << X(at[k].first) << "," << Y(static_cast<double>(passes[p].s[static_cast<std::size_t>(at[k].second)]) * 1000.0);
+    for (std::size_t k : drawn) g << (k > 0 ? " " : "") << X(at[k].first) << "," << Y(mm(k));
     g << "\"/>";
     g.end();
     const double ly = ptop + 4 + 14.0 * static_cast<double>(p);
@@ -650,10 +663,11 @@ void draw_profile(Svg& g, const Model& m, int a, const std::vector<PassRecord>& 
     // The total settlement (compressions + consolidations), thick and black.
     g << "<polyline fill=\"none\" stroke=\"#000000\" stroke-width=\"3\" stroke-dasharray=\"8 4\" points=\"";
     bool first = true;
-    for (const auto& [x, n] : at) {
-      const double v = total[static_cast<std::size_t>(n)];
+    drawn_points(at.size(), [&](std::size_t k) { return total[static_cast<std::size_t>(at[k].second)]; }, drawn);
+    for (std::size_t k : drawn) {
+      const double v = total[static_cast<std::size_t>(at[k].second)];
       if (!std::isfinite(v)) continue;
-      g << (first ? "" : " ") << X(x) << "," << Y(v * 1000.0);
+      g << (first ? "" : " ") << X(at[k].first) << "," << Y(v * 1000.0);
       first = false;
     }
     g << "\"/>";
@@ -711,16 +725,19 @@ void draw_envelope_panel(Svg& g, const std::vector<PassRecord>& passes, int a, b
   g.end();
   const char* fill = moment ? "#fdd0a2" : "#c6dbef";
   const char* line = moment ? "#a63603" : "#08519c";
+  std::vector<std::size_t> top_drawn, bottom_drawn;
+  drawn_points(n, [&](std::size_t i) { return hi[i]; }, top_drawn);
+  drawn_points(n, [&](std::size_t i) { return lo[i]; }, bottom_drawn);
   g << "<polygon fill=\"" << fill << "\" stroke=\"none\" points=\"";
-  for (std::size_t i = 0; i < n; ++i) g << (i > 0 ? " " : "") << X(i) << "," << Y(hi[i]);
-  for (std::size_t i = n; i-- > 0;) g << " " << X(i) << "," << Y(lo[i]);
+  for (std::size_t i : top_drawn) g << (i > 0 ? " " : "") << X(i) << "," << Y(hi[i]);
+  for (std::size_t k = bottom_drawn.size(); k-- > 0;) g << " " << X(bottom_drawn[k]) << "," << Y(lo[bottom_drawn[k]]);
   g << "\"/>";
   g.end();
   for (int side = 0; side < 2; ++side) {
     const std::vector<double>& v = side == 0 ? hi : lo;
     g << "<polyline fill=\"none\" stroke=\"" << line << "\" stroke-width=\"" << (side == 0 ? "2" : "1.5")
       << "\"" << (side == 0 ? "" : " stroke-dasharray=\"5 3\"") << " points=\"";
-    for (std::size_t i = 0; i < n; ++i) g << (i > 0 ? " " : "") << X(i) << "," << Y(v[i]);
+    for (std::size_t i : side == 0 ? top_drawn : bottom_drawn) g << (i > 0 ? " " : "") << X(i) << "," << Y(v[i]);
     g << "\"/>";
     g.end();
   }

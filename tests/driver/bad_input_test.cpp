@@ -446,6 +446,27 @@ TEST(BadInput, ViewsHoldNoFormulaAndNoStalePass) {
   EXPECT_EQ(grids, 3);
 }
 
+// One axis of 20 bars cut in 1000 divisions (20,020 points a diagram): each
+// picture draws a line through at most 2,000 of them, the CSV keeps them all.
+TEST(BadInput, AHugeAxisIsDrawnThroughABoundedNumberOfPoints) {
+  std::string datos;
+  for (std::size_t i = 0; i < 87; ++i) datos += example_lines()[i] + "\n";
+  datos += "1 1000\nEJE LARGO\n20 20*1\n";
+  const Outcome r = run_in_scratch(datos, "--svg --csv --html --memoria=no datos.txt reporte.txt");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(split_lines(slurp(r.dir / "reporte_caso2_laboratorio_diagramas.csv")).size(), 20021u);
+  for (const char* name : {"reporte_caso2_laboratorio.svg", "reporte.html"}) {
+    const std::string svg = slurp(r.dir / name);
+    EXPECT_LT(svg.size(), 600000u) << name;
+    std::size_t longest = 0;
+    for (std::size_t at = svg.find("points=\""); at != std::string::npos; at = svg.find("points=\"", at + 1))
+      longest = std::max<std::size_t>(longest, std::count(svg.begin() + static_cast<long>(at),
+                                                          svg.begin() + static_cast<long>(svg.find('"', at + 8)), ','));
+    EXPECT_GT(longest, 1000u) << name;
+    EXPECT_LE(longest, 4002u) << name;  // an envelope's band is two lines
+  }
+}
+
 // Under a limit on its address space a run ends cleanly at every limit: it
 // finishes, refuses the model at the count whose memory does not fit (1), or
 // runs out part-way (5, with the earlier results kept); never killed.

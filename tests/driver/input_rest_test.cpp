@@ -150,6 +150,7 @@ TEST(InputAxes, NamesAreFixedFieldsAndBarListsWrapAtTwenty) {
   EXPECT_EQ(m.BAREJE(2, 25), 25);
   EXPECT_EQ(m.NBEJE(3), -1);
   EXPECT_EQ(m.BAREJE(4, 1), 30);
+  EXPECT_EQ(m.BAREJE.entries(), 28u);  // the bars listed, not 4 axes x 25
   std::string l20 = "   25";
   for (int b = 1; b <= 19; ++b) l20 += (b < 10 ? "    " : "   ") + std::to_string(b);
   EXPECT_EQ(io.rep(),

@@ -29,7 +29,8 @@ Model two_bar_axis() {
   m.NBEJE.size_to(2);
   m.NBEJE(1) = 2;
   m.NBEJE(2) = 0;
-  m.BAREJE.size_to(2, 2);
+  m.BAREJE.add_list(2);
+  m.BAREJE.add_list(0);
   m.BAREJE(1, 1) = 1;
   m.BAREJE(1, 2) = 2;
   m.GLBARRA.size_to(2, 12);

@@ -1,0 +1,63 @@
+// Bounds of the pictures of an axis: however long the axis, a diagram is drawn
+// through a bounded number of points. The tables (CSV, report) keep every value.
+#pragma once
+
+#include <algorithm>
+#include <cmath>
+#include <cstddef>
+#include <vector>
+
+#include "model/model.hpp"
+
+namespace korvant {
+
+// Points of one line of a picture (a diagram, a profile, a side of an envelope).
+constexpr std::size_t kLinePoints = 2000;
+// Points of the walk along one axis that a picture samples.
+constexpr long long kWalkPoints = 20000;
+// Bar ends marked along one diagram.
+constexpr int kBarMarks = 200;
+
+// Cuts of each bar of axis a in the pictures: each division of the bar cut in
+// finer steps, up to 24 steps per bar, while the walk stays within kWalkPoints;
+// at least the diagram's own points.
+inline int picture_fine(const Model& m, int a) {
+  if (m.NDIV >= 24) return 1;
+  int fine = (24 + m.NDIV - 1) / m.NDIV;
+  const long long bars = std::max(m.NBEJE(a), 1);
+  while (fine > 1 && bars * (static_cast<long long>(m.NDIV) * fine + 1) > kWalkPoints) --fine;
+  return fine;
+}
+
+// The indices of n points (value(i) their value) that a line draws: all of
+// them up to kLinePoints; past that, of each of kLinePoints / 4 runs of
+// consecutive points, the first, the smallest, the largest and the last
+// (finite ones), in order, so that every peak stays where it is.
+template <class Value>
+void drawn_points(std::size_t n, Value value, std::vector<std::size_t>& out) {
+  out.clear();
+  if (n <= kLinePoints) {
+    for (std::size_t i = 0; i < n; ++i) out.push_back(i);
+    return;
+  }
+  const std::size_t runs = kLinePoints / 4;
+  for (std::size_t r = 0; r < runs; ++r) {
+    const std::size_t b = n * r / runs, e = n * (r + 1) / runs;
+    std::size_t first = e, last = e, lo = e, hi = e;
+    for (std::size_t i = b; i < e; ++i) {
+      const double v = static_cast<double>(value(i));
+      if (!std::isfinite(v)) continue;
+      if (first == e) first = lo = hi = i;
+      last = i;
+      if (v < static_cast<double>(value(lo))) lo = i;
+      if (v > static_cast<double>(value(hi))) hi = i;
+    }
+    if (first == e) continue;
+    std::size_t k[4] = {first, lo, hi, last};
+    std::sort(k, k + 4);
+    for (std::size_t i : k)
+      if (out.empty() || out.back() != i) out.push_back(i);
+  }
+}
+
+}  // namespace korvant
