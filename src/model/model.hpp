@@ -126,22 +126,13 @@ struct Model {
   // ---- Frame assembly ----------------------------------------------------
   Tab2<int> GLBARRA;           // (bar, 1..12)
   Tab2<float> akr;             // NGRED rows x (NGRED + NR + MR) columns (gaussj's path)
-  SparseTab<double> akr_sparse; // akr by compressed columns: the sparse solver's path, where akr stays empty
+  SparseTab<double> akr_sparse; // akr by compressed columns, summed in double precision: the sparse solver's path, where akr stays empty
   Tab1<float> vered1, vered2, vered3, vered4;      // by equation
   Tab1<float> vecomp1, vecomp2, vecomp3, vecomp4;  // by global dof
   float CARGATOTAL = 0.0f, qmax = 0.0f;
 
-  // ---- Analysis ----------------------------------------------------------
-  Tab2<float> FLEX;            // (NR + MR) square
-  Tab1<float> DESP;            // NGL + NR + MR
-  Tab1<float> HUNDIM;          // NR + MR
-  Tab1<float> QREAC, QCAMBIO;  // by reaction
-  Tab2<float> VGL;             // (bar, 1..12)
-  Tab1<float> RNL;             // NGRED + NR
-  // With the sparse solver, the unknowns of the pass in double precision by
-  // equation (from 0: the NGRED frame unknowns, then the reactions; the Newton
-  // iterate of a nonlinear pass); DESP holds them rounded. Empty with gaussj.
-  std::vector<double> solution_double;
+  // What a pass computes (FLEX, DESP, HUNDIM, QREAC, QCAMBIO, RNL) is no
+  // table of the model: PassTables (model/pass_solution.hpp), in the workspace.
 };
 
 // Width of the tables by (profile, stratum): the most strata of any profile read.

@@ -23,17 +23,17 @@ const Tab1<float>& load_vector(const Model& m, int set) {
 
 // The displacement of global degree of freedom g: from the double-precision
 // solution when the solver gave one, else DESP.
-double displacement(const Model& m, int g) {
-  if (m.solution_double.empty()) return d(m.DESP(g));
+double displacement(const Model& m, const PassSolution& sol, int g) {
+  if (sol.solution_double.empty()) return d(sol.DESP(g));
   const int e = m.NUMGL(g);
-  return e != 0 ? m.solution_double[static_cast<std::size_t>(e - 1)] : 0.0;
+  return e != 0 ? sol.solution_double[static_cast<std::size_t>(e - 1)] : 0.0;
 }
 
 // Vertical force that the restrained vertical supports carry: at each
 // restrained DZ, what the bars ending there push into it (their projected
 // stiffness times their end displacements, less their equivalent loads).
 // Soil reactions never load such a node's DZ: a reaction's dof is free.
-double support_force(const Model& m, const Tab1<float>& vecomp) {
+double support_force(const Model& m, const PassSolution& sol, const Tab1<float>& vecomp) {
   std::vector<char> held(static_cast<std::size_t>(m.NN) + 1, 0);
   bool any = false;
   for (int n = 1; n <= m.NN; ++n)
@@ -51,7 +51,7 @@ double support_force(const Model& m, const Tab1<float>& vecomp) {
       if (!held[static_cast<std::size_t>(n)]) continue;
       const int row = 6 * end + 3;
       double f = 0.0;
-      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * displacement(m, m.GLBARRA(b, c));
+      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * displacement(m, sol, m.GLBARRA(b, c));
       push[static_cast<std::size_t>(n)] += f;
     }
   }
@@ -65,10 +65,12 @@ double support_force(const Model& m, const Tab1<float>& vecomp) {
 // free vertical load as the system has it (bar loads plus the load typed on
 // the node, added in single precision): its frame rows, summed in double
 // precision from the element matrices, balance to double round-off.
-void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
+void equilibrium(const Model& m, const PassSolution& sol, const Summary& s, const std::vector<ReactionPoint>& rp,
+                 Equilibrium& eq) {
   eq.load_set = analysis_case(s.c.case_no).load_set;
   const Tab1<float>& v = load_vector(m, eq.load_set);
-  const bool exact = !m.solution_double.empty();
+  const std::vector<double>& x = sol.solution_double;
+  const bool exact = !x.empty();
   for (int n = 1; n <= m.NN; ++n) {
     const int g = 6 * n - 3;
     if (exact && m.NUMGL(g) != 0) {
@@ -83,13 +85,13 @@ void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoi
   }
   eq.footings_modelled = s.linear;
   for (const ReactionPoint& p : rp) {
-    const double R = exact ? m.solution_double[static_cast<std::size_t>(m.NGRED + p.k - 1)] : d(p.R);
+    const double R = exact ? x[static_cast<std::size_t>(m.NGRED + p.k - 1)] : d(p.R);
     if (p.area)
       eq.soil += R * d(m.LONGITUD(m.NREAC(p.k)));
     else if (p.comp == 3)
       eq.footings += R;
   }
-  eq.supports = support_force(m, v);
+  eq.supports = support_force(m, sol, v);
   eq.diff = eq.load - (eq.soil + eq.footings + eq.supports);
   eq.relative = std::fabs(eq.load) >= EQUILIBRIO_TOL_T;
   eq.diff_pct = eq.relative ? eq.diff / eq.load * 100.0 : 0.0;
@@ -184,13 +186,14 @@ void settlement_figures(const Model& m, Summary& s) {
 
 }
 
-void compute_summary(const Model& m, const SolvedCase& c, Summary& s) {
+void compute_summary(const Model& m, const PassSolution& sol, Summary& s) {
+  const SolvedCase& c = sol.c;
   s = Summary{};
   s.c = c;
   s.linear = !c.nonlinear;
   std::vector<ReactionPoint> rp;
-  reaction_points(m, c.nonlinear, rp);
-  equilibrium(m, s, rp, s.eq);
+  reaction_points(m, sol, rp);
+  equilibrium(m, sol, s, rp, s.eq);
 
   // Settlements of the vertical reaction points, by node.
   std::vector<int> slot(static_cast<std::size_t>(m.NN) + 1, -1);
@@ -249,7 +252,7 @@ void compute_summary(const Model& m, const SolvedCase& c, Summary& s) {
     fr.ancho = d(m.ANCHO(z)), fr.largo = d(m.LARGO(z));
     for (const ReactionPoint& p : rp) {
       if (p.area || p.node != fr.node) continue;
-      const double flex = p.k <= m.FLEX.n1 && p.k <= m.FLEX.n2 ? d(m.FLEX(p.k, p.k)) : 0.0;
+      const double flex = p.k <= sol.flex_diagonal.size() ? d(sol.flex_diagonal(p.k)) : 0.0;
       const bool rigid = flex == 0.0;
       const double k = rigid ? 0.0 : 1.0 / flex;
       if (p.comp == 3) {
@@ -292,12 +295,11 @@ void compute_summary(const Model& m, const SolvedCase& c, Summary& s) {
   }
 
   // Frame: the largest moment and shear of each axis, at the printed points.
-  AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
     AxisExtremes ax;
     ax.axis = a;
     ax.name = trimmed(m.NOMEJE(a));
-    walk_axis(m, a, c.case_no, 1, walk);
+    const AxisWalk& walk = sol.axes[static_cast<std::size_t>(a - 1)];
     for (const AxisPoint& q : walk.points) {
       if (!ax.any || std::fabs(q.M) > std::fabs(ax.Mmax.M)) ax.Mmax = q;
       if (!ax.any || std::fabs(q.V) > std::fabs(ax.Vmax.V)) ax.Vmax = q;

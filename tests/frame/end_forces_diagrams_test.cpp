@@ -26,6 +26,16 @@ Model restrained_beam(float L, bool both_reactions) {
   return m;
 }
 
+// The end forces of case caso for the solution DESP (none: zeros).
+PassSolution forces(Model& m, Log& log, int caso, const Tab1<float>* DESP = nullptr) {
+  if (m.GLBARRA.n1 != m.NB) bar_dofs(m);
+  PassSolution s;
+  s.c.case_no = caso;
+  s.DESP = DESP != nullptr ? *DESP : korvant::testing::no_solution(m);
+  end_forces(m, log, s);
+  return s;
+}
+
 }  // namespace
 
 TEST(EndForces, RestrainedEndsGiveTheFixedEndForces) {
@@ -39,44 +49,46 @@ TEST(EndForces, RestrainedEndsGiveTheFixedEndForces) {
   Files f;
   const float L = 6.0f;
   for (int caso : {1, 2, 3, 4}) {
-    end_forces(m, f.log, caso);
-    write_end_forces(m, f.rep);
+    PassSolution s = forces(m, f.log, caso);
+  write_end_forces(m, s, f.rep);
     const float w = caso == 1 ? 0.25f : caso == 2 ? 3.0f : 2.0f;
-    EXPECT_FLOAT_EQ(m.VGL(1, 3), w * L / 2) << caso;
-    EXPECT_FLOAT_EQ(m.VGL(1, 9), w * L / 2) << caso;
-    EXPECT_FLOAT_EQ(m.VGL(1, 5), w * L * L / 12) << caso;
-    EXPECT_FLOAT_EQ(m.VGL(1, 11), -w * L * L / 12) << caso;
-    EXPECT_EQ(m.VGL(1, 1), 0.0f);
+    EXPECT_FLOAT_EQ(s.VGL(1, 3), w * L / 2) << caso;
+    EXPECT_FLOAT_EQ(s.VGL(1, 9), w * L / 2) << caso;
+    EXPECT_FLOAT_EQ(s.VGL(1, 5), w * L * L / 12) << caso;
+    EXPECT_FLOAT_EQ(s.VGL(1, 11), -w * L * L / 12) << caso;
+    EXPECT_EQ(s.VGL(1, 1), 0.0f);
   }
 }
 
 TEST(EndForces, EqualReactionsUnderAFoundationBeam) {
   const float L = 4.0f, r = 3.0f;
   Model m = restrained_beam(L, true);
-  m.DESP(m.NGL + 1) = r;
-  m.DESP(m.NGL + 2) = r;
+  Tab1<float> DESP = korvant::testing::no_solution(m);
+  DESP(m.NGL + 1) = r;
+  DESP(m.NGL + 2) = r;
   Files f;
-  end_forces(m, f.log, 1);
-    write_end_forces(m, f.rep);  // no load in the expansion case here: F = -VR
-  EXPECT_FLOAT_EQ(-m.VGL(1, 3), r * L / 2);
-  EXPECT_FLOAT_EQ(-m.VGL(1, 9), r * L / 2);
-  EXPECT_FLOAT_EQ(-m.VGL(1, 5), r * L * L / 12);
-  EXPECT_FLOAT_EQ(-m.VGL(1, 11), -r * L * L / 12);
+  PassSolution s = forces(m, f.log, 1, &DESP);
+  write_end_forces(m, s, f.rep);  // no load in the expansion case here: F = -VR
+  EXPECT_FLOAT_EQ(-s.VGL(1, 3), r * L / 2);
+  EXPECT_FLOAT_EQ(-s.VGL(1, 9), r * L / 2);
+  EXPECT_FLOAT_EQ(-s.VGL(1, 5), r * L * L / 12);
+  EXPECT_FLOAT_EQ(-s.VGL(1, 11), -r * L * L / 12);
 
   // A reaction equal to the load leaves no end forces at all.
   m.CARGASBARRA(1, 6) = r;
-  end_forces(m, f.log, 1);
-    write_end_forces(m, f.rep);
-  for (int k = 1; k <= 12; ++k) EXPECT_NEAR(m.VGL(1, k), 0.0f, 1e-5f) << k;
+  s = forces(m, f.log, 1, &DESP);
+  write_end_forces(m, s, f.rep);
+  for (int k = 1; k <= 12; ++k) EXPECT_NEAR(s.VGL(1, k), 0.0f, 1e-5f) << k;
 }
 
 TEST(EndForces, OneEndOnAReactionGetsNoReactionLoads) {
   Model m = restrained_beam(4.0f, false);
-  m.DESP(m.NGL + 1) = 5.0f;
+  Tab1<float> DESP = korvant::testing::no_solution(m);
+  DESP(m.NGL + 1) = 5.0f;
   Files f;
-  end_forces(m, f.log, 2);
-    write_end_forces(m, f.rep);
-  for (int k = 1; k <= 12; ++k) EXPECT_EQ(m.VGL(1, k), 0.0f) << k;
+  PassSolution s = forces(m, f.log, 2, &DESP);
+  write_end_forces(m, s, f.rep);
+  for (int k = 1; k <= 12; ++k) EXPECT_EQ(s.VGL(1, k), 0.0f) << k;
 }
 
 // A cantilever under its own uniform load, solved through the assembled
@@ -92,19 +104,19 @@ TEST(EndForces, CantileverUnderUniformLoad) {
   write_bar_loads(m, f.rep);
     assemble_frame(m, f.log);
     write_total_load(m, f.rep);
-  korvant::testing::solve_frame(m, m.vered2);
-  end_forces(m, f.log, 2);
-    write_end_forces(m, f.rep);
+  const Tab1<float> DESP = korvant::testing::solve_frame(m, m.vered2);
+  PassSolution s = forces(m, f.log, 2, &DESP);
+  write_end_forces(m, s, f.rep);
   const float w = 2.0f, L = 3.0f;
-  EXPECT_NEAR(m.VGL(1, 3), w * L, 1e-3f);
-  EXPECT_NEAR(m.VGL(1, 5), w * L * L / 2, 1e-3f);
-  EXPECT_NEAR(m.VGL(1, 9), 0.0f, 1e-3f);
-  EXPECT_NEAR(m.VGL(1, 11), 0.0f, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 3), w * L, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 5), w * L * L / 2, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 9), 0.0f, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 11), 0.0f, 1e-3f);
 
   // The diagram ends at the free end with no shear and no moment.
-  DiagramPoint end = diagram_point(m.VGL(1, 3), m.VGL(1, 5), 0.0f, 0.0f, w, L, L);
+  DiagramPoint end = diagram_point(s.VGL(1, 3), s.VGL(1, 5), 0.0f, 0.0f, w, L, L);
   EXPECT_NEAR(end.V, 0.0f, 1e-3f);
-  EXPECT_NEAR(end.M, m.VGL(1, 11), 1e-3f);
+  EXPECT_NEAR(end.M, s.VGL(1, 11), 1e-3f);
 }
 
 // Under every combination of load and reactions the diagram closes on the end
@@ -114,17 +126,18 @@ TEST(Diagrams, FarEndMatchesTheEndForces) {
   Model m = restrained_beam(L, true);
   m.CARGASBARRA(1, 1) = 3.4f;
   const float ri = 10.1f, rj = 1.2f;
-  m.DESP(m.NGL + 1) = ri;
-  m.DESP(m.NGL + 2) = rj;
+  Tab1<float> DESP = korvant::testing::no_solution(m);
+  DESP(m.NGL + 1) = ri;
+  DESP(m.NGL + 2) = rj;
   Files f;
-  end_forces(m, f.log, 2);
-    write_end_forces(m, f.rep);
-  DiagramPoint start = diagram_point(m.VGL(1, 3), m.VGL(1, 5), ri, rj, 3.4f, L, 0.0f);
-  EXPECT_EQ(start.V, m.VGL(1, 3));
-  EXPECT_EQ(start.M, -m.VGL(1, 5));
-  DiagramPoint end = diagram_point(m.VGL(1, 3), m.VGL(1, 5), ri, rj, 3.4f, L, L);
-  EXPECT_NEAR(end.V, -m.VGL(1, 9), 1e-4f);
-  EXPECT_NEAR(end.M, m.VGL(1, 11), 1e-4f);
+  PassSolution s = forces(m, f.log, 2, &DESP);
+  write_end_forces(m, s, f.rep);
+  DiagramPoint start = diagram_point(s.VGL(1, 3), s.VGL(1, 5), ri, rj, 3.4f, L, 0.0f);
+  EXPECT_EQ(start.V, s.VGL(1, 3));
+  EXPECT_EQ(start.M, -s.VGL(1, 5));
+  DiagramPoint end = diagram_point(s.VGL(1, 3), s.VGL(1, 5), ri, rj, 3.4f, L, L);
+  EXPECT_NEAR(end.V, -s.VGL(1, 9), 1e-4f);
+  EXPECT_NEAR(end.M, s.VGL(1, 11), 1e-4f);
 }
 
 TEST(Diagrams, PointFormulas) {
