@@ -2,6 +2,7 @@
 // nonlinear), primary and secondary consolidation, each with its flexibility,
 // footing rigidities, solve, member end forces and diagrams.
 #include <cmath>
+#include <memory>
 #include <string>
 #include <utility>
 
@@ -14,6 +15,7 @@
 #include "text/layout.hpp"
 #include "soil/soil.hpp"
 #include "solve/solve.hpp"
+#include "views/picture.hpp"
 
 namespace korvant {
 
@@ -64,12 +66,57 @@ void modulus_source_line(Files& f, int nflag1) {
     lst(f.rep, "Usando módulos de laboratorio");
 }
 
-// `walk`: scratch space of the diagram walks, kept for the run.
-void forces_and_diagrams(Model& m, Files& f, AxisWalk& walk, int case_no) {
-  end_forces(m, f.log, case_no);
-  write_end_forces(m, f.rep);
-  log_diagrams(m, f.log, case_no, walk);
-  write_diagrams(m, f.rep, case_no, walk);
+// The value of a solve whose solution is in DESP and HUNDIM (and, for a
+// linear solve, whose flexibility matrix is in FLEX); its end forces and
+// walks follow.
+std::shared_ptr<PassSolution> solution_value(const Model& m, const SolvedCase& c) {
+  auto s = std::make_shared<PassSolution>();
+  s->c = c;
+  s->DESP = m.DESP;
+  s->HUNDIM = m.HUNDIM;
+  if (!c.nonlinear) {
+    const int n = m.FLEX.n1 < m.FLEX.n2 ? m.FLEX.n1 : m.FLEX.n2;
+    s->flex_diagonal.size_to(n);
+    for (int k = 1; k <= n; ++k) s->flex_diagonal(k) = m.FLEX(k, k);
+  }
+  return s;
+}
+
+SolvedCase solved_case(const AnalysisPass& p, double residual) {
+  return SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title, residual};
+}
+
+// Whether the end forces of pass p are written once more when its case
+// closes: it is the last pass of a case that repeats them.
+bool repeated_at_close(const Model& m, const AnalysisPass& p) {
+  if (!analysis_case(p.case_no).forces_again) return false;
+  bool after = false;
+  for (const AnalysisPass& q : analysis_passes()) {
+    if (&q == &p) after = true;
+    else if (after && q.case_no == p.case_no && runs_under(q, m.KANAL)) return false;
+  }
+  return true;
+}
+
+// The member end forces of solution s and the diagrams of every axis walked
+// once (and once more, denser, for the pictures when `drawn` is given): computed into s, logged
+// and written to the report. `keep`: the end forces' log stays in s.
+void forces_and_diagrams(const Model& m, Files& f, PassSolution& s, DrawnParts drawn, bool keep) {
+  if (keep) f.log.keep_copy(&s.forces_log);
+  end_forces(m, f.log, s);
+  if (keep) f.log.keep_copy(nullptr);
+  write_end_forces(m, s, f.rep);
+  walk_axes(m, s, drawn);
+  log_diagrams(m, s, f.log);
+  write_diagrams(m, s, f.rep);
+}
+
+// The end forces and diagrams of a kept solution once more, as they were.
+void forces_and_diagrams_again(const Model& m, Files& f, const PassSolution& s) {
+  f.log.write_again(s.forces_log);
+  write_end_forces(m, s, f.rep);
+  log_diagrams(m, s, f.log);
+  write_diagrams(m, s, f.rep);
 }
 
 // A singular system ends the run, with the console line of a zero pivot.
@@ -122,20 +169,25 @@ void check_solution(const Model& m, Files& f, int case_no) {
   }
 }
 
-// The files a person looks at, of the solve of pass p whose end forces are in VGL.
-// `residual`: the solver's relative residual of the solve, -1 when it has none.
-void write_views(Model& m, Views* v, const AnalysisPass& p, double residual) {
-  if (v != nullptr) progress_step("escribiendo las vistas");
-  if (v != nullptr) v->write(m, SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title, residual});
+// How finely the pictures asked for walk each axis; none without pictures.
+DrawnParts drawn_parts(const Views* v) { return v != nullptr && v->draws() ? &picture_fine : nullptr; }
+
+// The files a person looks at, of solution s.
+void write_views(const Model& m, Views* v, const std::shared_ptr<const PassSolution>& s) {
+  if (v == nullptr) return;
+  progress_step("escribiendo las vistas");
+  v->write(m, s);
 }
 
 // Member end forces and diagrams right after a solve, once the solution is
-// checked; then the files asked for on the command line.
-void after_solve(Model& m, Files& f, AxisWalk& walk, Views* v, const AnalysisPass& p, double residual) {
+// checked; then the files asked for on the command line. Returns the pass's value.
+std::shared_ptr<PassSolution> after_solve(const Model& m, Files& f, Views* v, const AnalysisPass& p, double residual) {
   refuse_non_finite(m, p);
   check_solution(m, f, p.case_no);
-  forces_and_diagrams(m, f, walk, p.case_no);
-  write_views(m, v, p, residual);
+  std::shared_ptr<PassSolution> s = solution_value(m, solved_case(p, residual));
+  forces_and_diagrams(m, f, *s, drawn_parts(v), repeated_at_close(m, p) && f.log.any());
+  write_views(m, v, s);
+  return s;
 }
 
 // Result header of a GiD block: the text in its layout, then " 1 vector OnNodes".
@@ -143,7 +195,7 @@ void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p
 
 // A linear pass: the flexibility matrix of the case's law, the footing
 // rigidities, one solve.
-void linear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v, const AnalysisPass& p) {
+std::shared_ptr<PassSolution> linear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
   const AnalysisCase& c = analysis_case(p.case_no);
   clear_solution(m);
   if (p.open_console != nullptr) lst(f.con, p.open_console);
@@ -165,11 +217,11 @@ void linear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v, co
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
   linear_solve(m, f, f.log, ws, m.*p.vered);
-  after_solve(m, f, walk, v, p, ws.solver->residual());
+  return after_solve(m, f, v, p, ws.solver->residual());
 }
 
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
-void nonlinear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v, const AnalysisPass& p) {
+std::shared_ptr<PassSolution> nonlinear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
   lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
   if (p.log_lengths) {
@@ -186,7 +238,7 @@ void nonlinear_pass(Model& m, Files& f, Workspace& ws, AxisWalk& walk, Views* v,
   const bool converged = end == NewtonEnd::converged;
   write_nonlinear_solution(m, f.rep, converged);
   write_result_values(m, f.res);
-  after_solve(m, f, walk, v, p, ws.solver->residual());
+  return after_solve(m, f, v, p, ws.solver->residual());
 }
 
 // Compressions with moduli that depend on the reactions: the linear solve is
@@ -259,30 +311,39 @@ void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
   bool any_case = false;
   for (const AnalysisCase& c : analysis_cases()) any_case = any_case || m.CASO[c.case_no] == 1;
   if (any_case) ws.size_to(m);
-  AxisWalk walk;
+  const DrawnParts drawn = drawn_parts(v);
 
   for (const AnalysisCase& c : analysis_cases()) {
     if (m.CASO[c.case_no] != 1) continue;
     lst(f.con, c.console);
     lst(f.log, c.log_line);
     clear_solution(m);
-    const AnalysisPass* views_at_close = nullptr;
+    std::shared_ptr<const PassSolution> last;  // of the passes solved so far in this case
+    const AnalysisPass* at_close = nullptr;
     for (const AnalysisPass& p : analysis_passes()) {
       if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
       switch (p.solver) {
-        case Solver::linear: linear_pass(m, f, ws, walk, v, p); break;
-        case Solver::nonlinear: nonlinear_pass(m, f, ws, walk, v, p); break;
+        case Solver::linear: last = linear_pass(m, f, ws, v, p); break;
+        case Solver::nonlinear: last = nonlinear_pass(m, f, ws, v, p); break;
         case Solver::iterative:
           // Its end forces, diagrams and views are those of its last pass, when the case closes.
           iterative_compressions(m, f, ws, p);
-          views_at_close = &p;
+          at_close = &p;
           break;
       }
     }
-    // The end forces and diagrams of the last solution once more: a repeat
-    // after the other analyses, the only ones of the iterative one.
-    if (c.forces_again) forces_and_diagrams(m, f, walk, c.case_no);
-    if (views_at_close != nullptr) write_views(m, v, *views_at_close, ws.solver->residual());
+    if (at_close != nullptr) {
+      std::shared_ptr<PassSolution> s = solution_value(m, solved_case(*at_close, ws.solver->residual()));
+      forces_and_diagrams(m, f, *s, drawn, false);
+      write_views(m, v, s);
+    } else if (c.forces_again && last != nullptr) {
+      // The end forces and diagrams of the last solution once more, after the other analyses.
+      forces_and_diagrams_again(m, f, *last);
+    } else if (c.forces_again) {
+      // No pass solved the case: the end forces of no displacement.
+      std::shared_ptr<PassSolution> s = solution_value(m, SolvedCase{c.case_no});
+      forces_and_diagrams(m, f, *s, nullptr, false);
+    }
   }
 }
 

@@ -228,16 +228,27 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
     publish(f, views, companions, locks, true);
   } catch (const Fatal& e) {
     // A run that ends because of its data keeps what it wrote up to the fault
-    // (the echo up to the faulty line, the log up to the singular pivot).
+    // (the echo up to the faulty line, the log up to the singular pivot), and
+    // the summary and the page of the passes it solved.
+    Fatal end = e;
     if (started && (e.status == status::BAD_DATA || e.status == status::SINGULAR)) {
-      for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res}) o->close_quietly();
-      publish(f, views, companions, locks, false);
-      throw;
+      bool whole = true;
+      try {
+        views.finish_early(m);
+      } catch (const Fatal& page) {
+        end = page;  // the page could not be written: the run ends as that error does
+        whole = false;
+      }
+      if (whole) {
+        for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res}) o->close_quietly();
+        publish(f, views, companions, locks, false);
+        throw;
+      }
     }
     discard(f, views);
     if (!started) throw;
     f.kept_earlier = true;
-    throw Fatal{e.status, e.message + (e.message.empty() ? "" : "\n") + kKeptEarlier};
+    throw Fatal{end.status, end.message + (end.message.empty() ? "" : "\n") + kKeptEarlier};
   } catch (...) {
     discard(f, views);
     f.kept_earlier = started;

@@ -147,7 +147,7 @@ SampleSolver::SampleSolver(const PreparedStudy& ps)
     : ps_(ps), ws_(GaussjSettings{24, std::numeric_limits<long>::max(), 2}) {
   f_.log.set_level(LogLevel::None);
   f_.con.copy_to(&console_);
-  views_.watch([this](const Model& m, const SolvedCase& c) { watched(m, c); });
+  views_.watch([this](const Model& m, const PassSolution& s) { watched(m, s); });
 }
 
 void SampleSolver::solve(const Sampler& sm, int i, StudyRow& row) {
@@ -204,12 +204,12 @@ void SampleSolver::solve_values(int i, const std::vector<double>& v, StudyRow& r
   }
 }
 
-void SampleSolver::watched(const Model& m, const SolvedCase& c) {
+void SampleSolver::watched(const Model& m, const PassSolution& s) {
   const auto& passes = ps_.layout.passes;
   if (pass_ >= static_cast<int>(passes.size())) return;
   const WatchLayout::Pass& wp = passes[static_cast<std::size_t>(pass_)];
-  compute_summary(m, c, sum_);
-  watch_pass(ps_.layout, sum_, m.VGL, out_ + wp.first);
+  compute_summary(m, s, sum_);
+  watch_pass(ps_.layout, sum_, s.VGL, out_ + wp.first);
   f_.con.flush();
   if (console_.find("SIN CONVERGENCIA") != std::string::npos && unconverged_.empty()) unconverged_ = wp.pass->people;
   console_.clear();

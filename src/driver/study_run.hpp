@@ -50,7 +50,7 @@ class SampleSolver {
   void solve_values(int i, const std::vector<double>& v, StudyRow& row);
 
  private:
-  void watched(const Model& m, const SolvedCase& c);
+  void watched(const Model& m, const PassSolution& s);
   const PreparedStudy& ps_;
   Model m_;
   Files f_;

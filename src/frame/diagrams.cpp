@@ -17,7 +17,7 @@ DiagramPoint diagram_point(float V0, float M0, float rr, float rs, float w, floa
           (((V0 - (0.5f * w) * x) * x + (rr * h) * (x - L / 4.0f)) - M0) + (0.5f * rs) * ((x - h) * (x - h))};
 }
 
-void walk_axis(const Model& m, int a, int case_no, int fine, AxisWalk& out) {
+void walk_axis(const Model& m, const PassSolution& s, int a, int fine, AxisWalk& out) {
   out.bars.clear();
   out.points.clear();
   if (fine < 1) fine = 1;
@@ -31,16 +31,16 @@ void walk_axis(const Model& m, int a, int case_no, int fine, AxisWalk& out) {
     ab.bar = b;
     ab.L = m.LONG(b);
     ab.dl = ab.L / static_cast<float>(m.NDIV);
-    ab.w = case_load(m, b, analysis_case(case_no).load_set);
+    ab.w = case_load(m, b, analysis_case(s.c.case_no).load_set);
     ab.pi = area_reaction_position(m, m.GLBARRA(b, 3));
     ab.pj = area_reaction_position(m, m.GLBARRA(b, 9));
     if (m.TIPO(b) == 1) {
-      if (ab.pi != 0) ab.rr = m.DESP(m.NGL + ab.pi);
-      if (ab.pj != 0) ab.rs = m.DESP(m.NGL + ab.pj);
+      if (ab.pi != 0) ab.rr = s.DESP(m.NGL + ab.pi);
+      if (ab.pj != 0) ab.rs = s.DESP(m.NGL + ab.pj);
     }
     ab.deje = deje;
     ab.first = static_cast<int>(out.points.size());
-    const float V0 = m.VGL(b, 3), M0 = m.VGL(b, 5);
+    const float V0 = s.VGL(b, 3), M0 = s.VGL(b, 5);
     const int n = m.NDIV * fine;
     const float step = fine == 1 ? ab.dl : ab.L / static_cast<float>(n);
     for (int j = 0; j <= n; ++j) {
@@ -53,13 +53,24 @@ void walk_axis(const Model& m, int a, int case_no, int fine, AxisWalk& out) {
   }
 }
 
-void log_diagrams(const Model& m, Log& log, int case_no, AxisWalk& walk) {
+void walk_axes(const Model& m, PassSolution& s, DrawnParts drawn_parts) {
+  const bool drawn = drawn_parts != nullptr;
+  const std::size_t axes = static_cast<std::size_t>(m.NEJES > 0 ? m.NEJES : 0);
+  s.axes.resize(axes);
+  s.drawn.resize(drawn ? axes : 0);
+  for (int a = 1; a <= m.NEJES; ++a) {
+    walk_axis(m, s, a, 1, s.axes[static_cast<std::size_t>(a - 1)]);
+    if (drawn) walk_axis(m, s, a, drawn_parts(m, a), s.drawn[static_cast<std::size_t>(a - 1)]);
+  }
+}
+
+void log_diagrams(const Model& m, const PassSolution& s, Log& log) {
+  const int case_no = s.c.case_no;
   lst(log, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
   lst(log, "caso=", case_no);
-  // The lines of each bar of an axis are detail: without them there is nothing to walk.
+  // The lines of each bar of an axis are detail: without them there is nothing to write.
   if (m.NEJES < 1 || !detail(log).keeps()) return;
-  for (int a = 1; a <= m.NEJES; ++a) {
-    walk_axis(m, a, case_no, 1, walk);
+  for (const AxisWalk& walk : s.axes) {
     for (const AxisBar& ab : walk.bars) {
       const int b = ab.bar;
       if (analysis_case(case_no).load_set == 2) {
@@ -82,7 +93,7 @@ void log_diagrams(const Model& m, Log& log, int case_no, AxisWalk& walk) {
   }
 }
 
-void write_diagrams(const Model& m, OutFile& rep, int case_no, AxisWalk& walk) {
+void write_diagrams(const Model& m, const PassSolution& s, OutFile& rep) {
   { Lst empty(rep); }
   { Lst empty(rep); }
   lst(rep, "DIAGRAMAS DE ELEMENTOS MECANICOS POR EJE");
@@ -91,8 +102,7 @@ void write_diagrams(const Model& m, OutFile& rep, int case_no, AxisWalk& walk) {
   for (int a = 1; a <= m.NEJES; ++a) {
     lst(rep, m.NOMEJE(a));
     lst(rep, "BARRA     X           V           M      ");
-    walk_axis(m, a, case_no, 1, walk);
-    for (const AxisPoint& p : walk.points) {
+    for (const AxisPoint& p : s.axes[static_cast<std::size_t>(a - 1)].points) {
       Rec r(rep, rep_line);
       r << p.bar << p.X << p.V << p.M;
     }

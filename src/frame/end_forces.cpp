@@ -33,10 +33,10 @@ float case_load(const Model& m, int b, int set) {
   return ((CVMed + CM) + PP) + PV;
 }
 
-void end_forces(Model& m, Log& log, int case_no) {
-  if (m.VGL.n1 != m.NB || m.VGL.n2 != 12) m.VGL.size_to(m.NB, 12);
-  m.VGL.fill(0.0f);
-  if (m.GLBARRA.n1 != m.NB || m.GLBARRA.n2 != 12) bar_dofs(m);
+void end_forces(const Model& m, Log& log, PassSolution& s) {
+  const int case_no = s.c.case_no;
+  const Tab1<float>& DESP = s.DESP;
+  s.VGL.size_to(m.NB, 12);
 
   lst(log, "Caso:", case_no);
   lst(log, "GRADOS DE LIBERTAD", m.NGL);
@@ -44,7 +44,7 @@ void end_forces(Model& m, Log& log, int case_no) {
   lst(log, "NR=", m.NR);
   // The solution holds NGL + NR + MR entries; the log runs over NGL + NN and
   // shows the entries past the solution as zeros.
-  for (int i = 1; i <= m.NGL + m.NN; ++i) lst(detail(log), i <= m.DESP.size() ? m.DESP(i) : 0.0f);
+  for (int i = 1; i <= m.NGL + m.NN; ++i) lst(detail(log), i <= DESP.size() ? DESP(i) : 0.0f);
 
   if (m.NB < 1) return;
 
@@ -62,7 +62,7 @@ void end_forces(Model& m, Log& log, int case_no) {
 
     lst(detail(log), "VECTOR DE DESPLAZAMIENTOS POR BARRA", b);
     for (int r = 1; r <= 12; ++r) {
-      dg(r) = m.DESP(m.GLBARRA(b, r));
+      dg(r) = DESP(m.GLBARRA(b, r));
       lst(detail(log), dg(r));
     }
     MULTMAT(log, e.TRANS, dg, dl);
@@ -87,8 +87,8 @@ void end_forces(Model& m, Log& log, int case_no) {
       const int ncol1 = area_reaction_position(m, m.GLBARRA(b, 3));
       const int ncol2 = area_reaction_position(m, m.GLBARRA(b, 9));
       if (ncol1 != 0 && ncol2 != 0) {
-        const float ri = m.DESP(m.NGL + ncol1);
-        const float rj = m.DESP(m.NGL + ncol2);
+        const float ri = DESP(m.NGL + ncol1);
+        const float rj = DESP(m.NGL + ncol2);
         VR(3) = (HALF_NEAR_L * L) * ri + (HALF_FAR_L * L) * rj;
         VR(5) = (HALF_NEAR_L2 * L2) * ri + (HALF_FAR_L2 * L2) * rj;
         VR(9) = (HALF_FAR_L * L) * ri + (HALF_NEAR_L * L) * rj;
@@ -121,17 +121,17 @@ void end_forces(Model& m, Log& log, int case_no) {
     lst(detail(log), "VECTOR DE ELEMENTOS MECANICOS, BARRA", b);
     log_vec(log, l4, F);
 
-    for (int r = 1; r <= 12; ++r) m.VGL(b, r) = F(r);
+    for (int r = 1; r <= 12; ++r) s.VGL(b, r) = F(r);
   }
 }
 
-void write_end_forces(const Model& m, OutFile& rep) {
+void write_end_forces(const Model& m, const PassSolution& s, OutFile& rep) {
   { Rec heading(rep, "(//2X, 'BARRA', 6X, 'ELEMENTOS', 5X, 'GRADO DE', 12X, 'MAGNITUD'/13X, 'MECANICOS', 5X, 'LIBERTAD'/)"); }
   const Layout& rep_line = layout("(I5, 7X, A14, I6, 10X, F15.8)");
   for (int b = 1; b <= m.NB; ++b) {
     for (int r = 1; r <= 12; ++r) {
       Rec rl(rep, rep_line);
-      rl << b << ETIQMEC[r] << m.GLBARRA(b, r) << m.VGL(b, r);
+      rl << b << ETIQMEC[r] << m.GLBARRA(b, r) << s.VGL(b, r);
     }
   }
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "model/model.hpp"
+#include "model/pass_solution.hpp"
 #include "text/log.hpp"
 
 namespace korvant {
@@ -15,9 +16,9 @@ void assemble_frame(Model& m, Log& log);
 // weight), and of the total load and qmax (after it).
 void write_bar_loads(const Model& m, OutFile& rep);
 void write_total_load(const Model& m, OutFile& rep);
-// VGL of every bar for the solution in DESP of case `case_no` (1..4).
-void end_forces(Model& m, Log& log, int case_no);
-void write_end_forces(const Model& m, OutFile& rep);
+// The end forces VGL of every bar for the solution in s.DESP of case s.c.case_no.
+void end_forces(const Model& m, Log& log, PassSolution& s);
+void write_end_forces(const Model& m, const PassSolution& s, OutFile& rep);
 
 // Shear V and moment M at abscissa x of a bar of length L that starts with shear
 // V0 and moment -M0, carries the downward load w over its length and the soil
@@ -27,34 +28,19 @@ struct DiagramPoint {
 };
 DiagramPoint diagram_point(float V0, float M0, float rr, float rs, float w, float L, float x);
 
-// The walk along one axis for the diagrams of case `case_no`: each bar of the axis
-// with its load and end reactions, and its NDIV + 1 points (with `fine` > 1 each
-// division is cut into `fine` parts, for drawing; the points are then not those
-// of the report).
-struct AxisPoint {
-  int bar = 0;
-  float x = 0.0f;              // abscissa along the bar
-  float X = 0.0f;              // abscissa along the axis
-  float V = 0.0f, M = 0.0f;    // shear and moment
-};
-struct AxisBar {
-  int bar = 0;
-  float L = 0.0f, dl = 0.0f;   // length and division
-  float w = 0.0f;              // the case's uniform load
-  int pi = 0, pj = 0;          // area reactions at its ends (0: none)
-  float rr = 0.0f, rs = 0.0f;  // their values on a foundation bar
-  float deje = 0.0f;           // abscissa of its first end along the axis
-  int first = 0;               // index of its first point
-};
-struct AxisWalk {
-  std::vector<AxisBar> bars;
-  std::vector<AxisPoint> points;
-};
-void walk_axis(const Model& m, int a, int case_no, int fine, AxisWalk& out);
+// The walk along axis a for the diagrams of solution s (its end forces and
+// reactions): each bar of the axis and its NDIV + 1 points; with `fine` > 1
+// each division is cut into `fine` parts, for drawing.
+void walk_axis(const Model& m, const PassSolution& s, int a, int fine, AxisWalk& out);
+// Every axis of s walked once at the report's points (s.axes) and, when
+// `drawn_parts` is given, once at the pictures' (s.drawn): each division of
+// axis a cut into drawn_parts(m, a) parts.
+using DrawnParts = int (*)(const Model& m, int a);
+void walk_axes(const Model& m, PassSolution& s, DrawnParts drawn_parts);
 
-// The diagrams of every axis for case `case_no`: the walk in the log, the shear and
-// moment table in the report (walk is scratch space, kept by the caller).
-void log_diagrams(const Model& m, Log& log, int case_no, AxisWalk& walk);
-void write_diagrams(const Model& m, OutFile& rep, int case_no, AxisWalk& walk);
+// The diagrams of every axis of s: the walk in the log, the shear and moment
+// table in the report.
+void log_diagrams(const Model& m, const PassSolution& s, Log& log);
+void write_diagrams(const Model& m, const PassSolution& s, OutFile& rep);
 
 }  // namespace korvant

@@ -136,7 +136,6 @@ struct Model {
   Tab1<float> DESP;            // NGL + NR + MR
   Tab1<float> HUNDIM;          // NR + MR
   Tab1<float> QREAC, QCAMBIO;  // by reaction
-  Tab2<float> VGL;             // (bar, 1..12)
   Tab1<float> RNL;             // NGRED + NR
 };
 

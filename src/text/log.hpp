@@ -14,6 +14,7 @@
 #pragma once
 
 #include <new>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -47,6 +48,17 @@ class Log {
   // The log of a step that runs once per iteration (a pass of the iterative
   // analysis): to it every line is detail, step lines included.
   Log repeated() { return Log(out_, keeps(LogLine::detail) ? LogLevel::Full : LogLevel::None); }
+  // The lines written from here on are also appended to `copy` (null: no
+  // longer), so that a step whose lines the method repeats is written once
+  // more from them (write_again) instead of being computed again.
+  void keep_copy(std::string* copy) {
+    out_.flush();
+    out_.keep_to(copy);
+  }
+  void write_again(std::string_view lines) {
+    out_.put(lines);
+    out_.flush();
+  }
 
  private:
   Log(OutFile& out, LogLevel level) : out_(out), level_(level) {}

@@ -229,6 +229,7 @@ void OutFile::attach(std::FILE* f, const std::string& name) {
 
 void OutFile::flush() {
   if (copy_ != nullptr) copy_->append(buf_);
+  if (keep_ != nullptr) keep_->append(buf_);
   if (console_ && !buf_.empty()) progress_hide();
   if (f_ == nullptr || gone_) {
     buf_.clear();

@@ -95,6 +95,8 @@ class OutFile {
   // Every text flushed from here on is also appended to `copy` (the warnings of
   // the run, kept for a page); with no file open, it goes only there.
   void copy_to(std::string* copy) { copy_ = copy; }
+  // The same, for a second reader (the log of a step its run writes again).
+  void keep_to(std::string* keep) { keep_ = keep; }
 
   // Once this file has taken `bytes`, the line `text` goes to `to`, unless
   // `*done` is already set (one flag shared by the files that warn once in all).
@@ -122,6 +124,7 @@ class OutFile {
   std::string utf8_buf_;
   std::string safe_buf_;
   std::string* copy_ = nullptr;
+  std::string* keep_ = nullptr;
   std::uint64_t written_ = 0;
   std::uint64_t warn_at_ = 0;
   OutFile* warn_to_ = nullptr;

@@ -50,7 +50,7 @@ void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o) {
   }
 }
 
-void write_csv_nodes(const Model& m, OutFile& o) {
+void write_csv_nodes(const Model& m, const PassSolution& s, OutFile& o) {
   line(o, "nodo,x_m,y_m,z_m,dx_m,dy_m,dz_m,tx_rad,ty_rad,tz_rad");
   for (int n = 1; n <= m.NN; ++n) {
     integer(o, n);
@@ -60,13 +60,13 @@ void write_csv_nodes(const Model& m, OutFile& o) {
     }
     for (int k = 1; k <= 6; ++k) {
       sep(o);
-      put_real(o, m.DESP(6 * (n - 1) + k));
+      put_real(o, s.DESP(6 * (n - 1) + k));
     }
     o.end_line();
   }
 }
 
-void write_csv_bars(const Model& m, OutFile& o) {
+void write_csv_bars(const Model& m, const PassSolution& s, OutFile& o) {
   line(o,
        "barra,nodo_i,nodo_j,material,"
        "normal_x1_t,cortante_y1_t,cortante_z1_t,torsion_x1_t_m,flexionante_y1_t_m,flexionante_z1_t_m,"
@@ -81,17 +81,16 @@ void write_csv_bars(const Model& m, OutFile& o) {
     integer(o, m.TIPO(b) == 1 ? 1 : 2);
     for (int r = 1; r <= 12; ++r) {
       sep(o);
-      put_real(o, m.VGL(b, r));
+      put_real(o, s.VGL(b, r));
     }
     o.end_line();
   }
 }
 
-void write_csv_diagrams(const Model& m, int case_no, OutFile& o) {
+void write_csv_diagrams(const Model& m, const PassSolution& s, OutFile& o) {
   line(o, "eje,nombre,barra,x_m,v_t,m_t_m");
-  AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
-    walk_axis(m, a, case_no, 1, walk);
+    const AxisWalk& walk = s.axes[static_cast<std::size_t>(a - 1)];
     const std::string name = trimmed(m.NOMEJE(a));
     for (const AxisPoint& p : walk.points) {
       integer(o, a);

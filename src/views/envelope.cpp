@@ -1,9 +1,8 @@
 #include "views/envelope.hpp"
 
 #include <cmath>
+#include <utility>
 #include <string_view>
-
-#include "views/picture.hpp"
 
 namespace korvant {
 
@@ -25,23 +24,16 @@ bool ends(const std::string& s, std::string_view tail) { return std::string_view
 
 }  // namespace
 
-void record_pass(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, PassRecord& r) {
-  r.id = c.pass;
-  r.title = c.title;
-  r.case_no = c.case_no;
-  node_settlements(m, rp, r.s);
+void record_pass(const Model& m, std::shared_ptr<const PassSolution> sol, const std::vector<ReactionPoint>& rp,
+                 PassRecord& r) {
+  r.id = sol->c.pass;
+  r.title = sol->c.title;
+  r.case_no = sol->c.case_no;
+  node_settlements(m, *sol, rp, r.s);
   r.foundation.assign(static_cast<std::size_t>(m.NN) + 1, 0);
   for (const ReactionPoint& p : rp)
     if (p.comp == 3) r.foundation[static_cast<std::size_t>(p.node)] = 1;
-  r.forces.resize(static_cast<std::size_t>(12 * m.NB));
-  for (int b = 1; b <= m.NB; ++b)
-    for (int k = 1; k <= 12; ++k) r.forces[static_cast<std::size_t>(12 * (b - 1) + k - 1)] = m.VGL(b, k);
-  r.axes.assign(static_cast<std::size_t>(m.NEJES > 0 ? m.NEJES : 0), {});
-  AxisWalk walk;
-  for (int a = 1; a <= m.NEJES; ++a) {
-    walk_axis(m, a, c.case_no, picture_fine(m, a), walk);
-    r.axes[static_cast<std::size_t>(a - 1)] = walk.points;
-  }
+  r.sol = std::move(sol);
 }
 
 bool total_settlement(const Model& m, const std::vector<PassRecord>& passes, const Limits& l, TotalSettlement& t) {
@@ -84,7 +76,7 @@ void force_envelope(const Model& m, const std::vector<PassRecord>& passes, std::
       ForceEnvelope e;
       e.bar = b, e.r = f.r;
       for (std::size_t p = 0; p < passes.size(); ++p) {
-        const float v = passes[p].forces[static_cast<std::size_t>(12 * (b - 1) + f.r - 1)];
+        const float v = passes[p].sol->VGL(b, f.r);
         if (p == 0 || v > e.max) e.max = v, e.pmax = static_cast<int>(p);
         if (p == 0 || v < e.min) e.min = v, e.pmin = static_cast<int>(p);
       }

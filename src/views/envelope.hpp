@@ -4,6 +4,7 @@
 // the envelope diagrams and the settlement profile along each axis.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -13,16 +14,19 @@
 
 namespace korvant {
 
-// What the envelopes keep of one solved pass.
+// What the envelopes read of one solved pass: its kept solution (its end
+// forces, the drawn walk of its axes) and the settlement of each node.
 struct PassRecord {
+  std::shared_ptr<const PassSolution> sol;
   std::string id, title;  // "caso2_laboratorio"; title in Latin-1
   int case_no = 0;
-  std::vector<float> s;                      // settlement (vertical movement) by node 1..NN
-  std::vector<char> foundation;              // by node: a vertical reaction point in this pass
-  std::vector<float> forces;                 // end forces: 12 * (bar - 1) + (r - 1)
-  std::vector<std::vector<AxisPoint>> axes;  // by axis, the drawn walk of its diagrams
+  std::vector<float> s;          // settlement (vertical movement) by node 1..NN
+  std::vector<char> foundation;  // by node: a vertical reaction point in this pass
+  // The drawn walk of axis a (1..NEJES).
+  const std::vector<AxisPoint>& axis(int a) const { return sol->drawn[static_cast<std::size_t>(a - 1)].points; }
 };
-void record_pass(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, PassRecord& r);
+void record_pass(const Model& m, std::shared_ptr<const PassSolution> sol, const std::vector<ReactionPoint>& rp,
+                 PassRecord& r);
 
 // The total settlement: the pass of each consolidating case that is summed
 // (compressions: the iterative or nonlinear one where it ran, else laboratory

@@ -113,6 +113,11 @@ void equilibrium_table(Html& h, const Summary& s) {
   const std::string tol = e.relative ? num(EQUILIBRIO_TOL_PCT, 2) + " %" : num(EQUILIBRIO_TOL_T, 4) + " t";
   h.row("Diferencia", diff + (e.ok ? ": cumple (tolerancia " + tol + ")" : ": NO CUMPLE EQUILIBRIO (tolerancia " + tol + ")"),
         e.ok ? "bien" : "malo");
+  // Round-off or imbalance, as the summary says it.
+  if (s.c.residual >= 0.0)
+    h.row("Residuo relativo del sistema |Ax - b| / (|A| |x|) (LU dispersa en doble precisión)", fmt("%.1e", s.c.residual));
+  else if (!e.ok)
+    h.row("Causa posible", "puede ser redondeo de precisión simple: compruebe con --solucion=dispersa");
   h.r("</table>\n");
 }
 

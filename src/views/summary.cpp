@@ -25,7 +25,7 @@ const Tab1<float>& load_vector(const Model& m, int set) {
 // restrained DZ, what the bars ending there push into it (their projected
 // stiffness times their end displacements, less their equivalent loads).
 // Soil reactions never load such a node's DZ: a reaction's dof is free.
-double support_force(const Model& m, const Tab1<float>& vecomp) {
+double support_force(const Model& m, const Tab1<float>& DESP, const Tab1<float>& vecomp) {
   std::vector<char> held(static_cast<std::size_t>(m.NN) + 1, 0);
   bool any = false;
   for (int n = 1; n <= m.NN; ++n)
@@ -43,7 +43,7 @@ double support_force(const Model& m, const Tab1<float>& vecomp) {
       if (!held[static_cast<std::size_t>(n)]) continue;
       const int row = 6 * end + 3;
       double f = 0.0;
-      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * d(m.DESP(m.GLBARRA(b, c)));
+      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * d(DESP(m.GLBARRA(b, c)));
       push[static_cast<std::size_t>(n)] += f;
     }
   }
@@ -53,7 +53,8 @@ double support_force(const Model& m, const Tab1<float>& vecomp) {
   return total;
 }
 
-void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoint>& rp, Equilibrium& eq) {
+void equilibrium(const Model& m, const PassSolution& sol, const Summary& s, const std::vector<ReactionPoint>& rp,
+                 Equilibrium& eq) {
   eq.load_set = analysis_case(s.c.case_no).load_set;
   const Tab1<float>& v = load_vector(m, eq.load_set);
   for (int n = 1; n <= m.NN; ++n) {
@@ -71,7 +72,7 @@ void equilibrium(const Model& m, const Summary& s, const std::vector<ReactionPoi
     else if (p.comp == 3)
       eq.footings += d(p.R);
   }
-  eq.supports = support_force(m, v);
+  eq.supports = support_force(m, sol.DESP, v);
   eq.diff = eq.load - (eq.soil + eq.footings + eq.supports);
   eq.relative = std::fabs(eq.load) >= EQUILIBRIO_TOL_T;
   eq.diff_pct = eq.relative ? eq.diff / eq.load * 100.0 : 0.0;
@@ -166,13 +167,14 @@ void settlement_figures(const Model& m, Summary& s) {
 
 }
 
-void compute_summary(const Model& m, const SolvedCase& c, Summary& s) {
+void compute_summary(const Model& m, const PassSolution& sol, Summary& s) {
+  const SolvedCase& c = sol.c;
   s = Summary{};
   s.c = c;
   s.linear = !c.nonlinear;
   std::vector<ReactionPoint> rp;
-  reaction_points(m, c.nonlinear, rp);
-  equilibrium(m, s, rp, s.eq);
+  reaction_points(m, sol, rp);
+  equilibrium(m, sol, s, rp, s.eq);
 
   // Settlements of the vertical reaction points, by node.
   std::vector<int> slot(static_cast<std::size_t>(m.NN) + 1, -1);
@@ -231,7 +233,7 @@ void compute_summary(const Model& m, const SolvedCase& c, Summary& s) {
     fr.ancho = d(m.ANCHO(z)), fr.largo = d(m.LARGO(z));
     for (const ReactionPoint& p : rp) {
       if (p.area || p.node != fr.node) continue;
-      const double flex = p.k <= m.FLEX.n1 && p.k <= m.FLEX.n2 ? d(m.FLEX(p.k, p.k)) : 0.0;
+      const double flex = p.k <= sol.flex_diagonal.size() ? d(sol.flex_diagonal(p.k)) : 0.0;
       const bool rigid = flex == 0.0;
       const double k = rigid ? 0.0 : 1.0 / flex;
       if (p.comp == 3) {
@@ -274,12 +276,11 @@ void compute_summary(const Model& m, const SolvedCase& c, Summary& s) {
   }
 
   // Frame: the largest moment and shear of each axis, at the printed points.
-  AxisWalk walk;
   for (int a = 1; a <= m.NEJES; ++a) {
     AxisExtremes ax;
     ax.axis = a;
     ax.name = trimmed(m.NOMEJE(a));
-    walk_axis(m, a, c.case_no, 1, walk);
+    const AxisWalk& walk = sol.axes[static_cast<std::size_t>(a - 1)];
     for (const AxisPoint& q : walk.points) {
       if (!ax.any || std::fabs(q.M) > std::fabs(ax.Mmax.M)) ax.Mmax = q;
       if (!ax.any || std::fabs(q.V) > std::fabs(ax.Vmax.V)) ax.Vmax = q;

@@ -144,8 +144,8 @@ struct Summary {
   std::vector<Alert> alerts;
 };
 
-// The summary of the solve in DESP, HUNDIM, VGL and FLEX, right after its end forces.
-void compute_summary(const Model& m, const SolvedCase& c, Summary& s);
+// The summary of solution sol.
+void compute_summary(const Model& m, const PassSolution& sol, Summary& s);
 // From the settlements of s.nodes: the extremes, the tilt, the differential
 // settlement and angular distortion of every bar between two of them.
 void settlement_figures(const Model& m, Summary& s);

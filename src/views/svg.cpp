@@ -608,7 +608,7 @@ constexpr double PROFILE_H = 170.0;
 // Settlement along the axis, one line per pass, through the ends of its bars.
 void draw_profile(Svg& g, const Model& m, int a, const std::vector<PassRecord>& passes, const std::vector<double>& total,
                   double top) {
-  const std::vector<AxisPoint>& pts = passes.front().axes[static_cast<std::size_t>(a - 1)];
+  const std::vector<AxisPoint>& pts = passes.front().axis(a);
   const double left = MARGIN + 60, right = PAGE_W - MARGIN - 190, w = right - left;
   g.text(MARGIN, top + 14, trimmed(m.NOMEJE(a)) + ": hundimiento a lo largo del eje (mm), una línea por pasada",
          "font-size=\"14\" font-weight=\"bold\"");
@@ -692,7 +692,7 @@ void draw_profile(Svg& g, const Model& m, int a, const std::vector<PassRecord>& 
 // The band between the largest and the smallest V or M of every pass, with
 // the pass that gives each extreme.
 void draw_envelope_panel(Svg& g, const std::vector<PassRecord>& passes, int a, bool moment, double top) {
-  const std::vector<AxisPoint>& base = passes.front().axes[static_cast<std::size_t>(a - 1)];
+  const std::vector<AxisPoint>& base = passes.front().axis(a);
   const double left = MARGIN + 60, right = PAGE_W - MARGIN - 20, w = right - left;
   g.text(MARGIN + 26, top + PANEL_H / 2 + 4, moment ? "M (t·m)" : "V (t)",
          "font-size=\"12\" font-weight=\"bold\" text-anchor=\"middle\"");
@@ -704,7 +704,7 @@ void draw_envelope_panel(Svg& g, const std::vector<PassRecord>& passes, int a, b
   std::vector<double> hi(n, -1e300), lo(n, 1e300);
   std::vector<int> phi(n, 0), plo(n, 0);
   for (std::size_t p = 0; p < passes.size(); ++p) {
-    const std::vector<AxisPoint>& pts = passes[p].axes[static_cast<std::size_t>(a - 1)];
+    const std::vector<AxisPoint>& pts = passes[p].axis(a);
     if (pts.size() != n) continue;
     for (std::size_t i = 0; i < n; ++i) {
       const double v = static_cast<double>(moment ? pts[i].M : pts[i].V);
@@ -793,7 +793,7 @@ void write_envelope_svgs(const Model& m, const std::vector<PassRecord>& passes, 
            "font-size=\"14\" font-weight=\"bold\"");
     draw_envelope_panel(g, passes, a, false, AXIS_TOP);
     draw_envelope_panel(g, passes, a, true, AXIS_TOP + PANEL_H + 18);
-    const std::vector<AxisPoint>& pts = passes.front().axes[static_cast<std::size_t>(a - 1)];
+    const std::vector<AxisPoint>& pts = passes.front().axis(a);
     if (!pts.empty())
       g.text(PAGE_W - MARGIN - 20, AXIS_TOP + 2 * PANEL_H + 18 + 16,
              "abscisa a lo largo del eje (m), de 0 a " + short_text(static_cast<double>(pts.back().X)),
@@ -812,10 +812,11 @@ std::string page_colour_styles() {
   return css + ".kx{fill:#bbbbbb;stroke:#bbbbbb}\n";
 }
 
-void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
+void write_svg(const Model& m, const PassSolution& s, const std::vector<ReactionPoint>& rp, OutFile& o,
                std::string_view ids) {
+  const SolvedCase& c = s.c;
   std::vector<float> sn;
-  node_settlements(m, rp, sn);
+  node_settlements(m, s, rp, sn);
   const double plan_top = 90;
   const Plan plan = lay_out_plan(m, rp, sn, plan_top);
   const double diagrams_top = plan_top + plan_height(plan) + 20;
@@ -842,13 +843,11 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
       g << "<p class=\"nota\">(el modelo no tiene ejes)</p>";
       g.end();
     }
-    AxisWalk walk;
     for (int a = 1; a <= axes; ++a) {
-      walk_axis(m, a, c.case_no, picture_fine(m, a), walk);
       g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\""
         << AXIS_H << "\" viewBox=\"0 0 " << PAGE_W << " " << AXIS_H << "\">";
       g.end();
-      draw_axis(g, m, a, walk.points, 0);
+      draw_axis(g, m, a, s.drawn[static_cast<std::size_t>(a - 1)].points, 0);
       g << "</svg></figure>";
       g.end();
     }
@@ -870,11 +869,8 @@ void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPo
 
   g.text(MARGIN, diagrams_top + 10, "Diagramas de elementos mecánicos por eje", "font-size=\"15\" font-weight=\"bold\"");
   if (axes == 0) g.text(MARGIN, diagrams_top + 36, "(el modelo no tiene ejes)", "font-size=\"13\" fill=\"#555555\"");
-  AxisWalk walk;
-  for (int a = 1; a <= axes; ++a) {
-    walk_axis(m, a, c.case_no, picture_fine(m, a), walk);
-    draw_axis(g, m, a, walk.points, diagrams_top + 24 + (a - 1) * AXIS_H);
-  }
+  for (int a = 1; a <= axes; ++a)
+    draw_axis(g, m, a, s.drawn[static_cast<std::size_t>(a - 1)].points, diagrams_top + 24 + (a - 1) * AXIS_H);
   g << "</svg>";
   g.end();
 }

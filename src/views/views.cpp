@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <utility>
 
 #include "frame/element_matrices.hpp"
 #include "frame/frame.hpp"
@@ -20,8 +21,9 @@ const char* const kSuffixes[] = {".vtu", "_reacciones.csv", "_nodos.csv", "_barr
 
 }  // namespace
 
-void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>& out) {
+void reaction_points(const Model& m, const PassSolution& s, std::vector<ReactionPoint>& out) {
   out.clear();
+  const bool nonlinear = s.c.nonlinear;
   const int count = nonlinear ? m.NR : m.NR + m.MR;
   for (int k = 1; k <= count; ++k) {
     ReactionPoint p;
@@ -30,15 +32,16 @@ void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>&
     const int g = p.area ? m.NREAC(k) : m.NREACN(k - m.NR);
     p.node = (g - 1) / 6 + 1;
     p.comp = (g - 1) % 6 + 1;
-    p.R = m.DESP(m.NGL + k);
-    p.s = nonlinear ? m.DESP(g) : m.HUNDIM(k);
+    p.R = s.DESP(m.NGL + k);
+    p.s = nonlinear ? s.DESP(g) : s.HUNDIM(k);
     out.push_back(p);
   }
 }
 
-void node_settlements(const Model& m, const std::vector<ReactionPoint>& rp, std::vector<float>& out) {
+void node_settlements(const Model& m, const PassSolution& s, const std::vector<ReactionPoint>& rp,
+                      std::vector<float>& out) {
   out.assign(static_cast<std::size_t>(m.NN) + 1, 0.0f);
-  for (int n = 1; n <= m.NN; ++n) out[static_cast<std::size_t>(n)] = m.DESP(6 * n - 3);
+  for (int n = 1; n <= m.NN; ++n) out[static_cast<std::size_t>(n)] = s.DESP(6 * n - 3);
   for (const ReactionPoint& p : rp)
     if (p.comp == 3) out[static_cast<std::size_t>(p.node)] = p.s;
 }
@@ -172,15 +175,17 @@ void Views::discard() noexcept {
   for (auto& [name, h] : held_) h->discard();
 }
 
-void Views::write(const Model& m, const SolvedCase& c) {
-  if (watch_) watch_(m, c);
+void Views::write(const Model& m, std::shared_ptr<const PassSolution> sol) {
+  const PassSolution& s = *sol;
+  const SolvedCase& c = s.c;
+  if (watch_) watch_(m, s);
   if (!opts_.any()) return;
-  reaction_points(m, c.nonlinear, rp_);
+  reaction_points(m, s, rp_);
   const std::string stem = base_ + "_" + c.pass;
   OutFile& o = file_;
   if (opts_.vtk) {
     open(o, stem + ".vtu");
-    write_vtu(m, rp_, o);
+    write_vtu(m, s, rp_, o);
     o.close();
     // The collection lists the grids written so far, so that it is whole even
     // when a later case ends the run.
@@ -195,49 +200,47 @@ void Views::write(const Model& m, const SolvedCase& c) {
     write_csv_reactions(rp_, o);
     o.close();
     open(o, stem + "_nodos.csv");
-    write_csv_nodes(m, o);
+    write_csv_nodes(m, s, o);
     o.close();
     open(o, stem + "_barras.csv");
-    write_csv_bars(m, o);
+    write_csv_bars(m, s, o);
     o.close();
     open(o, stem + "_diagramas.csv");
-    write_csv_diagrams(m, c.case_no, o);
+    write_csv_diagrams(m, s, o);
     o.close();
   }
   if (opts_.svg) {
     open(o, stem + ".svg");
-    write_svg(m, c, rp_, o);
+    write_svg(m, s, rp_, o);
     o.close();
   }
   if (opts_.resumen || opts_.html) {
-    Summary s;
-    compute_summary(m, c, s);
-    judge(opts_.limites, s);
-    passes_.push_back({c.pass, c.title, s.alerts});
+    Summary sum;
+    compute_summary(m, s, sum);
+    judge(opts_.limites, sum);
+    passes_.push_back({c.pass, c.title, sum.alerts});
     records_.emplace_back();
-    record_pass(m, c, rp_, records_.back());
+    record_pass(m, std::move(sol), rp_, records_.back());
     open(o, stem + "_resortes_barras.csv");
-    write_line_springs_csv(m, s, o);
+    write_line_springs_csv(m, sum, o);
     o.close();
     if (opts_.resumen) {
       const std::string springs = stem + "_resortes.csv";
-      summary_text(m, s, opts_.limites, std::filesystem::path(springs).filename().string(), resumen_);
+      summary_text(m, sum, opts_.limites, std::filesystem::path(springs).filename().string(), resumen_);
       open(o, springs);
-      write_springs_csv(s, o);
+      write_springs_csv(sum, o);
       o.close();
     }
     if (opts_.html) {
       std::string svg;
       OutFile capture;
       capture.copy_to(&svg);
-      write_svg(m, c, rp_, capture, std::string(c.pass) + "-");
+      write_svg(m, s, rp_, capture, std::string(c.pass) + "-");
       capture.flush();
       std::string section;
-      html_section(m, s, opts_.limites, svg, section);
+      html_section(m, sum, opts_.limites, svg, section);
       sections_.push_back(std::move(section));
     }
-    // Rewritten after every pass, so that they are whole even when a later case ends the run.
-    write_summary_files(m);
   }
 }
 
@@ -311,12 +314,15 @@ void Views::start(OutFile& err) {
   err_->copy_to(&warnings_);
 }
 
+void Views::stop_copying_err() {
+  if (err_ == nullptr) return;
+  err_->flush();
+  err_->copy_to(nullptr);
+  err_ = nullptr;
+}
+
 void Views::finish(const Model& m, OutFile& con) {
-  if (err_ != nullptr) {
-    err_->flush();
-    err_->copy_to(nullptr);
-    err_ = nullptr;
-  }
+  stop_copying_err();
   if (opts_.resumen || opts_.html) write_summary_files(m);
   if (opts_.resumen) {
     std::vector<PassAlerts> all = passes_;
@@ -331,6 +337,11 @@ void Views::finish(const Model& m, OutFile& con) {
     con.put(env);
     con.flush();
   }
+}
+
+void Views::finish_early(const Model& m) {
+  stop_copying_err();
+  if ((opts_.resumen || opts_.html) && !records_.empty()) write_summary_files(m);
 }
 
 }  // namespace korvant

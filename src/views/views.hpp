@@ -27,17 +27,6 @@ struct ViewOptions {
   bool any() const { return vtk || csv || svg || resumen || html; }
 };
 
-// One solved case and pass, as DESP, HUNDIM and VGL hold it right after its
-// member end forces.
-struct SolvedCase {
-  int case_no = 0;            // 1..4
-  bool nonlinear = false;  // settlements are the frame displacements at the reaction dofs
-  const char* pass = "";   // part of the file names: "caso2_campo-nodo"
-  const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
-  double residual = -1.0;  // the solver's relative residual of the (last) solve; -1 when it has none (gaussj)
-};
-
-
 // A finding of the verdict that the heads of the summary and of the page list:
 // a limit not met, an equilibrium that fails, tension where it should not be.
 struct Alert {
@@ -59,25 +48,27 @@ struct ReactionPoint {
   float s = 0.0f;  // its settlement (displacement or rotation of its dof)
 };
 
-// The reaction points of the solve in DESP/HUNDIM: NR + MR of a linear solve,
-// the NR area reactions of a nonlinear one.
-void reaction_points(const Model& m, bool nonlinear, std::vector<ReactionPoint>& out);
+// The reaction points of solution s: NR + MR of a linear solve, the NR area
+// reactions of a nonlinear one.
+void reaction_points(const Model& m, const PassSolution& s, std::vector<ReactionPoint>& out);
 
 // Settlement of each node 1..NN: that of its vertical reaction point where it
 // has one, otherwise its vertical displacement DESP(6n - 3).
-void node_settlements(const Model& m, const std::vector<ReactionPoint>& rp, std::vector<float>& out);
+void node_settlements(const Model& m, const PassSolution& s, const std::vector<ReactionPoint>& rp,
+                      std::vector<float>& out);
 
 // The writers, each to one open file.
-void write_vtu(const Model& m, const std::vector<ReactionPoint>& rp, OutFile& o);
+void write_vtu(const Model& m, const PassSolution& s, const std::vector<ReactionPoint>& rp, OutFile& o);
 void write_pvd(const std::vector<std::string>& vtu_names, OutFile& o);
 void write_csv_reactions(const std::vector<ReactionPoint>& rp, OutFile& o);
-void write_csv_nodes(const Model& m, OutFile& o);
-void write_csv_bars(const Model& m, OutFile& o);
-void write_csv_diagrams(const Model& m, int case_no, OutFile& o);
+void write_csv_nodes(const Model& m, const PassSolution& s, OutFile& o);
+void write_csv_bars(const Model& m, const PassSolution& s, OutFile& o);
+void write_csv_diagrams(const Model& m, const PassSolution& s, OutFile& o);
 // `ids` prefixes every id of the picture; a picture with a prefix is one of
 // several on a page: the plan and each axis in a figure of its own, whole
 // pixels, colours of the page's shared classes, foundation bars at their width.
-void write_svg(const Model& m, const SolvedCase& c, const std::vector<ReactionPoint>& rp, OutFile& o,
+// The diagrams are those of s.drawn.
+void write_svg(const Model& m, const PassSolution& s, const std::vector<ReactionPoint>& rp, OutFile& o,
                std::string_view ids = "");
 // The colour classes the pictures of a page share (CSS).
 std::string page_colour_styles();
@@ -119,20 +110,28 @@ class Views {
   // Removes every temporary file: the earlier files stay as they were.
   void discard() noexcept;
 
-  // Writes the files of one solved case and pass; throws Fatal{status::OUTPUT}
-  // when one cannot be written.
-  void write(const Model& m, const SolvedCase& c);
+  // Whether the pictures are asked for: each solution then carries the
+  // denser walk of its axes (PassSolution::drawn).
+  bool draws() const { return opts_.svg || opts_.html; }
+
+  // Writes the files of one solved pass; throws Fatal{status::OUTPUT} when one
+  // cannot be written. The solution is kept for the files across the passes
+  // (the summary, the envelopes and the page), written once, at the end.
+  void write(const Model& m, std::shared_ptr<const PassSolution> s);
 
   // From the start of the run the text of the error stream `err` is kept for
-  // the page's warnings (when the page is asked for); at its end, the summary
-  // of every pass goes to the console `con`, and the page is written once more
-  // with every warning of the run.
+  // the page's warnings (when the page is asked for); at its end the summary,
+  // the envelopes and the page are written, with every warning of the run,
+  // and the summary of every pass goes to the console `con`.
   void start(OutFile& err);
   void finish(const Model& m, OutFile& con);
+  // A run that ends early because of its data: the summary, the envelopes and
+  // the page of the passes it solved, if it solved any.
+  void finish_early(const Model& m);
 
   // Told of every solved pass before its files are written (a study watches
   // each sample's results this way, with no file asked for).
-  void watch(std::function<void(const Model&, const SolvedCase&)> w) { watch_ = std::move(w); }
+  void watch(std::function<void(const Model&, const PassSolution&)> w) { watch_ = std::move(w); }
   // A section of the page after those of the passes (a study's), written with the page.
   void add_section(std::string html, std::string title, std::string id);
 
@@ -153,12 +152,13 @@ class Views {
   // Summary and page: the text of the passes so far (Latin-1), the page's sections.
   std::string resumen_;
   std::vector<std::string> sections_;
-  std::vector<PassAlerts> passes_;
-  std::vector<PassRecord> records_;  // what the envelopes across the passes keep of each  // title, id and findings of each pass on the page and in the summary
+  std::vector<PassAlerts> passes_;  // title, id and findings of each pass on the page and in the summary
+  std::vector<PassRecord> records_;  // what the envelopes across the passes read of each
   std::string warnings_;
   OutFile* err_ = nullptr;  // copying its text to warnings_
-  std::function<void(const Model&, const SolvedCase&)> watch_;
+  std::function<void(const Model&, const PassSolution&)> watch_;
   void write_summary_files(const Model& m);
+  void stop_copying_err();
 };
 
 }  // namespace korvant

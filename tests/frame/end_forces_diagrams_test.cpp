@@ -26,6 +26,16 @@ Model restrained_beam(float L, bool both_reactions) {
   return m;
 }
 
+// The end forces of case caso for the solution in m.DESP.
+PassSolution forces(Model& m, Log& log, int caso) {
+  if (m.GLBARRA.n1 != m.NB) bar_dofs(m);
+  PassSolution s;
+  s.c.case_no = caso;
+  s.DESP = m.DESP;
+  end_forces(m, log, s);
+  return s;
+}
+
 }  // namespace
 
 TEST(EndForces, RestrainedEndsGiveTheFixedEndForces) {
@@ -39,14 +49,14 @@ TEST(EndForces, RestrainedEndsGiveTheFixedEndForces) {
   Files f;
   const float L = 6.0f;
   for (int caso : {1, 2, 3, 4}) {
-    end_forces(m, f.log, caso);
-    write_end_forces(m, f.rep);
+    PassSolution s = forces(m, f.log, caso);
+  write_end_forces(m, s, f.rep);
     const float w = caso == 1 ? 0.25f : caso == 2 ? 3.0f : 2.0f;
-    EXPECT_FLOAT_EQ(m.VGL(1, 3), w * L / 2) << caso;
-    EXPECT_FLOAT_EQ(m.VGL(1, 9), w * L / 2) << caso;
-    EXPECT_FLOAT_EQ(m.VGL(1, 5), w * L * L / 12) << caso;
-    EXPECT_FLOAT_EQ(m.VGL(1, 11), -w * L * L / 12) << caso;
-    EXPECT_EQ(m.VGL(1, 1), 0.0f);
+    EXPECT_FLOAT_EQ(s.VGL(1, 3), w * L / 2) << caso;
+    EXPECT_FLOAT_EQ(s.VGL(1, 9), w * L / 2) << caso;
+    EXPECT_FLOAT_EQ(s.VGL(1, 5), w * L * L / 12) << caso;
+    EXPECT_FLOAT_EQ(s.VGL(1, 11), -w * L * L / 12) << caso;
+    EXPECT_EQ(s.VGL(1, 1), 0.0f);
   }
 }
 
@@ -56,27 +66,27 @@ TEST(EndForces, EqualReactionsUnderAFoundationBeam) {
   m.DESP(m.NGL + 1) = r;
   m.DESP(m.NGL + 2) = r;
   Files f;
-  end_forces(m, f.log, 1);
-    write_end_forces(m, f.rep);  // no load in the expansion case here: F = -VR
-  EXPECT_FLOAT_EQ(-m.VGL(1, 3), r * L / 2);
-  EXPECT_FLOAT_EQ(-m.VGL(1, 9), r * L / 2);
-  EXPECT_FLOAT_EQ(-m.VGL(1, 5), r * L * L / 12);
-  EXPECT_FLOAT_EQ(-m.VGL(1, 11), -r * L * L / 12);
+  PassSolution s = forces(m, f.log, 1);
+  write_end_forces(m, s, f.rep);  // no load in the expansion case here: F = -VR
+  EXPECT_FLOAT_EQ(-s.VGL(1, 3), r * L / 2);
+  EXPECT_FLOAT_EQ(-s.VGL(1, 9), r * L / 2);
+  EXPECT_FLOAT_EQ(-s.VGL(1, 5), r * L * L / 12);
+  EXPECT_FLOAT_EQ(-s.VGL(1, 11), -r * L * L / 12);
 
   // A reaction equal to the load leaves no end forces at all.
   m.CARGASBARRA(1, 6) = r;
-  end_forces(m, f.log, 1);
-    write_end_forces(m, f.rep);
-  for (int k = 1; k <= 12; ++k) EXPECT_NEAR(m.VGL(1, k), 0.0f, 1e-5f) << k;
+  s = forces(m, f.log, 1);
+  write_end_forces(m, s, f.rep);
+  for (int k = 1; k <= 12; ++k) EXPECT_NEAR(s.VGL(1, k), 0.0f, 1e-5f) << k;
 }
 
 TEST(EndForces, OneEndOnAReactionGetsNoReactionLoads) {
   Model m = restrained_beam(4.0f, false);
   m.DESP(m.NGL + 1) = 5.0f;
   Files f;
-  end_forces(m, f.log, 2);
-    write_end_forces(m, f.rep);
-  for (int k = 1; k <= 12; ++k) EXPECT_EQ(m.VGL(1, k), 0.0f) << k;
+  PassSolution s = forces(m, f.log, 2);
+  write_end_forces(m, s, f.rep);
+  for (int k = 1; k <= 12; ++k) EXPECT_EQ(s.VGL(1, k), 0.0f) << k;
 }
 
 // A cantilever under its own uniform load, solved through the assembled
@@ -93,18 +103,18 @@ TEST(EndForces, CantileverUnderUniformLoad) {
     assemble_frame(m, f.log);
     write_total_load(m, f.rep);
   korvant::testing::solve_frame(m, m.vered2);
-  end_forces(m, f.log, 2);
-    write_end_forces(m, f.rep);
+  PassSolution s = forces(m, f.log, 2);
+  write_end_forces(m, s, f.rep);
   const float w = 2.0f, L = 3.0f;
-  EXPECT_NEAR(m.VGL(1, 3), w * L, 1e-3f);
-  EXPECT_NEAR(m.VGL(1, 5), w * L * L / 2, 1e-3f);
-  EXPECT_NEAR(m.VGL(1, 9), 0.0f, 1e-3f);
-  EXPECT_NEAR(m.VGL(1, 11), 0.0f, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 3), w * L, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 5), w * L * L / 2, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 9), 0.0f, 1e-3f);
+  EXPECT_NEAR(s.VGL(1, 11), 0.0f, 1e-3f);
 
   // The diagram ends at the free end with no shear and no moment.
-  DiagramPoint end = diagram_point(m.VGL(1, 3), m.VGL(1, 5), 0.0f, 0.0f, w, L, L);
+  DiagramPoint end = diagram_point(s.VGL(1, 3), s.VGL(1, 5), 0.0f, 0.0f, w, L, L);
   EXPECT_NEAR(end.V, 0.0f, 1e-3f);
-  EXPECT_NEAR(end.M, m.VGL(1, 11), 1e-3f);
+  EXPECT_NEAR(end.M, s.VGL(1, 11), 1e-3f);
 }
 
 // Under every combination of load and reactions the diagram closes on the end
@@ -117,14 +127,14 @@ TEST(Diagrams, FarEndMatchesTheEndForces) {
   m.DESP(m.NGL + 1) = ri;
   m.DESP(m.NGL + 2) = rj;
   Files f;
-  end_forces(m, f.log, 2);
-    write_end_forces(m, f.rep);
-  DiagramPoint start = diagram_point(m.VGL(1, 3), m.VGL(1, 5), ri, rj, 3.4f, L, 0.0f);
-  EXPECT_EQ(start.V, m.VGL(1, 3));
-  EXPECT_EQ(start.M, -m.VGL(1, 5));
-  DiagramPoint end = diagram_point(m.VGL(1, 3), m.VGL(1, 5), ri, rj, 3.4f, L, L);
-  EXPECT_NEAR(end.V, -m.VGL(1, 9), 1e-4f);
-  EXPECT_NEAR(end.M, m.VGL(1, 11), 1e-4f);
+  PassSolution s = forces(m, f.log, 2);
+  write_end_forces(m, s, f.rep);
+  DiagramPoint start = diagram_point(s.VGL(1, 3), s.VGL(1, 5), ri, rj, 3.4f, L, 0.0f);
+  EXPECT_EQ(start.V, s.VGL(1, 3));
+  EXPECT_EQ(start.M, -s.VGL(1, 5));
+  DiagramPoint end = diagram_point(s.VGL(1, 3), s.VGL(1, 5), ri, rj, 3.4f, L, L);
+  EXPECT_NEAR(end.V, -s.VGL(1, 9), 1e-4f);
+  EXPECT_NEAR(end.M, s.VGL(1, 11), 1e-4f);
 }
 
 TEST(Diagrams, PointFormulas) {

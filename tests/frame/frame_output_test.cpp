@@ -34,12 +34,20 @@ Model two_bar_axis() {
   m.BAREJE(1, 1) = 1;
   m.BAREJE(1, 2) = 2;
   m.GLBARRA.size_to(2, 12);
-  m.VGL.size_to(2, 12);
-  m.VGL(1, 3) = 1.5f;
-  m.VGL(1, 5) = 0.25f;
-  m.VGL(2, 3) = -1.0f;
-  m.VGL(2, 5) = 0.5f;
   return m;
+}
+
+// End forces at the first end of each bar of two_bar_axis, in the expansion case.
+PassSolution two_bar_forces(const Model& m) {
+  PassSolution s;
+  s.c.case_no = 1;
+  s.DESP = m.DESP;
+  s.VGL.size_to(2, 12);
+  s.VGL(1, 3) = 1.5f;
+  s.VGL(1, 5) = 0.25f;
+  s.VGL(2, 3) = -1.0f;
+  s.VGL(2, 5) = 0.5f;
+  return s;
 }
 
 }  // namespace
@@ -49,8 +57,9 @@ Model two_bar_axis() {
 // V0 and M = V0 x - M0; a finer walk keeps the ends of each bar.
 TEST(AxisWalk, AbscissasRunAlongTheAxis) {
   const Model m = two_bar_axis();
+  const PassSolution s = two_bar_forces(m);
   AxisWalk w;
-  walk_axis(m, 1, 1, 1, w);
+  walk_axis(m, s, 1, 1, w);
   ASSERT_EQ(w.points.size(), 6u);
   const float X[] = {0.0f, 1.5f, 3.0f, 3.0f, 5.0f, 7.0f};
   const float V[] = {1.5f, 1.5f, 1.5f, -1.0f, -1.0f, -1.0f};
@@ -65,13 +74,13 @@ TEST(AxisWalk, AbscissasRunAlongTheAxis) {
   EXPECT_EQ(w.bars[1].deje, 3.0f);
   EXPECT_EQ(w.bars[1].first, 3);
 
-  walk_axis(m, 1, 1, 4, w);  // for drawing: four parts per division
+  walk_axis(m, s, 1, 4, w);  // for drawing: four parts per division
   ASSERT_EQ(w.points.size(), 18u);
   EXPECT_EQ(w.points[8].X, 3.0f);
   EXPECT_EQ(w.points[8].M, 4.25f);
   EXPECT_EQ(w.points[17].X, 7.0f);
 
-  walk_axis(m, 2, 1, 1, w);  // an axis of no bars
+  walk_axis(m, s, 2, 1, w);  // an axis of no bars
   EXPECT_TRUE(w.points.empty());
 }
 

@@ -60,7 +60,7 @@ void compare(const std::string& model, Deviations& dev) {
   Scratch g, s;
   for (Scratch* sc : {&g, &s}) sc->write("datos.txt", korvant::testing::slurp(fs::path(KORVANT_SOURCE_DIR) / ("tests/golden/" + model + "/datos.txt")));
   const int rg = g.run("--csv --resumen datos.txt reporte");
-  const int rs = s.run("--csv --resumen --solucion=dispersa datos.txt reporte");
+  const int rs = s.run("--csv --resumen --html --solucion=dispersa datos.txt reporte");
   ASSERT_EQ(rg, rs) << model;
   if (rg != 0) {  // a singular system: the same status and message
     EXPECT_EQ(g.read("console.err"), s.read("console.err")) << model;
@@ -79,6 +79,7 @@ void compare(const std::string& model, Deviations& dev) {
     EXPECT_LE(std::strtod(l.c_str() + p + 11, nullptr), 1e-12) << model << ": " << l;
   }
   EXPECT_EQ(residuals, count(summary, "Equilibrio vertical")) << model;
+  EXPECT_EQ(count(s.read("reporte.html"), "<tr><th>Residuo relativo"), residuals) << model;
   // Settlements, reactions and end forces of every pass.
   const std::map<std::string, std::string> quantity = {
       {"reaccion_t_m_area_t_zapata", "reacciones"}, {"hundimiento_m_o_rad", "hundimientos"}};

@@ -1,0 +1,63 @@
+// What one solved pass leaves: its solution, its settlements, the end forces of
+// its bars and the walk of every diagram axis, as one value. The driver makes
+// it right after the pass's solve and end forces; the report's writers, the
+// views, the summary, the envelopes and the page read it, and it stays whole
+// after the next pass runs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "model/tables.hpp"
+
+namespace korvant {
+
+// Which pass a solution is of: its case, its kind and its names.
+struct SolvedCase {
+  int case_no = 0;         // 1..4
+  bool nonlinear = false;  // settlements are the frame displacements at the reaction dofs
+  const char* pass = "";   // part of the file names: "caso2_campo-nodo"
+  const char* title = "";  // Latin-1: "Compresiones, módulos de campo en cada nodo"
+  double residual = -1.0;  // the solver's relative residual of the (last) solve; -1 when it has none (gaussj)
+};
+
+// The walk along one axis: each bar of the axis with its load and end
+// reactions, and its NDIV + 1 points (for drawing, each division cut into
+// finer parts: the points are then not those of the report).
+struct AxisPoint {
+  int bar = 0;
+  float x = 0.0f;            // abscissa along the bar
+  float X = 0.0f;            // abscissa along the axis
+  float V = 0.0f, M = 0.0f;  // shear and moment
+};
+struct AxisBar {
+  int bar = 0;
+  float L = 0.0f, dl = 0.0f;   // length and division
+  float w = 0.0f;              // the case's uniform load
+  int pi = 0, pj = 0;          // area reactions at its ends (0: none)
+  float rr = 0.0f, rs = 0.0f;  // their values on a foundation bar
+  float deje = 0.0f;           // abscissa of its first end along the axis
+  int first = 0;               // index of its first point
+};
+struct AxisWalk {
+  std::vector<AxisBar> bars;
+  std::vector<AxisPoint> points;
+};
+
+struct PassSolution {
+  SolvedCase c;
+  // Displacements and rotations by global dof 1..NGL (0 when restrained),
+  // then the reactions NGL + 1 .. NGL + NR + MR (NREAC, then NREACN); the
+  // table runs to NGL + NN at least, as the end forces' log lists it.
+  Tab1<float> DESP;
+  Tab1<float> HUNDIM;        // the settlement under each reaction
+  Tab1<float> flex_diagonal; // FLEX(k, k) of each reaction of a linear solve (the footings' springs)
+  Tab2<float> VGL;           // end forces (bar, 1..12), in the bar's local axes
+  // By axis (index a - 1): the walk at the report's NDIV points, and at the
+  // pictures' denser points (empty when no picture is drawn).
+  std::vector<AxisWalk> axes, drawn;
+  // The log of its end forces, kept when its case writes them once more.
+  std::string forces_log;
+};
+
+}  // namespace korvant
