@@ -106,7 +106,9 @@ const Coupled& coupled_matrix() {
     Files f;
     f.con.attach(null, "consola");
     f.err.attach(null, "consola de errores");
-    run(generated_model("g10x10x3c4", "--nx 10 --ny 10 --storeys 3 --slabs --cases 0001"), "REPORTE", m, f);
+    Workspace ws;
+    run(generated_model("g10x10x3c4", "--nx 10 --ny 10 --storeys 3 --slabs --cases 0001"), "REPORTE", m, f, {}, &ws);
+    const Tab2<float>& FLEX = ws.pass.FLEX;
     Coupled r;
     const int NGRED = m.NGRED, NR = m.NR, MR = m.MR, n = NGRED + NR + MR;
     r.n = n;
@@ -115,10 +117,10 @@ const Coupled& coupled_matrix() {
     auto C = [&](int i, int j) -> float& { return r.a[static_cast<std::size_t>(j - 1) * static_cast<std::size_t>(n) + static_cast<std::size_t>(i - 1)]; };
     for (int i = 1; i <= NR; ++i) C(NGRED + i, m.NUMGL(m.NREAC(i))) += 1.0f;
     for (int i = 1; i <= NR; ++i)
-      for (int j = 1; j <= NR; ++j) C(NGRED + j, NGRED + i) += m.FLEX(j, i);
+      for (int j = 1; j <= NR; ++j) C(NGRED + j, NGRED + i) += FLEX(j, i);
     for (int i = 1; i <= MR; ++i) {
       C(NGRED + NR + i, m.NUMGL(m.NREACN(i))) += 1.0f;
-      for (int j = 1; j <= MR; ++j) C(NGRED + NR + i, NGRED + NR + j) += m.FLEX(NR + i, NR + j);
+      for (int j = 1; j <= MR; ++j) C(NGRED + NR + i, NGRED + NR + j) += FLEX(NR + i, NR + j);
     }
     for (int j = 1; j <= n; ++j)
       for (int i = 1; i <= NGRED; ++i) C(i, j) += m.akr(i, j);

@@ -26,18 +26,9 @@ constexpr int kMaxPasses = 100;
 // Largest relative change of a reaction that ends the iterative analysis.
 constexpr float kMaxChange = 0.001f;
 
-// Makes a table at least n entries long, keeping what it holds.
-void grow(Tab1<float>& t, int n) {
-  if (t.size() >= n) return;
-  Tab1<float> u;
-  u.size_to(n);
-  for (int i = 1; i <= t.size(); ++i) u(i) = t(i);
-  t = std::move(u);
-}
-
-void clear_solution(Model& m) {
-  m.DESP.fill(0.0f);
-  m.HUNDIM.fill(0.0f);
+void clear_solution(PassTables& t) {
+  t.DESP.fill(0.0f);
+  t.HUNDIM.fill(0.0f);
 }
 
 void case_heading(Files& f, const char* heading, const char* solution) {
@@ -66,24 +57,23 @@ void modulus_source_line(Files& f, int nflag1) {
     lst(f.rep, "Usando módulos de laboratorio");
 }
 
-// The value of a solve whose solution is in DESP and HUNDIM (and, for a
-// linear solve, whose flexibility matrix is in FLEX); its end forces and
-// walks follow.
-std::shared_ptr<PassSolution> solution_value(const Model& m, const SolvedCase& c) {
-  auto s = std::make_shared<PassSolution>();
-  s->c = c;
-  s->DESP = m.DESP;
-  s->HUNDIM = m.HUNDIM;
-  if (!c.nonlinear) {
-    const int n = m.FLEX.n1 < m.FLEX.n2 ? m.FLEX.n1 : m.FLEX.n2;
-    s->flex_diagonal.size_to(n);
-    for (int k = 1; k <= n; ++k) s->flex_diagonal(k) = m.FLEX(k, k);
-  }
-  return s;
-}
-
 SolvedCase solved_case(const AnalysisPass& p, double residual) {
   return SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title, residual};
+}
+
+// The value of the solve in the pass tables t (for a linear solve, with the
+// footings' flexibilities of its FLEX); its end forces and walks follow.
+PassSolution solution_value(const PassTables& t, const SolvedCase& c) {
+  PassSolution s;
+  s.c = c;
+  s.DESP = t.DESP;
+  s.HUNDIM = t.HUNDIM;
+  if (!c.nonlinear) {
+    const int n = t.FLEX.n1 < t.FLEX.n2 ? t.FLEX.n1 : t.FLEX.n2;
+    s.flex_diagonal.size_to(n);
+    for (int k = 1; k <= n; ++k) s.flex_diagonal(k) = t.FLEX(k, k);
+  }
+  return s;
 }
 
 // Whether the end forces of pass p are written once more when its case
@@ -98,22 +88,18 @@ bool repeated_at_close(const Model& m, const AnalysisPass& p) {
   return true;
 }
 
-// The member end forces of solution s and the diagrams of every axis walked
-// once (and once more, denser, for the pictures when `drawn` is given): computed into s, logged
-// and written to the report. `keep`: the end forces' log stays in s.
-void forces_and_diagrams(const Model& m, Files& f, PassSolution& s, DrawnParts drawn, bool keep) {
-  if (keep) f.log.keep_copy(&s.forces_log);
-  end_forces(m, f.log, s);
-  if (keep) f.log.keep_copy(nullptr);
-  write_end_forces(m, s, f.rep);
+// The member end forces of solution s (logged; with `keep`, their log stays
+// in s) and every axis walked once (and once more, denser, for the pictures
+// when `drawn` is given).
+void forces_and_walks(const Model& m, Log& log, PassSolution& s, DrawnParts drawn, bool keep) {
+  if (keep) log.keep_copy(&s.forces_log);
+  end_forces(m, log, s);
+  if (keep) log.keep_copy(nullptr);
   walk_axes(m, s, drawn);
-  log_diagrams(m, s, f.log);
-  write_diagrams(m, s, f.rep);
 }
 
-// The end forces and diagrams of a kept solution once more, as they were.
-void forces_and_diagrams_again(const Model& m, Files& f, const PassSolution& s) {
-  f.log.write_again(s.forces_log);
+// The end forces and diagrams of solution s in the report, the walks in the log.
+void write_forces_and_diagrams(const Model& m, Files& f, const PassSolution& s) {
   write_end_forces(m, s, f.rep);
   log_diagrams(m, s, f.log);
   write_diagrams(m, s, f.rep);
@@ -126,19 +112,19 @@ void forces_and_diagrams_again(const Model& m, Files& f, const PassSolution& s) 
 }
 
 // A linear solve of the interaction and its results.
-void linear_solve(Model& m, Files& f, Log& log, Workspace& ws, const Tab1<float>& vered) {
+void linear_solve(const Model& m, Files& f, Log& log, Workspace& ws, const Tab1<float>& vered) {
   progress_step("solución, pivotes");
   if (!HUND(m, log, ws, vered)) singular(f);
-  write_linear_solution(m, f.rep, f.res);
+  write_linear_solution(m, ws.pass.DESP, ws.pass.HUNDIM, f.rep, f.res);
 }
 
 // A solution that is not a number is never presented as a result: once the
 // solve of pass p (pass `pasada` of the iterative analysis) has written its own
 // lines, the run ends naming the first such value.
-void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
+void refuse_non_finite(const Model& m, const Tab1<float>& DESP, const AnalysisPass& p, int pasada = 0) {
   const int n = m.NGL + m.NR + m.MR;
   for (int i = 1; i <= n; ++i) {
-    if (std::isfinite(m.DESP(i))) continue;
+    if (std::isfinite(DESP(i))) continue;
     std::string solve = p.nflag1 == 1   ? "módulos de campo en el nodo central"
                         : p.nflag1 == 2 ? "módulos de campo en cada nodo"
                         : p.nflag1 == 3 ? "módulos de laboratorio"
@@ -156,9 +142,9 @@ void refuse_non_finite(const Model& m, const AnalysisPass& p, int pasada = 0) {
 // no bar, support or reaction holds, such as a missing horizontal support)
 // gives displacements and rotations no structure can have. The results are
 // written as they come; the user is warned.
-void check_solution(const Model& m, Files& f, int case_no) {
+void check_solution(const Model& m, const Tab1<float>& DESP, Files& f, int case_no) {
   for (int g = 1; g <= m.NGL; ++g) {
-    const float d = m.DESP(g);
+    const float d = DESP(g);
     const bool rotation = (g - 1) % 6 >= 3;
     if (!(std::fabs(d) > (rotation ? 1.0f : 100.0f))) continue;
     const int node = (g - 1) / 6 + 1;
@@ -172,56 +158,38 @@ void check_solution(const Model& m, Files& f, int case_no) {
 // How finely the pictures asked for walk each axis; none without pictures.
 DrawnParts drawn_parts(const Views* v) { return v != nullptr && v->draws() ? &picture_fine : nullptr; }
 
-// The files a person looks at, of solution s.
-void write_views(const Model& m, Views* v, const std::shared_ptr<const PassSolution>& s) {
-  if (v == nullptr) return;
-  progress_step("escribiendo las vistas");
-  v->write(m, s);
-}
-
-// Member end forces and diagrams right after a solve, once the solution is
-// checked; then the files asked for on the command line. Returns the pass's value.
-std::shared_ptr<PassSolution> after_solve(const Model& m, Files& f, Views* v, const AnalysisPass& p, double residual) {
-  refuse_non_finite(m, p);
-  check_solution(m, f, p.case_no);
-  std::shared_ptr<PassSolution> s = solution_value(m, solved_case(p, residual));
-  forces_and_diagrams(m, f, *s, drawn_parts(v), repeated_at_close(m, p) && f.log.any());
-  write_views(m, v, s);
-  return s;
-}
-
 // Result header of a GiD block: the text in its layout, then " 1 vector OnNodes".
 void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p.gid_text, " 1 vector OnNodes"); }
 
 // A linear pass: the flexibility matrix of the case's law, the footing
 // rigidities, one solve.
-std::shared_ptr<PassSolution> linear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
+void linear_pass(const Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
   const AnalysisCase& c = analysis_case(p.case_no);
-  clear_solution(m);
+  PassTables& t = ws.pass;
+  clear_solution(t);
   if (p.open_console != nullptr) lst(f.con, p.open_console);
   if (p.open_log != nullptr) lst(f.log, p.open_log);
   if (p.flex_line != nullptr) flexibility_call_line(m, f, p.flex_line);
   if (p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   progress_pass(p.title);
   progress_step("matriz de flexibilidad");
-  FLSC(m, f.log, soil_law(p.law), m.*p.flex_E, p.flex_NU != nullptr ? &(m.*p.flex_NU) : nullptr, p.nflag1);
+  FLSC(m, f.log, soil_law(p.law), m.*p.flex_E, p.flex_NU != nullptr ? &(m.*p.flex_NU) : nullptr, p.nflag1, t.FLEX);
   if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
   if (p.footing_NU != nullptr) {
-    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, m.*p.footing_NU);
+    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, m.*p.footing_NU, t.FLEX);
   } else {
     // The consolidation cases have no Poisson's ratio: a table of zeros.
     Tab2<float> zeros;
     zeros.size_to(m.NPS, strata_width(m));
-    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, zeros);
+    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, zeros, t.FLEX);
   }
   if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
   result_header(f, p);
   linear_solve(m, f, f.log, ws, m.*p.vered);
-  return after_solve(m, f, v, p, ws.solver->residual());
 }
 
 // A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
-std::shared_ptr<PassSolution> nonlinear_pass(Model& m, Files& f, Workspace& ws, Views* v, const AnalysisPass& p) {
+void nonlinear_pass(const Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
   lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
   if (p.log_lengths) {
@@ -236,17 +204,17 @@ std::shared_ptr<PassSolution> nonlinear_pass(Model& m, Files& f, Workspace& ws, 
   const NewtonEnd end = SOLNL(m, f.log, f.con, ws, soil_law(p.law), m.*p.vered);
   if (end == NewtonEnd::singular) singular(f);
   const bool converged = end == NewtonEnd::converged;
-  write_nonlinear_solution(m, f.rep, converged);
-  write_result_values(m, f.res);
-  return after_solve(m, f, v, p, ws.solver->residual());
+  write_nonlinear_solution(m, ws.pass.DESP, f.rep, converged);
+  write_result_values(m, ws.pass.DESP, f.res);
 }
 
 // Compressions with moduli that depend on the reactions: the linear solve is
 // repeated with the moduli of the last reactions until these settle.
-void iterative_compressions(Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
+void iterative_compressions(const Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
   const int N = m.NR;
+  PassTables& t = ws.pass;
   case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO LINEAL, JAMBU");
-  m.QREAC.fill(1.0f);
+  t.QREAC.fill(1.0f);
   lst(f.rep);
   int k = 0;
   lst(f.rep, "REACCION UNIFORME");
@@ -255,31 +223,31 @@ void iterative_compressions(Model& m, Files& f, Workspace& ws, const AnalysisPas
   for (;;) {
     lst(f.rep);
     lst(f.rep, "PUNTO NODAL  ESTRATO  CARGA       E(t/m2)");
-    m.DESP.fill(0.0f);
+    t.DESP.fill(0.0f);
     flexibility_call_line(m, detail(f.log), "LLAMANDO A FNLCC  ");
     progress_pass(std::string(p.title) + ", pasada " + std::to_string(k + 1));
     progress_step("matriz de flexibilidad");
-    FNLCC(m, each_pass);
+    FNLCC(m, each_pass, t.QREAC, t.FLEX);
     if (k == 0) {
       put(f.rep, "(//'#REACCION, VALOR DE LA REACCION'/'             (t)')");
-      for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, m.QREAC(i));
+      for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, t.QREAC(i));
       put(f.rep, "(//'#REACCION, HUNDIMIENTO DEBIDO A LA REACCION'/'            (m)')");
       for (int i = 1; i <= N; ++i) {
         float s = 0.0f;
-        for (int j = 1; j <= N; ++j) s = s + m.FLEX(i, j) * m.QREAC(j);
-        m.HUNDIM(i) = -s;
-        put(f.rep, "(I5, F10.5)", i, m.HUNDIM(i));
+        for (int j = 1; j <= N; ++j) s = s + t.FLEX(i, j) * t.QREAC(j);
+        t.HUNDIM(i) = -s;
+        put(f.rep, "(I5, F10.5)", i, t.HUNDIM(i));
       }
     }
     put(f.res, p.gid_layout, p.gid_text, k + 1, " vector OnNodes");
     linear_solve(m, f, each_pass, ws, m.*p.vered);
     ++k;
-    refuse_non_finite(m, p, k);
-    for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", m.QREAC(i), m.DESP(m.NGL + i));
+    refuse_non_finite(m, t.DESP, p, k);
+    for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", t.QREAC(i), t.DESP(m.NGL + i));
     bool settled = true;
     for (int i = 1; i <= N; ++i) {
-      m.QCAMBIO(i) = std::fabs((m.QREAC(i) - m.DESP(m.NGL + i)) / m.QREAC(i));
-      if (m.QCAMBIO(i) > kMaxChange) settled = false;
+      t.QCAMBIO(i) = std::fabs((t.QREAC(i) - t.DESP(m.NGL + i)) / t.QREAC(i));
+      if (t.QCAMBIO(i) > kMaxChange) settled = false;
     }
     if (settled) break;
     if (k == kMaxPasses) {
@@ -287,62 +255,68 @@ void iterative_compressions(Model& m, Files& f, Workspace& ws, const AnalysisPas
       lst(f.con, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
       break;
     }
-    for (int i = 1; i <= N; ++i) m.QREAC(i) = m.DESP(m.NGL + i);
+    for (int i = 1; i <= N; ++i) t.QREAC(i) = t.DESP(m.NGL + i);
     lst(f.rep, "ITERACION No", k);
   }
-  check_solution(m, f, p.case_no);
 }
 
 }  // namespace
+
+PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Files& f, DrawnParts drawn) {
+  switch (p.solver) {
+    case Solver::linear: linear_pass(m, f, ws, p); break;
+    case Solver::nonlinear: nonlinear_pass(m, f, ws, p); break;
+    case Solver::iterative: iterative_compressions(m, f, ws, p); break;
+  }
+  // The iterative analysis refused a solution that is not a number in its own pass.
+  if (p.solver != Solver::iterative) refuse_non_finite(m, ws.pass.DESP, p);
+  check_solution(m, ws.pass.DESP, f, p.case_no);
+  PassSolution s = solution_value(ws.pass, solved_case(p, ws.solver->residual()));
+  forces_and_walks(m, f.log, s, drawn, p.solver != Solver::iterative && repeated_at_close(m, p) && f.log.any());
+  return s;
+}
 
 void start_results_file(const Model& m, Files& f) {
   put(f.res, "(A27)", "\"GiD Post Results File 1.0\"");
   put(f.res, "(A1, A25)", "#", m.TITULO);
 }
 
-void run_cases(Model& m, Files& f, Workspace& ws, Views* v) {
-  // Tables of the solution, sized to the model. The displacement vector also
-  // covers NGL + NN entries, which the member-force log lists.
-  const int NRT = m.NR + m.MR;
-  grow(m.DESP, m.NGL + (NRT > m.NN ? NRT : m.NN));
-  grow(m.HUNDIM, NRT);
-  grow(m.QREAC, NRT);
-  grow(m.QCAMBIO, NRT);
+void run_cases(const Model& m, Files& f, Workspace& ws, Views* v) {
   bool any_case = false;
   for (const AnalysisCase& c : analysis_cases()) any_case = any_case || m.CASO[c.case_no] == 1;
-  if (any_case) ws.size_to(m);
+  if (!any_case) return;
+  ws.size_to(m);
   const DrawnParts drawn = drawn_parts(v);
 
   for (const AnalysisCase& c : analysis_cases()) {
     if (m.CASO[c.case_no] != 1) continue;
     lst(f.con, c.console);
     lst(f.log, c.log_line);
-    clear_solution(m);
+    clear_solution(ws.pass);
     std::shared_ptr<const PassSolution> last;  // of the passes solved so far in this case
-    const AnalysisPass* at_close = nullptr;
+    const AnalysisPass* last_pass = nullptr;
     for (const AnalysisPass& p : analysis_passes()) {
       if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
-      switch (p.solver) {
-        case Solver::linear: last = linear_pass(m, f, ws, v, p); break;
-        case Solver::nonlinear: last = nonlinear_pass(m, f, ws, v, p); break;
-        case Solver::iterative:
-          // Its end forces, diagrams and views are those of its last pass, when the case closes.
-          iterative_compressions(m, f, ws, p);
-          at_close = &p;
-          break;
+      last = std::make_shared<const PassSolution>(solve_pass(m, p, ws, f, drawn));
+      last_pass = &p;
+      write_forces_and_diagrams(m, f, *last);
+      if (v != nullptr) {
+        progress_step("escribiendo las vistas");
+        v->write(m, last);
       }
     }
-    if (at_close != nullptr) {
-      std::shared_ptr<PassSolution> s = solution_value(m, solved_case(*at_close, ws.solver->residual()));
-      forces_and_diagrams(m, f, *s, drawn, false);
-      write_views(m, v, s);
-    } else if (c.forces_again && last != nullptr) {
-      // The end forces and diagrams of the last solution once more, after the other analyses.
-      forces_and_diagrams_again(m, f, *last);
-    } else if (c.forces_again) {
+    // The end forces and diagrams of the last solution once more when the
+    // case repeats them after its analyses (the iterative analysis wrote them
+    // only once, when it ended).
+    if (!c.forces_again) continue;
+    if (last == nullptr) {
       // No pass solved the case: the end forces of no displacement.
-      std::shared_ptr<PassSolution> s = solution_value(m, SolvedCase{c.case_no});
-      forces_and_diagrams(m, f, *s, nullptr, false);
+      PassSolution none = solution_value(ws.pass, SolvedCase{c.case_no});
+      forces_and_walks(m, f.log, none, nullptr, false);
+      write_forces_and_diagrams(m, f, none);
+    } else if (last_pass->solver != Solver::iterative) {
+      f.log.write_again(last->forces_log);
+      write_forces_and_diagrams(m, f, *last);
     }
   }
 }

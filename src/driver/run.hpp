@@ -5,7 +5,9 @@
 #include <string>
 
 #include "driver/data_reader.hpp"
+#include "model/analysis_passes.hpp"
 #include "model/model.hpp"
+#include "model/pass_solution.hpp"
 #include "solve/workspace.hpp"
 #include "text/files.hpp"
 #include "views/views.hpp"
@@ -33,8 +35,18 @@ void analysis_phase(Model& m, Files& f, Workspace& ws, Views* views = nullptr);
 
 // The head of the GiD results file.
 void start_results_file(const Model& m, Files& f);
+// One pass of an analysis case solved in the workspace: its flexibility
+// matrix and footing rigidities, its solve (the iterative analysis's passes
+// until the reactions settle), the check of its solution, its end forces (in
+// the log) and the walk of every axis (denser for the pictures when `drawn`
+// is given), as a value. The report's lines of the solve, the console's and
+// the GiD results' are written as the pass goes, so that a pass that ends the
+// run (singular, or not a number) leaves them; its end forces and diagrams
+// are written from the value.
+PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Files& f, DrawnParts drawn = nullptr);
+
 // The analysis cases switched on; after each solve, the files of
-// `views` when given.
-void run_cases(Model& m, Files& f, Workspace& ws, Views* views = nullptr);
+// `views` when given. The model is read only.
+void run_cases(const Model& m, Files& f, Workspace& ws, Views* views = nullptr);
 
 }  // namespace korvant

@@ -35,7 +35,6 @@ void walk_axis(const Model& m, const PassSolution& s, int a, int fine, AxisWalk&
 // Every axis of s walked once at the report's points (s.axes) and, when
 // `drawn_parts` is given, once at the pictures' (s.drawn): each division of
 // axis a cut into drawn_parts(m, a) parts.
-using DrawnParts = int (*)(const Model& m, int a);
 void walk_axes(const Model& m, PassSolution& s, DrawnParts drawn_parts);
 
 // The diagrams of every axis of s: the walk in the log, the shear and moment

@@ -131,12 +131,8 @@ struct Model {
   Tab1<float> vecomp1, vecomp2, vecomp3, vecomp4;  // by global dof
   float CARGATOTAL = 0.0f, qmax = 0.0f;
 
-  // ---- Analysis ----------------------------------------------------------
-  Tab2<float> FLEX;            // (NR + MR) square
-  Tab1<float> DESP;            // NGL + NR + MR
-  Tab1<float> HUNDIM;          // NR + MR
-  Tab1<float> QREAC, QCAMBIO;  // by reaction
-  Tab1<float> RNL;             // NGRED + NR
+  // What a pass computes (FLEX, DESP, HUNDIM, QREAC, QCAMBIO, RNL) is no
+  // table of the model: PassTables (model/pass_solution.hpp), in the workspace.
 };
 
 // Width of the tables by (profile, stratum): the most strata of any profile read.

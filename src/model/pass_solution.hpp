@@ -44,6 +44,20 @@ struct AxisWalk {
   std::vector<AxisPoint> points;
 };
 
+// The tables a pass works in while it solves, reused from pass to pass (the
+// workspace holds them): what the driver keeps of a pass is its PassSolution.
+struct PassTables {
+  Tab2<float> FLEX;            // flexibility of the pass's law, (NR + MR) square
+  Tab1<float> DESP;            // the solution as the solver leaves it (as PassSolution::DESP)
+  Tab1<float> HUNDIM;          // NR + MR
+  Tab1<float> QREAC, QCAMBIO;  // the iterative analysis: the reactions of its moduli, their change
+  Tab1<float> RNL;             // the Newton iterate, NGRED + NR
+};
+
+struct Model;
+// How many parts the pictures cut each division of axis a into (nullptr: no pictures).
+using DrawnParts = int (*)(const Model& m, int a);
+
 struct PassSolution {
   SolvedCase c;
   // Displacements and rotations by global dof 1..NGL (0 when restrained),

@@ -12,11 +12,11 @@ float inf(const Tab4<float>& t, int i, int j, int k, int d) { return d <= t.n4 ?
 
 // The vertical stress at stratum jj under reaction ii of the reactions
 // RNL(NGRED + k) + HINC(k).
-float vertical_stress(const Model& m, int ii, int jj, const Tab1<float>& HINC) {
+float vertical_stress(const Model& m, int ii, int jj, const Tab1<float>& RNL, const Tab1<float>& HINC) {
   float sz = 0.0f;
   for (int k = 1; k <= m.NR; ++k) {
     const int g = 6 * k - 3;
-    const float r = m.RNL(m.NGRED + k) + HINC(k);
+    const float r = RNL(m.NGRED + k) + HINC(k);
     sz = sz + r * (inf(m.IZ, ii, jj, k, 1) + inf(m.IZ, ii, jj, k, 2)) * m.LONGITUD(g) / m.AREA(g);
   }
   return sz;
@@ -33,7 +33,8 @@ void log_stresses(const Model& m, LogDetail log, int ii, int jj, int KP, float s
 
 // Demeneghi's law of immediate compressions: the three stresses of every
 // reaction, the mean stress under load against the in-situ one.
-float demeneghi_immediate(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& HINC, int KP) {
+float demeneghi_immediate(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& RNL, const Tab1<float>& HINC,
+                          int KP) {
   const int NGRED = m.NGRED;
   float sx = 0.0f, sy = 0.0f, sz = 0.0f;
   lst(log, "ng=", m.NGL, " NGRED", NGRED);
@@ -44,10 +45,10 @@ float demeneghi_immediate(const Model& m, LogDetail log, int ii, int jj, const T
     lst(log, "i=", ii, "j=", jj, "k=", k);
     lst(log, "aix(k)=", inf(m.IX, ii, jj, k, 1), inf(m.IX, ii, jj, k, 2));
     lst(log, "AR(k)=", m.AREA(g));
-    lst(log, "r(k)=", m.RNL(npr));
+    lst(log, "r(k)=", RNL(npr));
     lst(log, "LR(k)=", m.LONGITUD(g));
     lst(log, "h(k)=", HINC(k));
-    const float r = m.RNL(npr) + HINC(k);
+    const float r = RNL(npr) + HINC(k);
     lst(log, "r+h=", r);
     const float L = m.LONGITUD(g), A = m.AREA(g);
     sx = sx + (inf(m.IX, ii, jj, k, 1) + inf(m.IX, ii, jj, k, 2)) * L * r / A;
@@ -73,10 +74,11 @@ float demeneghi_immediate(const Model& m, LogDetail log, int ii, int jj, const T
 }
 
 // The nonlinear form of primary consolidation, in clay: the vertical stress only.
-float demeneghi_primary(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& HINC, int KP) {
+float demeneghi_primary(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& RNL, const Tab1<float>& HINC,
+                          int KP) {
   if (m.TIPOEST(KP, jj) != 2) return 0.0f;
   lst(log, "caso 3");
-  const float sz = vertical_stress(m, ii, jj, HINC);
+  const float sz = vertical_stress(m, ii, jj, RNL, HINC);
   log_stresses(m, log, ii, jj, KP, 0.0f, 0.0f, sz);
   const float Ad = m.Ap(KP, jj);
   lst(log, "A_Dem=", Ad);
@@ -89,10 +91,11 @@ float demeneghi_primary(const Model& m, LogDetail log, int ii, int jj, const Tab
 
 // The nonlinear form of secondary consolidation, in clay: that of primary
 // consolidation with Acs, times log10(1 + psi·T).
-float demeneghi_secondary(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& HINC, int KP) {
+float demeneghi_secondary(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& RNL, const Tab1<float>& HINC,
+                          int KP) {
   if (m.TIPOEST(KP, jj) != 2) return 0.0f;
   lst(log, "caso 4");
-  const float sz = vertical_stress(m, ii, jj, HINC);
+  const float sz = vertical_stress(m, ii, jj, RNL, HINC);
   log_stresses(m, log, ii, jj, KP, 0.0f, 0.0f, sz);
   const float Ad = m.Acs(KP, jj);
   lst(log, "A_Dem=", Ad);

@@ -39,7 +39,8 @@ struct SoilLaw {
   // Its nonlinear deformation (Def): the settlement of stratum jj of profile
   // KP under reaction ii, for the reactions RNL(NGRED + k) + HINC(k); nullptr:
   // the law has no nonlinear form.
-  float (*deformation)(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& HINC, int KP);
+  float (*deformation)(const Model& m, LogDetail log, int ii, int jj, const Tab1<float>& RNL, const Tab1<float>& HINC,
+                       int KP);
   int divisor;                 // the parameter the nonlinear deformation divides by (-1: none)
   bool clay_only;              // the nonlinear deformation acts on clay strata only
 };

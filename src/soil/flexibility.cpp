@@ -22,18 +22,18 @@ float pos(float x) { return x > 0.0f ? x : 0.0f; }
 // Sum of the two direction parts of an influence table.
 float both(const Tab4<float>& t, int i, int k, int l) { return dir_part(t, i, k, l, 1) + dir_part(t, i, k, l, 2); }
 
-void size_flex(Model& m) {
+void size_flex(const Model& m, Tab2<float>& FLEX) {
   const int n = m.NR + m.MR;
-  if (m.FLEX.n1 != n || m.FLEX.n2 != n) m.FLEX.size_to(n, n);
+  if (FLEX.n1 != n || FLEX.n2 != n) FLEX.size_to(n, n);
 }
 
 // The whole matrix: detail of the log.
-void log_matrix(const Model& m, Log& log, int n) {
+void log_matrix(const Tab2<float>& FLEX, Log& log, int n) {
   if (!log.keeps(LogLine::detail)) return;
   const Layout& row = layout("(20F20.8)");
   for (int i = 1; i <= n; ++i) {
     LogRec r(detail(log), row);
-    for (int l = 1; l <= n; ++l) r << m.FLEX(i, l);
+    for (int l = 1; l <= n; ++l) r << FLEX(i, l);
   }
 }
 
@@ -73,8 +73,8 @@ float influence(const Model& m, const Tab2<float>* NU, int I, int k, int l, int 
 // With layered footings: the settlement under area reaction I for a unit
 // vertical reaction of each footing, a uniform pressure on the footing's
 // rectangle (influence rectangle NR+f, direction 1), by the same law.
-void footing_columns(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1,
-                     int I) {
+void footing_columns(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU,
+                     int nflag1, int I, Tab2<float>& FLEX) {
   const int node = (m.NREAC(I) - 1) / 6 + 1;
   const int KP = m.PERFCIM(node);
   const float D = m.DF(node);
@@ -96,7 +96,7 @@ void footing_columns(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& 
       SUMA = SUMA + term;
       lst(detail(log), "ACOPLAMIENTO", I, m.NR + i, k, "AINF=", ainf, "SUMA=", SUMA);
     }
-    m.FLEX(I, m.NR + i) = SUMA;
+    FLEX(I, m.NR + i) = SUMA;
   }
 }
 
@@ -104,8 +104,9 @@ void footing_columns(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& 
 
 // One routine for every law with a linear form: the same loops, the law's
 // deformation of each stratum.
-void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1) {
-  size_flex(m);
+void FLSC(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1,
+          Tab2<float>& FLEX) {
+  size_flex(m, FLEX);
 
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   if (law.logs_modulus) lst(log, "nflag1=", nflag1);
@@ -143,21 +144,21 @@ void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const
         if (law.logs_modulus) lst(detail(log), "AMZ(KP,J)=", mc);
         log_contribution(m, log, mc, h, I, k, l, g, "AINF", ainf, SUMA);
       }
-      m.FLEX(I, l) = SUMA;
+      FLEX(I, l) = SUMA;
       lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
-    if (m.NRZ > 0) footing_columns(m, log, law, Emod, NU, nflag1, I);
+    if (m.NRZ > 0) footing_columns(m, log, law, Emod, NU, nflag1, I, FLEX);
   }
 
   lst(log, "MATRIZ DE FLEXIBILIDADES");
-  log_matrix(m, log, m.NR);
+  log_matrix(FLEX, log, m.NR);
 }
 
 // Immediate compressions with the modulus of each stratum evaluated at the
 // stress that the current reactions QREAC add to the in-situ mean pressure.
-void FNLCC(Model& m, Log& log) {
-  size_flex(m);
-  m.FLEX.fill(0.0f);
+void FNLCC(const Model& m, Log& log, const Tab1<float>& QREAC, Tab2<float>& FLEX) {
+  size_flex(m, FLEX);
+  FLEX.fill(0.0f);
 
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   for (int I = 1; I <= m.NR; ++I) {
@@ -177,24 +178,24 @@ void FNLCC(Model& m, Log& log) {
         const float h = m.H(KP, k);
         const float S = pos(both(m.IY, I, k, l)) + both(m.IZ, I, k, l) + pos(both(m.IX, I, k, l));
         const float p0 = (2.0f * m.KO(KP, k) + 1.0f) * m.PZ(KP, k) / 3.0f;
-        const float sigma = kSixth * m.QREAC(I) * m.LONGITUD(g) * S / m.AREA(g) + p0;
+        const float sigma = kSixth * QREAC(I) * m.LONGITUD(g) * S / m.AREA(g) + p0;
         const float E = m.K2(KP, k) * m.VALNL * std::pow(sigma / m.VALNL, m.N2(KP, k));
         const float ainf = pos(both(m.IZ, I, k, l));
         const float inv = 1.0f / E;
         SUMA = SUMA + m.LONGITUD(g) * h * inv * ainf / m.AREA(g);
 
-        lst(detail(log), 0.0f, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
-        lst(detail(log), sigma, S, m.LONGITUD(g), m.QREAC(I), m.AREA(g), p0);
+        lst(detail(log), 0.0f, S, m.LONGITUD(g), QREAC(I), m.AREA(g), p0);
+        lst(detail(log), sigma, S, m.LONGITUD(g), QREAC(I), m.AREA(g), p0);
         lst(detail(log), "EL MODULO E ES", E);
         log_contribution(m, log, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
       }
-      m.FLEX(I, l) = SUMA;
+      FLEX(I, l) = SUMA;
       lst(detail(log), "almacenando para nudo y reacción", I, l);
     }
   }
 
   lst(log, "MATRIZ DE FLEXIBILIDADES");
-  log_matrix(m, log, m.NR);
+  log_matrix(FLEX, log, m.NR);
 }
 
 }  // namespace korvant

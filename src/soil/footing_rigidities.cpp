@@ -49,7 +49,8 @@ double time_factor(const Model& m, const SoilLaw& law, int KP, int k) {
 // for a unit value of every other reaction: the contact areas and the other
 // footings' rectangles, through the influence values, with the footing's own
 // modulus and Poisson's ratio.
-void footing_row(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU, int i, int f,
+void footing_row(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU,
+                 Tab2<float>& FLEX, int i, int f,
                  const std::vector<int>& point_of) {
   const int node = (m.NREACN(i) - 1) / 6 + 1;
   const int KP = m.PERFCIM(node);
@@ -87,12 +88,13 @@ void footing_row(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod
       SUMA = SUMA + term;
       lst(detail(log), "ACOPLAMIENTO", m.NR + i, c, k, "AINF=", ainf, "SUMA=", SUMA);
     }
-    m.FLEX(m.NR + i, c) = SUMA;
+    FLEX(m.NR + i, c) = SUMA;
   }
 }
 
 // Springs from the layered soil, and the rows of the vertical reactions.
-void layered_footings(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU) {
+void layered_footings(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU,
+                      Tab2<float>& FLEX) {
   lst(log, "METODO: ESTRATIFICADO (STEINBRENNER/GAZETAS)");
   // The influence point of each vertical footing reaction (0: none).
   std::vector<int> point_of(static_cast<std::size_t>(m.MR) + 1, 0);
@@ -136,8 +138,8 @@ void layered_footings(Model& m, Log& log, const SoilLaw& law, const Tab2<float>&
     else if (t == 3) lst(detail(log), "SE TIENE UNA RIGIDEZ VERTICAL", "  GL=", t);
     else if (t == 6) lst(detail(log), "SE TIENE UNA RIGIDEZ A TORSIÓN", "  GL=", t);
     else lst(detail(log), "SE TIENE UNA RIGIDEZ POR ROTACIÓN", "  GL=", t);
-    m.FLEX(m.NR + i, m.NR + i) = static_cast<float>(flex);
-    if (t == 3) footing_row(m, log, law, Emod, NU, i, point_of[static_cast<std::size_t>(i)], point_of);
+    FLEX(m.NR + i, m.NR + i) = static_cast<float>(flex);
+    if (t == 3) footing_row(m, log, law, Emod, NU, FLEX, i, point_of[static_cast<std::size_t>(i)], point_of);
   }
 }
 
@@ -163,13 +165,14 @@ void layered_footing_warnings(const Model& m, std::vector<std::string>& out) {
   }
 }
 
-void footing_rigidities(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU) {
+void footing_rigidities(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU,
+                        Tab2<float>& FLEX) {
   const int n = m.NR + m.MR;
-  if (m.FLEX.n1 != n || m.FLEX.n2 != n) m.FLEX.size_to(n, n);
+  if (FLEX.n1 != n || FLEX.n2 != n) FLEX.size_to(n, n);
   const Layout& strat = layout("(6F10.6)");
 
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES, ZAPATAS AISLADAS");
-  if (m.method.layered_footings()) layered_footings(m, log, law, Emod, NU);
+  if (m.method.layered_footings()) layered_footings(m, log, law, Emod, NU, FLEX);
   for (int i = 1; !m.method.layered_footings() && i <= m.MR; ++i) {
     const int g = m.NREACN(i);
     const int node = (g - 1) / 6 + 1;
@@ -222,21 +225,21 @@ void footing_rigidities(Model& m, Log& log, const SoilLaw& law, const Tab2<float
       flex = Sr;
       lst(detail(log), "SE TIENE UNA RIGIDEZ POR ROTACIÓN", "  GL=", t);
     }
-    m.FLEX(m.NR + i, m.NR + i) = flex;
+    FLEX(m.NR + i, m.NR + i) = flex;
   }
 
   lst(log, "MATRIZ DE FLEXIBILIDADES, ZAPATAS CORRIDAS+AISLADAS");
   const Layout& row = layout("(20F20.8)");
   for (int r = 1; r <= n; ++r) {
     LogRec rec(detail(log), row);
-    for (int c = 1; c <= n; ++c) rec << m.FLEX(r, c);
+    for (int c = 1; c <= n; ++c) rec << FLEX(r, c);
   }
   if (!m.method.layered_footings()) return;
   // The springs, which the matrix shows only as flexibilities.
   lst(log, "RESORTES DE LAS ZAPATAS: REACCION, NODO, GL, RIGIDEZ, FLEXIBILIDAD");
   for (int i = 1; i <= m.MR; ++i) {
     const int node = (m.NREACN(i) - 1) / 6 + 1;
-    const float f = m.FLEX(m.NR + i, m.NR + i);
+    const float f = FLEX(m.NR + i, m.NR + i);
     put(detail(log), "(3I6, 2E14.5)", i, node, m.NREACN(i) - 6 * (node - 1), f != 0.0f ? 1.0f / f : 0.0f, f);
   }
 }

@@ -59,14 +59,15 @@ void field_moduli(Model& m, Log& log);
 // solved case would divide by and that is zero, infinite or not a number.
 void write_field_moduli(const Model& m, OutFile& rep, OutFile& err);
 
-// Flexibility matrices: FLEX(1..NR, 1..NR). FLEX is sized (NR + MR) square on
-// the first call and kept. FLSC is the linear form of a soil law: the modulus
+// Flexibility matrices: FLEX(1..NR, 1..NR) of the pass (the workspace's table).
+// FLEX is sized (NR + MR) square on the first call and kept. FLSC is the linear form of a soil law: the modulus
 // table Emod of the pass (by profile, or by reaction point when nflag1 is 2,
 // the field moduli of each node) and, for a law with Poisson's ratio, its
 // table NU (else nullptr: only the vertical stress counts). FNLCC takes the
 // stress-dependent modulus under the reactions QREAC.
-void FLSC(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1);
-void FNLCC(Model& m, Log& log);
+void FLSC(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1,
+          Tab2<float>& FLEX);
+void FNLCC(const Model& m, Log& log, const Tab1<float>& QREAC, Tab2<float>& FLEX);
 
 // Isolated-footing rigidities on the diagonal of FLEX after the NR area reactions.
 // NU is a (profile, stratum) table; the consolidation cases pass a table of zeros
@@ -75,7 +76,8 @@ void FNLCC(Model& m, Log& log);
 // and the influence value of the coupling), and the rows of the vertical
 // footing reactions get their settlement under the contact areas and the
 // other footings.
-void footing_rigidities(Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU);
+void footing_rigidities(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>& NU,
+                        Tab2<float>& FLEX);
 
 // The footing of a node: the last one listed on it (0 when none).
 int footing_at(const Model& m, int node);

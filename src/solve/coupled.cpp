@@ -140,6 +140,13 @@ void Workspace::size_to(const Model& m) {
   grow(newton.soil, NR * NR);
   grow(newton.ERRPC, NR + 1);
   grow(newton.reaction_eq, NR);
+  // The pass tables, new for each analysis (FLEX is sized by the first
+  // flexibility matrix). The solution runs to NGL + NN at least, as the end
+  // forces' log lists it.
+  const int NRT = NR + m.MR;
+  pass = PassTables{};
+  pass.DESP.size_to(m.NGL + std::max(NRT, m.NN));
+  for (Tab1<float>* t : {&pass.HUNDIM, &pass.QREAC, &pass.QCAMBIO}) t->size_to(NRT);
 }
 
 }  // namespace korvant

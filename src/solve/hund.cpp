@@ -52,40 +52,44 @@ void log_coupled(Log& log, const CoupledSystem& sys, std::vector<float>& row_til
 
 // The solution x (from 1) into DESP (displacements by global degree of
 // freedom, then the reactions) and the settlement under each reaction into HUNDIM.
-void store_solution(Model& m, const float* x) {
+void store_solution(const Model& m, PassTables& t, const float* x) {
+  Tab1<float>& DESP = t.DESP;
   const int NGRED = m.NGRED, NGL = m.NGL, NRT = m.NR + m.MR;
-  for (int k = 1; k <= NRT; ++k) m.DESP(NGL + k) = x[entry_index(NGRED + k)];
+  for (int k = 1; k <= NRT; ++k) DESP(NGL + k) = x[entry_index(NGRED + k)];
   for (int i = 1; i <= NGL; ++i) {
     const int e = m.NUMGL(i);
-    m.DESP(i) = e != 0 ? x[entry_index(e)] : 0.0f;
+    DESP(i) = e != 0 ? x[entry_index(e)] : 0.0f;
   }
   for (int k = 1; k <= NRT; ++k) {
     float s = 0.0f;
-    for (int j = 1; j <= NRT; ++j) s = s + m.FLEX(k, j) * m.DESP(NGL + j);
-    m.HUNDIM(k) = -s;
+    for (int j = 1; j <= NRT; ++j) s = s + t.FLEX(k, j) * DESP(NGL + j);
+    t.HUNDIM(k) = -s;
   }
 }
 
 }  // namespace
 
-void write_result_values(const Model& m, OutFile& res) {
+void write_result_values(const Model& m, const Tab1<float>& DESP, OutFile& res) {
   put(res, "(A37)", "ComponentNames \"X\",\"Y\",\"Z\",\"|Modulo|\"");
   put(res, "(A6)", "values");
   for (int n = 1; n <= m.NN; ++n)
-    put(res, "(I6, 3F12.6)", n, m.DESP(6 * n - 5), m.DESP(6 * n - 4), m.DESP(6 * n - 3));
+    put(res, "(I6, 3F12.6)", n, DESP(6 * n - 5), DESP(6 * n - 4), DESP(6 * n - 3));
   put(res, "(A10)", "end values");
   put(res, "(A10)");
 }
 
-void write_node_displacements(const Model& m, OutFile& rep) {
+void write_node_displacements(const Model& m, const Tab1<float>& DESP, OutFile& rep) {
   lst(rep, "Desplazamientos y giros por nodo");
   lst(rep, "  nodo    dx          dy          dz          tx", "          ty          tz");
   for (int n = 1; n <= m.NN; ++n)
-    put(rep, "(I6, 6F12.6)", n, m.DESP(6 * n - 5), m.DESP(6 * n - 4), m.DESP(6 * n - 3), m.DESP(6 * n - 2),
-        m.DESP(6 * n - 1), m.DESP(6 * n));
+    put(rep, "(I6, 6F12.6)", n, DESP(6 * n - 5), DESP(6 * n - 4), DESP(6 * n - 3), DESP(6 * n - 2),
+        DESP(6 * n - 1), DESP(6 * n));
 }
 
-bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
+bool HUND(const Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
+  PassTables& t = ws.pass;
+  const Tab2<float>& FLEX = t.FLEX;
+  Tab1<float>& DESP = t.DESP;
   const int NGRED = m.NGRED, NR = m.NR, MR = m.MR, NGL = m.NGL, NN = m.NN;
   const int NRT = NR + MR;
   const int NTOT = NGRED + NRT;
@@ -103,8 +107,8 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   LinearScratch& w = ws.linear;
   if (w.b.size() < entry_index(NTOT) + 1) w.b.resize(entry_index(NTOT) + 1);
   std::fill(w.b.begin(), w.b.end(), 0.0f);
-  m.DESP.fill(0.0f);
-  m.HUNDIM.fill(0.0f);
+  DESP.fill(0.0f);
+  t.HUNDIM.fill(0.0f);
 
   // The system from its parts: akr's frame rows; each reaction's row the frame
   // displacement of its degree of freedom plus the settlement the reactions
@@ -114,14 +118,14 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   for (int i = 1; i <= NR; ++i) w.reaction_eq[entry_index(i - 1)] = m.NUMGL(m.NREAC(i));
   for (int i = 1; i <= MR; ++i) w.reaction_eq[entry_index(NR + i - 1)] = m.NUMGL(m.NREACN(i));
   for (int i = 1; i <= NRT; ++i) assert(w.reaction_eq[entry_index(i - 1)] >= 1);
-  const std::size_t ldf = entry_index(m.FLEX.n1);
+  const std::size_t ldf = entry_index(FLEX.n1);
   w.soil.clear();
-  if (NR >= 1) w.soil.push_back({1, 1, NR, NR, m.FLEX.v.data(), ldf});
-  if (MR >= 1) w.soil.push_back({NR + 1, NR + 1, MR, MR, m.FLEX.v.data() + entry_index(NR) * ldf + entry_index(NR), ldf});
+  if (NR >= 1) w.soil.push_back({1, 1, NR, NR, FLEX.v.data(), ldf});
+  if (MR >= 1) w.soil.push_back({NR + 1, NR + 1, MR, MR, FLEX.v.data() + entry_index(NR) * ldf + entry_index(NR), ldf});
   // Layered footings feel the contact areas and these feel the footings.
   if (m.method.layered_footings() && NR >= 1 && MR >= 1) {
-    w.soil.push_back({NR + 1, 1, MR, NR, m.FLEX.v.data() + entry_index(NR), ldf});
-    w.soil.push_back({1, NR + 1, NR, MR, m.FLEX.v.data() + entry_index(NR) * ldf, ldf});
+    w.soil.push_back({NR + 1, 1, MR, NR, FLEX.v.data() + entry_index(NR), ldf});
+    w.soil.push_back({1, NR + 1, NR, MR, FLEX.v.data() + entry_index(NR) * ldf, ldf});
   }
   CoupledSystem sys;
   sys.NGRED = NGRED;
@@ -138,7 +142,7 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   auto akr = [&](int r, int c) { return r <= NGRED ? sys.frame_entry(r, c) : 0.0f; };
   auto reaction_rows = [&](int r, int c) { return r <= NGRED ? 0.0f : sys.entry(r, c); };
   lst(log, "MATRIZ DE FLEXIBILIDADES");
-  if (detail_lines && NR >= 1 && NR <= 200) log_rows(log, "(200F10.5)", NR, NR, [&](int i, int j) { return m.FLEX(i, j); });
+  if (detail_lines && NR >= 1 && NR <= 200) log_rows(log, "(200F10.5)", NR, NR, [&](int i, int j) { return FLEX(i, j); });
   lst(log, "matriz akr");
   if (detail_lines && NTOT <= 200) log_rows(log, "(200F18.5)", NTOT, NTOT, akr);
   lst(log, "Matriz Cr");
@@ -167,23 +171,24 @@ bool HUND(Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   lst(log, "IMPRESION DE VECTOR SOLUCION");
   for (int i = 1; i <= NTOT; ++i) lst(detail(log), i, x[i]);
 
-  store_solution(m, x);
+  store_solution(m, t, x);
 
   put(log, "(/'GRADO DE LIBERTAD, REACCION (t) HASTA N=', I5, '    ,  Y GIROS (rad) LOS SIGUIENTES '/)", NR);
-  for (int i = 1; i <= NGL; ++i) lst(detail(log), i, m.DESP(i));
+  for (int i = 1; i <= NGL; ++i) lst(detail(log), i, DESP(i));
   lst(log, "desplazamientos nodales");
-  for (int k = 1; k <= NN; ++k) lst(detail(log), k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+  for (int k = 1; k <= NN; ++k) lst(detail(log), k, DESP(6 * k - 5), DESP(6 * k - 4), DESP(6 * k - 3));
   return true;
 }
 
-void write_linear_solution(const Model& m, OutFile& rep, OutFile& res) {
+void write_linear_solution(const Model& m, const Tab1<float>& DESP, const Tab1<float>& HUNDIM, OutFile& rep,
+                           OutFile& res) {
   const int NRT = m.NR + m.MR;
   lst(rep, "REACCIONES ESTIMADAS:");
-  for (int k = 1; k <= NRT; ++k) lst(rep, k, m.DESP(m.NGL + k));
+  for (int k = 1; k <= NRT; ++k) lst(rep, k, DESP(m.NGL + k));
   put(rep, "(//'NUDO, HUNDIMIENTO DEL NUDO'/'              (m)')");
-  for (int k = 1; k <= NRT; ++k) put(rep, "(I5, F10.5)", k, m.HUNDIM(k));
-  write_node_displacements(m, rep);
-  write_result_values(m, res);
+  for (int k = 1; k <= NRT; ++k) put(rep, "(I5, F10.5)", k, HUNDIM(k));
+  write_node_displacements(m, DESP, rep);
+  write_result_values(m, DESP, res);
 }
 
 }  // namespace korvant

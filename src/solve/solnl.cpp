@@ -39,14 +39,16 @@ int profile_of(const Model& m, int i) { return m.PERFIL((m.NREAC(i) - 1) / 6 + 1
 
 }  // namespace
 
-float Def(const Model& m, Log& log, const SoilLaw& law, int ii, int jj, const Tab1<float>& HINC_, int KP) {
+float Def(const Model& m, Log& log, const SoilLaw& law, int ii, int jj, const Tab1<float>& RNL, const Tab1<float>& HINC_,
+          int KP) {
   // Every line of a call is detail of the log.
   lst(detail(log), "en def, ii=", ii, " jj=", jj);
   lst(detail(log), "en Def ng=", m.NGL, " ngred=", m.NGRED);
-  return law.deformation != nullptr ? law.deformation(m, log, ii, jj, HINC_, KP) : 0.0f;
+  return law.deformation != nullptr ? law.deformation(m, log, ii, jj, RNL, HINC_, KP) : 0.0f;
 }
 
-void CalcDefNL(const Model& m, Log& log, const SoilLaw& law, Tab1<float>& DEFS_, const Tab1<float>& HINC_) {
+void CalcDefNL(const Model& m, Log& log, const SoilLaw& law, Tab1<float>& DEFS_, const Tab1<float>& RNL,
+               const Tab1<float>& HINC_) {
   // A call runs once per iteration and reaction: every line is detail.
   lst(detail(log), "EN CalcDefNL");
   lst(detail(log), "N=", m.NR);
@@ -55,10 +57,10 @@ void CalcDefNL(const Model& m, Log& log, const SoilLaw& law, Tab1<float>& DEFS_,
   for (int i = 1; i <= m.NR; ++i) {
     const int KP = profile_of(m, i);
     assert(KP >= 1);
-    DEFS_(i) = Def(m, log, law, i, 1, HINC_, KP);
+    DEFS_(i) = Def(m, log, law, i, 1, RNL, HINC_, KP);
     lst(detail(log), "Reaccion:", i, " estrato", 1, DEFS_(i));
     for (int jj = 2; jj <= m.NEST(KP); ++jj) {
-      const float d = Def(m, log, law, i, jj, HINC_, KP);
+      const float d = Def(m, log, law, i, jj, RNL, HINC_, KP);
       DEFS_(i) = DEFS_(i) + d;
       lst(detail(log), "Reaccion:", i, "en estrato:", jj, d);
     }
@@ -73,7 +75,7 @@ std::size_t at(int i) { return static_cast<std::size_t>(i); }
 // One nonlinear solve: the Newton system of NGRED frame rows and NR settlement
 // rows, and the steps of its iteration, each writing its own log lines.
 struct Newton {
-  Model& m;
+  const Model& m;
   Log& log;
   OutFile& con;
   Workspace& ws;
@@ -83,6 +85,7 @@ struct Newton {
   std::vector<float>& bv = ws.newton.bv;
   std::vector<double>& ERRPC = ws.newton.ERRPC;
   Tab1<float>&DEFS = ws.newton.DEFS, &minus_base = ws.newton.minus_base, &HINC = ws.newton.HINC;
+  Tab1<float>&RNL = ws.pass.RNL, &DESP = ws.pass.DESP;
   const int NGRED = m.NGRED, NR = m.NR, NT = m.NGRED + m.NR;
   const std::size_t n = static_cast<std::size_t>(NT);
   const Tab2<float>& Kc = m.akr;  // the frame rows of the coupled system are those of akr
@@ -125,7 +128,7 @@ struct Newton {
       minus_base.size_to(NR);
     }
     if (HINC.size() < std::max(NR, 1)) HINC.size_to(std::max(NR, 1));
-    if (m.RNL.size() < NT) m.RNL.size_to(NT);
+    if (RNL.size() < NT) RNL.size_to(NT);
     std::vector<float>& soil = ws.newton.soil;
     std::vector<int>& eq = ws.newton.reaction_eq;
     if (soil.size() < at(NR) * at(NR)) soil.resize(at(NR) * at(NR));
@@ -161,12 +164,12 @@ struct Newton {
     }
     for (int r = 1; r <= NGRED; ++r) lst(detail(log), r, bv[at(r)]);
 
-    m.RNL.fill(0.0f);
+    RNL.fill(0.0f);
     std::fill(prev.begin(), prev.end(), 0.0f);
-    for (int k = 1; k <= NR; ++k) m.RNL(NGRED + k) = kStartReaction;
-    for (int k = 1; k <= NR; ++k) m.RNL(m.NUMGL(m.NREAC(k))) = m.RNL(NGRED + k) / kStartStiffness;
+    for (int k = 1; k <= NR; ++k) RNL(NGRED + k) = kStartReaction;
+    for (int k = 1; k <= NR; ++k) RNL(m.NUMGL(m.NREAC(k))) = RNL(NGRED + k) / kStartStiffness;
     lst(log, "NDATS=", NR, " ERROR=", kTolerance, " DELTA=", DELTA);
-    for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", m.RNL(i));
+    for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", RNL(i));
   }
 
   // The functional at the current reactions: K x - b on the frame rows (each
@@ -186,7 +189,7 @@ struct Newton {
       std::fill(accd.begin(), accd.end(), 0.0);
       const SparseTab<float>& K = m.akr_sparse;
       for (int c = 1; c <= NT; ++c) {
-        const double xc = static_cast<double>(m.RNL(c));
+        const double xc = static_cast<double>(RNL(c));
         for (int k = K.col_start[at(c - 1)]; k < K.col_start[at(c)]; ++k)
           accd[at(K.row[at(k)])] += static_cast<double>(K.values[at(k)]) * xc;
       }
@@ -194,7 +197,7 @@ struct Newton {
     } else {
       std::fill(acc.begin(), acc.end(), 0.0f);
       for (int c = 1; c <= NT; ++c) {
-        const float xc = m.RNL(c);
+        const float xc = RNL(c);
         for (int r = 1; r <= NGRED; ++r) acc[at(r)] = acc[at(r)] + Kc(r, c) * xc;
       }
     }
@@ -205,7 +208,7 @@ struct Newton {
 
     lst(detail(log), "calculo de vector funcional, PARTE NO LINEAL");
     for (int k = 1; k <= HINC.size(); ++k) HINC(k) = 0.0f;
-    CalcDefNL(m, log, law, DEFS, HINC);
+    CalcDefNL(m, log, law, DEFS, RNL, HINC);
     lst(detail(log), "deformaciones calculadas CON H=", HINC(1));
     if (detail_lines) {
       LogLst l(detail(log));
@@ -213,7 +216,7 @@ struct Newton {
     }
     for (int k = 1; k <= NR; ++k) {
       minus_base(k) = -DEFS(k);
-      Fv[at(NGRED + k)] = DEFS(k) + m.RNL(m.NUMGL(m.NREAC(k)));
+      Fv[at(NGRED + k)] = DEFS(k) + RNL(m.NUMGL(m.NREAC(k)));
       put(detail(log), "(A2, I2, A3, F20.10)", "F(", NGRED + k, ") =", Fv[at(NGRED + k)]);
     }
   }
@@ -232,7 +235,7 @@ struct Newton {
     for (int k = 1; k <= NR; ++k) {
       for (int i = 1; i <= HINC.size(); ++i) HINC(i) = 0.0f;
       HINC(k) = DELTA;
-      CalcDefNL(m, log, law, DEFS, HINC);
+      CalcDefNL(m, log, law, DEFS, RNL, HINC);
       for (int mm = 1; mm <= NR; ++mm) Js(mm, k) = (minus_base(mm) + DEFS(mm)) / DELTA;
       if (!detail_lines) continue;
       lst(detail(log), "defors VARIANDO LA REACCION:", k, " CON H=", DELTA);
@@ -267,22 +270,22 @@ struct Newton {
     const float* inv = ws.solver->inverse();
     if (inv == nullptr) lst(detail(log), "(la LU dispersa no forma la inversa: sólo la corrección de cada incógnita)");
     for (int i = 1; i <= NT; ++i) {
-      prev[at(i)] = m.RNL(i);
-      m.RNL(i) = m.RNL(i) + rhs[at(i)];
+      prev[at(i)] = RNL(i);
+      RNL(i) = RNL(i) + rhs[at(i)];
       if (!detail_lines) continue;
       if (NT <= kMaxLogged && inv != nullptr) {
         LogRec rec(detail(log), "(500F20.8)");
         for (int c = 1; c <= NT; ++c) rec << inv[at(c - 1) * n + at(i - 1)];
         rec << rhs[at(i)];
       }
-      put(detail(log), "(3(A5, F20.8))", "r(i)=", m.RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
+      put(detail(log), "(3(A5, F20.8))", "r(i)=", RNL(i), " =", prev[at(i)], " + ", rhs[at(i)]);
     }
     // The Newton step does not know this rule, so an iteration that holds a
     // reaction at 0 is a repeated state, never the end.
     held = false;
     for (int k = 1; k <= NR; ++k)
-      if (m.RNL(NGRED + k) < 0.0f) {
-        m.RNL(NGRED + k) = 0.0f;
+      if (RNL(NGRED + k) < 0.0f) {
+        RNL(NGRED + k) = 0.0f;
         held = true;
       }
     return true;
@@ -292,7 +295,7 @@ struct Newton {
   // returns whether every one is within the tolerance.
   bool settled() {
     for (int k = 1; k <= NR; ++k) {
-      const double rn = static_cast<double>(m.RNL(NGRED + k)), rp = static_cast<double>(prev[at(NGRED + k)]);
+      const double rn = static_cast<double>(RNL(NGRED + k)), rp = static_cast<double>(prev[at(NGRED + k)]);
       // A reaction that stays at 0 has not changed; one that leaves 0 has changed infinitely.
       ERRPC[at(k)] = rn == 0.0 && rp == 0.0 ? 0.0 : std::fabs(rn - rp) / std::fabs(rp) * 100.0;
     }
@@ -305,7 +308,7 @@ struct Newton {
     lst(detail(log), "NUEVOS VALORES DE R");
     if (detail_lines && NT <= kMaxLogged) {
       LogRec rec(detail(log), "(500F20.8)");
-      for (int i = 1; i <= NT; ++i) rec << m.RNL(i);
+      for (int i = 1; i <= NT; ++i) rec << RNL(i);
     }
     lst(detail(log), "ERROR EN LAS REACCIONES");
     lst(con, "ERROR");
@@ -330,21 +333,21 @@ struct Newton {
   // The solution into DESP: displacements by global degree of freedom, then the reactions.
   void store() {
     const int NGL = m.NGL;
-    for (int i = 1; i <= NGL + NR; ++i) m.DESP(i) = 0.0f;
-    for (int k = 1; k <= NR; ++k) m.DESP(NGL + k) = m.RNL(NGRED + k);
+    for (int i = 1; i <= NGL + NR; ++i) DESP(i) = 0.0f;
+    for (int k = 1; k <= NR; ++k) DESP(NGL + k) = RNL(NGRED + k);
     for (int i = 1; i <= NGL; ++i) {
       const int e = m.NUMGL(i);
-      m.DESP(i) = e != 0 ? m.RNL(e) : 0.0f;
+      DESP(i) = e != 0 ? RNL(e) : 0.0f;
       lst(detail(log), "I=", i, "  NGL=", e);
     }
     lst(log, "desplazamientos nodales");
-    for (int k = 1; k <= m.NN; ++k) lst(detail(log), k, m.DESP(6 * k - 5), m.DESP(6 * k - 4), m.DESP(6 * k - 3));
+    for (int k = 1; k <= m.NN; ++k) lst(detail(log), k, DESP(6 * k - 5), DESP(6 * k - 4), DESP(6 * k - 3));
   }
 };
 
 }  // namespace
 
-NewtonEnd SOLNL(Model& m, Log& log, OutFile& con, Workspace& ws, const SoilLaw& law, const Tab1<float>& vered) {
+NewtonEnd SOLNL(const Model& m, Log& log, OutFile& con, Workspace& ws, const SoilLaw& law, const Tab1<float>& vered) {
   Newton nw{m, log, con, ws, law};
   nw.start(vered);
   bool converged = false;
@@ -368,14 +371,14 @@ NewtonEnd SOLNL(Model& m, Log& log, OutFile& con, Workspace& ws, const SoilLaw& 
   return converged ? NewtonEnd::converged : NewtonEnd::not_converged;
 }
 
-void write_nonlinear_solution(const Model& m, OutFile& rep, bool converged) {
+void write_nonlinear_solution(const Model& m, const Tab1<float>& DESP, OutFile& rep, bool converged) {
   lst(rep, "REACCIONES, t/m");
-  for (int k = 1; k <= m.NR; ++k) put(rep, "(I6, F20.8)", k, m.DESP(m.NGL + k));
+  for (int k = 1; k <= m.NR; ++k) put(rep, "(I6, F20.8)", k, DESP(m.NGL + k));
   lst(rep, "HUNDIMIENTOS, m");
-  for (int k = 1; k <= m.NR; ++k) put(rep, "(I6, F20.8)", k, m.DESP(m.NREAC(k)));
+  for (int k = 1; k <= m.NR; ++k) put(rep, "(I6, F20.8)", k, DESP(m.NREAC(k)));
   lst(rep, "GIROS Y DESPLAZAMIENTOS");
-  for (int i = 1; i <= m.NGL; ++i) put(rep, "(I6, F20.8)", i, m.DESP(i));
-  write_node_displacements(m, rep);
+  for (int i = 1; i <= m.NGL; ++i) put(rep, "(I6, F20.8)", i, DESP(i));
+  write_node_displacements(m, DESP, rep);
   if (!converged) lst(rep, kNoConvergence);
 }
 

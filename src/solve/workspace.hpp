@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "model/model.hpp"
+#include "model/pass_solution.hpp"
 #include "solve/solver.hpp"
 
 namespace korvant {
@@ -100,6 +101,7 @@ class Workspace {
   std::unique_ptr<CoupledSolver> solver;
   LinearScratch linear;
   NewtonScratch newton;
+  PassTables pass;  // what the pass being solved works in
 };
 
 }  // namespace korvant

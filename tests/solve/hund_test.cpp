@@ -10,12 +10,12 @@ using korvant::HUND;
 using korvant::Model;
 using korvant::Tab1;
 
-// Solution tables sized as the run driver sizes them.
-void size_solution(Model& m) {
+// The pass tables sized as the workspace sizes them, and FLEX.
+void size_solution(const Model& m, korvant::PassTables& t) {
   const int nrt = m.NR + m.MR;
-  m.DESP.size_to(m.NGL + (nrt > m.NN ? nrt : m.NN));
-  m.HUNDIM.size_to(nrt);
-  m.FLEX.size_to(nrt, nrt);
+  t.DESP.size_to(m.NGL + (nrt > m.NN ? nrt : m.NN));
+  t.HUNDIM.size_to(nrt);
+  t.FLEX.size_to(nrt, nrt);
 }
 
 TEST(Hund, FrameAloneSolvesStiffnessAgainstLoads) {
@@ -38,15 +38,17 @@ TEST(Hund, FrameAloneSolvesStiffnessAgainstLoads) {
   vered(2) = 2.0f;
   m.PRED.size_to(2);
   m.PRED(1) = 1.0f;
-  size_solution(m);
-  m.DESP.fill(9.0f);  // anything left over is cleared
+  korvant::Workspace ws;
+  size_solution(m, ws.pass);
+  ws.pass.DESP.fill(9.0f);  // anything left over is cleared
 
   Files f;
-  { korvant::Workspace ws; ASSERT_TRUE(HUND(m, f.log, ws, vered)); }
-    write_linear_solution(m, f.rep, f.res);
-  EXPECT_NEAR(m.DESP(3), 4.0f / 11.0f, 1e-6f);
-  EXPECT_NEAR(m.DESP(5), 6.0f / 11.0f, 1e-6f);
-  for (int i : {1, 2, 4, 6, 7}) EXPECT_EQ(m.DESP(i), 0.0f) << i;
+  ASSERT_TRUE(HUND(m, f.log, ws, vered));
+  const Tab1<float>& DESP = ws.pass.DESP;
+  write_linear_solution(m, DESP, ws.pass.HUNDIM, f.rep, f.res);
+  EXPECT_NEAR(DESP(3), 4.0f / 11.0f, 1e-6f);
+  EXPECT_NEAR(DESP(5), 6.0f / 11.0f, 1e-6f);
+  for (int i : {1, 2, 4, 6, 7}) EXPECT_EQ(DESP(i), 0.0f) << i;
   // No reactions: empty lists under their headings.
   EXPECT_EQ(f.rep.buf(),
             " REACCIONES ESTIMADAS:\n"
@@ -68,6 +70,7 @@ TEST(Hund, FrameAloneSolvesStiffnessAgainstLoads) {
 // rotation held by an isolated footing (a nodal reaction).
 struct SpringModel {
   Model m;
+  korvant::Workspace ws;
   Tab1<float> vered;
   static constexpr float k = 100.0f, kr = 50.0f;
   SpringModel() {
@@ -99,12 +102,12 @@ struct SpringModel {
     vered(3) = -5.0f;
     m.PRED.size_to(3);
     m.PRED(2) = 5.0f;  // moment on node 1
-    size_solution(m);
-    m.FLEX(1, 1) = 0.01f;
-    m.FLEX(1, 2) = 0.002f;
-    m.FLEX(2, 1) = 0.002f;
-    m.FLEX(2, 2) = 0.01f;
-    m.FLEX(3, 3) = 0.1f;
+    size_solution(m, ws.pass);
+    ws.pass.FLEX(1, 1) = 0.01f;
+    ws.pass.FLEX(1, 2) = 0.002f;
+    ws.pass.FLEX(2, 1) = 0.002f;
+    ws.pass.FLEX(2, 2) = 0.01f;
+    ws.pass.FLEX(3, 3) = 0.1f;
   }
 };
 
@@ -112,33 +115,33 @@ TEST(Hund, ReactionsBalanceTheLoadAndMatchTheSettlements) {
   SpringModel s;
   Model& m = s.m;
   Files f;
-  { korvant::Workspace ws; ASSERT_TRUE(HUND(m, f.log, ws, s.vered)); }
-    write_linear_solution(m, f.rep, f.res);
-  const float R1 = m.DESP(13), R2 = m.DESP(14), Rn = m.DESP(15);
+  ASSERT_TRUE(HUND(m, f.log, s.ws, s.vered));
+  const Tab1<float>&DESP = s.ws.pass.DESP, &HUNDIM = s.ws.pass.HUNDIM;
+  write_linear_solution(m, DESP, HUNDIM, f.rep, f.res);
+  const float R1 = DESP(13), R2 = DESP(14), Rn = DESP(15);
   // Equilibrium: the area reactions carry the vertical load.
   EXPECT_NEAR(R1 + R2, 20.0f, 1e-4f);
   EXPECT_GT(R1, R2);
   // Settlements are minus FLEX times the reactions and equal the displacements.
-  EXPECT_NEAR(m.HUNDIM(1), -(0.01f * R1 + 0.002f * R2), 1e-6f);
-  EXPECT_NEAR(m.HUNDIM(2), -(0.002f * R1 + 0.01f * R2), 1e-6f);
-  EXPECT_NEAR(m.DESP(3), m.HUNDIM(1), 1e-6f);
-  EXPECT_NEAR(m.DESP(9), m.HUNDIM(2), 1e-6f);
+  EXPECT_NEAR(HUNDIM(1), -(0.01f * R1 + 0.002f * R2), 1e-6f);
+  EXPECT_NEAR(HUNDIM(2), -(0.002f * R1 + 0.01f * R2), 1e-6f);
+  EXPECT_NEAR(DESP(3), HUNDIM(1), 1e-6f);
+  EXPECT_NEAR(DESP(9), HUNDIM(2), 1e-6f);
   // Footing: kr t - Rn = 5 and t + 0.1 Rn = 0.
   EXPECT_NEAR(Rn, -5.0f / 6.0f, 1e-5f);
-  EXPECT_NEAR(m.DESP(4), 1.0f / 12.0f, 1e-6f);
-  EXPECT_NEAR(m.HUNDIM(3), -0.1f * Rn, 1e-6f);
+  EXPECT_NEAR(DESP(4), 1.0f / 12.0f, 1e-6f);
+  EXPECT_NEAR(HUNDIM(3), -0.1f * Rn, 1e-6f);
   // Restrained degrees of freedom stay at zero.
-  for (int i : {1, 2, 5, 6, 7, 8, 10, 11, 12}) EXPECT_EQ(m.DESP(i), 0.0f) << i;
+  for (int i : {1, 2, 5, 6, 7, 8, 10, 11, 12}) EXPECT_EQ(DESP(i), 0.0f) << i;
 }
 
 TEST(Hund, RepeatedSolvesStartClean) {
   SpringModel s;
   Files f;
-  korvant::Workspace ws;
-  ASSERT_TRUE(HUND(s.m, f.log, ws, s.vered));
-  const float R1 = s.m.DESP(13);
-  ASSERT_TRUE(HUND(s.m, f.log, ws, s.vered));
-  EXPECT_EQ(s.m.DESP(13), R1);
+  ASSERT_TRUE(HUND(s.m, f.log, s.ws, s.vered));
+  const float R1 = s.ws.pass.DESP(13);
+  ASSERT_TRUE(HUND(s.m, f.log, s.ws, s.vered));
+  EXPECT_EQ(s.ws.pass.DESP(13), R1);
 }
 
 }  // namespace

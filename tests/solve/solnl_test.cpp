@@ -32,6 +32,7 @@ int lines(const std::string& s) {
 // profile of one stratum (area reactions 1 and 2 on DZ of nodes 1 and 2).
 struct Beam {
   Model m;
+  korvant::Workspace ws;
   Tab1<float> vered;
   static constexpr float k = 100.0f;
   explicit Beam(float p1 = -15.0f, float p2 = -5.0f) {
@@ -56,8 +57,8 @@ struct Beam {
     vered(1) = p1;
     vered(2) = p2;
     m.PRED.size_to(2);
-    m.DESP.size_to(14);
-    m.HUNDIM.size_to(2);
+    ws.pass.DESP.size_to(14);
+    ws.pass.HUNDIM.size_to(2);
     m.LONGITUD.size_to(12);
     m.AREA.size_to(12);
     for (int g : {3, 9}) {
@@ -92,8 +93,8 @@ struct Beam {
   }
   // Reactions 10 t each, as the solve starts.
   void start_reactions() {
-    m.RNL.size_to(4);
-    m.RNL(3) = m.RNL(4) = 10.0f;
+    ws.pass.RNL.size_to(4);
+    ws.pass.RNL(3) = ws.pass.RNL(4) = 10.0f;
   }
 };
 
@@ -107,13 +108,13 @@ TEST(Def, CompressionFollowsDemeneghisLaw) {
   const double s = 2.4 / 6.0, c = (1.0 + s) / 3.0, p0 = (2.0 * 0.5 + 1.0) * 5.0 / 3.0;
   const double Q = (1.0 - 0.3 * s) * (std::sqrt(6.0 * c + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
   const double expected = (1.0 - std::exp(-Q)) * 2.0;
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, h, 1)), expected, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, b.ws.pass.RNL, h, 1)), expected, 1e-6);
   // An increment of reaction 2 adds its influence only.
   h(2) = 1.0f;
   const double sz = 6.0 + 0.1, sxy = 2.4 + 0.04;
   const double s2 = sxy / sz, c2 = (1.0 + s2) / 3.0;
   const double Q2 = (1.0 - 0.3 * s2) * (std::sqrt(sz * c2 + p0) - std::sqrt(p0)) / (std::sqrt(10.0) * 0.5 * 10.0 * c2);
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, b.ws.pass.RNL, h, 1)), (1.0 - std::exp(-Q2)) * 2.0, 1e-6);
 }
 
 TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
@@ -124,8 +125,8 @@ TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
   {
     // No reaction loads the stratum: no stress ratio, no settlement.
     Files f;
-    b.m.RNL(3) = b.m.RNL(4) = 0.0f;
-    EXPECT_EQ(Def(b.m, f.log, kNonlinear, 1, 1, h, 1), 0.0f);
+    b.ws.pass.RNL(3) = b.ws.pass.RNL(4) = 0.0f;
+    EXPECT_EQ(Def(b.m, f.log, kNonlinear, 1, 1, b.ws.pass.RNL, h, 1), 0.0f);
     EXPECT_NE(f.mem.buf().find(" ssigmas=   0.000000    \n"), std::string::npos) << f.mem.buf();
   }
   // Horizontal stresses of -10 against a vertical one of 6: the mean stress
@@ -136,7 +137,7 @@ TEST(Def, CompressionWithoutVerticalStressOrWithNegativeMeanStress) {
   const double s = -20.0 / 6.0, c = (1.0 + s) / 3.0;
   const double Q = (1.0 - 0.3 * s) * (0.0 - 1.0) / (std::sqrt(10.0) * 0.5 * 10.0 * c);
   Files f;
-  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, h, 1)), (1.0 - std::exp(-Q)) * 2.0, 1e-6);
+  EXPECT_NEAR(static_cast<double>(Def(b.m, f.log, kNonlinear, 1, 1, b.ws.pass.RNL, h, 1)), (1.0 - std::exp(-Q)) * 2.0, 1e-6);
 }
 
 TEST(Def, MissingSecondDirectionCountsAsZero) {
@@ -146,15 +147,15 @@ TEST(Def, MissingSecondDirectionCountsAsZero) {
   Tab1<float> h;
   h.size_to(2);
   Files f;
-  const float two = Def(b.m, f.log, kNonlinear, 1, 1, h, 1);
+  const float two = Def(b.m, f.log, kNonlinear, 1, 1, b.ws.pass.RNL, h, 1);
   for (auto* t : {&b.m.IX, &b.m.IY, &b.m.IZ}) {
     auto old = *t;
     t->size_to(2, 1, 2, 1);
     for (int i = 1; i <= 2; ++i)
       for (int j = 1; j <= 2; ++j) (*t)(i, 1, j, 1) = old(i, 1, j, 1);
   }
-  EXPECT_EQ(Def(b.m, f.log, kNonlinear, 1, 1, h, 1), two);
-  EXPECT_EQ(Def(b.m, f.log, kPrimary, 1, 1, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f);
+  EXPECT_EQ(Def(b.m, f.log, kNonlinear, 1, 1, b.ws.pass.RNL, h, 1), two);
+  EXPECT_EQ(Def(b.m, f.log, kPrimary, 1, 1, b.ws.pass.RNL, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f);
 }
 
 TEST(Def, ConsolidationOnlyInClay) {
@@ -164,17 +165,17 @@ TEST(Def, ConsolidationOnlyInClay) {
   h.size_to(2);
   Files f;
   // Primary: (1 - exp(-6 / (10 * 0.6))) * 2.
-  EXPECT_NEAR(Def(b.m, f.log, kPrimary, 1, 1, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  EXPECT_NEAR(Def(b.m, f.log, kPrimary, 1, 1, b.ws.pass.RNL, h, 1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   // Secondary: log10(1 + 0.1 * 5) times the same.
-  EXPECT_NEAR(Def(b.m, f.log, kSecondary, 1, 1, h, 1), std::log10(1.5f) * (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
+  EXPECT_NEAR(Def(b.m, f.log, kSecondary, 1, 1, b.ws.pass.RNL, h, 1), std::log10(1.5f) * (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   b.m.T(1, 1) = 0.0f;
-  EXPECT_EQ(Def(b.m, f.log, kSecondary, 1, 1, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, kSecondary, 1, 1, b.ws.pass.RNL, h, 1), 0.0f);
   // Sand: nothing in either consolidation; the elastic law has no nonlinear form.
   b.m.TIPOEST(1, 1) = 1;
   b.m.T(1, 1) = 5.0f;
-  EXPECT_EQ(Def(b.m, f.log, kPrimary, 1, 1, h, 1), 0.0f);
-  EXPECT_EQ(Def(b.m, f.log, kSecondary, 1, 1, h, 1), 0.0f);
-  EXPECT_EQ(Def(b.m, f.log, kImmediate, 1, 1, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, kPrimary, 1, 1, b.ws.pass.RNL, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, kSecondary, 1, 1, b.ws.pass.RNL, h, 1), 0.0f);
+  EXPECT_EQ(Def(b.m, f.log, kImmediate, 1, 1, b.ws.pass.RNL, h, 1), 0.0f);
 }
 
 TEST(Def, StrataOfTheProfileAddUp) {
@@ -195,10 +196,10 @@ TEST(Def, StrataOfTheProfileAddUp) {
   h.size_to(2);
   defs.size_to(2);
   Files f;
-  CalcDefNL(b.m, f.log, kPrimary, defs, h);
+  CalcDefNL(b.m, f.log, kPrimary, defs, b.ws.pass.RNL, h);
   EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 2.0f, 1e-6f);
   b.m.TIPOEST(1, 2) = 2;
-  CalcDefNL(b.m, f.log, kPrimary, defs, h);
+  CalcDefNL(b.m, f.log, kPrimary, defs, b.ws.pass.RNL, h);
   EXPECT_NEAR(defs(1), (1.0f - std::exp(-1.0f)) * 5.0f, 1e-5f);
 }
 
@@ -206,38 +207,37 @@ TEST(Solnl, ConvergedSolutionIsInEquilibriumAndCompatible) {
   Beam b;
   Files f;
   {
-    korvant::Workspace ws;
-    const bool converged = SOLNL(b.m, f.log, f.con, ws, kNonlinear, b.vered) == korvant::NewtonEnd::converged;
-    write_nonlinear_solution(b.m, f.rep, converged);
+    const bool converged = SOLNL(b.m, f.log, f.con, b.ws, kNonlinear, b.vered) == korvant::NewtonEnd::converged;
+    write_nonlinear_solution(b.m, b.ws.pass.DESP, f.rep, converged);
     ASSERT_TRUE(converged);
   }
   const Model& m = b.m;
-  const float R1 = m.DESP(13), R2 = m.DESP(14);
+  const Tab1<float>& DESP = b.ws.pass.DESP;
+  const float R1 = DESP(13), R2 = DESP(14);
   EXPECT_NEAR(R1 + R2, 20.0f, 1e-3f);
   EXPECT_GT(R1, R2);
   // The frame follows the soil: displacement = -settlement under each reaction.
   Tab1<float> h, defs;
   h.size_to(2);
   defs.size_to(2);
-  CalcDefNL(m, f.log, kNonlinear, defs, h);
-  EXPECT_NEAR(m.DESP(3), -defs(1), 1e-5f);
-  EXPECT_NEAR(m.DESP(9), -defs(2), 1e-5f);
-  EXPECT_LT(m.DESP(3), 0.0f);
-  for (int i : {1, 2, 4, 5, 6, 7, 8, 10, 11, 12}) EXPECT_EQ(m.DESP(i), 0.0f) << i;
+  CalcDefNL(m, f.log, kNonlinear, defs, b.ws.pass.RNL, h);
+  EXPECT_NEAR(DESP(3), -defs(1), 1e-5f);
+  EXPECT_NEAR(DESP(9), -defs(2), 1e-5f);
+  EXPECT_LT(DESP(3), 0.0f);
+  for (int i : {1, 2, 4, 5, 6, 7, 8, 10, 11, 12}) EXPECT_EQ(DESP(i), 0.0f) << i;
 }
 
 TEST(Solnl, SymmetricModelGivesEqualReactions) {
   Beam b(-10.0f, -10.0f);
   Files f;
   {
-    korvant::Workspace ws;
-    const bool converged = SOLNL(b.m, f.log, f.con, ws, kPrimary, b.vered) == korvant::NewtonEnd::converged;
-    write_nonlinear_solution(b.m, f.rep, converged);
+    const bool converged = SOLNL(b.m, f.log, f.con, b.ws, kPrimary, b.vered) == korvant::NewtonEnd::converged;
+    write_nonlinear_solution(b.m, b.ws.pass.DESP, f.rep, converged);
     ASSERT_TRUE(converged);
   }
-  EXPECT_NEAR(b.m.DESP(13), 10.0f, 1e-4f);
-  EXPECT_EQ(b.m.DESP(13), b.m.DESP(14));
-  EXPECT_EQ(b.m.DESP(3), b.m.DESP(9));
+  EXPECT_NEAR(b.ws.pass.DESP(13), 10.0f, 1e-4f);
+  EXPECT_EQ(b.ws.pass.DESP(13), b.ws.pass.DESP(14));
+  EXPECT_EQ(b.ws.pass.DESP(3), b.ws.pass.DESP(9));
 }
 
 TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
@@ -253,18 +253,18 @@ TEST(Solnl, WithoutReactionsStopsAtTheSecondIteration) {
   vered.size_to(1);
   vered(1) = 4.0f;
   m.PRED.size_to(1);
-  m.DESP.size_to(7);
+  korvant::Workspace ws;
+  ws.pass.DESP.size_to(7);
   m.LONGITUD.size_to(6);
   m.AREA.size_to(6);
   Tab2<float> A;
   Files f;
   {
-    korvant::Workspace ws;
     const bool converged = SOLNL(m, f.log, f.con, ws, kNonlinear, vered) == korvant::NewtonEnd::converged;
-    write_nonlinear_solution(m, f.rep, converged);
+    write_nonlinear_solution(m, ws.pass.DESP, f.rep, converged);
     EXPECT_TRUE(converged);
   }
-  EXPECT_EQ(m.DESP(3), 2.0f);
+  EXPECT_EQ(ws.pass.DESP(3), 2.0f);
   // Each iteration writes "Iteracion:", "ERROR" and the (empty) line of changes.
   EXPECT_EQ(f.con.buf(), " Iteracion:           1\n ERROR\n\n Iteracion:           2\n ERROR\n\n");
   EXPECT_EQ(f.rep.buf(),
@@ -290,13 +290,12 @@ TEST(Solnl, ReactionHeldAtZeroRunsToTheLimit) {
   Beam b(-20.0f, 15.0f);
   Files f;
   {
-    korvant::Workspace ws;
-    const bool converged = SOLNL(b.m, f.log, f.con, ws, kNonlinear, b.vered) == korvant::NewtonEnd::converged;
-    write_nonlinear_solution(b.m, f.rep, converged);
+    const bool converged = SOLNL(b.m, f.log, f.con, b.ws, kNonlinear, b.vered) == korvant::NewtonEnd::converged;
+    write_nonlinear_solution(b.m, b.ws.pass.DESP, f.rep, converged);
     EXPECT_FALSE(converged);
   }
-  EXPECT_EQ(b.m.DESP(14), 0.0f);
-  EXPECT_GT(b.m.DESP(13), 0.0f);
+  EXPECT_EQ(b.ws.pass.DESP(14), 0.0f);
+  EXPECT_GT(b.ws.pass.DESP(13), 0.0f);
   // 20 iterations of three lines, then the message.
   const std::string con = f.con.buf();
   EXPECT_EQ(lines(con), 61);

@@ -79,7 +79,6 @@ struct FrameBuilder {
     m.NREACN.size_to(m.MR);
     for (int i = 1; i <= m.MR; ++i) m.NREACN(i) = nodal_reactions[static_cast<std::size_t>(i - 1)];
     m.P.size_to(m.NGL);
-    m.DESP.size_to(m.NGL + m.NR + m.MR);
     m.ACIM = 1.0f;
     m.NDIV = 4;
     return m;
@@ -110,9 +109,16 @@ inline std::vector<double> solve_dense(std::vector<double> a, std::vector<double
   return x;
 }
 
-// Solves the frame part of akr (columns 1..NGRED) for the reduced load `rhs`
-// and stores the displacements in DESP by global degree of freedom.
-inline void solve_frame(Model& m, const Tab1<float>& rhs) {
+// A solution of zeros: displacements by global degree of freedom, then the reactions.
+inline Tab1<float> no_solution(const Model& m) {
+  Tab1<float> DESP;
+  DESP.size_to(m.NGL + m.NR + m.MR);
+  return DESP;
+}
+
+// Solves the frame part of akr (columns 1..NGRED) for the reduced load `rhs`:
+// the displacements by global degree of freedom.
+inline Tab1<float> solve_frame(const Model& m, const Tab1<float>& rhs) {
   const int n = m.NGRED;
   std::vector<double> a(static_cast<std::size_t>(n) * n), r(static_cast<std::size_t>(n));
   for (int i = 1; i <= n; ++i) {
@@ -120,8 +126,10 @@ inline void solve_frame(Model& m, const Tab1<float>& rhs) {
     for (int j = 1; j <= n; ++j) a[static_cast<std::size_t>((i - 1) * n + (j - 1))] = m.akr(i, j);
   }
   std::vector<double> x = solve_dense(a, r);
+  Tab1<float> DESP = no_solution(m);
   for (int g = 1; g <= m.NGL; ++g)
-    m.DESP(g) = m.NUMGL(g) ? static_cast<float>(x[static_cast<std::size_t>(m.NUMGL(g) - 1)]) : 0.0f;
+    DESP(g) = m.NUMGL(g) ? static_cast<float>(x[static_cast<std::size_t>(m.NUMGL(g) - 1)]) : 0.0f;
+  return DESP;
 }
 
 }  // namespace korvant::testing
