@@ -38,15 +38,6 @@ void case_heading(Files& f, const char* heading, const char* solution) {
   lst(f.rep, solution);
 }
 
-void flexibility_call_line(const Model& m, Files& f, const char* label) {
-  lst(f.log, label, "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
-}
-
-// The same line before each pass of the iterative analysis: detail of the log.
-void flexibility_call_line(const Model& m, LogDetail log, const char* label) {
-  lst(log, label, "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
-}
-
 void modulus_source_line(Files& f, int nflag1) {
   lst(f.rep);
   if (nflag1 == 1)
@@ -69,12 +60,14 @@ PassSolution solution_value(const PassTables& t, const SolvedCase& c) {
   s.DESP = t.DESP;
   s.HUNDIM = t.HUNDIM;
   s.solution_double = t.solution_double;
-  if (!c.nonlinear) {
-    const int n = t.FLEX.n1 < t.FLEX.n2 ? t.FLEX.n1 : t.FLEX.n2;
-    s.flex_diagonal.size_to(n);
-    for (int k = 1; k <= n; ++k) s.flex_diagonal(k) = t.FLEX(k, k);
-  }
   return s;
+}
+
+// The flexibility of each reaction of a linear solve (the footings' springs).
+void flexibility_diagonal(const PassTables& t, PassSolution& s) {
+  const int n = t.FLEX.n1 < t.FLEX.n2 ? t.FLEX.n1 : t.FLEX.n2;
+  s.flex_diagonal.size_to(n);
+  for (int k = 1; k <= n; ++k) s.flex_diagonal(k) = t.FLEX(k, k);
 }
 
 // Whether the end forces of pass p are written once more when its case
@@ -106,17 +99,18 @@ void write_forces_and_diagrams(const Model& m, Files& f, const PassSolution& s) 
   write_diagrams(m, s, f.rep);
 }
 
+// Whether every entry of a solution is a number.
+bool finite(const Model& m, const Tab1<float>& DESP) {
+  const int n = m.NGL + m.NR + m.MR;
+  for (int i = 1; i <= n; ++i)
+    if (!std::isfinite(DESP(i))) return false;
+  return true;
+}
+
 // A singular system ends the run, with the console line of a zero pivot.
 [[noreturn]] void singular(Files& f) {
   lst(f.con, "singular matrix in gaussj");
   throw Fatal{status::SINGULAR, ""};
-}
-
-// A linear solve of the interaction and its results.
-void linear_solve(const Model& m, Files& f, Log& log, Workspace& ws, const Tab1<float>& vered) {
-  progress_step("solución, pivotes");
-  if (!HUND(m, log, ws, vered)) singular(f);
-  write_linear_solution(m, ws.pass.DESP, ws.pass.HUNDIM, f.rep, f.res);
 }
 
 // A solution that is not a number is never presented as a result: once the
@@ -162,118 +156,195 @@ DrawnParts drawn_parts(const Views* v) { return v != nullptr && v->draws() ? &pi
 // Result header of a GiD block: the text in its layout, then " 1 vector OnNodes".
 void result_header(Files& f, const AnalysisPass& p) { put(f.res, p.gid_layout, p.gid_text, " 1 vector OnNodes"); }
 
+// ---- The solves: the log only -----------------------------------------
+
 // A linear pass: the flexibility matrix of the case's law, the footing
-// rigidities, one solve.
-void linear_pass(const Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
-  const AnalysisCase& c = analysis_case(p.case_no);
+// rigidities, one solve. False when its matrix is singular.
+bool linear_solves(const Model& m, Log& log, Workspace& ws, const AnalysisPass& p) {
   PassTables& t = ws.pass;
   clear_solution(t);
-  if (p.open_console != nullptr) lst(f.con, p.open_console);
-  if (p.open_log != nullptr) lst(f.log, p.open_log);
-  if (p.flex_line != nullptr) flexibility_call_line(m, f, p.flex_line);
-  if (p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
+  if (p.open_log != nullptr) lst(log, p.open_log);
+  if (p.flex_line != nullptr) lst(log, p.flex_line, "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
   progress_pass(p.title);
   progress_step("matriz de flexibilidad");
-  FLSC(m, f.log, soil_law(p.law), m.*p.flex_E, p.flex_NU != nullptr ? &(m.*p.flex_NU) : nullptr, p.nflag1, t.FLEX);
-  if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
+  FLSC(m, log, soil_law(p.law), m.*p.flex_E, p.flex_NU != nullptr ? &(m.*p.flex_NU) : nullptr, p.nflag1, t.FLEX);
   if (p.footing_NU != nullptr) {
-    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, m.*p.footing_NU, t.FLEX);
+    footing_rigidities(m, log, soil_law(p.law), m.*p.footing_E, m.*p.footing_NU, t.FLEX);
   } else {
     // The consolidation cases have no Poisson's ratio: a table of zeros.
     Tab2<float> zeros;
     zeros.size_to(m.NPS, strata_width(m));
-    footing_rigidities(m, f.log, soil_law(p.law), m.*p.footing_E, zeros, t.FLEX);
+    footing_rigidities(m, log, soil_law(p.law), m.*p.footing_E, zeros, t.FLEX);
   }
-  if (!p.heading_first) case_heading(f, c.heading, "SOLUCION CASO LINEAL");
-  result_header(f, p);
-  linear_solve(m, f, f.log, ws, m.*p.vered);
+  progress_step("solución, pivotes");
+  return HUND(m, log, ws, m.*p.vered);
 }
 
-// A nonlinear pass: Demeneghi's settlement law solved by Newton iteration.
-void nonlinear_pass(const Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
-  lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
-  case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
+// A nonlinear pass: Demeneghi's settlement law solved by Newton iteration;
+// its console lines are kept in s.
+bool nonlinear_solves(const Model& m, Log& log, Workspace& ws, const AnalysisPass& p, PassSolution& s) {
   if (p.log_lengths) {
-    lst(f.log, "EN CASO " + std::to_string(p.case_no));
-    lst(f.log, "N=", m.NR);
-    lst(f.log, "GL DE REACCION   LONGITUD    AREA");
+    lst(log, "EN CASO " + std::to_string(p.case_no));
+    lst(log, "N=", m.NR);
+    lst(log, "GL DE REACCION   LONGITUD    AREA");
     for (int g = 1; g <= 6 * m.NR; ++g)
-      if (m.LONGITUD(g) != 0.0f) put(detail(f.log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
+      if (m.LONGITUD(g) != 0.0f) put(detail(log), "(I6, 9X, 2F10.4)", g, m.LONGITUD(g), m.AREA(g));
   }
-  result_header(f, p);
   progress_pass(p.title);
-  const NewtonEnd end = SOLNL(m, f.log, f.con, ws, soil_law(p.law), m.*p.vered);
-  if (end == NewtonEnd::singular) singular(f);
-  const bool converged = end == NewtonEnd::converged;
-  write_nonlinear_solution(m, ws.pass.DESP, f.rep, converged);
-  write_result_values(m, ws.pass.DESP, f.res);
+  OutFile console;
+  console.copy_to(&s.console);
+  const NewtonEnd end = SOLNL(m, log, console, ws, soil_law(p.law), m.*p.vered);
+  console.flush();
+  s.converged = end == NewtonEnd::converged;
+  return end != NewtonEnd::singular;
 }
 
 // Compressions with moduli that depend on the reactions: the linear solve is
-// repeated with the moduli of the last reactions until these settle.
-void iterative_compressions(const Model& m, Files& f, Workspace& ws, const AnalysisPass& p) {
+// repeated with the moduli of the last reactions until these settle, each
+// solve kept in s.steps. False when a solve's matrix is singular; a solve
+// that is not a number ends the passes.
+bool iterative_solves(const Model& m, Log& log, Workspace& ws, const AnalysisPass& p, PassSolution& s) {
   const int N = m.NR;
   PassTables& t = ws.pass;
-  case_heading(f, analysis_case(p.case_no).heading, "SOLUCION CASO LINEAL, JAMBU");
   t.QREAC.fill(1.0f);
-  lst(f.rep);
-  int k = 0;
-  lst(f.rep, "REACCION UNIFORME");
   // The log of every pass is detail: a summary log does not grow with the passes.
-  Log each_pass = f.log.repeated();
-  for (;;) {
-    lst(f.rep);
-    lst(f.rep, "PUNTO NODAL  ESTRATO  CARGA       E(t/m2)");
+  Log each_pass = log.repeated();
+  for (int k = 0;; ++k) {
     t.DESP.fill(0.0f);
-    flexibility_call_line(m, detail(f.log), "LLAMANDO A FNLCC  ");
+    lst(detail(log), "LLAMANDO A FNLCC  ", "N=", m.NR, " NR=", m.NR, " MR=", m.MR);
     progress_pass(std::string(p.title) + ", pasada " + std::to_string(k + 1));
     progress_step("matriz de flexibilidad");
     FNLCC(m, each_pass, t.QREAC, t.FLEX);
     if (k == 0) {
-      put(f.rep, "(//'#REACCION, VALOR DE LA REACCION'/'             (t)')");
-      for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, t.QREAC(i));
-      put(f.rep, "(//'#REACCION, HUNDIMIENTO DEBIDO A LA REACCION'/'            (m)')");
+      s.uniform_settlements.size_to(N);
       for (int i = 1; i <= N; ++i) {
-        float s = 0.0f;
-        for (int j = 1; j <= N; ++j) s = s + t.FLEX(i, j) * t.QREAC(j);
-        t.HUNDIM(i) = -s;
-        put(f.rep, "(I5, F10.5)", i, t.HUNDIM(i));
+        float sum = 0.0f;
+        for (int j = 1; j <= N; ++j) sum = sum + t.FLEX(i, j) * t.QREAC(j);
+        s.uniform_settlements(i) = -sum;
       }
     }
-    put(f.res, p.gid_layout, p.gid_text, k + 1, " vector OnNodes");
-    linear_solve(m, f, each_pass, ws, m.*p.vered);
-    ++k;
-    refuse_non_finite(m, t.DESP, p, k);
-    for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", t.QREAC(i), t.DESP(m.NGL + i));
+    s.steps.push_back({t.QREAC, {}, {}});
+    progress_step("solución, pivotes");
+    if (!HUND(m, each_pass, ws, m.*p.vered)) return false;
+    s.steps.back().DESP = t.DESP;
+    s.steps.back().HUNDIM = t.HUNDIM;
+    if (!finite(m, t.DESP)) return true;
     bool settled = true;
     for (int i = 1; i <= N; ++i) {
       t.QCAMBIO(i) = std::fabs((t.QREAC(i) - t.DESP(m.NGL + i)) / t.QREAC(i));
       if (t.QCAMBIO(i) > kMaxChange) settled = false;
     }
-    if (settled) break;
-    if (k == kMaxPasses) {
-      lst(f.rep, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
-      lst(f.con, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
-      break;
+    if (settled) return true;
+    if (k + 1 == kMaxPasses) {
+      s.converged = false;
+      return true;
     }
     for (int i = 1; i <= N; ++i) t.QREAC(i) = t.DESP(m.NGL + i);
-    lst(f.rep, "ITERACION No", k);
   }
+}
+
+// ---- What the driver writes of a pass ------------------------------------
+
+// The lines of pass p before its solve: the console's and the report's
+// headings, the head of its GiD result block.
+void write_pass_head(Files& f, const AnalysisPass& p) {
+  const char* heading = analysis_case(p.case_no).heading;
+  switch (p.solver) {
+    case Solver::linear:
+      if (p.open_console != nullptr) lst(f.con, p.open_console);
+      if (p.heading_first) case_heading(f, heading, "SOLUCION CASO LINEAL");
+      if (p.nflag1 != 0) modulus_source_line(f, p.nflag1);
+      if (!p.heading_first) case_heading(f, heading, "SOLUCION CASO LINEAL");
+      result_header(f, p);
+      break;
+    case Solver::nonlinear:
+      lst(f.rep, "INTERACCION SUELO-ESTRUCTURA UTILIZANDO LA", "ECUACION NO-LINEAL DE DEMENEGHI");
+      case_heading(f, heading, "SOLUCION CASO NO-LINEAL, ECUACION DE DEMENEGHI");
+      result_header(f, p);
+      break;
+    case Solver::iterative:
+      case_heading(f, heading, "SOLUCION CASO LINEAL, JAMBU");
+      lst(f.rep);
+      lst(f.rep, "REACCION UNIFORME");
+      break;
+  }
+}
+
+// The lines of each solve of the iterative analysis, in the report and the
+// GiD results, and its end.
+void write_iterations(const Model& m, Files& f, const AnalysisPass& p, const PassSolution& s) {
+  const int N = m.NR;
+  for (std::size_t k = 0; k < s.steps.size(); ++k) {
+    const PassSolution::Step& st = s.steps[k];
+    lst(f.rep);
+    lst(f.rep, "PUNTO NODAL  ESTRATO  CARGA       E(t/m2)");
+    if (k == 0) {
+      put(f.rep, "(//'#REACCION, VALOR DE LA REACCION'/'             (t)')");
+      for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, st.QREAC(i));
+      put(f.rep, "(//'#REACCION, HUNDIMIENTO DEBIDO A LA REACCION'/'            (m)')");
+      for (int i = 1; i <= N; ++i) put(f.rep, "(I5, F10.5)", i, s.uniform_settlements(i));
+    }
+    const int pasada = static_cast<int>(k) + 1;
+    put(f.res, p.gid_layout, p.gid_text, pasada, " vector OnNodes");
+    if (st.DESP.size() == 0) singular(f);
+    write_linear_solution(m, st.DESP, st.HUNDIM, f.rep, f.res);
+    refuse_non_finite(m, st.DESP, p, pasada);
+    for (int i = 1; i <= N; ++i) lst(f.rep, "REACCION", st.QREAC(i), st.DESP(m.NGL + i));
+    if (k + 1 < s.steps.size()) {
+      lst(f.rep, "ITERACION No", pasada);
+    } else if (!s.converged) {
+      lst(f.rep, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
+      lst(f.con, "ANALISIS ITERATIVO SIN CONVERGENCIA DESPUES DE 100 PASADAS");
+    }
+  }
+}
+
+// The lines of pass p's solve from its value s, in the report, the GiD
+// results and the console; a pass whose solve did not end well ends the run
+// here, with what it solved written.
+void write_pass_solution(const Model& m, Files& f, const AnalysisPass& p, const PassSolution& s) {
+  switch (p.solver) {
+    case Solver::linear:
+      if (s.end == PassSolution::End::singular) singular(f);
+      write_linear_solution(m, s.DESP, s.HUNDIM, f.rep, f.res);
+      refuse_non_finite(m, s.DESP, p);
+      break;
+    case Solver::nonlinear:
+      f.con.put(s.console);
+      if (s.end == PassSolution::End::singular) singular(f);
+      write_nonlinear_solution(m, s.DESP, f.rep, s.converged);
+      write_result_values(m, s.DESP, f.res);
+      refuse_non_finite(m, s.DESP, p);
+      break;
+    case Solver::iterative: write_iterations(m, f, p, s); break;
+  }
+  check_solution(m, s.DESP, f, p.case_no);
 }
 
 }  // namespace
 
-PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Files& f, DrawnParts drawn) {
+PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Log& log, DrawnParts drawn) {
+  PassSolution s;
+  bool solved = false;
   switch (p.solver) {
-    case Solver::linear: linear_pass(m, f, ws, p); break;
-    case Solver::nonlinear: nonlinear_pass(m, f, ws, p); break;
-    case Solver::iterative: iterative_compressions(m, f, ws, p); break;
+    case Solver::linear: solved = linear_solves(m, log, ws, p); break;
+    case Solver::nonlinear: solved = nonlinear_solves(m, log, ws, p, s); break;
+    case Solver::iterative: solved = iterative_solves(m, log, ws, p, s); break;
   }
-  // The iterative analysis refused a solution that is not a number in its own pass.
-  if (p.solver != Solver::iterative) refuse_non_finite(m, ws.pass.DESP, p);
-  check_solution(m, ws.pass.DESP, f, p.case_no);
-  PassSolution s = solution_value(ws.pass, solved_case(p, ws.solver->residual()));
-  forces_and_walks(m, f.log, s, drawn, p.solver != Solver::iterative && repeated_at_close(m, p) && f.log.any());
+  const PassTables& t = ws.pass;
+  s.c = solved_case(p, ws.solver->residual());
+  if (!solved) {
+    s.end = PassSolution::End::singular;
+    return s;
+  }
+  s.DESP = t.DESP;
+  s.HUNDIM = t.HUNDIM;
+  if (!finite(m, t.DESP)) {
+    s.end = PassSolution::End::not_a_number;
+    return s;
+  }
+  if (p.solver != Solver::nonlinear) flexibility_diagonal(t, s);
+  forces_and_walks(m, log, s, drawn, p.solver != Solver::iterative && repeated_at_close(m, p) && log.any());
   return s;
 }
 
@@ -298,7 +369,13 @@ void run_cases(const Model& m, Files& f, Workspace& ws, Views* v) {
     const AnalysisPass* last_pass = nullptr;
     for (const AnalysisPass& p : analysis_passes()) {
       if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
-      last = std::make_shared<const PassSolution>(solve_pass(m, p, ws, f, drawn));
+      write_pass_head(f, p);
+      PassSolution s = solve_pass(m, p, ws, f.log, drawn);
+      write_pass_solution(m, f, p, s);
+      // The iterations' lines are written: what is kept is the pass's result.
+      s.steps = {};
+      s.console = {};
+      last = std::make_shared<const PassSolution>(std::move(s));
       last_pass = &p;
       write_forces_and_diagrams(m, f, *last);
       if (v != nullptr) {

@@ -7,6 +7,7 @@
 
 #include "driver/data_reader.hpp"
 #include "driver/input.hpp"
+#include "driver/output_space.hpp"
 #include "frame/frame.hpp"
 #include "model/memory.hpp"
 #include "text/fatal.hpp"
@@ -45,6 +46,9 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
   reaction_areas(m, f.log);
   write_reaction_areas(m, f.rep);
   log_reaction_dofs(m, f.log);
+  // The influence values are the first part of the logs that grows faster
+  // than the model: MEMORIA and VALINF must fit before they are written.
+  check_output_space(m, f);
   progress_step("valores de influencia");
   influence_values(m, f.log);
   if (m.method.layered_footings()) {
@@ -52,8 +56,10 @@ void input_phase(DataReader& rd, Model& m, Files& f) {
     layered_footing_warnings(m, warnings);
     for (const std::string& w : warnings) lst(f.err, "Aviso: " + w);
   }
-  if (f.log.any()) write_influence_values(m, f.vinf);  // VALINF goes with the log
+  if (f.log.any())  // VALINF goes with the log
+    write_influence_values(m, f.vinf, f.log.level() == LogLevel::Summary ? kValinfSummaryCap : UINT64_MAX);
   read_axes(rd, m, f);
+  check_output_space(m, f);  // with the diagrams of the axes
 }
 
 void analysis_phase(Model& m, Files& f, Workspace& ws, Views* views) {

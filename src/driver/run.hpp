@@ -35,15 +35,14 @@ void analysis_phase(Model& m, Files& f, Workspace& ws, Views* views = nullptr);
 
 // The head of the GiD results file.
 void start_results_file(const Model& m, Files& f);
-// One pass of an analysis case solved in the workspace: its flexibility
-// matrix and footing rigidities, its solve (the iterative analysis's passes
-// until the reactions settle), the check of its solution, its end forces (in
-// the log) and the walk of every axis (denser for the pictures when `drawn`
-// is given), as a value. The report's lines of the solve, the console's and
-// the GiD results' are written as the pass goes, so that a pass that ends the
-// run (singular, or not a number) leaves them; its end forces and diagrams
-// are written from the value.
-PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Files& f, DrawnParts drawn = nullptr);
+// One pass of an analysis case solved in the workspace, as a value: its
+// flexibility matrix and footing rigidities, its solve (each linear solve of
+// the iterative analysis kept in the value), its end forces and the walk of
+// every axis (denser for the pictures when `drawn` is given). It writes the
+// log only: the driver writes the report's, the GiD results' and the
+// console's lines of the pass from the value, and ends the run when the
+// value says the solve was singular or not a number (it then has no end forces).
+PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Log& log, DrawnParts drawn = nullptr);
 
 // The analysis cases switched on; after each solve, the files of
 // `views` when given. The model is read only.

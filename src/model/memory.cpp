@@ -182,6 +182,8 @@ void take_process_limits(Available& r) {
 
 }  // namespace
 
+std::uint64_t size_setting(std::string_view text) { return parse_size(text); }
+
 Available available_memory() {
   Available r;
   if (const char* v = std::getenv(kMemoryVariable); v != nullptr) {

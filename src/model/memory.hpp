@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "model/model.hpp"
 
@@ -35,6 +36,10 @@ Available available_memory();
 // available and where that figure comes from; `extra` bytes are added to the
 // estimate.
 std::string memory_shortfall(const Model& m, std::uint64_t extra = 0);
+
+// A size as the variables take it: a whole number of bytes, optionally followed
+// by K, M, G or T (powers of 1024); 0 when the text is not one.
+std::uint64_t size_setting(std::string_view text);
 
 // "1,5 GB", "230 MB", "12 KB": a size for messages (units of 1024, as the
 // variable takes them; one decimal below 100 of a unit).

@@ -77,6 +77,22 @@ struct PassSolution {
   std::vector<AxisWalk> axes, drawn;
   // The log of its end forces, kept when its case writes them once more.
   std::string forces_log;
+
+  // How its solve ended; a pass that did not end `solved` has no end forces
+  // and ends the run once the driver has written what it solved.
+  enum class End { solved, singular, not_a_number };
+  End end = End::solved;
+  bool converged = true;  // the Newton iteration converged; the iterative analysis's reactions settled
+  // The iterative analysis, one entry per linear solve: the reactions whose
+  // moduli it used, and its solution (none when its matrix was singular); and
+  // the settlements under the uniform reactions it starts from.
+  struct Step {
+    Tab1<float> QREAC, DESP, HUNDIM;
+  };
+  std::vector<Step> steps;
+  Tab1<float> uniform_settlements;
+  // The console lines of the Newton iteration.
+  std::string console;
 };
 
 }  // namespace korvant

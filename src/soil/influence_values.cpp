@@ -2,6 +2,7 @@
 // of every reaction produces at the middle of every stratum under every
 // reaction point, and the file VALINF.
 #include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "text/fatal.hpp"
@@ -208,14 +209,64 @@ void influence_values(Model& m, Log& log) {
   }
 }
 
-void write_influence_values(const Model& m, OutFile& vinf) {
+namespace {
+
+// The lines of VALINF: the title (65 bytes with the count of directions), the
+// line of the integrated strata, two headings per direction and one line of
+// 3I8, 3X, 4F10.7 per point, stratum below the foundation and reaction.
+constexpr std::uint64_t kValinfHead = 65, kValinfIntegrated = 37, kValinfDirection = 29 + 52, kValinfLine = 68;
+
+// Value lines of one direction.
+std::uint64_t valinf_lines(const Model& m) {
+  std::uint64_t lines = 0;
+  for (int j = 1; j <= m.NR; ++j) {
+    const int n = (m.NREAC(j) - 1) / 6 + 1;
+    const int p = n >= 1 && n <= m.PERFCIM.size() ? m.PERFCIM(n) : 0;
+    if (p < 1 || p > m.NPS) continue;
+    for (int k = 1; k <= m.NEST(p); ++k)
+      if (m.DF(n) < m.PROF(p, k)) lines += static_cast<std::uint64_t>(m.NR);
+  }
+  return lines;
+}
+
+std::uint64_t valinf_headings(const Model& m) {
+  return kValinfHead + (m.method.integrated_strata() ? kValinfIntegrated : 0) +
+         static_cast<std::uint64_t>(std::max(m.NDIRS, 0)) * kValinfDirection;
+}
+
+// The line that stands for the values of a direction left out.
+std::string omitted_line(std::uint64_t lines, std::uint64_t cap) {
+  return " VALORES OMITIDOS: " + std::to_string(lines) + " renglones; el archivo completo pasaría de " +
+         std::to_string(cap >> 20) + " MB (--memoria=resumida)";
+}
+
+}  // namespace
+
+std::uint64_t valinf_bytes(const Model& m) {
+  return valinf_headings(m) + static_cast<std::uint64_t>(std::max(m.NDIRS, 0)) * valinf_lines(m) * kValinfLine;
+}
+
+std::uint64_t valinf_bytes(const Model& m, std::uint64_t cap) {
+  const std::uint64_t whole = valinf_bytes(m);
+  if (whole <= cap) return whole;
+  return valinf_headings(m) + static_cast<std::uint64_t>(std::max(m.NDIRS, 0)) *
+                                  (omitted_line(valinf_lines(m), cap).size() + 1);
+}
+
+void write_influence_values(const Model& m, OutFile& vinf, std::uint64_t cap) {
   { Rec title(vinf, "(//15X, 'VALORES DE INFLUENCIA'/)"); }
   if (m.method.integrated_strata()) lst(vinf, "PROMEDIOS EN EL ESPESOR DEL ESTRATO");
   lst(vinf, m.NDIRS, "DIRECCIONES");
+  const bool whole = valinf_bytes(m) <= cap;
   const Layout& values = layout("(3I8, 3X, 4F10.7)");
   for (int d = 1; d <= m.NDIRS; ++d) {
     lst(vinf, "EN LA DIRECCIÓN", d);
     lst(vinf, "PUNTO ESTRATO REACCION      IX        IY        IZ");
+    if (!whole) {
+      vinf.put(omitted_line(valinf_lines(m), cap));
+      vinf.end_line();
+      continue;
+    }
     for (int j = 1; j <= m.NR; ++j) {
       const int n = (m.NREAC(j) - 1) / 6 + 1;
       const int p = m.PERFCIM(n);

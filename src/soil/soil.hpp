@@ -1,6 +1,8 @@
 // Soil model and soil flexibility.
 #pragma once
 
+#include <cstdint>
+
 #include <string>
 #include <string_view>
 #include <vector>
@@ -38,8 +40,14 @@ void bousi(float nu, float x, float y, float z, float x1, float y1, float x2, fl
 // IX, IY, IZ, AINF, SUM_AINF and the file VALINF. Checks first that the
 // reaction points fit the influence tables (Fatal{status::BAD_DATA} otherwise).
 void influence_values(Model& m, Log& log);
-// The file VALINF from those tables.
-void write_influence_values(const Model& m, OutFile& vinf);
+// The file VALINF from those tables. A file that would be larger than `cap`
+// bytes (--memoria=resumida) keeps only its headings, and says so.
+void write_influence_values(const Model& m, OutFile& vinf, std::uint64_t cap = UINT64_MAX);
+// The size in bytes of the whole file VALINF of the model (every line of it has
+// a fixed width), known once the reaction points and the soil profiles are.
+std::uint64_t valinf_bytes(const Model& m);
+// The size of VALINF under a cap: the whole file, or its headings.
+std::uint64_t valinf_bytes(const Model& m, std::uint64_t cap);
 
 // Entry d of an influence table (IX, IY, IZ, AINF); the tables hold only the
 // directions the model has, so a direction beyond them reads as +0.

@@ -64,7 +64,12 @@ class OutFile {
   // (a name the user typed in UTF-8 keeps its bytes). A file: every byte is Latin-1.
   void set_utf8(bool on) { utf8_ = on; }
   void set_file_utf8(bool on) { utf8_ = on, every_byte_latin1_ = on; }
+  bool utf8() const { return utf8_; }
   const std::string& name() const { return name_; }
+  // The temporary file it is written under (empty when written in place).
+  const std::string& temp_path() const { return tmp_; }
+  // Bytes given to the file so far (written or still in the buffer).
+  std::uint64_t written() const { return written_ + buf_.size(); }
 
   // Text is appended to the buffer; end_line() adds the newline and writes the
   // buffer out once it is large.

@@ -566,6 +566,39 @@ TEST(BadInput, OutputFilesThatCannotBeWrittenEndWithStatus4) {
   }
 }
 
+// MEMORIA and VALINF are bounded before they grow: with less free space than
+// a model's two files take, the run ends at once (4) and leaves the earlier
+// files as they were; with a few times their size, it runs. The free space is
+// the one the variable gives.
+TEST(BadInput, LogsThatMayNotFitTheFreeSpaceEndTheRunAtTheStart) {
+  const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' ";
+  const struct {
+    std::string model, args;  // genmodel options (empty: the example) and command-line options
+    int room;                 // free space, in times the two files, that must be enough
+  } rows[] = {{"", "", 2}, {"--nx 2 --ny 2 --kanal 2 --cases 0111 --footings 2", "--zapatas=estratificadas", 2},
+              {"--nx 2 --ny 2 --kanal 1", "", 10}, {"", "--memoria=resumida", 30}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.model + " " + row.args);
+    const Outcome r = run_in_scratch(row.model.empty() ? example_text() : "", row.args + " datos.txt reporte.txt");
+    if (!row.model.empty()) {
+      ASSERT_EQ(std::system((gen + row.model + " > '" + (r.dir / "datos.txt").string() + "'").c_str()), 0);
+      ASSERT_EQ(r.scratch->run(row.args + " datos.txt reporte.txt"), 0);
+    }
+    const auto before = outputs_in(r.dir);
+    const std::uintmax_t logs = fs::file_size(r.dir / "MEMORIA") + fs::file_size(r.dir / "VALINF");
+    const std::string args = row.args + " datos.txt reporte.txt";
+    EXPECT_EQ(r.scratch->run(args, "", "LC_ALL=C KORVANT_ESPACIO_LIBRE=" + std::to_string(logs - 1)), 4);
+    const std::string err = r.scratch->read("console.err");
+    EXPECT_NE(err.find("\" puede llegar a "), std::string::npos) << err;
+    EXPECT_NE(err.find(row.args.empty() ? "; con --memoria=resumida o --memoria=no se escribe menos\n"
+                                        : "se escribe menos\nlos resultados de la corrida anterior quedan como estaban\n"),
+              std::string::npos) << err;
+    EXPECT_TRUE(outputs_in(r.dir) == before);
+    EXPECT_EQ(r.scratch->run(args, "", "LC_ALL=C KORVANT_ESPACIO_LIBRE=" + std::to_string(row.room * logs)), 0)
+        << r.scratch->read("console.err");
+  }
+}
+
 // A console that cannot be written is no failure of the results: a full
 // console, a reader that goes away at once, the two streams closed. The run
 // ends as it would have, with every file whole and no console text in them.

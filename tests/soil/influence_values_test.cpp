@@ -8,6 +8,7 @@
 #include "text/fatal.hpp"
 #include "soil/soil.hpp"
 #include "text/files.hpp"
+#include "../toolkit/capture.hpp"
 #include "../toolkit/soil_model.hpp"
 
 namespace {
@@ -104,6 +105,26 @@ TEST(InfluenceValues, NoDirectionsComputesNothing) {
   EXPECT_EQ(m.IZ(1, 1, 1, 1), 0.0f);
   EXPECT_EQ(m.SUM_AINF(2, 1), 0.0f);
   EXPECT_EQ(korvant::dir_part(m.IZ, 1, 1, 1, 2), 0.0f);
+}
+
+// The size of VALINF is known before it is written; past a cap (that of
+// --memoria=resumida) only its headings stay, with the count of lines left out.
+TEST(InfluenceValues, TheSizeOfValinfIsKnownAndACapKeepsTheHeadings) {
+  Model m;
+  Files f;
+  korvant::testing::foundation(m, 3, 1.0f, {0.5f, 3.0f, 4.0f});  // stratum 1 above the foundation
+  m.NDIRS = 2;
+  korvant::influence_values(m, f.log);
+  korvant::testing::Capture whole(f.vinf);
+  korvant::write_influence_values(m, f.vinf);
+  const std::string text = whole.text();
+  EXPECT_EQ(korvant::valinf_bytes(m), text.size());
+  const std::uint64_t cap = text.size() - 1;
+  korvant::write_influence_values(m, f.vinf, cap);
+  const std::string cut = whole.text();
+  EXPECT_EQ(korvant::valinf_bytes(m, cap), cut.size());
+  EXPECT_EQ(cut.substr(0, 146), text.substr(0, 146));  // the title and the first headings
+  EXPECT_NE(cut.find("\n VALORES OMITIDOS: 18 renglones; el archivo completo pasar"), std::string::npos) << cut;
 }
 
 std::string rejection(Model& m) {
