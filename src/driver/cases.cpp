@@ -369,9 +369,13 @@ void run_cases(const Model& m, Files& f, Workspace& ws, Views* v) {
     for (const AnalysisPass& p : analysis_passes()) {
       if (p.case_no != c.case_no || !runs_under(p, m.KANAL)) continue;
       write_pass_head(f, p);
-      last = std::make_shared<const PassSolution>(solve_pass(m, p, ws, f.log, drawn));
+      PassSolution s = solve_pass(m, p, ws, f.log, drawn);
+      write_pass_solution(m, f, p, s);
+      // The iterations' lines are written: what is kept is the pass's result.
+      s.steps = {};
+      s.console = {};
+      last = std::make_shared<const PassSolution>(std::move(s));
       last_pass = &p;
-      write_pass_solution(m, f, p, *last);
       write_forces_and_diagrams(m, f, *last);
       if (v != nullptr) {
         progress_step("escribiendo las vistas");

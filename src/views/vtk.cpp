@@ -53,7 +53,7 @@ void integer_line(OutFile& o, int v) {
 
 }  // namespace
 
-void write_vtu(const Model& m, const PassSolution& s, const std::vector<ReactionPoint>& rp, OutFile& o) {
+void write_vtu(const Model& m, const PassSolution& sol, const std::vector<ReactionPoint>& rp, OutFile& o) {
   const int cells = m.NB + m.NLOS;
   // Vertical reaction point of each node, and the reactions of the footings.
   std::vector<int> vertical(static_cast<std::size_t>(m.NN) + 1, 0);
@@ -76,10 +76,10 @@ void write_vtu(const Model& m, const PassSolution& s, const std::vector<Reaction
   o.put("      <PointData Vectors=\"desplazamiento\" Scalars=\"hundimiento\">");
   o.end_line();
   open_array(o, "Float32", "desplazamiento", 3);
-  for (int n = 1; n <= m.NN; ++n) reals(o, {s.DESP(6 * n - 5), s.DESP(6 * n - 4), s.DESP(6 * n - 3)});
+  for (int n = 1; n <= m.NN; ++n) reals(o, {sol.DESP(6 * n - 5), sol.DESP(6 * n - 4), sol.DESP(6 * n - 3)});
   close_array(o);
   open_array(o, "Float32", "giro", 3);
-  for (int n = 1; n <= m.NN; ++n) reals(o, {s.DESP(6 * n - 2), s.DESP(6 * n - 1), s.DESP(6 * n)});
+  for (int n = 1; n <= m.NN; ++n) reals(o, {sol.DESP(6 * n - 2), sol.DESP(6 * n - 1), sol.DESP(6 * n)});
   close_array(o);
   open_array(o, "Float32", "hundimiento", 1);
   for (int n = 1; n <= m.NN; ++n) {
@@ -124,7 +124,7 @@ void write_vtu(const Model& m, const PassSolution& s, const std::vector<Reaction
     open_array(o, "Float32", end == 0 ? "fuerzas_extremo_i" : "fuerzas_extremo_j", 6, kForce);
     const int c = 6 * end;
     for (int b = 1; b <= m.NB; ++b)
-      reals(o, {s.VGL(b, c + 1), s.VGL(b, c + 2), s.VGL(b, c + 3), s.VGL(b, c + 4), s.VGL(b, c + 5), s.VGL(b, c + 6)});
+      reals(o, {sol.VGL(b, c + 1), sol.VGL(b, c + 2), sol.VGL(b, c + 3), sol.VGL(b, c + 4), sol.VGL(b, c + 5), sol.VGL(b, c + 6)});
     for (int s = 1; s <= m.NLOS; ++s) reals(o, {0.0f, 0.0f, 0.0f, 0.0f, 0.0f, 0.0f});
     close_array(o);
   }
