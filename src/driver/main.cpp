@@ -96,7 +96,7 @@ const char* const kUsage =
     "  --memoria=completa  MEMORIA y VALINF completos (lo normal).\n"
     "  --memoria=resumida  MEMORIA con un renglón por paso del cálculo: sin\n"
     "                      matrices, vectores, iteraciones ni renglones por barra,\n"
-    "                      nodo, reacción o estrato; VALINF completo.\n"
+    "                      nodo, reacción o estrato; VALINF completo hasta 100 MB.\n"
     "  --memoria=no        ni MEMORIA ni VALINF (se borran los de una corrida anterior).\n"
     "Memoria: el programa estima la que necesita el modelo y se detiene si no cabe;\n"
     "la variable KORVANT_MEMORIA (por ejemplo 64G) fija la disponible.\n"

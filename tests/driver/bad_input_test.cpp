@@ -599,6 +599,57 @@ TEST(BadInput, LogsThatMayNotFitTheFreeSpaceEndTheRunAtTheStart) {
   }
 }
 
+// With the error stream on a terminal, one progress line is drawn and
+// redrawn in place ("\r", the text, erase to the end of the line) and erased
+// at the end; --silencio draws none. The terminal is a pseudo-terminal; the
+// model, 10 x 10 foundation nodes, takes long enough (half a second) for a
+// few drawings, ten a second at most.
+TEST(BadInput, TheProgressLineIsDrawnInPlaceOnATerminalOnly) {
+  const Outcome r = run_in_scratch("", "--version");
+  const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 10 --ny 10 --storeys 0 > '" +
+                          (r.dir / "datos.txt").string() + "'";
+  ASSERT_EQ(std::system(gen.c_str()), 0);
+  r.scratch->write("terminal.py",
+                   "import os, pty, subprocess, sys\n"
+                   "master, slave = pty.openpty()\n"
+                   "p = subprocess.Popen(sys.argv[1:], stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=slave)\n"
+                   "os.close(slave)\n"
+                   "out = b''\n"
+                   "while True:\n"
+                   "    try:\n"
+                   "        d = os.read(master, 65536)\n"
+                   "    except OSError:\n"
+                   "        break\n"
+                   "    if not d:\n"
+                   "        break\n"
+                   "    out += d\n"
+                   "open('terminal.txt', 'wb').write(out)\n"
+                   "sys.exit(p.wait())\n");
+  for (const char* option : {"", "--silencio "}) {
+    SCOPED_TRACE(option);
+    const std::string cmd = "cd '" + r.dir.string() + "' && LC_ALL=C python3 terminal.py '" KORVANT_BIN "' " + option +
+                            "--memoria=no datos.txt reporte.txt";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    const std::string tty = r.scratch->read("terminal.txt");
+    EXPECT_NE(tty.find(" No. nodos         100\r\n"), std::string::npos) << tty;
+    if (*option != '\0') {
+      EXPECT_EQ(tty.find('\x1b'), std::string::npos) << tty;
+      continue;
+    }
+    int drawn = 0;
+    for (std::size_t at = tty.find('\r'); at != std::string::npos; at = tty.find('\r', at + 1)) {
+      const std::size_t end = tty.find_first_of("\r\n", at + 1);
+      const std::string line = tty.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
+      if (line.size() > 3 && line.ends_with("\x1b[K") && line.find(" s)") != std::string::npos) ++drawn;
+    }
+    EXPECT_GE(drawn, 2) << tty;
+    // The last thing done to the line is to erase it.
+    const std::size_t last = tty.rfind("\x1b[K");
+    ASSERT_NE(last, std::string::npos);
+    EXPECT_EQ(tty.substr(last - 1, 4), "\r\x1b[K") << tty;
+  }
+}
+
 // A console that cannot be written is no failure of the results: a full
 // console, a reader that goes away at once, the two streams closed. The run
 // ends as it would have, with every file whole and no console text in them.
