@@ -107,10 +107,14 @@ void compare(const std::string& model, Deviations& dev) {
 
 TEST(SparseSolver, AgreesWithGaussjOnEveryGoldenModel) {
   if (!sparse_lu_built_in()) GTEST_SKIP() << "built without UMFPACK";
-  // Relative tolerances: settlements and reactions 1e-4; end forces, which
-  // difference the displacements through the bars' axial stiffness, 5e-4. The
-  // nonlinear passes stop when no reaction changes by more than 0.01 %, so the
-  // two solvers stop at points of the iteration that differ by about that: 1e-3.
+  // Relative tolerances, 1e-4 where gaussj's own error allows it. gaussj's
+  // error is the difference: a double-precision solve of gaussj's very matrix
+  // (its stiffness summed in single precision) differs from gaussj's by as
+  // much as from the sparse solver's. edificio's end forces, which difference
+  // the displacements through the bars' axial stiffness, carry 1.7e-4 of it:
+  // 2e-4. In the nonlinear passes gaussj stops at its 20-iteration cap in two
+  // of no_lineal's three (43 iterations; the sparse solver converges in 9),
+  // still moving by about 0.05 %: 1e-3.
   // Every pass balances the load within 1e-6 % (double round-off: about
   // 1e-12 %). solo_zapatas is singular to single precision (gaussj's summary
   // finds 143 % out of balance, settlements of kilometres) and, in cases 3 and
@@ -119,8 +123,8 @@ TEST(SparseSolver, AgreesWithGaussjOnEveryGoldenModel) {
   const struct {
     const char* model;
     double reactions, forces;
-  } table[] = {{"edificio", 1e-4, 5e-4},     {"iterativo", 1e-4, 5e-4},         {"iterativo_tope", 1e-4, 5e-4},
-               {"losas_zapatas", 1e-4, 5e-4}, {"casos_apagados", 1e-4, 5e-4},   {"no_lineal", 1e-3, 1e-3},
+  } table[] = {{"edificio", 1e-4, 2e-4},     {"iterativo", 1e-4, 1e-4},         {"iterativo_tope", 1e-4, 1e-4},
+               {"losas_zapatas", 1e-4, 1e-4}, {"casos_apagados", 1e-4, 1e-4},   {"no_lineal", 1e-3, 1e-3},
                {"divisor_no_lineal", 1e-3, 1e-3}, {"solo_zapatas", HUGE_VAL, HUGE_VAL}, {"sistema_singular", 0, 0}};
   for (const auto& [model, tol_r, tol_f] : table) {
     Deviations dev;
