@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <random>
+#include <span>
 #include <string>
 #include <thread>
 #include <vector>
@@ -294,6 +295,51 @@ BENCHMARK_CAPTURE(BM_solucion, dispersa_20x20x2, "s20x20x2", "--nx 20 --ny 20 --
     ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK_CAPTURE(BM_solucion, dispersa_30x30x2, "s30x30x2", "--nx 30 --ny 30 --storeys 2", SolverChoice::Sparse)
     ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+
+// One solve of the coupled system alone, each solver on its own form of it:
+// the 20 x 20 x 2 building's case 4 (its primary consolidation), prepared by a
+// whole run, then the same system solved again and again with the run's
+// solver (the sparse one keeps the run's symbolic analysis, as every pass
+// after the first does). The issue's bound: each sparse solve at most 1/30
+// of gaussj's.
+void BM_una_solucion(benchmark::State& st, SolverChoice solver) {
+  const std::string datos = generated_model("s20x20x2c4", "--nx 20 --ny 20 --storeys 2 --cases 0001");
+  std::filesystem::current_path(work_dir());
+  static std::FILE* null = std::fopen("/dev/null", "wb");
+  Model m;
+  m.method.solver = solver;
+  Files f;
+  f.con.attach(null, "consola");
+  f.err.attach(null, "consola de errores");
+  f.log.set_level(LogLevel::None);
+  Workspace ws;
+  run(datos, "REPORTE", m, f, {}, &ws);
+  // The system as HUND forms it (no footings in this building).
+  const int NR = m.NR, n = m.NGRED + NR;
+  std::vector<int> eq(static_cast<std::size_t>(NR));
+  for (int i = 1; i <= NR; ++i) eq[static_cast<std::size_t>(i - 1)] = m.NUMGL(m.NREAC(i));
+  const Tab2<float>& FLEX = ws.pass.FLEX;
+  const SoilBlock soil{1, 1, NR, NR, FLEX.v.data(), static_cast<std::size_t>(FLEX.n1)};
+  CoupledSystem sys;
+  sys.NGRED = m.NGRED;
+  sys.NRT = NR;
+  SparseColumns view;
+  frame_rows(m, sys, view);
+  sys.reaction_eq = eq;
+  sys.soil = std::span<const SoilBlock>(&soil, 1);
+  std::vector<float> b0(static_cast<std::size_t>(n)), b;
+  for (int i = 1; i <= m.NGRED; ++i)
+    b0[static_cast<std::size_t>(i - 1)] = (i <= m.vered4.size() ? m.vered4(i) : 0.0f) + (i <= m.PRED.size() ? m.PRED(i) : 0.0f);
+  for (auto _ : st) {
+    b = b0;
+    if (!ws.solver->solve(sys, b.data())) st.SkipWithError("singular");
+  }
+  st.counters["n"] = n;
+}
+BENCHMARK_CAPTURE(BM_una_solucion, gaussj_20x20x2, SolverChoice::Gaussj)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(2);
+BENCHMARK_CAPTURE(BM_una_solucion, dispersa_20x20x2, SolverChoice::Sparse)
+    ->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime()->Iterations(8);
 
 // A study of the example building: 200 Monte Carlo samples on every core,
 // against the bound 1.25 x (200 x one run without log) / cores. Prints the
