@@ -214,7 +214,10 @@ std::uint64_t valinf_bound(const Model& m, LogLevel level) {
 std::uint64_t free_space(const std::string& file) {
   if (const char* v = std::getenv(kFreeSpaceVariable); v != nullptr) {
     const std::uint64_t set = size_setting(v);
-    if (set != 0) return set;
+    if (set == 0)
+      throw Fatal{status::USAGE, std::string("Error: la variable de entorno ") + kFreeSpaceVariable + " vale \"" + v +
+                                     "\"; debe ser un número de bytes, con K, M, G o T si se quiere (por ejemplo 8G)"};
+    return set;
   }
   namespace fs = std::filesystem;
   fs::path folder = fs::path(file).parent_path();
