@@ -59,6 +59,7 @@ PassSolution solution_value(const PassTables& t, const SolvedCase& c) {
   s.c = c;
   s.DESP = t.DESP;
   s.HUNDIM = t.HUNDIM;
+  s.solution_double = t.solution_double;
   return s;
 }
 
@@ -338,6 +339,7 @@ PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Lo
   }
   s.DESP = t.DESP;
   s.HUNDIM = t.HUNDIM;
+  s.solution_double = t.solution_double;
   if (!finite(m, t.DESP)) {
     s.end = PassSolution::End::not_a_number;
     return s;

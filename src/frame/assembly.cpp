@@ -12,18 +12,34 @@ namespace korvant {
 
 namespace {
 
-// Entry (i, j) of the extended stiffness, in the form the solver takes: dense
-// for gaussj, by compressed columns (within the pattern made beforehand) for
-// the sparse solver. Both receive the same sums in the same order.
-float& akr_entry(Model& m, int i, int j) { return m.method.sparse_solver() ? m.akr_sparse.at(i, j) : m.akr(i, j); }
-float akr_value(const Model& m, int i, int j) { return m.method.sparse_solver() ? m.akr_sparse(i, j) : m.akr(i, j); }
+// Adds v to entry (i, j) of the extended stiffness, in the form the solver
+// takes: dense and in single precision for gaussj; by compressed columns
+// (within the pattern made beforehand) and in double precision for the sparse
+// solver, whose frame rows are then the sums of the element matrices to double
+// round-off (a column of a free body sums to 0, so its solution balances the
+// loads to double round-off). Both receive the same terms in the same order.
+void akr_add(Model& m, int i, int j, float v) {
+  if (m.method.sparse_solver())
+    m.akr_sparse.at(i, j) += static_cast<double>(v);
+  else
+    m.akr(i, j) += v;
+}
+void akr_set(Model& m, int i, int j, float v) {
+  if (m.method.sparse_solver())
+    m.akr_sparse.at(i, j) = static_cast<double>(v);
+  else
+    m.akr(i, j) = v;
+}
+float akr_value(const Model& m, int i, int j) {
+  return m.method.sparse_solver() ? static_cast<float>(m.akr_sparse(i, j)) : m.akr(i, j);
+}
 
 // The pattern of the extended stiffness by compressed columns: every pair of
 // free degrees of freedom of a bar, the free degrees of freedom of a bar
 // whose two ends are area reactions in those reactions' columns, and the
 // nodal reactions' -1. Values all 0.
 void sparse_pattern(Model& m) {
-  SparseTab<float>& K = m.akr_sparse;
+  SparseTab<double>& K = m.akr_sparse;
   K.n1 = m.NGRED;
   K.n2 = m.NGRED + m.NR + m.MR;
   std::vector<std::vector<int>> rows(static_cast<std::size_t>(K.n2) + 1);
@@ -61,7 +77,7 @@ void sparse_pattern(Model& m) {
     K.col_start[static_cast<std::size_t>(j)] = static_cast<int>(K.row.size());
     std::vector<int>().swap(r);
   }
-  K.values.assign(K.row.size(), 0.0f);
+  K.values.assign(K.row.size(), 0.0);
 }
 
 void log_vec(LogDetail log, std::string_view lay, const Vec12& v) {
@@ -102,7 +118,7 @@ void uniform_load(Vec12& q, float w, float L, float L2, float pN, float u1z) {
 void add_reaction_column(Model& m, int b, const Vec12& qr, int col) {
   for (int r = 1; r <= 12; ++r) {
     int f = m.NUMGL(m.GLBARRA(b, r));
-    if (f != 0) akr_entry(m, f, col) += qr(r);
+    if (f != 0) akr_add(m, f, col, qr(r));
   }
 }
 
@@ -168,7 +184,7 @@ void add_stiffness(Model& m, LogDetail log, int b, Element& e) {
     if (eq == 0) continue;
     for (int r = 1; r <= 12; ++r) {
       int fq = m.NUMGL(m.GLBARRA(b, r));
-      if (fq != 0) akr_entry(m, eq, fq) += e.KPROY(k, r);
+      if (fq != 0) akr_add(m, eq, fq, e.KPROY(k, r));
     }
   }
 }
@@ -284,7 +300,7 @@ void total_load(Model& m) {
 
   for (int k = 1; k <= m.MR; ++k) {
     int eq = m.NUMGL(m.NREACN(k));
-    if (eq != 0) akr_entry(m, eq, m.NGRED + m.NR + k) = -1.0f;
+    if (eq != 0) akr_set(m, eq, m.NGRED + m.NR + k, -1.0f);
   }
 }
 

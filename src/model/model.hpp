@@ -126,7 +126,7 @@ struct Model {
   // ---- Frame assembly ----------------------------------------------------
   Tab2<int> GLBARRA;           // (bar, 1..12)
   Tab2<float> akr;             // NGRED rows x (NGRED + NR + MR) columns (gaussj's path)
-  SparseTab<float> akr_sparse; // akr by compressed columns: the sparse solver's path, where akr stays empty
+  SparseTab<double> akr_sparse; // akr by compressed columns, summed in double precision: the sparse solver's path, where akr stays empty
   Tab1<float> vered1, vered2, vered3, vered4;      // by equation
   Tab1<float> vecomp1, vecomp2, vecomp3, vecomp4;  // by global dof
   float CARGATOTAL = 0.0f, qmax = 0.0f;

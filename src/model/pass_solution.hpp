@@ -52,6 +52,10 @@ struct PassTables {
   Tab1<float> HUNDIM;          // NR + MR
   Tab1<float> QREAC, QCAMBIO;  // the iterative analysis: the reactions of its moduli, their change
   Tab1<float> RNL;             // the Newton iterate, NGRED + NR
+  // With the sparse solver, the unknowns in double precision by equation
+  // (from 0: the NGRED frame unknowns, then the reactions; the Newton iterate
+  // of a nonlinear solve), of which DESP holds the rounding. Empty with gaussj.
+  std::vector<double> solution_double;
 };
 
 struct Model;
@@ -65,6 +69,7 @@ struct PassSolution {
   // table runs to NGL + NN at least, as the end forces' log lists it.
   Tab1<float> DESP;
   Tab1<float> HUNDIM;        // the settlement under each reaction
+  std::vector<double> solution_double;  // as PassTables::solution_double
   Tab1<float> flex_diagonal; // FLEX(k, k) of each reaction of a linear solve (the footings' springs)
   Tab2<float> VGL;           // end forces (bar, 1..12), in the bar's local axes
   // By axis (index a - 1): the walk at the report's NDIV points, and at the

@@ -1,5 +1,6 @@
 // Soil flexibility matrix: the settlement under each area reaction for a unit
 // value of every reaction, summed over the strata below the foundation level.
+#include <algorithm>
 #include <cmath>
 
 #include "text/free_format.hpp"
@@ -103,7 +104,11 @@ void footing_columns(const Model& m, Log& log, const SoilLaw& law, const Tab2<fl
 }  // namespace
 
 // One routine for every law with a linear form: the same loops, the law's
-// deformation of each stratum.
+// deformation of each stratum. Each entry FLEX(I, l) is its own sum over the
+// strata; the rows are taken in blocks, and within a block column by column,
+// so that the influence tables and FLEX (both with the row index running
+// fastest) are read in order. With the log's detail the block is one row, in
+// the order the log follows.
 void FLSC(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod, const Tab2<float>* NU, int nflag1,
           Tab2<float>& FLEX) {
   size_flex(m, FLEX);
@@ -111,43 +116,50 @@ void FLSC(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod,
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
   if (law.logs_modulus) lst(log, "nflag1=", nflag1);
 
-  for (int I = 1; I <= m.NR; ++I) {
-    progress_fraction(I - 1, m.NR);
-    const int node = (m.NREAC(I) - 1) / 6 + 1;
-    const int KP = m.PERFCIM(node);
-    const float D = m.DF(node);
-    lst(detail(log), "I=", I, "NREAC(I)=", m.NREAC(I));
-    lst(detail(log), "NODO=", node, " PERFIL", KP);
-
+  const bool detail_lines = log.keeps(LogLine::detail);
+  const int block = detail_lines ? 1 : 64;
+  for (int I0 = 1; I0 <= m.NR; I0 += block) {
+    progress_fraction(I0 - 1, m.NR);
+    const int I1 = std::min(m.NR, I0 + block - 1);
+    if (detail_lines) {
+      lst(detail(log), "I=", I0, "NREAC(I)=", m.NREAC(I0));
+      lst(detail(log), "NODO=", (m.NREAC(I0) - 1) / 6 + 1, " PERFIL", m.PERFCIM((m.NREAC(I0) - 1) / 6 + 1));
+    }
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
       log_column(m, log, l, g);
-      float SUMA = 0.0f;
-      bool first = true;
-      for (int k = 1; k <= m.NEST(KP); ++k) {
-        lst(detail(log), law.stratum_label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
-        if (!(D < m.PROF(KP, k))) continue;
+      for (int I = I0; I <= I1; ++I) {
+        const int node = (m.NREAC(I) - 1) / 6 + 1;
+        const int KP = m.PERFCIM(node);
+        const float D = m.DF(node);
+        float SUMA = 0.0f;
+        bool first = true;
+        for (int k = 1; k <= m.NEST(KP); ++k) {
+          if (detail_lines) lst(detail(log), law.stratum_label, k, " DF(NODO)=", D, "PROF ESTRATO=", m.PROF(KP, k));
+          if (!(D < m.PROF(KP, k))) continue;
 
-        // The field moduli of each node are by reaction point, the others by profile.
-        const float modulus = nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
-        const float mc = 1.0f / modulus;  // compressibility
+          // The field moduli of each node are by reaction point, the others by profile.
+          const float modulus = nflag1 == 2 ? Emod(node, k) : Emod(KP, k);
+          const float mc = 1.0f / modulus;  // compressibility
 
-        // The first stratum below the foundation counts from the foundation level down.
-        const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
-        first = false;
+          // The first stratum below the foundation counts from the foundation level down.
+          const float h = first ? m.PROF(KP, k) - D : m.H(KP, k);
+          first = false;
 
-        const float ainf = influence(m, NU, I, k, l, KP);
-        float term = m.LONGITUD(g) * mc * h * ainf / m.AREA(g);
-        if (law.time_factor != nullptr) term = term * law.time_factor(m, KP, k);
-        SUMA = SUMA + term;
+          const float ainf = influence(m, NU, I, k, l, KP);
+          float term = m.LONGITUD(g) * mc * h * ainf / m.AREA(g);
+          if (law.time_factor != nullptr) term = term * law.time_factor(m, KP, k);
+          SUMA = SUMA + term;
 
-        if (law.logs_modulus) lst(detail(log), "AMZ(KP,J)=", mc);
-        log_contribution(m, log, mc, h, I, k, l, g, "AINF", ainf, SUMA);
+          if (law.logs_modulus && detail_lines) lst(detail(log), "AMZ(KP,J)=", mc);
+          log_contribution(m, log, mc, h, I, k, l, g, "AINF", ainf, SUMA);
+        }
+        FLEX(I, l) = SUMA;
       }
-      FLEX(I, l) = SUMA;
-      lst(detail(log), "almacenando para nudo y reacción", I, l);
+      if (detail_lines) lst(detail(log), "almacenando para nudo y reacción", I0, l);
     }
-    if (m.NRZ > 0) footing_columns(m, log, law, Emod, NU, nflag1, I, FLEX);
+    if (m.NRZ > 0)
+      for (int I = I0; I <= I1; ++I) footing_columns(m, log, law, Emod, NU, nflag1, I, FLEX);
   }
 
   lst(log, "MATRIZ DE FLEXIBILIDADES");

@@ -20,7 +20,7 @@ float CoupledSystem::frame_entry(int i, int j) const {
   if (frame_sparse == nullptr || j > frame_sparse->cols) return 0.0f;
   const SparseColumns& s = *frame_sparse;
   for (int k = s.col_start[index_of(j - 1)]; k < s.col_start[index_of(j)]; ++k)
-    if (s.row[index_of(k)] == i) return s.values[index_of(k)];
+    if (s.row[index_of(k)] == i) return static_cast<float>(s.values[index_of(k)]);
   return 0.0f;
 }
 
@@ -63,7 +63,7 @@ void CoupledSystem::dense(float* a) const {
     } else if (frame_sparse != nullptr) {
       const SparseColumns& s = *frame_sparse;
       for (int c = 1; c <= std::min(n, s.cols); ++c)
-        for (int k = s.col_start[index_of(c - 1)]; k < s.col_start[index_of(c)]; ++k) place(C(s.row[index_of(k)], c), s.values[index_of(k)]);
+        for (int k = s.col_start[index_of(c - 1)]; k < s.col_start[index_of(c)]; ++k) place(C(s.row[index_of(k)], c), static_cast<float>(s.values[index_of(k)]));
     }
   };
   auto soil_rows = [&](auto place) {
@@ -93,7 +93,7 @@ void CoupledSystem::dense(float* a) const {
 
 void frame_rows(const Model& m, CoupledSystem& sys, SparseColumns& view) {
   if (m.method.sparse_solver()) {
-    const SparseTab<float>& K = m.akr_sparse;
+    const SparseTab<double>& K = m.akr_sparse;
     view = {K.n1, K.n2, K.col_start, K.row, K.values};
     sys.frame_sparse = &view;
   } else {

@@ -86,6 +86,7 @@ struct Newton {
   std::vector<double>& ERRPC = ws.newton.ERRPC;
   Tab1<float>&DEFS = ws.newton.DEFS, &minus_base = ws.newton.minus_base, &HINC = ws.newton.HINC;
   Tab1<float>&RNL = ws.pass.RNL, &DESP = ws.pass.DESP;
+  std::vector<double>& xd = ws.pass.solution_double;  // the iterate in double precision (sparse path)
   const int NGRED = m.NGRED, NR = m.NR, NT = m.NGRED + m.NR;
   const std::size_t n = static_cast<std::size_t>(NT);
   const Tab2<float>& Kc = m.akr;  // the frame rows of the coupled system are those of akr
@@ -168,6 +169,12 @@ struct Newton {
     std::fill(prev.begin(), prev.end(), 0.0f);
     for (int k = 1; k <= NR; ++k) RNL(NGRED + k) = kStartReaction;
     for (int k = 1; k <= NR; ++k) RNL(m.NUMGL(m.NREAC(k))) = RNL(NGRED + k) / kStartStiffness;
+    // The sparse path keeps the iterate in double precision as well: the frame
+    // rows of the functional are computed from it, each correction is added
+    // to it, and RNL is its rounding.
+    xd.clear();
+    if (sparse)
+      for (int i = 1; i <= NT; ++i) xd.push_back(static_cast<double>(RNL(i)));
     lst(log, "NDATS=", NR, " ERROR=", kTolerance, " DELTA=", DELTA);
     for (int i = 1; i <= NT; ++i) put(detail(log), "(A2, I2, A3, F20.10)", "R(", i, ") =", RNL(i));
   }
@@ -187,11 +194,11 @@ struct Newton {
       // By the columns of the sparse frame rows, in double precision.
       std::vector<double>& accd = ws.newton.accd;
       std::fill(accd.begin(), accd.end(), 0.0);
-      const SparseTab<float>& K = m.akr_sparse;
+      const SparseTab<double>& K = m.akr_sparse;
       for (int c = 1; c <= NT; ++c) {
-        const double xc = static_cast<double>(RNL(c));
+        const double xc = xd[at(c - 1)];
         for (int k = K.col_start[at(c - 1)]; k < K.col_start[at(c)]; ++k)
-          accd[at(K.row[at(k)])] += static_cast<double>(K.values[at(k)]) * xc;
+          accd[at(K.row[at(k)])] += K.values[at(k)] * xc;
       }
       for (int r = 1; r <= NGRED; ++r) Fv[at(r)] = static_cast<float>(accd[at(r)] - static_cast<double>(bv[at(r)]));
     } else {
@@ -271,7 +278,12 @@ struct Newton {
     if (inv == nullptr) lst(detail(log), "(la LU dispersa no forma la inversa: sólo la corrección de cada incógnita)");
     for (int i = 1; i <= NT; ++i) {
       prev[at(i)] = RNL(i);
-      RNL(i) = RNL(i) + rhs[at(i)];
+      if (sparse) {
+        xd[at(i - 1)] += static_cast<double>(rhs[at(i)]);
+        RNL(i) = static_cast<float>(xd[at(i - 1)]);
+      } else {
+        RNL(i) = RNL(i) + rhs[at(i)];
+      }
       if (!detail_lines) continue;
       if (NT <= kMaxLogged && inv != nullptr) {
         LogRec rec(detail(log), "(500F20.8)");
@@ -286,6 +298,7 @@ struct Newton {
     for (int k = 1; k <= NR; ++k)
       if (RNL(NGRED + k) < 0.0f) {
         RNL(NGRED + k) = 0.0f;
+        if (sparse) xd[at(NGRED + k - 1)] = 0.0;
         held = true;
       }
     return true;

@@ -16,7 +16,7 @@ struct SparseColumns {
   int rows = 0, cols = 0;
   std::span<const int> col_start;  // cols + 1 entries
   std::span<const int> row;
-  std::span<const float> values;
+  std::span<const double> values;
 };
 
 // A dense block of the reaction rows: rows NGRED + r0 .. NGRED + r0 + rows - 1
@@ -76,6 +76,9 @@ class CoupledSolver {
   // The relative residual |A x - b| / (|A| |x|) (infinity norms, in double
   // precision) of the last solve, when this solver computes it; -1 otherwise.
   virtual double residual() const { return -1.0; }
+  // The solution of the last solve in double precision (order() entries, from
+  // 0), when this solver computes in double; empty otherwise.
+  virtual std::span<const double> solution() const { return {}; }
   // Storage for systems up to order n, taken once for the run.
   virtual void reserve(int n) { (void)n; }
 };

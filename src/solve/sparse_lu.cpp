@@ -110,7 +110,7 @@ void SparseLuSolver::form(const CoupledSystem& sys) {
       if (j <= s.cols)
         for (int k = s.col_start[ix(j - 1)]; k < s.col_start[ix(j)]; ++k) {
           rw_.push_back(s.row[ix(k)] - 1);
-          vx_.push_back(static_cast<double>(s.values[ix(k)]));
+          vx_.push_back(s.values[ix(k)]);
         }
     } else if (sys.frame != nullptr && j <= sys.frame->n2) {
       for (int r = 1; r <= NGRED; ++r)

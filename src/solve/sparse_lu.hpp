@@ -58,6 +58,7 @@ class SparseLuSolver final : public CoupledSolver {
  public:
   bool solve(const CoupledSystem& sys, float* b) override;
   double residual() const override { return residual_; }
+  std::span<const double> solution() const override { return xd_; }
   const SparseLu& lu() const { return lu_; }
 
  private:

@@ -109,7 +109,7 @@ void equilibrium_table(Html& h, const Summary& s) {
   h.row("Fuerza vertical en los apoyos restringidos, t", num(e.supports, 4));
   if (e.restrained_loads != 0.0)
     h.row("Cargas en verticales restringidas (las toma el apoyo; fuera de la suma), t", num(e.restrained_loads, 4));
-  const std::string diff = e.relative ? num(e.diff, 4) + " t = " + num(e.diff_pct, 5) + " %" : num(e.diff, 4) + " t";
+  const std::string diff = e.relative ? num(e.diff, 4) + " t = " + percent(s) + " %" : num(e.diff, 4) + " t";
   const std::string tol = e.relative ? num(EQUILIBRIO_TOL_PCT, 2) + " %" : num(EQUILIBRIO_TOL_T, 4) + " t";
   h.row("Diferencia", diff + (e.ok ? ": cumple (tolerancia " + tol + ")" : ": NO CUMPLE EQUILIBRIO (tolerancia " + tol + ")"),
         e.ok ? "bien" : "malo");

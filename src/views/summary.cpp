@@ -21,11 +21,19 @@ const Tab1<float>& load_vector(const Model& m, int set) {
   return set == 1 ? m.vecomp1 : set == 2 ? m.vecomp2 : m.vecomp3;
 }
 
+// The displacement of global degree of freedom g: from the double-precision
+// solution when the solver gave one, else DESP.
+double displacement(const Model& m, const PassSolution& sol, int g) {
+  if (sol.solution_double.empty()) return d(sol.DESP(g));
+  const int e = m.NUMGL(g);
+  return e != 0 ? sol.solution_double[static_cast<std::size_t>(e - 1)] : 0.0;
+}
+
 // Vertical force that the restrained vertical supports carry: at each
 // restrained DZ, what the bars ending there push into it (their projected
 // stiffness times their end displacements, less their equivalent loads).
 // Soil reactions never load such a node's DZ: a reaction's dof is free.
-double support_force(const Model& m, const Tab1<float>& DESP, const Tab1<float>& vecomp) {
+double support_force(const Model& m, const PassSolution& sol, const Tab1<float>& vecomp) {
   std::vector<char> held(static_cast<std::size_t>(m.NN) + 1, 0);
   bool any = false;
   for (int n = 1; n <= m.NN; ++n)
@@ -43,7 +51,7 @@ double support_force(const Model& m, const Tab1<float>& DESP, const Tab1<float>&
       if (!held[static_cast<std::size_t>(n)]) continue;
       const int row = 6 * end + 3;
       double f = 0.0;
-      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * d(DESP(m.GLBARRA(b, c)));
+      for (int c = 1; c <= 12; ++c) f += d(e.KPROY(row, c)) * displacement(m, sol, m.GLBARRA(b, c));
       push[static_cast<std::size_t>(n)] += f;
     }
   }
@@ -53,12 +61,22 @@ double support_force(const Model& m, const Tab1<float>& DESP, const Tab1<float>&
   return total;
 }
 
+// With the sparse solver the sums take the double-precision solution and each
+// free vertical load as the system has it (bar loads plus the load typed on
+// the node, added in single precision): its frame rows, summed in double
+// precision from the element matrices, balance to double round-off.
 void equilibrium(const Model& m, const PassSolution& sol, const Summary& s, const std::vector<ReactionPoint>& rp,
                  Equilibrium& eq) {
   eq.load_set = analysis_case(s.c.case_no).load_set;
   const Tab1<float>& v = load_vector(m, eq.load_set);
+  const std::vector<double>& x = sol.solution_double;
+  const bool exact = !x.empty();
   for (int n = 1; n <= m.NN; ++n) {
     const int g = 6 * n - 3;
+    if (exact && m.NUMGL(g) != 0) {
+      eq.load -= d(v(g) + m.P(g));
+      continue;
+    }
     eq.load -= d(v(g));
     if (m.NUMGL(g) != 0)
       eq.load -= d(m.P(g));
@@ -67,12 +85,13 @@ void equilibrium(const Model& m, const PassSolution& sol, const Summary& s, cons
   }
   eq.footings_modelled = s.linear;
   for (const ReactionPoint& p : rp) {
+    const double R = exact ? x[static_cast<std::size_t>(m.NGRED + p.k - 1)] : d(p.R);
     if (p.area)
-      eq.soil += d(p.R) * d(m.LONGITUD(m.NREAC(p.k)));
+      eq.soil += R * d(m.LONGITUD(m.NREAC(p.k)));
     else if (p.comp == 3)
-      eq.footings += d(p.R);
+      eq.footings += R;
   }
-  eq.supports = support_force(m, sol.DESP, v);
+  eq.supports = support_force(m, sol, v);
   eq.diff = eq.load - (eq.soil + eq.footings + eq.supports);
   eq.relative = std::fabs(eq.load) >= EQUILIBRIO_TOL_T;
   eq.diff_pct = eq.relative ? eq.diff / eq.load * 100.0 : 0.0;

@@ -178,6 +178,10 @@ std::string fmt(const char* format, ...) __attribute__((format(printf, 1, 2)));
 std::string one_in(double v);
 // A value with `dec` decimals, never "-0.000"; "?" when it is not a number.
 std::string num(double v, int dec);
+// The equilibrium difference in per cent of the load: five decimals; with a
+// solver in double precision (which gives its residual), two significant
+// digits, so that its round-off (about 1e-12 %) shows.
+std::string percent(const Summary& s);
 // A spring or modulus: one decimal from 100 up, four significant digits below.
 std::string spring_text(double v);
 std::string direction_words(double deg);

@@ -25,6 +25,11 @@ std::string num(double v, int dec) {
   return s;
 }
 
+std::string percent(const Summary& s) {
+  if (s.c.residual < 0.0 || !std::isfinite(s.eq.diff_pct)) return num(s.eq.diff_pct, 5);
+  return fmt("%.1e", s.eq.diff_pct + 0.0);  // never "-0.0e+00"
+}
+
 std::string one_in(double v) {
   if (!std::isfinite(v)) return "?";
   v = std::fabs(v);
@@ -96,7 +101,7 @@ void summary_text(const Model& m, const Summary& s, const Limits& l, const std::
   if (e.restrained_loads != 0.0)
     line(out, fmt("  (cargas en verticales restringidas, tomadas por el apoyo: %.4f t, fuera de la suma)",
                   e.restrained_loads));
-  std::string diff = e.relative ? num(e.diff, 4) + " t = " + num(e.diff_pct, 5) + " % de la carga" : num(e.diff, 4) + " t";
+  std::string diff = e.relative ? num(e.diff, 4) + " t = " + percent(s) + " % de la carga" : num(e.diff, 4) + " t";
   std::string tol = e.relative ? num(EQUILIBRIO_TOL_PCT, 2) + " %" : num(EQUILIBRIO_TOL_T, 4) + " t";
   line(out, "  Diferencia: " + diff + (e.ok ? ": cumple (tolerancia " + tol + ")" : ": NO CUMPLE EQUILIBRIO (tolerancia " + tol + ")"));
   // Round-off or imbalance: the sparse solver gives its residual; gaussj,

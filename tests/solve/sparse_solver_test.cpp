@@ -79,6 +79,10 @@ void compare(const std::string& model, Deviations& dev) {
     EXPECT_LE(std::strtod(l.c_str() + p + 11, nullptr), 1e-12) << model << ": " << l;
   }
   EXPECT_EQ(residuals, count(summary, "Equilibrio vertical")) << model;
+  // The equilibrium difference of every pass, in per cent of the load.
+  for (const std::string& l : split_lines(summary))
+    if (const std::size_t p = l.find(" t = "); l.find("Diferencia: ") != std::string::npos && p != std::string::npos)
+      dev["equilibrio (%)"].second = std::max(dev["equilibrio (%)"].second, std::fabs(std::strtod(l.c_str() + p + 5, nullptr)));
   EXPECT_EQ(count(s.read("reporte.html"), "<tr><th>Residuo relativo"), residuals) << model;
   // Settlements, reactions and end forces of every pass.
   const std::map<std::string, std::string> quantity = {
@@ -107,8 +111,11 @@ TEST(SparseSolver, AgreesWithGaussjOnEveryGoldenModel) {
   // difference the displacements through the bars' axial stiffness, 5e-4. The
   // nonlinear passes stop when no reaction changes by more than 0.01 %, so the
   // two solvers stop at points of the iteration that differ by about that: 1e-3.
-  // solo_zapatas is singular to single precision (gaussj's summary finds 143 %
-  // out of balance, settlements of kilometres): only its residuals count.
+  // Every pass balances the load within 1e-6 % (double round-off: about
+  // 1e-12 %). solo_zapatas is singular to single precision (gaussj's summary
+  // finds 143 % out of balance, settlements of kilometres) and, in cases 3 and
+  // 4, nearly so in double (10 % and 61 % out of balance at a residual of
+  // 1e-16): only its residuals count.
   const struct {
     const char* model;
     double reactions, forces;
@@ -119,6 +126,10 @@ TEST(SparseSolver, AgreesWithGaussjOnEveryGoldenModel) {
     Deviations dev;
     compare(model, dev);
     for (const auto& [q, d] : dev) {
+      if (q == "equilibrio (%)") {
+        if (std::string(model) != "solo_zapatas") EXPECT_LE(d.second, 1e-6) << model;
+        continue;
+      }
       EXPECT_LE(d.second, (q == "fuerzas en los extremos" ? tol_f : tol_r) * d.first) << model << ": " << q;
       std::printf("%-18s %-24s mayor %.6g, diferencia %.3g (%.2g relativa)\n", model, q.c_str(), d.first, d.second,
                   d.first > 0 ? d.second / d.first : 0.0);
@@ -149,16 +160,20 @@ TEST(SparseSolver, SparseFrameIsAkrAndTheAnalysisIsKept) {
     f.con.flush();
     std::fclose(null);
   }
-  const SparseTab<float>& K = sparse.akr_sparse;
+  const SparseTab<double>& K = sparse.akr_sparse;
   ASSERT_EQ(sparse.akr.n1, 0);
   ASSERT_EQ(K.n1, dense.akr.n1);
   ASSERT_EQ(K.n2, dense.akr.n2);
   std::size_t nonzero = 0;
-  for (int j = 1; j <= K.n2; ++j)
+  for (int j = 1; j <= K.n2; ++j) {
+    double largest = 0.0;
+    for (int i = 1; i <= K.n1; ++i) largest = std::max(largest, std::fabs(static_cast<double>(dense.akr(i, j))));
     for (int i = 1; i <= K.n1; ++i) {
-      ASSERT_EQ(K(i, j), dense.akr(i, j)) << i << ", " << j;  // bit for bit: the same sums in the same order
+      // The same terms summed in double instead of single precision.
+      ASSERT_NEAR(K(i, j), dense.akr(i, j), 1e-6 * largest) << i << ", " << j;
       nonzero += dense.akr(i, j) != 0.0f;
     }
+  }
   EXPECT_LE(nonzero, K.nonzeros());
   EXPECT_LT(K.nonzeros() * 4, static_cast<std::size_t>(K.n1) * static_cast<std::size_t>(K.n2));
   const auto* solver = dynamic_cast<const SparseLuSolver*>(ws.solver.get());
