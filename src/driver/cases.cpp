@@ -52,15 +52,11 @@ SolvedCase solved_case(const AnalysisPass& p, double residual) {
   return SolvedCase{p.case_no, p.solver == Solver::nonlinear, p.view, p.title, residual};
 }
 
-// The value of the solve in the pass tables t (for a linear solve, with the
-// footings' flexibilities of its FLEX); its end forces and walks follow.
-PassSolution solution_value(const PassTables& t, const SolvedCase& c) {
-  PassSolution s;
-  s.c = c;
+// The solution the solver left in the pass tables t, into its value s.
+void take_solution(const PassTables& t, PassSolution& s) {
   s.DESP = t.DESP;
   s.HUNDIM = t.HUNDIM;
   s.solution_double = t.solution_double;
-  return s;
 }
 
 // The flexibility of each reaction of a linear solve (the footings' springs).
@@ -337,9 +333,7 @@ PassSolution solve_pass(const Model& m, const AnalysisPass& p, Workspace& ws, Lo
     s.end = PassSolution::End::singular;
     return s;
   }
-  s.DESP = t.DESP;
-  s.HUNDIM = t.HUNDIM;
-  s.solution_double = t.solution_double;
+  take_solution(t, s);
   if (!finite(m, t.DESP)) {
     s.end = PassSolution::End::not_a_number;
     return s;
@@ -390,7 +384,9 @@ void run_cases(const Model& m, Files& f, Workspace& ws, Views* v) {
     if (!c.forces_again) continue;
     if (last == nullptr) {
       // No pass solved the case: the end forces of no displacement.
-      PassSolution none = solution_value(ws.pass, SolvedCase{c.case_no});
+      PassSolution none;
+      none.c.case_no = c.case_no;
+      take_solution(ws.pass, none);
       forces_and_walks(m, f.log, none, nullptr, false);
       write_forces_and_diagrams(m, f, none);
     } else if (last_pass->solver != Solver::iterative) {

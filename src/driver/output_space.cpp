@@ -54,7 +54,7 @@ constexpr Bytes kElement = ff(30, 1, 20) + ff(20, 0, 0) + ff(50, 0, 0) + ff(15, 
                            kRows15 + ff(30, 1, 0) + 2 * kMultMat + kRows15 + ff(20, 2, 0) + 61;
 
 struct Counts {
-  double NN, NB, NGL, NGRED, NR, MR, NRT, NTOT, S, NPS, NLOS, NZAP, dirs, NI, axis_bars, NDIV;
+  double NN, NB, NGL, NGRED, NR, MR, NRT, NTOT, S, NPS, NLOS, NZAP, NSEC, dirs, NI, axis_bars, NDIV;
 };
 
 Counts counts(const Model& m) {
@@ -64,7 +64,7 @@ Counts counts(const Model& m) {
   c.NRT = c.NR + c.MR, c.NTOT = c.NGRED + c.NRT;
   int strata = 1;
   for (int p = 1; p <= m.NEST.size(); ++p) strata = std::max(strata, m.NEST(p));
-  c.S = strata, c.NPS = n(m.NPS), c.NLOS = n(m.NLOS), c.NZAP = n(m.NZAP);
+  c.S = strata, c.NPS = n(m.NPS), c.NLOS = n(m.NLOS), c.NZAP = n(m.NZAP), c.NSEC = n(m.NSEC);
   // The influence tables of layered footings add one point per vertical footing reaction.
   const double NRZ = m.method.layered_footings() ? c.MR : 0;
   c.dirs = NRZ > 0 ? std::max(n(m.NDIRS), 1.0) : n(m.NDIRS), c.NI = c.NR + NRZ;
@@ -76,7 +76,7 @@ Counts counts(const Model& m) {
 Bytes input_log(const Counts& c) {
   Bytes b = 4096;
   b += c.NB * (ff(60, 6, 8) + 2 * ff(20, 2, 0));                        // bars as read, their nodes
-  b += c.NPS * (3 * ff(60, 0, 0) + c.S * 71);                           // in-situ pressures of each profile
+  b += c.NPS * (4 * ff(70, 1, 0) + c.S * (ff(27, 1, 6) + 71));        // strata and in-situ pressures of each profile
   b += c.NGL * (ff(0, 3, 0) + ff(0, 2, 0)) + c.NB * 2 * ff(31, 2, 0);   // numbering
   b += c.NN * (36 + ff(0, 7, 0)) + c.NRT * ff(0, 2, 0);
   b += c.NB * (ff(5, 1, 0) + ff(3, 0, 3) + ff(20, 0, 1) + ff(40, 1, 0) + 3 * ff(0, 0, 3));  // direction cosines
@@ -97,6 +97,8 @@ Bytes assembly_log(const Counts& c) {
   const Bytes per_bar = 79 + kElement + 2 * ff(50, 0, 1) + 3 * (2 * ff(40, 1, 1) + ff(10, 0, 3) + 2 * ff(50, 0, 0)) +
                         5 * kMultVec + ff(30, 0, 0) + 121 + 5 * ff(50, 0, 0);
   b += c.NB * per_bar;
+  // A section name given to several sections names each of them under every bar of that name.
+  b += c.NB * std::max(c.NSEC - 1, 0.0) * ff(48, 0, 0);
   // The four load vectors, reduced and full, under their column numbers.
   const double NC = c.NGRED + c.NR;
   b += 4 * (2 * ff(40, 0, 0) + rec(NC, 20, 1000, 5) + c.NGRED * 26 + rec(c.NR + c.NGL, 20, 1000, 5) + c.NGL * 26);
@@ -214,7 +216,10 @@ std::uint64_t valinf_bound(const Model& m, LogLevel level) {
 std::uint64_t free_space(const std::string& file) {
   if (const char* v = std::getenv(kFreeSpaceVariable); v != nullptr) {
     const std::uint64_t set = size_setting(v);
-    if (set != 0) return set;
+    if (set == 0)
+      throw Fatal{status::USAGE, std::string("Error: la variable de entorno ") + kFreeSpaceVariable + " vale \"" + v +
+                                     "\"; debe ser un número de bytes, con K, M, G o T si se quiere (por ejemplo 8G)"};
+    return set;
   }
   namespace fs = std::filesystem;
   fs::path folder = fs::path(file).parent_path();

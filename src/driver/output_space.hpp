@@ -25,7 +25,8 @@ inline constexpr const char* kFreeSpaceVariable = "KORVANT_ESPACIO_LIBRE";
 std::uint64_t memoria_bound(const Model& m, LogLevel level);
 std::uint64_t valinf_bound(const Model& m, LogLevel level);
 
-// Free bytes of the file system that holds `file` (the variable when set).
+// Free bytes of the file system that holds `file` (the variable when set;
+// Fatal{status::USAGE} when it is set to something that is not a size).
 std::uint64_t free_space(const std::string& file);
 
 // Throws Fatal{status::OUTPUT} naming the file, its bound and the options that

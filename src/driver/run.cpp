@@ -167,8 +167,10 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
   // The data file is opened first: a run that cannot even start must not wipe
   // the files of the previous run.
   DataReader rd;
-  // A memory setting that is not a size is refused before any file is touched.
+  // A memory or free-space setting that is not a size is refused before any
+  // file is touched.
   (void)available_memory();
+  (void)free_space(reporte);
   rd.open(datos);
   Views views(opts, reporte);
   const Companions companions(reporte);

@@ -87,9 +87,8 @@ void write_node_displacements(const Model& m, const Tab1<float>& DESP, OutFile& 
 }
 
 bool HUND(const Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
-  PassTables& t = ws.pass;
-  const Tab2<float>& FLEX = t.FLEX;
-  Tab1<float>& DESP = t.DESP;
+  const Tab2<float>& FLEX = ws.pass.FLEX;  // the pass's tables: FLEX in, DESP and HUNDIM out
+  Tab1<float>& DESP = ws.pass.DESP;
   const int NGRED = m.NGRED, NR = m.NR, MR = m.MR, NGL = m.NGL, NN = m.NN;
   const int NRT = NR + MR;
   const int NTOT = NGRED + NRT;
@@ -108,7 +107,7 @@ bool HUND(const Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   if (w.b.size() < entry_index(NTOT) + 1) w.b.resize(entry_index(NTOT) + 1);
   std::fill(w.b.begin(), w.b.end(), 0.0f);
   DESP.fill(0.0f);
-  t.HUNDIM.fill(0.0f);
+  ws.pass.HUNDIM.fill(0.0f);
 
   // The system from its parts: akr's frame rows; each reaction's row the frame
   // displacement of its degree of freedom plus the settlement the reactions
@@ -171,9 +170,9 @@ bool HUND(const Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   lst(log, "IMPRESION DE VECTOR SOLUCION");
   for (int i = 1; i <= NTOT; ++i) lst(detail(log), i, x[i]);
 
-  store_solution(m, t, x);
+  store_solution(m, ws.pass, x);
   const std::span<const double> exact = ws.solver->solution();
-  t.solution_double.assign(exact.begin(), exact.end());
+  ws.pass.solution_double.assign(exact.begin(), exact.end());
 
   put(log, "(/'GRADO DE LIBERTAD, REACCION (t) HASTA N=', I5, '    ,  Y GIROS (rad) LOS SIGUIENTES '/)", NR);
   for (int i = 1; i <= NGL; ++i) lst(detail(log), i, DESP(i));

@@ -22,6 +22,7 @@ struct PassRecord {
   int case_no = 0;
   std::vector<float> s;          // settlement (vertical movement) by node 1..NN
   std::vector<char> foundation;  // by node: a vertical reaction point in this pass
+  Summary summary;               // its summary, judged against the limits
   // The drawn walk of axis a (1..NEJES).
   const std::vector<AxisPoint>& axis(int a) const { return sol->drawn[static_cast<std::size_t>(a - 1)].points; }
 };

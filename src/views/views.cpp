@@ -140,7 +140,7 @@ void Views::open(OutFile& o, const std::string& name) {
 }
 
 void Views::add_section(std::string html, std::string title, std::string id) {
-  sections_.push_back(std::move(html));
+  extra_sections_.push_back(std::move(html));
   PassAlerts p;
   p.id = std::move(id);
   p.title = std::move(title);
@@ -219,8 +219,6 @@ void Views::write(const Model& m, std::shared_ptr<const PassSolution> sol) {
     compute_summary(m, s, sum);
     judge(opts_.limites, sum);
     passes_.push_back({c.pass, c.title, sum.alerts});
-    records_.emplace_back();
-    record_pass(m, std::move(sol), rp_, records_.back());
     open(o, stem + "_resortes_barras.csv");
     write_line_springs_csv(m, sum, o);
     o.close();
@@ -231,16 +229,10 @@ void Views::write(const Model& m, std::shared_ptr<const PassSolution> sol) {
       write_springs_csv(sum, o);
       o.close();
     }
-    if (opts_.html) {
-      std::string svg;
-      OutFile capture;
-      capture.copy_to(&svg);
-      write_svg(m, s, rp_, capture, std::string(c.pass) + "-");
-      capture.flush();
-      std::string section;
-      html_section(m, sum, opts_.limites, svg, section);
-      sections_.push_back(std::move(section));
-    }
+    // The page's section of the pass is made from the kept value when the page is written.
+    records_.emplace_back();
+    record_pass(m, std::move(sol), rp_, records_.back());
+    records_.back().summary = std::move(sum);
   }
 }
 
@@ -286,7 +278,20 @@ void Views::write_summary_files(const Model& m) {
     o.close();
   }
   if (opts_.html) {
-    std::vector<std::string> sections = sections_;
+    // A section per solved pass, its pictures drawn from its kept value; then
+    // those added after the passes (a study's).
+    std::vector<std::string> sections;
+    for (const PassRecord& r : records_) {
+      reaction_points(m, *r.sol, rp_);
+      std::string svg;
+      OutFile capture;
+      capture.copy_to(&svg);
+      write_svg(m, *r.sol, rp_, capture, r.id + "-");
+      capture.flush();
+      sections.emplace_back();
+      html_section(m, r.summary, opts_.limites, svg, sections.back());
+    }
+    sections.insert(sections.end(), extra_sections_.begin(), extra_sections_.end());
     if (!records_.empty()) {
       std::string svg;
       OutFile capture;

@@ -151,7 +151,7 @@ class Views {
   std::FILE* sink_ = nullptr;
   // Summary and page: the text of the passes so far (Latin-1), the page's sections.
   std::string resumen_;
-  std::vector<std::string> sections_;
+  std::vector<std::string> extra_sections_;  // the page's sections after those of the passes
   std::vector<PassAlerts> passes_;  // title, id and findings of each pass on the page and in the summary
   std::vector<PassRecord> records_;  // what the envelopes across the passes read of each
   std::string warnings_;

@@ -597,6 +597,12 @@ TEST(BadInput, LogsThatMayNotFitTheFreeSpaceEndTheRunAtTheStart) {
     EXPECT_EQ(r.scratch->run(args, "", "LC_ALL=C KORVANT_ESPACIO_LIBRE=" + std::to_string(row.room * logs)), 0)
         << r.scratch->read("console.err");
   }
+  // A setting that is no size is a usage error, found before any file is written.
+  const Outcome u = run_in_scratch(example_text(), "datos.txt reporte.txt", "", "KORVANT_ESPACIO_LIBRE=poco");
+  EXPECT_EQ(u.status, 2);
+  EXPECT_EQ(last_line(u.err), "Error: la variable de entorno KORVANT_ESPACIO_LIBRE vale \"poco\"; debe ser un número de "
+                              "bytes, con K, M, G o T si se quiere (por ejemplo 8G)");
+  EXPECT_FALSE(fs::exists(u.dir / "reporte.txt"));
 }
 
 // With the error stream on a terminal, one progress line is drawn and
