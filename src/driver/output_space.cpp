@@ -242,31 +242,35 @@ void check_output_space(const Model& m, Files& f) {
   const std::uint64_t dirs = static_cast<std::uint64_t>(std::max(m.NDIRS, 0));
   const Item items[] = {{&f.vinf, valinf_bound(m, level) + (f.vinf.utf8() ? 2 * dirs : 0)},
                         {&f.mem, std::min(memoria_bound(m, level), UINT64_MAX / 2) * (f.mem.utf8() ? 2 : 1)}};
-  // Only files written under a temporary name take room of their own (a
-  // device or a pipe is written in place).
-  for (const Item& it : items)
-    if (it.file->temp_path().empty()) return;
   // Two files on one file system share its free space; the bytes a file has
-  // already written are in its temporary file, no longer free.
+  // already written are in its temporary file, no longer free. Only a file
+  // written under a temporary name takes room of its own (a device or a pipe
+  // is written in place).
   auto device = [](const std::string& file) {
     const std::string folder = std::filesystem::path(file).parent_path().string();
     struct stat st {};
     return ::stat(folder.empty() ? "." : folder.c_str(), &st) == 0 ? static_cast<long long>(st.st_dev) : -1LL;
   };
-  const long long first_device = device(items[0].file->temp_path());
+  const OutFile* first = nullptr;  // the file checked first, and its device
+  long long first_device = -1;
   std::uint64_t taken = 0;
   for (const Item& it : items) {
+    if (it.file->temp_path().empty()) continue;
     const std::uint64_t written = it.file->written();
     const std::uint64_t still = it.bound > written ? it.bound - written : 0;
     std::uint64_t free = free_space(it.file->temp_path());
-    const bool shared = &it != &items[0] && first_device >= 0 && device(it.file->temp_path()) == first_device;
-    if (shared) free = free > taken ? free - taken : 0;
-    else taken = still;
+    const long long dev = device(it.file->temp_path());
+    const bool shared = first != nullptr && dev >= 0 && dev == first_device;
+    if (shared) {
+      free = free > taken ? free - taken : 0;
+    } else if (first == nullptr) {
+      first = it.file, first_device = dev, taken = still;
+    }
     if (still <= free) continue;
     const char* option = level == LogLevel::Full ? "--memoria=resumida o --memoria=no" : "--memoria=no";
     throw Fatal{status::OUTPUT, "Error: el archivo \"" + it.file->name() + "\" puede llegar a " +
                                     size_text(it.bound) + " y en su sistema de archivos quedan " + size_text(free) +
-                                    (shared ? " libres después de " + items[0].file->name() : std::string(" libres")) +
+                                    (shared ? " libres después de " + first->name() : std::string(" libres")) +
                                     "; con " + option + " se escribe menos"};
   }
 }
