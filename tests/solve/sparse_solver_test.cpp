@@ -114,7 +114,7 @@ TEST(SparseSolver, AgreesWithGaussjOnEveryGoldenModel) {
   // the displacements through the bars' axial stiffness, carry 1.7e-4 of it:
   // 2e-4. In the nonlinear passes gaussj stops at its 20-iteration cap in two
   // of no_lineal's three (43 iterations; the sparse solver converges in 9),
-  // still moving by about 0.05 %: 1e-3.
+  // its reactions still changing by up to 0.12 % an iteration: 1e-3.
   // Every pass balances the load within 1e-6 % (double round-off: about
   // 1e-12 %). solo_zapatas is singular to single precision (gaussj's summary
   // finds 143 % out of balance, settlements of kilometres) and, in cases 3 and
