@@ -173,36 +173,44 @@ void FNLCC(const Model& m, Log& log, const Tab1<float>& QREAC, Tab2<float>& FLEX
   FLEX.fill(0.0f);
 
   lst(log, "FORMANDO MATRIZ DE FLEXIBILIDADES");
-  for (int I = 1; I <= m.NR; ++I) {
-    progress_fraction(I - 1, m.NR);
-    const int node = (m.NREAC(I) - 1) / 6 + 1;
-    const int KP = m.PERFCIM(node);
-    const float D = m.DF(node);
-    lst(detail(log), "I=", I, "NREAC(I)=", m.NREAC(I));
-    lst(detail(log), "NODO=", node, " PERFIL", KP);
-
+  // Rows in blocks, each block column by column, as in FLSC.
+  const bool detail_lines = log.keeps(LogLine::detail);
+  const int block = detail_lines ? 1 : 64;
+  for (int I0 = 1; I0 <= m.NR; I0 += block) {
+    progress_fraction(I0 - 1, m.NR);
+    const int I1 = std::min(m.NR, I0 + block - 1);
+    if (detail_lines) {
+      lst(detail(log), "I=", I0, "NREAC(I)=", m.NREAC(I0));
+      lst(detail(log), "NODO=", (m.NREAC(I0) - 1) / 6 + 1, " PERFIL", m.PERFCIM((m.NREAC(I0) - 1) / 6 + 1));
+    }
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
       log_column(m, log, l, g);
-      float SUMA = 0.0f;
-      for (int k = 1; k <= m.NEST(KP); ++k) {
-        if (!(D < m.PROF(KP, k))) continue;
-        const float h = m.H(KP, k);
-        const float S = pos(both(m.IY, I, k, l)) + both(m.IZ, I, k, l) + pos(both(m.IX, I, k, l));
-        const float p0 = (2.0f * m.KO(KP, k) + 1.0f) * m.PZ(KP, k) / 3.0f;
-        const float sigma = kSixth * QREAC(I) * m.LONGITUD(g) * S / m.AREA(g) + p0;
-        const float E = m.K2(KP, k) * m.VALNL * std::pow(sigma / m.VALNL, m.N2(KP, k));
-        const float ainf = pos(both(m.IZ, I, k, l));
-        const float inv = 1.0f / E;
-        SUMA = SUMA + m.LONGITUD(g) * h * inv * ainf / m.AREA(g);
+      for (int I = I0; I <= I1; ++I) {
+        const int node = (m.NREAC(I) - 1) / 6 + 1;
+        const int KP = m.PERFCIM(node);
+        const float D = m.DF(node);
+        float SUMA = 0.0f;
+        for (int k = 1; k <= m.NEST(KP); ++k) {
+          if (!(D < m.PROF(KP, k))) continue;
+          const float h = m.H(KP, k);
+          const float S = pos(both(m.IY, I, k, l)) + both(m.IZ, I, k, l) + pos(both(m.IX, I, k, l));
+          const float p0 = (2.0f * m.KO(KP, k) + 1.0f) * m.PZ(KP, k) / 3.0f;
+          const float sigma = kSixth * QREAC(I) * m.LONGITUD(g) * S / m.AREA(g) + p0;
+          const float E = m.K2(KP, k) * m.VALNL * std::pow(sigma / m.VALNL, m.N2(KP, k));
+          const float ainf = pos(both(m.IZ, I, k, l));
+          const float inv = 1.0f / E;
+          SUMA = SUMA + m.LONGITUD(g) * h * inv * ainf / m.AREA(g);
 
-        lst(detail(log), 0.0f, S, m.LONGITUD(g), QREAC(I), m.AREA(g), p0);
-        lst(detail(log), sigma, S, m.LONGITUD(g), QREAC(I), m.AREA(g), p0);
-        lst(detail(log), "EL MODULO E ES", E);
-        log_contribution(m, log, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
+          if (!detail_lines) continue;
+          lst(detail(log), 0.0f, S, m.LONGITUD(g), QREAC(I), m.AREA(g), p0);
+          lst(detail(log), sigma, S, m.LONGITUD(g), QREAC(I), m.AREA(g), p0);
+          lst(detail(log), "EL MODULO E ES", E);
+          log_contribution(m, log, inv, h, I, k, l, g, "AINF=", ainf, SUMA);
+        }
+        FLEX(I, l) = SUMA;
       }
-      FLEX(I, l) = SUMA;
-      lst(detail(log), "almacenando para nudo y reacción", I, l);
+      if (detail_lines) lst(detail(log), "almacenando para nudo y reacción", I0, l);
     }
   }
 
