@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstring>
@@ -19,9 +20,16 @@ namespace korvant {
 
 namespace {
 
-volatile std::sig_atomic_t g_signal = 0;
+// Set by the handler, read by every thread that runs a long loop (a study's
+// samples too): an atomic that needs no lock is both signal-safe and race-free.
+std::atomic<int> g_signal{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
-extern "C" void on_interruption(int sig) { g_signal = sig; }
+extern "C" void on_interruption(int sig) {
+  const int saved = errno;
+  g_signal.store(sig, std::memory_order_relaxed);
+  errno = saved;
+}
 
 [[noreturn]] void cannot_create(const std::string& path, int err) {
   throw Fatal{status::OUTPUT, "Error: no se puede crear el archivo de salida \"" + path + "\": " + system_reason(err)};
@@ -44,10 +52,11 @@ void catch_interruptions() {
   std::signal(SIGXFSZ, SIG_IGN);
 }
 
-bool interruption_pending() { return g_signal != 0; }
+bool interruption_pending() { return g_signal.load(std::memory_order_relaxed) != 0; }
 
 void stop_if_interrupted() {
-  if (g_signal != 0) throw Fatal{status::INTERRUPTED + g_signal, "corrida interrumpida"};
+  if (const int sig = g_signal.load(std::memory_order_relaxed); sig != 0)
+    throw Fatal{status::INTERRUPTED + sig, "corrida interrumpida"};
 }
 
 // A stream attached from outside (the console, or a test's temporary file) is
