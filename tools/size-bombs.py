@@ -12,6 +12,9 @@ figures taken from the kernel (peak resident memory of the run), and checked:
   views    a row of 200 foundation nodes, one axis of its 199 bars cut in 1000
            divisions (19 KB file), --csv --svg --html --resumen: every picture
            draws each diagram through at most 2000 points; the CSV keep all.
+  many     the example with 20000 axes of one bar each (a 276 KB file), --svg
+           --html: each picture draws the first 100 axes and says so; the
+           report and the page grow with the axes, the pictures do not.
   valinf   a row of 1000 foundation nodes on 50 strata (99 KB file): VALINF
            would be 3.1 GB and MEMORIA over 100 GB; with 2 GB free
            (KORVANT_ESPACIO_LIBRE) the run ends at once with status 4, and
@@ -76,6 +79,19 @@ def main():
         print(f"views    status {st}, {s:.1f} s, {mb:.0f} MB peak; largest SVG {max(svg.values()) // 1024} KB, "
               f"page {max(html.values()) // 1024} KB, a diagrams CSV {rows} rows")
         if not ok: failures.append("views")
+
+        # Pictures of many axes.
+        d = os.path.join(scratch, "many"); os.makedirs(d)
+        text = "\n".join(example[:87]) + "\n20000 1\n" + "".join(f"EJE {a}\n1 {1 + a % 20}\n" for a in range(20000))
+        open(os.path.join(d, "datos.txt"), "w", encoding="latin-1").write(text)
+        st, s, mb, _ = run(d, ["--svg", "--html", "--memoria=no", "datos.txt", "rep.txt"])
+        svg, html = sizes(d, ".svg"), sizes(d, ".html")
+        note = "Se dibujan los primeros 100 de los 20000 ejes"
+        ok = st == 0 and s < 60 and mb < 800 and max(svg.values()) < 1 << 20 and html["rep.html"] < 64 << 20 and \
+            note in open(os.path.join(d, "rep_caso4_lineal.svg"), encoding="utf-8").read()
+        print(f"many     {len(text) // 1024} KB file: status {st}, {s:.1f} s, {mb:.0f} MB peak; largest SVG "
+              f"{max(svg.values()) // 1024} KB, page {html['rep.html'] // 1024} KB")
+        if not ok: failures.append("many")
 
         # VALINF and MEMORIA of a row of 1000 nodes on 50 strata.
         d = os.path.join(scratch, "valinf"); os.makedirs(d)

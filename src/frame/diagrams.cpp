@@ -60,7 +60,9 @@ void walk_axes(const Model& m, PassSolution& s, DrawnParts drawn_parts) {
   s.drawn.resize(drawn ? axes : 0);
   for (int a = 1; a <= m.NEJES; ++a) {
     walk_axis(m, s, a, 1, s.axes[static_cast<std::size_t>(a - 1)]);
-    if (drawn) walk_axis(m, s, a, drawn_parts(m, a), s.drawn[static_cast<std::size_t>(a - 1)]);
+    if (!drawn) continue;
+    // An axis that no picture draws (0 parts) keeps an empty walk.
+    if (const int parts = drawn_parts(m, a); parts > 0) walk_axis(m, s, a, parts, s.drawn[static_cast<std::size_t>(a - 1)]);
   }
 }
 

@@ -34,7 +34,7 @@ DiagramPoint diagram_point(float V0, float M0, float rr, float rs, float w, floa
 void walk_axis(const Model& m, const PassSolution& s, int a, int fine, AxisWalk& out);
 // Every axis of s walked once at the report's points (s.axes) and, when
 // `drawn_parts` is given, once at the pictures' (s.drawn): each division of
-// axis a cut into drawn_parts(m, a) parts.
+// axis a cut into drawn_parts(m, a) parts (none, an empty walk, when that is 0).
 void walk_axes(const Model& m, PassSolution& s, DrawnParts drawn_parts);
 
 // The diagrams of every axis of s: the walk in the log, the shear and moment

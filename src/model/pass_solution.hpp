@@ -73,7 +73,7 @@ struct PassSolution {
   Tab1<float> flex_diagonal; // FLEX(k, k) of each reaction of a linear solve (the footings' springs)
   Tab2<float> VGL;           // end forces (bar, 1..12), in the bar's local axes
   // By axis (index a - 1): the walk at the report's NDIV points, and at the
-  // pictures' denser points (empty when no picture is drawn).
+  // pictures' denser points (empty when no picture is drawn, and for an axis no picture draws).
   std::vector<AxisWalk> axes, drawn;
   // The log of its end forces, kept when its case writes them once more.
   std::string forces_log;

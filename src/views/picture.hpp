@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "model/model.hpp"
@@ -17,11 +18,25 @@ constexpr std::size_t kLinePoints = 2000;
 constexpr long long kWalkPoints = 20000;
 // Bar ends marked along one diagram.
 constexpr int kBarMarks = 200;
+// Axes a picture draws (the first ones): past them a picture says how many it
+// left out, and the report and the CSV keep the diagrams of every axis.
+constexpr int kAxesDrawn = 100;
+
+inline int drawn_axes(const Model& m) { return std::clamp(m.NEJES, 0, kAxesDrawn); }
+
+// The line a picture gives under its diagrams when it leaves axes out; empty when it draws them all.
+inline std::string axes_left_out(const Model& m) {
+  if (m.NEJES <= kAxesDrawn) return {};
+  return "Se dibujan los primeros " + std::to_string(kAxesDrawn) + " de los " + std::to_string(m.NEJES) +
+         " ejes; los diagramas de todos están en el reporte y en los archivos _diagramas.csv (--csv).";
+}
 
 // Cuts of each bar of axis a in the pictures: each division of the bar cut in
 // finer steps, up to 24 steps per bar, while the walk stays within kWalkPoints;
-// at least the diagram's own points.
+// at least the diagram's own points. An axis that no picture draws is not
+// walked for them (0).
 inline int picture_fine(const Model& m, int a) {
+  if (a > kAxesDrawn) return 0;
   if (m.NDIV >= 24) return 1;
   int fine = (24 + m.NDIV - 1) / m.NDIV;
   const long long bars = std::max(m.NBEJE(a), 1);

@@ -140,6 +140,13 @@ class Svg {
     *this << "</text>";
     end();
   }
+  // A note of the page, between its pictures.
+  void note(std::string_view latin1) {
+    *this << "<p class=\"nota\">";
+    put_xml_text(o_, latin1);
+    *this << "</p>";
+    end();
+  }
 
  private:
   OutFile& o_;
@@ -774,7 +781,8 @@ void write_envelope_svgs(const Model& m, const std::vector<PassRecord>& passes, 
     total.assign(static_cast<std::size_t>(m.NN) + 1, std::nan(""));
     for (const FoundationNode& n : t.s.nodes) total[static_cast<std::size_t>(n.node)] = n.s;
   }
-  for (int a = 1; a <= m.NEJES; ++a) {
+  const int drawn = drawn_axes(m);
+  for (int a = 1; a <= drawn; ++a) {
     g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << ph
       << "\" viewBox=\"0 0 " << PAGE_W << " " << ph << "\">";
     g.end();
@@ -782,10 +790,11 @@ void write_envelope_svgs(const Model& m, const std::vector<PassRecord>& passes, 
     g << "</svg></figure>";
     g.end();
   }
+  if (const std::string left_out = axes_left_out(m); !left_out.empty()) g.note(left_out);
   g << "<h3>Envolvente de cortante y momento a lo largo de cada eje</h3>";
   g.end();
   const double eh = AXIS_TOP + PANEL_H + 18 + PANEL_H + 30;
-  for (int a = 1; a <= m.NEJES; ++a) {
+  for (int a = 1; a <= drawn; ++a) {
     g << "<figure class=\"eje\"><svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" << PAGE_W << "\" height=\"" << eh
       << "\" viewBox=\"0 0 " << PAGE_W << " " << eh << "\">";
     g.end();
@@ -801,6 +810,7 @@ void write_envelope_svgs(const Model& m, const std::vector<PassRecord>& passes, 
     g << "</svg></figure>";
     g.end();
   }
+  if (const std::string left_out = axes_left_out(m); !left_out.empty()) g.note(left_out);
 }
 
 std::string page_colour_styles() {
@@ -820,8 +830,9 @@ void write_svg(const Model& m, const PassSolution& s, const std::vector<Reaction
   const double plan_top = 90;
   const Plan plan = lay_out_plan(m, rp, sn, plan_top);
   const double diagrams_top = plan_top + plan_height(plan) + 20;
-  const int axes = m.NEJES > 0 ? m.NEJES : 0;
-  const double height = diagrams_top + 30 + (axes > 0 ? axes * AXIS_H : 30) + 10;
+  const int axes = drawn_axes(m);
+  const std::string left_out = axes_left_out(m);
+  const double height = diagrams_top + 30 + (axes > 0 ? axes * AXIS_H : 30) + (left_out.empty() ? 0 : 24) + 10;
 
   Svg g(o);
   g.pre = ids;
@@ -851,6 +862,7 @@ void write_svg(const Model& m, const PassSolution& s, const std::vector<Reaction
       g << "</svg></figure>";
       g.end();
     }
+    if (!left_out.empty()) g.note(left_out);
     return;
   }
   if (ids.empty()) {
@@ -871,6 +883,8 @@ void write_svg(const Model& m, const PassSolution& s, const std::vector<Reaction
   if (axes == 0) g.text(MARGIN, diagrams_top + 36, "(el modelo no tiene ejes)", "font-size=\"13\" fill=\"#555555\"");
   for (int a = 1; a <= axes; ++a)
     draw_axis(g, m, a, s.drawn[static_cast<std::size_t>(a - 1)].points, diagrams_top + 24 + (a - 1) * AXIS_H);
+  if (!left_out.empty())
+    g.text(MARGIN, diagrams_top + 24 + axes * AXIS_H + 14, left_out, "font-size=\"13\" fill=\"#555555\"");
   g << "</svg>";
   g.end();
 }
