@@ -19,8 +19,9 @@ figures taken from the kernel (peak resident memory of the run), and checked:
   memoria  a nonlinear 6 x 5 building (KANAL 2): MEMORIA may reach 1.2 GB
            (20 Newton steps); with 200 MB free, status 4 at once.
 
-Prints one line per case and exits 1 when a bound is not met. It times the
-program on this machine: a script, not a test of the suite.
+Prints one line per case and exits 1 when a bound is not met. The suite runs
+it as the test `size_bombs` (label `large`); its bounds of time and memory are
+tens of times what a run takes, a guard against a runaway, not a timing.
 """
 import os, resource, shutil, subprocess, sys, tempfile, time
 

@@ -2,8 +2,10 @@
 
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <thread>
 
 #include "text/charset.hpp"
 #include "text/out_file.hpp"
@@ -14,8 +16,13 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+// The one line of the process's error stream. Only the thread that turned it
+// on (the run's) draws it: the samples of a study, solved on other threads,
+// pass by without touching it.
 struct State {
-  bool on = false, utf8 = false, shown = false;
+  std::atomic<bool> on{false};
+  std::thread::id owner;
+  bool utf8 = false, shown = false;
   Clock::time_point start = Clock::now(), drawn{};
   std::string pass, step;
   long done = 0, total = 0;
@@ -44,38 +51,43 @@ void draw(bool force) {
   g.shown = true;
 }
 
+bool mine() { return g.on.load(std::memory_order_acquire) && std::this_thread::get_id() == g.owner; }
+
 }  // namespace
 
 void progress_enable(bool on, bool utf8) {
-  g.on = on;
+  g.owner = std::this_thread::get_id();
   g.utf8 = utf8;
   g.start = Clock::now();
+  g.on.store(on, std::memory_order_release);
 }
 
 void progress_pass(const std::string& what) {
+  if (!mine()) return;
   g.pass = what;
   g.step.clear();
   g.total = 0;
-  if (g.on) draw(false);
+  draw(false);
 }
 
 void progress_step(const std::string& what) {
   stop_if_interrupted();
+  if (!mine()) return;
   g.step = what;
   g.total = 0;
-  if (g.on) draw(false);
+  draw(false);
 }
 
 void progress_fraction(long done, long total) {
   stop_if_interrupted();
-  if (!g.on) return;
+  if (!mine()) return;
   g.done = done;
   g.total = total;
   draw(false);
 }
 
 void progress_hide() noexcept {
-  if (!g.shown) return;
+  if (!mine() || !g.shown) return;
   g.shown = false;
   g.drawn = Clock::time_point{};
   static const char erase[] = "\r\x1b[K";

@@ -648,7 +648,8 @@ TEST(BadInput, TheProgressLineIsDrawnInPlaceOnATerminalOnly) {
       const std::string line = tty.substr(at + 1, end == std::string::npos ? std::string::npos : end - at - 1);
       if (line.size() > 3 && line.ends_with("\x1b[K") && line.find(" s)") != std::string::npos) ++drawn;
     }
-    EXPECT_GE(drawn, 2) << tty;
+    // At least the first drawing: how many more follow depends on the machine's speed.
+    EXPECT_GE(drawn, 1) << tty;
     // The last thing done to the line is to erase it.
     const std::size_t last = tty.rfind("\x1b[K");
     ASSERT_NE(last, std::string::npos);
