@@ -155,8 +155,10 @@ int main(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) study_asked = study_asked || std::string(argv[i]).rfind("--estudio", 0) == 0;
   Cluster cluster(argc, argv, study_asked);
   // Each sample solves on one thread: the sparse solver's BLAS too.
-  if (study_asked)
+  if (study_asked) {
     for (const char* v : {"OPENBLAS_NUM_THREADS", "OMP_NUM_THREADS", "MKL_NUM_THREADS"}) setenv(v, "1", 1);
+    sparse_lu_one_blas_thread();
+  }
   StudyOptions study;
   try {
     std::vector<std::string> names;

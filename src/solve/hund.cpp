@@ -171,7 +171,7 @@ bool HUND(const Model& m, Log& log, Workspace& ws, const Tab1<float>& vered) {
   for (int i = 1; i <= NTOT; ++i) lst(detail(log), i, x[i]);
 
   store_solution(m, ws.pass, x);
-  const std::span<const double> exact = ws.solver->solution();
+  const std::span<const double> exact = NTOT >= 1 ? ws.solver->solution() : std::span<const double>();
   ws.pass.solution_double.assign(exact.begin(), exact.end());
 
   put(log, "(/'GRADO DE LIBERTAD, REACCION (t) HASTA N=', I5, '    ,  Y GIROS (rad) LOS SIGUIENTES '/)", NR);

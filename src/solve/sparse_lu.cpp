@@ -2,6 +2,8 @@
 // symbolic analysis kept for the next matrix of the same pattern.
 #include "solve/sparse_lu.hpp"
 
+#include <dlfcn.h>
+
 #include <algorithm>
 #include <cmath>
 
@@ -10,6 +12,12 @@
 #endif
 
 namespace korvant {
+
+void sparse_lu_one_blas_thread() {
+  using SetThreads = void (*)(int);
+  if (void* f = ::dlsym(RTLD_DEFAULT, "openblas_set_num_threads"); f != nullptr)
+    reinterpret_cast<SetThreads>(f)(1);
+}
 
 #ifdef KORVANT_HAVE_UMFPACK
 

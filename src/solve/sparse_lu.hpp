@@ -17,6 +17,12 @@ namespace korvant {
 // configure time).
 bool sparse_lu_built_in();
 
+// Asks the BLAS under the sparse LU for one thread, where the BLAS loaded
+// can be told so while the program runs (a threaded OpenBLAS reads its
+// environment only when it is loaded, before main): the samples of a study
+// solve one to a core.
+void sparse_lu_one_blas_thread();
+
 class SparseLu {
  public:
   SparseLu() = default;
