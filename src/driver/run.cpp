@@ -88,16 +88,13 @@ bool same_file(const std::string& a, const std::string& b) {
 
 // The four files of fixed name go beside the report: "casos/REP" puts them in
 // "casos/", a report name without a folder in the working directory. A report
-// sent to a device ("/dev/stdout") leaves them in the working directory too.
+// sent to a device ("/dev/stdout", also when the console is redirected to a
+// file) leaves them in the working directory too.
 struct Companions {
   std::string msh, res, mem, vinf;
   explicit Companions(const std::string& reporte) {
     namespace fs = std::filesystem;
-    std::error_code e;
-    const fs::file_type type = fs::status(reporte, e).type();
-    const bool device = type == fs::file_type::character || type == fs::file_type::block ||
-                        type == fs::file_type::fifo || type == fs::file_type::socket;
-    const fs::path folder = device ? fs::path() : fs::path(reporte).parent_path();
+    const fs::path folder = report_to_stream(reporte) ? fs::path() : fs::path(reporte).parent_path();
     auto beside = [&](const char* name) { return folder.empty() ? std::string(name) : (folder / name).string(); };
     msh = beside("arch.msh");
     res = beside("arch.res");

@@ -43,15 +43,6 @@ void mix(std::uint64_t& h, std::string_view s) {
   h *= 0x100000001b3ULL;
 }
 
-std::string base_name(const std::string& reporte) {
-  std::string base = reporte;
-  const std::size_t slash = base.find_last_of('/');
-  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = base.find_last_of('.');
-  if (dot != std::string::npos && dot > start) base.resize(dot);
-  return base;
-}
-
 // The samples one process computes, on its threads; finished rows are handed
 // out in the order they finish.
 class SamplePool {
@@ -241,7 +232,7 @@ void run_samples(PreparedStudy& ps, const StudyOptions& o, const std::string& re
                  Views* views) {
   const Sampler sm(ps.study);
   const int last = sm.count();  // samples 0..last
-  const std::string base = base_name(reporte);
+  const std::string base = view_base(reporte);
   const std::size_t np = ps.study.params.size(), nw = static_cast<std::size_t>(ps.layout.size());
   StudyCsv csv;
   std::vector<StudyRow> rows;

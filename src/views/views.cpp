@@ -80,13 +80,33 @@ std::string trimmed(const std::string& s) {
 
 Views::Views() = default;
 
-Views::Views(ViewOptions opts, const std::string& reporte) : opts_(opts), base_(reporte), report_(reporte) {
-  // The report's extension, if its name has one, is not part of the other names.
-  const std::size_t slash = base_.find_last_of('/');
-  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
-  const std::size_t dot = base_.find_last_of('.');
-  if (dot != std::string::npos && dot > start) base_.resize(dot);
+bool report_to_stream(const std::string& reporte) {
+  namespace fs = std::filesystem;
+  std::error_code e;
+  const fs::file_type type = fs::status(reporte, e).type();
+  if (type == fs::file_type::character || type == fs::file_type::block || type == fs::file_type::fifo ||
+      type == fs::file_type::socket)
+    return true;
+  const fs::path folder = fs::weakly_canonical(fs::absolute(reporte, e).parent_path(), e);
+  for (const char* system : {"/dev", "/proc"}) {
+    const fs::path p = system;
+    if (folder == p || std::mismatch(p.begin(), p.end(), folder.begin(), folder.end()).first == p.end()) return true;
+  }
+  return false;
 }
+
+std::string view_base(const std::string& reporte) {
+  namespace fs = std::filesystem;
+  std::string base = report_to_stream(reporte) ? fs::path(reporte).filename().string() : reporte;
+  // The report's extension, if its name has one, is not part of the other names.
+  const std::size_t slash = base.find_last_of('/');
+  const std::size_t start = slash == std::string::npos ? 0 : slash + 1;
+  const std::size_t dot = base.find_last_of('.');
+  if (dot != std::string::npos && dot > start) base.resize(dot);
+  return base;
+}
+
+Views::Views(ViewOptions opts, const std::string& reporte) : opts_(opts), base_(view_base(reporte)), report_(reporte) {}
 
 std::vector<std::string> Views::possible_names() const {
   std::vector<std::string> names;

@@ -84,6 +84,17 @@ std::string trimmed(const std::string& s);
 
 struct PassRecord;  // views/envelope.hpp
 
+// Whether the report is sent to a device or a pipe rather than a folder's
+// file: "/dev/stdout" is one even when the console it names is redirected to
+// a file (a name under /dev or /proc never has outputs beside it).
+bool report_to_stream(const std::string& reporte);
+
+// The start of every view file's name: the report's name without its
+// extension ("casos/REP.txt": "casos/REP"). A report sent to a stream leaves
+// its views in the working directory, as the files of fixed name, under the
+// stream's own name ("stdout").
+std::string view_base(const std::string& reporte);
+
 // The files of the run, opened and closed one at a time.
 class Views {
  public:

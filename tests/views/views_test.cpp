@@ -414,6 +414,15 @@ TEST(Views, CommandLineNamesAndRefusals) {
   fs::create_directory(s.dir / "res");
   ASSERT_EQ(s.run("--svg datos.txt res/informe.txt"), 0);
   EXPECT_TRUE(fs::exists(s.dir / "res" / "informe_caso4_lineal.svg"));
+  // A report sent to a device: its views and the files of fixed name go to the
+  // working directory (the console redirected to a file makes /dev/stdout a
+  // link to a file: still a device's name).
+  ASSERT_EQ(s.run("--svg datos.txt /dev/null"), 0);
+  EXPECT_TRUE(fs::exists(s.dir / "null_caso4_lineal.svg"));
+  ASSERT_EQ(s.run("--svg datos.txt /dev/stdout"), 0);
+  EXPECT_TRUE(fs::exists(s.dir / "stdout_caso4_lineal.svg"));
+  for (const char* f : {"/dev/stdout_caso4_lineal.svg", "/dev/null_caso4_lineal.svg", "/dev/MEMORIA", "/dev/arch.msh"})
+    EXPECT_FALSE(fs::exists(f)) << f;
 
   // A name the views would write over: the data file or the report. Nothing is written.
   fs::copy_file(kExample, s.dir / "r_caso3_lineal_nodos.csv");
