@@ -81,8 +81,6 @@ const char* const kUsage =
     "         corrida interrumpida sigue donde quedó), REPORTE_estudio.txt y, con\n"
     "         --html, su sección en REPORTE.html.\n"
     "  --hilos=N  muestras a la vez (lo normal: una por procesador).\n"
-    "Pasadas: campo-centro, campo-nodo y laboratorio (casos 1 y 2 lineales),\n"
-    "iterativo (última pasada), no-lineal, lineal (casos 3 y 4).\n"
     "\n"
     "Codificación del reporte, MEMORIA y VALINF:\n"
     "  --codificacion=latin1  un byte por letra (lo normal).\n"
