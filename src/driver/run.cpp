@@ -145,14 +145,14 @@ void discard(Files& f, Views& views) noexcept {
   views.discard();
 }
 
-// Puts every file written in place; a `complete` run also removes what an
-// earlier run left under names this run does not write.
-void publish(Files& f, Views& views, const Companions& companions, FolderLocks& locks, bool complete) {
+// Puts every file written in place and removes what an earlier run left under
+// names this run does not write.
+void publish(Files& f, Views& views, const Companions& companions, FolderLocks& locks) {
   if (!f.log.any()) {
     remove_earlier_log(companions.mem);
     remove_earlier_log(companions.vinf);
   }
-  views.publish(complete);
+  views.publish();
   for (OutFile* o : {&f.msh, &f.res, &f.mem, &f.vinf, &f.rep}) o->publish();
   locks.sync();
 }
@@ -224,7 +224,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
 
     // Every file is written whole before any is put in place.
     for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res}) o->close();
-    publish(f, views, companions, locks, true);
+    publish(f, views, companions, locks);
   } catch (const Fatal& e) {
     // A run that ends because of its data keeps what it wrote up to the fault
     // (the echo up to the faulty line, the log up to the singular pivot), and
@@ -240,7 +240,7 @@ void run(const std::string& datos, const std::string& reporte, Model& m, Files& 
       }
       if (whole) {
         for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res}) o->close_quietly();
-        publish(f, views, companions, locks, false);
+        publish(f, views, companions, locks);
         throw;
       }
     }

@@ -167,7 +167,7 @@ void Views::add_section(std::string html, std::string title, std::string id) {
   passes_.push_back(std::move(p));
 }
 
-void Views::publish(bool complete) {
+void Views::publish() {
   if (sink_ != nullptr) return;
   file_.close_quietly();
   give_back(file_);
@@ -175,9 +175,10 @@ void Views::publish(bool complete) {
   for (auto& [name, h] : held_)
     if (h->publish()) written.push_back(name);
   held_.clear();
-  if (!complete) return;
   // A file of an earlier run under a name this program writes for this report,
-  // with whatever options, that this run did not write describes another run.
+  // with whatever options, that this run did not write describes another run:
+  // also when this run ends early, since its report and log replace the
+  // earlier ones.
   ViewOptions every;
   every.vtk = every.csv = every.svg = every.resumen = every.html = true;
   Views all(every, report_);

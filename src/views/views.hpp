@@ -114,10 +114,10 @@ class Views {
   // written ends the run before anything is.
   void reserve();
   // Puts every file written in place (OutFile::publish) and discards the
-  // temporary files of those not written; a `complete` run also removes the
-  // files of an earlier run under the names this program writes for this
-  // report (any option) that this run did not write.
-  void publish(bool complete);
+  // temporary files of those not written; it also removes the files of an
+  // earlier run under the names this program writes for this report (any
+  // option) that this run did not write.
+  void publish();
   // Removes every temporary file: the earlier files stay as they were.
   void discard() noexcept;
 
