@@ -101,6 +101,18 @@ void footing_columns(const Model& m, Log& log, const SoilLaw& law, const Tab2<fl
   }
 }
 
+// The rows of a flexibility matrix are taken in blocks (one row at a time with
+// the log's detail): the progress, the heading of the block's row when the
+// log keeps detail, and the block's last row.
+int start_row_block(const Model& m, Log& log, bool detail_lines, int I0, int block) {
+  progress_fraction(I0 - 1, m.NR);
+  if (detail_lines) {
+    lst(detail(log), "I=", I0, "NREAC(I)=", m.NREAC(I0));
+    lst(detail(log), "NODO=", (m.NREAC(I0) - 1) / 6 + 1, " PERFIL", m.PERFCIM((m.NREAC(I0) - 1) / 6 + 1));
+  }
+  return std::min(m.NR, I0 + block - 1);
+}
+
 }  // namespace
 
 // One routine for every law with a linear form: the same loops, the law's
@@ -119,12 +131,7 @@ void FLSC(const Model& m, Log& log, const SoilLaw& law, const Tab2<float>& Emod,
   const bool detail_lines = log.keeps(LogLine::detail);
   const int block = detail_lines ? 1 : 64;
   for (int I0 = 1; I0 <= m.NR; I0 += block) {
-    progress_fraction(I0 - 1, m.NR);
-    const int I1 = std::min(m.NR, I0 + block - 1);
-    if (detail_lines) {
-      lst(detail(log), "I=", I0, "NREAC(I)=", m.NREAC(I0));
-      lst(detail(log), "NODO=", (m.NREAC(I0) - 1) / 6 + 1, " PERFIL", m.PERFCIM((m.NREAC(I0) - 1) / 6 + 1));
-    }
+    const int I1 = start_row_block(m, log, detail_lines, I0, block);
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
       log_column(m, log, l, g);
@@ -177,12 +184,7 @@ void FNLCC(const Model& m, Log& log, const Tab1<float>& QREAC, Tab2<float>& FLEX
   const bool detail_lines = log.keeps(LogLine::detail);
   const int block = detail_lines ? 1 : 64;
   for (int I0 = 1; I0 <= m.NR; I0 += block) {
-    progress_fraction(I0 - 1, m.NR);
-    const int I1 = std::min(m.NR, I0 + block - 1);
-    if (detail_lines) {
-      lst(detail(log), "I=", I0, "NREAC(I)=", m.NREAC(I0));
-      lst(detail(log), "NODO=", (m.NREAC(I0) - 1) / 6 + 1, " PERFIL", m.PERFCIM((m.NREAC(I0) - 1) / 6 + 1));
-    }
+    const int I1 = start_row_block(m, log, detail_lines, I0, block);
     for (int l = 1; l <= m.NR; ++l) {
       const int g = 6 * l - 3;
       log_column(m, log, l, g);
