@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <string_view>
 
 #include "model/analysis_passes.hpp"
 #include "views/envelope.hpp"
@@ -54,21 +55,19 @@ std::string colour(double t) {
   return hex(rgb);
 }
 
-// A coordinate or length in pixels.
-std::string px(double v) {
-  char b[32];
-  std::snprintf(b, sizeof b, "%.1f", std::isfinite(v) ? std::clamp(v, -1e7, 1e7) : 0.0);
-  std::string s = b;
-  if (s.size() > 2 && s.compare(s.size() - 2, 2, ".0") == 0) s.resize(s.size() - 2);
+// A coordinate or length in pixels, written into b: one decimal ("12.5",
+// "12"), or, on a page, whole pixels (what the eye sees there).
+std::string_view pixels(double v, bool whole, char (&b)[32]) {
+  const int n = std::snprintf(b, sizeof b, whole ? "%.0f" : "%.1f", std::isfinite(v) ? std::clamp(v, -1e7, 1e7) : 0.0);
+  std::string_view s(b, static_cast<std::size_t>(n));
+  if (s.ends_with(".0")) s.remove_suffix(2);
   if (s == "-0") s = "0";
   return s;
 }
 
-// A coordinate in whole pixels, what the eye sees on a page.
-std::string px_whole(double v) {
+std::string px(double v) {
   char b[32];
-  std::snprintf(b, sizeof b, "%.0f", std::isfinite(v) ? std::clamp(v, -1e7, 1e7) : 0.0);
-  return std::string(b) == "-0" ? std::string("0") : std::string(b);
+  return std::string(pixels(v, false, b));
 }
 
 // The page's shared colours: the scale cut in PAGE_LEVELS steps, class "kN".
@@ -120,7 +119,8 @@ class Svg {
     return *this;
   }
   Svg& operator<<(double v) {
-    o_.put(page ? px_whole(v) : px(v));
+    char b[32];
+    o_.put(pixels(v, page, b));
     return *this;
   }
   Svg& operator<<(int v) {
