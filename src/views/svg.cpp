@@ -10,6 +10,7 @@
 #include <string>
 #include <string_view>
 
+#include "frame/element_matrices.hpp"
 #include "model/analysis_passes.hpp"
 #include "views/envelope.hpp"
 #include "views/picture.hpp"
@@ -307,7 +308,7 @@ void draw_plan(Svg& g, const Model& m, const Plan& p, const std::vector<Reaction
       const int i = m.PI(b), j = m.PJ(b);
       double B = 0.0;
       for (int k = 1; k <= m.NSEC; ++k)
-        if (trimmed(m.SECNOM(k)) == trimmed(m.BARSEC(b))) B = static_cast<double>(m.BASE(k));
+        if (same_name(m.SECNOM(k), m.BARSEC(b))) B = static_cast<double>(m.BASE(k));
       const double x0 = p.X(cx(m, i)), y0 = p.Y(cy(m, i)), x1 = p.X(cx(m, j)), y1 = p.Y(cy(m, j));
       const double len = std::hypot(x1 - x0, y1 - y0);
       if (!(len > 0)) continue;
