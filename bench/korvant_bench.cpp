@@ -74,22 +74,26 @@ std::string generated_model(const std::string& name, const std::string& args) {
   return file.string();
 }
 
-// One whole run of a data file in the working folder, with the log level of
-// --memoria; console lines to /dev/null.
-void run_model(const std::string& datos, LogLevel level = LogLevel::Full, GaussjSettings gs = {},
-               SolverChoice solver = SolverChoice::Gaussj) {
+// One whole run of a data file in the working folder into `m` and `ws`, with
+// the log level of --memoria; console lines to /dev/null.
+void run_model_into(const std::string& datos, Model& m, Workspace& ws, LogLevel level) {
   std::filesystem::current_path(work_dir());
   static std::FILE* null = std::fopen("/dev/null", "wb");
-  Model m;
-  m.method.solver = solver;
   Files f;
   f.con.attach(null, "consola");
   f.err.attach(null, "consola de errores");
   f.log.set_level(level);
-  Workspace ws(gs);
   run(datos, "REPORTE", m, f, {}, &ws);
   f.con.flush();
   f.err.flush();
+}
+
+void run_model(const std::string& datos, LogLevel level = LogLevel::Full, GaussjSettings gs = {},
+               SolverChoice solver = SolverChoice::Gaussj) {
+  Model m;
+  m.method.solver = solver;
+  Workspace ws(gs);
+  run_model_into(datos, m, ws, level);
 }
 
 // The coupled matrix and right-hand side of the last case of a generated
@@ -101,14 +105,10 @@ struct Coupled {
 
 const Coupled& coupled_matrix() {
   static const Coupled c = [] {
-    std::filesystem::current_path(work_dir());
-    static std::FILE* null = std::fopen("/dev/null", "wb");
     Model m;
-    Files f;
-    f.con.attach(null, "consola");
-    f.err.attach(null, "consola de errores");
     Workspace ws;
-    run(generated_model("g10x10x3c4", "--nx 10 --ny 10 --storeys 3 --slabs --cases 0001"), "REPORTE", m, f, {}, &ws);
+    run_model_into(generated_model("g10x10x3c4", "--nx 10 --ny 10 --storeys 3 --slabs --cases 0001"), m, ws,
+                   LogLevel::Full);
     const Tab2<float>& FLEX = ws.pass.FLEX;
     Coupled r;
     const int NGRED = m.NGRED, NR = m.NR, MR = m.MR, n = NGRED + NR + MR;
@@ -304,16 +304,10 @@ BENCHMARK_CAPTURE(BM_solucion, dispersa_30x30x2, "s30x30x2", "--nx 30 --ny 30 --
 // of gaussj's.
 void BM_una_solucion(benchmark::State& st, SolverChoice solver) {
   const std::string datos = generated_model("s20x20x2c4", "--nx 20 --ny 20 --storeys 2 --cases 0001");
-  std::filesystem::current_path(work_dir());
-  static std::FILE* null = std::fopen("/dev/null", "wb");
   Model m;
   m.method.solver = solver;
-  Files f;
-  f.con.attach(null, "consola");
-  f.err.attach(null, "consola de errores");
-  f.log.set_level(LogLevel::None);
   Workspace ws;
-  run(datos, "REPORTE", m, f, {}, &ws);
+  run_model_into(datos, m, ws, LogLevel::None);
   // The system as HUND forms it (no footings in this building).
   const int NR = m.NR, n = m.NGRED + NR;
   std::vector<int> eq(static_cast<std::size_t>(NR));
@@ -446,17 +440,12 @@ int main(int argc, char** argv) {
                                    [opt](benchmark::State& st) {
                                      const std::string datos = generated_model(
                                          "g20x20x2e6", "--nx 20 --ny 20 --storeys 2 --slabs --strata 6");
-                                     std::filesystem::current_path(work_dir());
-                                     static std::FILE* null = std::fopen("/dev/null", "wb");
                                      for (auto _ : st) {
                                        Model m;
-                                       Files f;
-                                       f.con.attach(null, "consola");
-                                       f.err.attach(null, "consola de errores");
-                                       f.log.set_level(LogLevel::None);
                                        if (opt >= 1) m.method.strata = StrataRule::Integrated;
                                        if (opt >= 2) m.method.footings = FootingModel::Layered;
-                                       run(datos, "REPORTE", m, f);
+                                       Workspace ws;
+                                       run_model_into(datos, m, ws, LogLevel::None);
                                      }
                                    })
           ->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);

@@ -114,6 +114,8 @@ void write_field_moduli(const Model& m, OutFile& rep, OutFile& err) {
   lst(rep, "qneta=", qneta);
   lst(rep, "MÓDULOS DE CAMPO CALCULADOS");
 
+  // Whether a solved pass divides by each table of field moduli: asked once, not per node and stratum.
+  const bool divides_1 = divides_by(m, &Model::ECAMPO1), divides_2 = divides_by(m, &Model::ECAMPO2);
   int nest_rows = 0;  // strata rows printed: the largest NEST of the points' profiles
   for (int i = 1; i <= m.NR; ++i) {
     const int n = (m.NREAC(i) - 1) / 6 + 1;
@@ -126,8 +128,8 @@ void write_field_moduli(const Model& m, OutFile& rep, OutFile& err) {
       lst(rep, "Nodo=", i, "ESTRATO=", k, "Val inf=", m.SUM_AINF(i, k));
       lst(rep, "s_lab=", m.slab(p, k), "S_CPO=", m.SUM_AINF(i, k) * std::fabs(Pv));
       lst(rep, "s_lab=", m.slab(p, k), "S_CPO=", m.SUM_AINF(i, k) * qneta);
-      warn_if_unusable(err, divides_by(m, &Model::ECAMPO1), "expansión", i, k, m.ECAMPO1(i, k));
-      warn_if_unusable(err, divides_by(m, &Model::ECAMPO2), "compresión", i, k, m.ECAMPO2(i, k));
+      warn_if_unusable(err, divides_1, "expansión", i, k, m.ECAMPO1(i, k));
+      warn_if_unusable(err, divides_2, "compresión", i, k, m.ECAMPO2(i, k));
       lst(rep, i, k, m.E1(p, k), m.ECAMPO1(i, k));
       lst(rep, i, k, m.E2(p, k), m.ECAMPO2(i, k));
     }

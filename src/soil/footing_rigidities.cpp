@@ -123,7 +123,7 @@ void layered_footings(const Model& m, Log& log, const SoilLaw& law, const Tab2<f
       const double tau = time_factor(m, law, KP, k);
       const FootingTerm term = footing_term(r, t, s.zt, s.zb, Emod(KP, k), at_or_zero(NU, KP, k), tau);
       flex += term.f;
-      lst(detail(log), "ESTRATO", k, " ZSUP=", s.zt, " ZINF=", s.zb);
+      lst(detail(log), "ESTRATO", k, "ZSUP=", s.zt, "ZINF=", s.zb);
       if (t == 3) lst(detail(log), "INFL=", term.infl);
       else lst(detail(log), "PESO=", term.w, "K SEMIESPACIO=", term.K);
       if (law.time_factor != nullptr) lst(detail(log), "FACTOR TIEMPO=", tau);

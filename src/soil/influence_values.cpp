@@ -234,9 +234,10 @@ std::uint64_t valinf_headings(const Model& m) {
          static_cast<std::uint64_t>(std::max(m.NDIRS, 0)) * kValinfDirection;
 }
 
-// The line that stands for the values of a direction left out.
-std::string omitted_line(std::uint64_t lines, std::uint64_t cap) {
-  return " VALORES OMITIDOS: " + std::to_string(lines) + " renglones; el archivo completo pasaría de " +
+// The text of the free-format line that stands for the values of a direction
+// left out (the line is a blank, this text and the end of the line).
+std::string omitted_text(std::uint64_t lines, std::uint64_t cap) {
+  return "VALORES OMITIDOS: " + std::to_string(lines) + " renglones; el archivo completo pasaría de " +
          std::to_string(cap >> 20) + " MB (--memoria=resumida)";
 }
 
@@ -250,7 +251,7 @@ std::uint64_t valinf_bytes(const Model& m, std::uint64_t cap) {
   const std::uint64_t whole = valinf_bytes(m);
   if (whole <= cap) return whole;
   return valinf_headings(m) + static_cast<std::uint64_t>(std::max(m.NDIRS, 0)) *
-                                  (omitted_line(valinf_lines(m), cap).size() + 1);
+                                  (omitted_text(valinf_lines(m), cap).size() + 2);
 }
 
 void write_influence_values(const Model& m, OutFile& vinf, std::uint64_t cap) {
@@ -258,13 +259,13 @@ void write_influence_values(const Model& m, OutFile& vinf, std::uint64_t cap) {
   if (m.method.integrated_strata()) lst(vinf, "PROMEDIOS EN EL ESPESOR DEL ESTRATO");
   lst(vinf, m.NDIRS, "DIRECCIONES");
   const bool whole = valinf_bytes(m) <= cap;
+  const std::string omitted = whole ? std::string() : omitted_text(valinf_lines(m), cap);
   const Layout& values = layout("(3I8, 3X, 4F10.7)");
   for (int d = 1; d <= m.NDIRS; ++d) {
     lst(vinf, "EN LA DIRECCIÓN", d);
     lst(vinf, "PUNTO ESTRATO REACCION      IX        IY        IZ");
     if (!whole) {
-      vinf.put(omitted_line(valinf_lines(m), cap));
-      vinf.end_line();
+      lst(vinf, omitted);
       continue;
     }
     for (int j = 1; j <= m.NR; ++j) {

@@ -12,27 +12,29 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 
 // Gauss-Legendre, four points on [-1, 1].
-const double kXi[4] = {-0.86113631159405257522, -0.33998104358485626480, 0.33998104358485626480,
+constexpr double kXi[4] = {-0.86113631159405257522, -0.33998104358485626480, 0.33998104358485626480,
                        0.86113631159405257522};
-const double kW[4] = {0.34785484513745385737, 0.65214515486254614263, 0.65214515486254614263,
+constexpr double kW[4] = {0.34785484513745385737, 0.65214515486254614263, 0.65214515486254614263,
                       0.34785484513745385737};
 
-// Legendre polynomials P0..P3 at the four nodes.
-const double kP[4][4] = {
-    {1.0, kXi[0], (3.0 * kXi[0] * kXi[0] - 1.0) / 2.0, (5.0 * kXi[0] * kXi[0] * kXi[0] - 3.0 * kXi[0]) / 2.0},
-    {1.0, kXi[1], (3.0 * kXi[1] * kXi[1] - 1.0) / 2.0, (5.0 * kXi[1] * kXi[1] * kXi[1] - 3.0 * kXi[1]) / 2.0},
-    {1.0, kXi[2], (3.0 * kXi[2] * kXi[2] - 1.0) / 2.0, (5.0 * kXi[2] * kXi[2] * kXi[2] - 3.0 * kXi[2]) / 2.0},
-    {1.0, kXi[3], (3.0 * kXi[3] * kXi[3] - 1.0) / 2.0, (5.0 * kXi[3] * kXi[3] * kXi[3] - 3.0 * kXi[3]) / 2.0},
-};
-
 // Legendre polynomials P0..P4 at t.
-void legendre(double t, double P[5]) {
+constexpr void legendre(double t, double P[5]) {
   P[0] = 1.0;
   P[1] = t;
   P[2] = (3.0 * t * t - 1.0) / 2.0;
   P[3] = (5.0 * t * t * t - 3.0 * t) / 2.0;
   P[4] = ((35.0 * t * t - 30.0) * t * t + 3.0) / 8.0;
 }
+
+// The polynomials at the four nodes, evaluated by the compiler.
+struct NodeLegendre {
+  double P[4][5];
+};
+constexpr NodeLegendre kNodeP = [] {
+  NodeLegendre n{};
+  for (int q = 0; q < 4; ++q) legendre(kXi[q], n.P[q]);
+  return n;
+}();
 
 // The cubic through the four node values, in Legendre coefficients.
 struct Cubic {
@@ -56,7 +58,7 @@ double positive_part(const double v[4], double g) {
   Cubic p;
   for (int n = 0; n < 4; ++n) {
     double s = 0.0;
-    for (int q = 0; q < 4; ++q) s += kW[q] * v[q] * kP[q][n];
+    for (int q = 0; q < 4; ++q) s += kW[q] * v[q] * kNodeP.P[q][n];
     p.c[n] = (2.0 * n + 1.0) / 2.0 * s;
   }
   // The cubic is monotone between its turning points: a root lies where p

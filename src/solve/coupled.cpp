@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <thread>
 
+#include "model/analysis_passes.hpp"
 #include "solve/sparse_lu.hpp"
 #include "solve/workspace.hpp"
 
@@ -134,12 +135,18 @@ void Workspace::size_to(const Model& m) {
   };
   grow(linear.b, n + 1);
   grow(linear.reaction_eq, NR + m.MR);
-  for (auto* v : {&newton.F, &newton.rhs, &newton.prev, &newton.acc}) grow(*v, nt + 1);
-  if (m.method.sparse_solver()) grow(newton.accd, nt + 1);
-  grow(newton.bv, m.NGRED + 1);
-  grow(newton.soil, NR * NR);
-  grow(newton.ERRPC, NR + 1);
-  grow(newton.reaction_eq, NR);
+  // The Newton scratch (its soil block is NR x NR) only for a run that
+  // solves a nonlinear pass.
+  bool newton_runs = false;
+  for (const AnalysisPass& p : analysis_passes()) newton_runs = newton_runs || (p.solver == Solver::nonlinear && solves(m, p));
+  if (newton_runs) {
+    for (auto* v : {&newton.F, &newton.rhs, &newton.prev, &newton.acc}) grow(*v, nt + 1);
+    if (m.method.sparse_solver()) grow(newton.accd, nt + 1);
+    grow(newton.bv, m.NGRED + 1);
+    grow(newton.soil, NR * NR);
+    grow(newton.ERRPC, NR + 1);
+    grow(newton.reaction_eq, NR);
+  }
   // The pass tables, new for each analysis (FLEX is sized by the first
   // flexibility matrix). The solution runs to NGL + NN at least, as the end
   // forces' log lists it.

@@ -27,10 +27,10 @@ void log_rows(Log& log, const char* lay, int rows, int cols, Entry entry) {
   }
 }
 
-// The coupled matrix in the log, row by row: the frame rows copied sixteen at
-// a time out of the column-by-column store, the reaction rows from the parts.
+// The coupled matrix in the log, row by row, each entry as the dense matrix
+// holds it, gathered sixteen rows at a time.
 void log_coupled(Log& log, const CoupledSystem& sys, std::vector<float>& row_tile) {
-  const int NTOT = sys.order(), NGRED = sys.NGRED;
+  const int NTOT = sys.order();
   const std::size_t n = entry_index(NTOT);
   constexpr std::size_t T = 16;
   if (row_tile.size() < T * n) row_tile.resize(T * n);
@@ -40,7 +40,7 @@ void log_coupled(Log& log, const CoupledSystem& sys, std::vector<float>& row_til
     for (int j = 1; j <= NTOT; ++j)
       for (std::size_t q = 0; q < rows; ++q) {
         const int i = i0 + static_cast<int>(q);
-        row_tile[q * n + entry_index(j - 1)] = i <= NGRED ? 0.0f + sys.frame_entry(i, j) : sys.entry(i, j);
+        row_tile[q * n + entry_index(j - 1)] = sys.entry(i, j);
       }
     for (std::size_t q = 0; q < rows; ++q) {
       LogRec r(detail(log), row_layout);

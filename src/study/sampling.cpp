@@ -74,7 +74,8 @@ void Sampler::values(int i, std::vector<double>& out) const {
         s_.minmax ? (hi ? p.d.max() : p.d.min()) : p.d.quantile(hi ? 0.95 : 0.05);
     return;
   }
-  std::vector<double> u;
+  // The shares in place, then each turned into its value: no vector of its own per sample.
+  std::vector<double>& u = out;
   shares(i, u);
   if (s_.corr_a >= 0) {
     // Gaussian copula: the second parameter's normal score leans on the first's.
@@ -87,7 +88,7 @@ void Sampler::values(int i, std::vector<double>& out) const {
     if (ub > 1.0 - tiny) ub = 1.0 - tiny;
     u[static_cast<std::size_t>(s_.corr_b)] = ub;
   }
-  for (std::size_t j = 0; j < np; ++j) out[j] = s_.params[j].d.quantile(u[j]);
+  for (std::size_t j = 0; j < np; ++j) u[j] = s_.params[j].d.quantile(u[j]);
 }
 
 namespace {
@@ -114,9 +115,10 @@ std::string apply_values(const Study& s, const std::vector<double>& v, Model& m,
     const double x = v[j];
     if (std::isnan(x)) continue;
     const Parameter& p = s.params[j];
-    const std::string said = p.name + " = " + value_text(x);
+    // The start of a refusal, made only when one is (not for every value of every sample).
+    const auto said = [&] { return p.name + " = " + value_text(x); };
     if (!std::isfinite(x) || std::fabs(x) > static_cast<double>(std::numeric_limits<float>::max()))
-      return said + ": no cabe en la precisión simple de los datos";
+      return said() + ": no cabe en la precisión simple de los datos";
     const float f = static_cast<float>(x);
     const bool poisson = p.table == &Model::NU1 || p.table == &Model::NU2;
     const bool nonlinear = p.table == &Model::A2 || p.table == &Model::Ap || p.table == &Model::Acs;
@@ -124,41 +126,41 @@ std::string apply_values(const Study& s, const std::vector<double>& v, Model& m,
       case Quantity::stratum: {
         Tab2<float>& t = m.*p.table;
         if (p.factor) {
-          if (!(x > 0)) return said + ": un factor de módulos o parámetros del suelo debe ser positivo";
+          if (!(x > 0)) return said() + ": un factor de módulos o parámetros del suelo debe ser positivo";
           scale_profiles(t, m, p.perfil, f);
           if (poisson)
             for (int q = 1; q <= m.NPS; ++q)
               for (int k = 1; k <= m.NEST(q); ++k)
-                if (t(q, k) > 0.5f) return said + ": deja una relación de Poisson mayor que 0.5";
+                if (t(q, k) > 0.5f) return said() + ": deja una relación de Poisson mayor que 0.5";
         } else {
-          if (poisson && !(x >= 0 && x <= 0.5)) return said + ": la relación de Poisson debe estar entre 0 y 0.5";
-          if (nonlinear && !(x > 0)) return said + ": debe ser positivo (la ley no lineal divide entre él)";
-          if (!(x >= 0)) return said + ": no puede ser negativo";
+          if (poisson && !(x >= 0 && x <= 0.5)) return said() + ": la relación de Poisson debe estar entre 0 y 0.5";
+          if (nonlinear && !(x > 0)) return said() + ": debe ser positivo (la ley no lineal divide entre él)";
+          if (!(x >= 0)) return said() + ": no puede ser negativo";
           t(p.perfil, p.estrato) = f;
         }
         if (p.table == &Model::NU2) influence = true;
         break;
       }
       case Quantity::VALNL:
-        if (!(x > 0)) return said + ": debe ser positivo";
+        if (!(x > 0)) return said() + ": debe ser positivo";
         m.VALNL = f;
         break;
       case Quantity::E_material:
-        if (!(x > 0)) return said + ": el módulo de elasticidad debe ser positivo";
+        if (!(x > 0)) return said() + ": el módulo de elasticidad debe ser positivo";
         if (p.factor)
           for (int i = 1; i <= m.NMAT; ++i) m.MODELAST(i) = m.MODELAST(i) * f;
         else
           m.MODELAST(p.material_index) = f;
         break;
       case Quantity::soil:
-        if (!(x > 0)) return said + ": un factor de módulos del suelo debe ser positivo";
+        if (!(x > 0)) return said() + ": un factor de módulos del suelo debe ser positivo";
         scale_profiles(m.E1, m, 0, f);
         scale_profiles(m.E2, m, 0, f);
         scale_profiles(m.Emv, m, 0, f);
         scale_profiles(m.Emt, m, 0, f);
         break;
       case Quantity::concentrated_loads:
-        if (!(x >= 0)) return said + ": un factor de cargas no puede ser negativo";
+        if (!(x >= 0)) return said() + ": un factor de cargas no puede ser negativo";
         for (int g = 1; g <= m.NGL; ++g) {
           m.P(g) = m.P(g) * f;
           if (m.NUMGL(g) != 0) m.PRED(m.NUMGL(g)) = m.P(g);
@@ -166,7 +168,7 @@ std::string apply_values(const Study& s, const std::vector<double>& v, Model& m,
         break;
       case Quantity::dead_load:
       case Quantity::live_load: {
-        if (!(x >= 0)) return said + ": un factor de cargas no puede ser negativo";
+        if (!(x >= 0)) return said() + ": un factor de cargas no puede ser negativo";
         const int from = p.q == Quantity::dead_load ? 4 : 1, to = p.q == Quantity::dead_load ? 4 : 3;
         for (int c = from; c <= to; ++c) {
           for (int b = 1; b <= m.NB; ++b) m.CARGASBARRA(b, c) = m.CARGASBARRA(b, c) * f;

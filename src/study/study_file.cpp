@@ -121,6 +121,17 @@ std::vector<Word> words(const std::string& file, int n, std::string_view s) {
   return w;
 }
 
+// The word after an instruction that takes one of two: true for the first
+// (`a_key`, written `a`), false for the second; anything else is refused.
+bool one_of_two(const Line& ln, std::string_view item, const char* a, const char* a_key, const char* b,
+                const char* b_key) {
+  const std::string both = std::string(a) + " o " + b;
+  const Word& w = ln.at(1, item, both);
+  if (w.key != a_key && w.key != b_key) ln.fail(item, "se leyó \"" + w.text + "\"; se espera " + both);
+  ln.end(2);
+  return w.key == a_key;
+}
+
 // The soil tables a parameter may name.
 struct SoilName {
   const char* key;   // lower case
@@ -289,22 +300,16 @@ Study parse_study(const std::string& file, std::string text) {
     };
     if (k == "metodo") {
       once(s.method_line, "método");
-      const Word& w = ln.at(1, "método", "sensibilidad o montecarlo");
-      if (w.key == "sensibilidad") s.method = Method::sensitivity;
-      else if (w.key == "montecarlo") s.method = Method::montecarlo;
-      else ln.fail("método", "se leyó \"" + w.text + "\"; se espera sensibilidad o montecarlo");
-      ln.end(2);
+      s.method = one_of_two(ln, "método", "sensibilidad", "sensibilidad", "montecarlo", "montecarlo")
+                     ? Method::sensitivity
+                     : Method::montecarlo;
     } else if (k == "muestras") {
       once(seen_N, "muestras");
       s.N = static_cast<int>(ln.integer(1, "muestras", 1, MAX_MUESTRAS));
       ln.end(2);
     } else if (k == "muestreo") {
       once(seen_sampling, "muestreo");
-      const Word& w = ln.at(1, "muestreo", "hipercubo o aleatorio");
-      if (w.key == "hipercubo") s.lhs = true;
-      else if (w.key == "aleatorio") s.lhs = false;
-      else ln.fail("muestreo", "se leyó \"" + w.text + "\"; se espera hipercubo o aleatorio");
-      ln.end(2);
+      s.lhs = one_of_two(ln, "muestreo", "hipercubo", "hipercubo", "aleatorio", "aleatorio");
     } else if (k == "semilla") {
       once(seen_seed, "semilla");
       const std::string& t = ln.at(1, "semilla", "un número entero de 0 a 18446744073709551615").text;
@@ -314,11 +319,7 @@ Study parse_study(const std::string& file, std::string text) {
       ln.end(2);
     } else if (k == "extremos") {
       once(seen_ends, "extremos");
-      const Word& w = ln.at(1, "extremos", "percentiles o mínimo-máximo");
-      if (w.key == "percentiles") s.minmax = false;
-      else if (w.key == "minimo-maximo") s.minmax = true;
-      else ln.fail("extremos", "se leyó \"" + w.text + "\"; se espera percentiles o mínimo-máximo");
-      ln.end(2);
+      s.minmax = !one_of_two(ln, "extremos", "percentiles", "percentiles", "mínimo-máximo", "minimo-maximo");
     } else if (k == "parametro") {
       Parameter p;
       p.line = n;

@@ -3,45 +3,22 @@
 // test of its own (label "large"), left out of the sanitizer run.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <string>
 
-#include "driver/run.hpp"
+#include "../toolkit/generated_run.hpp"
 
 namespace {
 
-namespace fs = std::filesystem;
 using namespace korvant;
 
 TEST(LargeModel, ManyFoundationNodesAndEquationsSolveInEquilibrium) {
-  char tmpl[] = "/tmp/korvant-large-XXXXXX";
-  ASSERT_NE(mkdtemp(tmpl), nullptr);
-  const fs::path dir = tmpl;
-  // 13 x 12 foundation nodes under five storeys; secondary consolidation only.
-  const std::string gen = "python3 '" KORVANT_SOURCE_DIR "/tools/genmodel.py' --nx 13 --ny 12 --storeys 5 --cases 0001 > '" +
-                          (dir / "datos.txt").string() + "'";
-  ASSERT_EQ(std::system(gen.c_str()), 0);
-  const fs::path home = fs::current_path();
-  fs::current_path(dir);
-
-  std::FILE* null = std::fopen("/dev/null", "wb");
+  const korvant::testing::Scratch s;
   Model m;
-  Files f;
-  f.con.attach(null, "consola");
-  f.err.attach(null, "consola de errores");
-  f.log.set_level(LogLevel::None);
   korvant::Workspace ws;
-  run("datos.txt", "REPORTE", m, f, {}, &ws);
+  // 13 x 12 foundation nodes under five storeys; secondary consolidation only.
+  ASSERT_TRUE(korvant::testing::run_generated(s, "--nx 13 --ny 12 --storeys 5 --cases 0001", m, {}, &ws));
   const korvant::PassTables& t = ws.pass;
-  f.con.flush();
-  f.err.flush();
-  std::fclose(null);
-  fs::current_path(home);
 
   EXPECT_EQ(m.NR, 156);
   EXPECT_GT(m.NGRED + m.NR + m.MR, 5000);
@@ -63,7 +40,6 @@ TEST(LargeModel, ManyFoundationNodesAndEquationsSolveInEquilibrium) {
   // Every settlement is a number, and the building settles.
   for (int k = 1; k <= m.NR; ++k) ASSERT_TRUE(std::isfinite(t.HUNDIM(k))) << k;
   EXPECT_LT(t.DESP(6 * (m.NN / 2) - 3), 0.0f);
-  fs::remove_all(dir);
 }
 
 }  // namespace
