@@ -5,6 +5,7 @@
 //
 // Drawing is done in double precision pixels; the values come from the solve.
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -125,7 +126,8 @@ class Svg {
     return *this;
   }
   Svg& operator<<(int v) {
-    o_.put(std::to_string(v));
+    char b[16];
+    o_.put(std::string_view(b, static_cast<std::size_t>(std::to_chars(b, b + sizeof b, v).ptr - b)));
     return *this;
   }
   void end() { o_.end_line(); }
