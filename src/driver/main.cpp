@@ -284,7 +284,9 @@ int main(int argc, char** argv) {
     const std::uint64_t need = peak_memory(m);
     m = Model();
     for (OutFile* o : {&f.mem, &f.vinf, &f.rep, &f.msh, &f.res, &f.con}) o->close_quietly();
-    f.err.put("memoria insuficiente para este modelo: se necesitan unos " + size_text(need));
+    // Always in whole megabytes, rounded up: "se necesitan unos N MB".
+    f.err.put("memoria insuficiente para este modelo: se necesitan unos " + std::to_string((need + (1u << 20) - 1) >> 20) +
+              " MB");
     f.err.end_line();
     if (f.kept_earlier) {
       f.err.put(kKeptEarlier);
